@@ -1,0 +1,97 @@
+#include "browser/BrowserEventConnection.h"
+
+#include "browser/WebBrowserEvents2.h"
+
+CBrowserEventConnection::CBrowserEventConnection()
+    : m_pSink(nullptr), m_pBrowserApp(nullptr), m_pConnectionPoint(nullptr), m_dwCookie(0) {
+  m_pSink = new CWebBrowserEvents2;
+  m_pSink->SetListener(this);
+}
+
+CBrowserEventConnection::~CBrowserEventConnection() {
+  // The owner unadvises before destroying the holder. If that failed (a browser that died
+  // leaves Unadvise failing) the references still held are given back here, not leaked.
+  if (m_pConnectionPoint) {
+    m_pConnectionPoint->Release();
+    m_pConnectionPoint = nullptr;
+  }
+  if (m_pBrowserApp) {
+    m_pBrowserApp->Release();
+    m_pBrowserApp = nullptr;
+  }
+  if (m_pSink) {
+    delete m_pSink;
+    m_pSink = nullptr;
+  }
+}
+
+BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
+  m_pSink->SetListener(listener);
+  return TRUE;
+}
+
+void CBrowserEventConnection::OnQuit() { Unadvise(); }
+
+BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
+  if (m_pBrowserApp) return TRUE;
+  if (!browser) return FALSE;
+  if (FAILED(browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&m_pBrowserApp)))) {
+    m_pBrowserApp = nullptr;
+    return FALSE;
+  }
+  if (!m_pBrowserApp) return FALSE;
+  return Advise();
+}
+
+BOOL CBrowserEventConnection::Disconnect() {
+  Unadvise();
+  return TRUE;
+}
+
+BOOL CBrowserEventConnection::Advise() {
+  if (!m_pBrowserApp || !m_pSink) return FALSE;
+
+  IConnectionPointContainer* container = nullptr;
+  if (FAILED(m_pBrowserApp->QueryInterface(IID_IConnectionPointContainer,
+                                           reinterpret_cast<void**>(&container))) ||
+      !container)
+    return FALSE;
+
+  if (m_pConnectionPoint && m_dwCookie != 0) {  // already advised: never advise twice
+    container->Release();
+    return TRUE;
+  }
+  if (m_pConnectionPoint) {  // left from an earlier advise that was refused
+    m_pConnectionPoint->Release();
+    m_pConnectionPoint = nullptr;
+  }
+  if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &m_pConnectionPoint)) ||
+      !m_pConnectionPoint) {
+    m_pConnectionPoint = nullptr;
+    container->Release();
+    return FALSE;
+  }
+
+  const HRESULT hr = m_pConnectionPoint->Advise(m_pSink->GetIDispatch(FALSE), &m_dwCookie);
+  container->Release();
+  if (FAILED(hr)) {
+    m_dwCookie = 0;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CBrowserEventConnection::Unadvise() {
+  if (!m_pBrowserApp) return FALSE;
+  if (!m_pConnectionPoint) return TRUE;
+
+  const HRESULT hr = m_pConnectionPoint->Unadvise(m_dwCookie);
+  m_dwCookie = 0;
+  m_pConnectionPoint->Release();
+  m_pConnectionPoint = nullptr;
+  if (FAILED(hr)) return FALSE;
+
+  m_pBrowserApp->Release();
+  m_pBrowserApp = nullptr;
+  return TRUE;
+}

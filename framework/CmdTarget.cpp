@@ -1,0 +1,163 @@
+#include "framework/CmdTarget.h"
+
+#include <cstring>
+
+#include "framework/AnsiString.h"
+
+ORMIX_IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+const DispatchMap CCmdTarget::dispatchMap = {nullptr, nullptr, 0};
+const InterfaceMap CCmdTarget::interfaceMap = {nullptr, nullptr, 0};
+
+const DispatchMap* CCmdTarget::GetDispatchMap() const { return &dispatchMap; }
+const InterfaceMap* CCmdTarget::GetInterfaceMap() const { return &interfaceMap; }
+
+CCmdTarget::CCmdTarget() : m_xDispatch(this) {}
+
+CCmdTarget::~CCmdTarget() {
+  if (m_bAutomation) ExternalDisconnect();
+}
+
+void CCmdTarget::EnableAutomation() { m_bAutomation = true; }
+
+IDispatch* CCmdTarget::GetIDispatch(BOOL bAddRef) {
+  if (!m_bAutomation) return nullptr;
+  if (bAddRef) ExternalAddRef();
+  return &m_xDispatch;
+}
+
+ULONG CCmdTarget::ExternalAddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_dwRef)); }
+
+ULONG CCmdTarget::ExternalRelease() {
+  if (m_dwRef == 0) return 0;
+  const LONG count = InterlockedDecrement(&m_dwRef);
+  if (count == 0) OnFinalRelease();
+  return static_cast<ULONG>(count);
+}
+
+void CCmdTarget::OnFinalRelease() { delete this; }
+
+void CCmdTarget::ExternalDisconnect() {
+  if (m_dwRef == 0) return;  // already disconnected, or being deleted by its last Release
+  IUnknown* identity = GetInterface(IID_IUnknown);
+  if (!identity) return;
+  // Hold a reference so that the stubs' releases cannot delete the object underneath us.
+  InterlockedIncrement(&m_dwRef);
+  CoDisconnectObject(identity, 0);
+  m_dwRef = 0;
+}
+
+IUnknown* CCmdTarget::GetInterface(REFIID iid) {
+  if (m_bAutomation && (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)))
+    return &m_xDispatch;
+  for (const InterfaceMap* map = GetInterfaceMap(); map; map = map->pBaseMap)
+    for (size_t i = 0; i < map->nEntries; ++i)
+      if (IsEqualIID(iid, *map->pEntries[i].piid)) return map->pEntries[i].pfnGetInterface(this);
+  return nullptr;
+}
+
+HRESULT CCmdTarget::ExternalQueryInterface(REFIID iid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  IUnknown* unknown = GetInterface(iid);
+  *ppv = unknown;
+  if (!unknown) return E_NOINTERFACE;
+  ExternalAddRef();
+  return S_OK;
+}
+
+const DispatchEntry* CCmdTarget::FindDispatchEntry(DISPID dispid) const {
+  for (const DispatchMap* map = GetDispatchMap(); map; map = map->pBaseMap)
+    for (size_t i = 0; i < map->nEntries; ++i)
+      if (map->pEntries[i].dispid == dispid) return &map->pEntries[i];
+  return nullptr;
+}
+
+const DispatchEntry* CCmdTarget::FindDispatchEntry(const char* name) const {
+  for (const DispatchMap* map = GetDispatchMap(); map; map = map->pBaseMap)
+    for (size_t i = 0; i < map->nEntries; ++i)
+      if (lstrcmpiA(map->pEntries[i].lpszName, name) == 0) return &map->pEntries[i];
+  return nullptr;
+}
+
+HRESULT CCmdTarget::InvokeHelper(REFIID riid, DISPID dispid, WORD /*wFlags*/, DISPPARAMS* params,
+                                 VARIANT* result, UINT* puArgErr) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!params) return E_INVALIDARG;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  const DispatchEntry* entry = FindDispatchEntry(dispid);
+  if (!entry) return DISP_E_MEMBERNOTFOUND;
+
+  const size_t declared = std::strlen(entry->lpszParams);
+  const size_t given = params->cArgs;
+  if (given > declared) return DISP_E_BADPARAMCOUNT;
+  if (given < declared) return DISP_E_PARAMNOTOPTIONAL;
+  if (given > 0 && !params->rgvarg) return E_INVALIDARG;
+
+  // The first declared parameter is the last element of the argument array.
+  DispatchArguments args;
+  for (size_t i = 0; i < declared; ++i) {
+    const size_t position = given - 1 - i;
+    const HRESULT hr = args.Convert(i, static_cast<BYTE>(entry->lpszParams[i]),
+                                    &params->rgvarg[position]);
+    if (FAILED(hr)) {
+      if (puArgErr) *puArgErr = static_cast<UINT>(position);
+      return hr;
+    }
+  }
+
+  if (result) VariantInit(result);
+  try {
+    entry->pfnHandler(this, args);
+  } catch (...) {
+    return DISP_E_EXCEPTION;
+  }
+  return S_OK;
+}
+
+// --- IDispatch, delegating to the owner -------------------------------------------------
+
+STDMETHODIMP CCmdTarget::XDispatch::QueryInterface(REFIID iid, void** ppv) {
+  return m_pOwner->ExternalQueryInterface(iid, ppv);
+}
+
+STDMETHODIMP_(ULONG) CCmdTarget::XDispatch::AddRef() { return m_pOwner->ExternalAddRef(); }
+
+STDMETHODIMP_(ULONG) CCmdTarget::XDispatch::Release() { return m_pOwner->ExternalRelease(); }
+
+STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfoCount(UINT* pctinfo) {
+  if (!pctinfo) return E_POINTER;
+  *pctinfo = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** ppInfo) {
+  if (ppInfo) *ppInfo = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP CCmdTarget::XDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                                  DISPID* dispids) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!names || !dispids) return E_POINTER;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) {
+    dispids[i] = DISPID_UNKNOWN;
+    if (i > 0) {  // named arguments are not supported
+      hr = DISP_E_UNKNOWNNAME;
+      continue;
+    }
+    const std::string name = AnsiFromWide(names[i], names[i] ? wcslen(names[i]) : 0);
+    const DispatchEntry* entry = m_pOwner->FindDispatchEntry(name.c_str());
+    if (entry)
+      dispids[i] = entry->dispid;
+    else
+      hr = DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+STDMETHODIMP CCmdTarget::XDispatch::Invoke(DISPID dispid, REFIID riid, LCID, WORD wFlags,
+                                           DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                           UINT* puArgErr) {
+  return m_pOwner->InvokeHelper(riid, dispid, wFlags, params, result, puArgErr);
+}
