@@ -1,0 +1,281 @@
+// Automation calls on the event sink, made through its IDispatch as a browser makes them.
+#include <windows.h>
+#include <exdisp.h>
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "browser/WebBrowserEvents2.h"
+#include "events/EventCatalog.h"
+#include "support/FakeBrowser.h"
+#include "support/RecordingListener.h"
+#include "support/Variants.h"
+
+namespace {
+
+class SinkTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    CObject* object = CRuntimeClass::CreateObject("CWebBrowserEvents2");
+    sink = dynamic_cast<CWebBrowserEvents2*>(object);
+    ASSERT_NE(nullptr, sink);
+    sink->SetListener(&listener);
+    dispatch = sink->GetIDispatch(FALSE);
+    ASSERT_NE(nullptr, dispatch);
+  }
+  void TearDown() override { delete sink; }
+
+  // `args` in declared order; the call passes them reversed, as a browser does.
+  HRESULT Call(DISPID dispid, std::vector<VARIANT> args, UINT* argErr = nullptr,
+               REFIID riid = IID_NULL) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                         static_cast<UINT>(reversed.size()), 0};
+    UINT ignored = 0;
+    return dispatch->Invoke(dispid, riid, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                            nullptr, argErr ? argErr : &ignored);
+  }
+
+  CWebBrowserEvents2* sink = nullptr;
+  IDispatch* dispatch = nullptr;
+  RecordingListener listener;
+};
+
+std::string P(const void* p) { return DescribePointer(p); }
+
+}  // namespace
+
+TEST_F(SinkTest, EveryEventReachesItsSlotWithConvertedArguments) {
+  FakeBrowser* browser = new FakeBrowser;
+  IDispatch* disp = browser;
+  BSTR status = SysAllocString(L"loading");
+  BSTR title = SysAllocString(L"Title");
+  BSTR property = SysAllocString(L"prop");
+  VARIANT url, flags, frame, post, headers, page, done, code;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  IDispatch* newBrowser = nullptr;
+  long width = 640, height = 480;
+
+  struct Case {
+    size_t slot;
+    std::vector<VARIANT> args;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {kStatusTextChange, {VarBstr(status)}, "\"loading\""},
+      {kProgressChange, {VarI4(50), VarI4(100)}, "50,100"},
+      {kCommandStateChange, {VarI4(1), VarBool(VARIANT_TRUE)}, "1,1"},
+      {kDownloadBegin, {}, ""},
+      {kDownloadComplete, {}, ""},
+      {kTitleChange, {VarBstr(title)}, "\"Title\""},
+      {kPropertyChange, {VarBstr(property)}, "\"prop\""},
+      {kBeforeNavigate2,
+       {VarDispatch(disp), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &flags),
+        VarRef(VT_VARIANT, &frame), VarRef(VT_VARIANT, &post), VarRef(VT_VARIANT, &headers),
+        VarRef(VT_BOOL, &cancel)},
+       P(disp) + "," + P(&url) + "," + P(&flags) + "," + P(&frame) + "," + P(&post) + "," +
+           P(&headers) + "," + P(&cancel)},
+      {kNewWindow2, {VarRef(VT_DISPATCH, &newBrowser), VarRef(VT_BOOL, &cancel)},
+       P(&newBrowser) + "," + P(&cancel)},
+      {kNavigateComplete2, {VarDispatch(disp), VarRef(VT_VARIANT, &url)}, P(disp) + "," + P(&url)},
+      {kDocumentComplete, {VarDispatch(disp), VarRef(VT_VARIANT, &url)}, P(disp) + "," + P(&url)},
+      {kOnQuit, {}, ""},
+      {kOnVisible, {VarBool(VARIANT_FALSE)}, "0"},
+      {kOnToolBar, {VarBool(VARIANT_TRUE)}, "1"},
+      {kOnMenuBar, {VarBool(VARIANT_TRUE)}, "1"},
+      {kOnStatusBar, {VarBool(VARIANT_FALSE)}, "0"},
+      {kOnFullScreen, {VarBool(VARIANT_TRUE)}, "1"},
+      {kOnTheaterMode, {VarBool(VARIANT_FALSE)}, "0"},
+      {kWindowSetResizable, {VarBool(VARIANT_TRUE)}, "1"},
+      {kWindowSetLeft, {VarI4(-5)}, "-5"},
+      {kWindowSetTop, {VarI4(7)}, "7"},
+      {kWindowSetWidth, {VarI4(800)}, "800"},
+      {kWindowSetHeight, {VarI4(600)}, "600"},
+      {kWindowClosing, {VarBool(VARIANT_TRUE), VarRef(VT_BOOL, &cancel)}, "1," + P(&cancel)},
+      {kClientToHostWindow, {VarRef(VT_I4, &width), VarRef(VT_I4, &height)},
+       P(&width) + "," + P(&height)},
+      {kSetSecureLockIcon, {VarI4(3)}, "3"},
+      {kFileDownload, {VarRef(VT_BOOL, &cancel)}, P(&cancel)},
+      {kNavigateError,
+       {VarDispatch(disp), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &frame),
+        VarRef(VT_VARIANT, &code), VarRef(VT_BOOL, &cancel)},
+       P(disp) + "," + P(&url) + "," + P(&frame) + "," + P(&code) + "," + P(&cancel)},
+      {kPrintTemplateInstantiation, {VarDispatch(disp)}, P(disp)},
+      {kPrintTemplateTeardown, {VarDispatch(disp)}, P(disp)},
+      {kUpdatePageStatus, {VarDispatch(disp), VarRef(VT_VARIANT, &page), VarRef(VT_VARIANT, &done)},
+       P(disp) + "," + P(&page) + "," + P(&done)},
+      {kPrivacyImpactedStateChange, {VarBool(VARIANT_TRUE)}, "1"},
+  };
+  ASSERT_EQ(kEventCount, cases.size());
+
+  for (const Case& c : cases) {
+    listener.calls.clear();
+    EXPECT_EQ(S_OK, Call(kEventCatalog[c.slot].dispid, c.args)) << kEventCatalog[c.slot].name;
+    ASSERT_EQ(1u, listener.calls.size()) << kEventCatalog[c.slot].name;
+    EXPECT_EQ(c.slot, listener.calls[0].slot) << kEventCatalog[c.slot].name;
+    EXPECT_EQ(c.expected, listener.calls[0].args) << kEventCatalog[c.slot].name;
+  }
+  // The converted copies of by-value objects are released once each call has returned.
+  EXPECT_EQ(1, browser->RefCount());
+  browser->Release();
+  SysFreeString(status);
+  SysFreeString(title);
+  SysFreeString(property);
+}
+
+TEST_F(SinkTest, ByValueArgumentsAreConvertedToTheirDeclaredTypes) {
+  BSTR number = SysAllocString(L"42");
+  VARIANT small;
+  VariantInit(&small);
+  small.vt = VT_I2;
+  small.iVal = -3;
+  EXPECT_EQ(S_OK, Call(DISPID_PROGRESSCHANGE, {VarBstr(number), small}));
+  // Any non-zero VARIANT_BOOL, and a non-zero integer, become 1.
+  EXPECT_EQ(S_OK, Call(DISPID_COMMANDSTATECHANGE, {VarI4(2), VarBool(static_cast<VARIANT_BOOL>(5))}));
+  EXPECT_EQ(S_OK, Call(DISPID_ONVISIBLE, {VarI4(9)}));
+  // A null BSTR is empty text; UTF-16 text arrives in the ANSI code page (932 here).
+  EXPECT_EQ(S_OK, Call(DISPID_STATUSTEXTCHANGE, {VarBstr(nullptr)}));
+  BSTR japanese = SysAllocString(L"\u65e5\u672c\u8a9e");
+  EXPECT_EQ(S_OK, Call(DISPID_TITLECHANGE, {VarBstr(japanese)}));
+
+  ASSERT_EQ(5u, listener.calls.size());
+  EXPECT_EQ("42,-3", listener.calls[0].args);
+  EXPECT_EQ("2,1", listener.calls[1].args);
+  EXPECT_EQ("1", listener.calls[2].args);
+  EXPECT_EQ("\"\"", listener.calls[3].args);
+  EXPECT_EQ(932u, GetACP());
+  EXPECT_EQ(std::string("\"") + "日本語" + "\"", listener.calls[4].args);
+  SysFreeString(number);
+  SysFreeString(japanese);
+}
+
+TEST_F(SinkTest, RefusedCallsReachNoListener) {
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  long value = 0;
+  BSTR text = SysAllocString(L"not a number");
+  UINT argErr = 99;
+
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE, Call(DISPID_ONQUIT, {}, nullptr, IID_IDispatch));
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Call(999, {}));
+  EXPECT_EQ(DISP_E_BADPARAMCOUNT, Call(DISPID_ONQUIT, {VarI4(1)}));
+  EXPECT_EQ(DISP_E_PARAMNOTOPTIONAL, Call(DISPID_PROGRESSCHANGE, {VarI4(1)}));
+  // FileDownload declares only the by-reference cancel flag: a by-value flag before it is
+  // one argument too many.
+  EXPECT_EQ(DISP_E_BADPARAMCOUNT,
+            Call(DISPID_FILEDOWNLOAD, {VarBool(VARIANT_TRUE), VarRef(VT_BOOL, &cancel)}));
+
+  // A failed conversion reports the argument's position in the (reversed) argument array.
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, Call(DISPID_PROGRESSCHANGE, {VarBstr(text), VarI4(1)}, &argErr));
+  EXPECT_EQ(1u, argErr);
+  argErr = 99;
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, Call(DISPID_FILEDOWNLOAD, {VarBool(VARIANT_TRUE)}, &argErr));
+  EXPECT_EQ(0u, argErr);
+  // By-reference arguments must carry exactly their declared type.
+  argErr = 99;
+  EXPECT_EQ(DISP_E_TYPEMISMATCH,
+            Call(DISPID_CLIENTTOHOSTWINDOW, {VarRef(VT_I4, &value), VarRef(VT_BOOL, &cancel)}, &argErr));
+  EXPECT_EQ(0u, argErr);
+  argErr = 99;
+  EXPECT_EQ(DISP_E_TYPEMISMATCH,
+            Call(DISPID_NAVIGATECOMPLETE2, {VarDispatch(nullptr), VarRef(VT_BSTR, &text)}, &argErr));
+  EXPECT_EQ(0u, argErr);
+
+  VARIANT arg = VarI4(1);
+  DISPID named = 0;
+  DISPPARAMS params = {&arg, &named, 1, 1};
+  EXPECT_EQ(DISP_E_NONAMEDARGS, dispatch->Invoke(DISPID_ONVISIBLE, IID_NULL, 0, DISPATCH_METHOD,
+                                                 &params, nullptr, nullptr, nullptr));
+
+  EXPECT_TRUE(listener.calls.empty());
+  SysFreeString(text);
+}
+
+TEST_F(SinkTest, BeforeNavigate2TakesTheBrowserFromTheLastArgumentAndCancelFromTheFirst) {
+  VARIANT v[5];
+  for (VARIANT& x : v) VariantInit(&x);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  FakeBrowser* browser = new FakeBrowser;
+  VARIANT raw[7] = {VarRef(VT_BOOL, &cancel),     VarRef(VT_VARIANT, &v[4]), VarRef(VT_VARIANT, &v[3]),
+                    VarRef(VT_VARIANT, &v[2]),    VarRef(VT_VARIANT, &v[1]), VarRef(VT_VARIANT, &v[0]),
+                    VarDispatch(static_cast<IWebBrowser2*>(browser))};
+  DISPPARAMS params = {raw, nullptr, 7, 0};
+  EXPECT_EQ(S_OK, dispatch->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &params,
+                                   nullptr, nullptr, nullptr));
+  ASSERT_EQ(1u, listener.calls.size());
+  const std::string args = listener.calls[0].args;
+  EXPECT_EQ(0u, args.find(P(static_cast<IWebBrowser2*>(browser)) + ","));
+  EXPECT_EQ(args.size() - P(&cancel).size(), args.rfind(P(&cancel)));
+  browser->Release();
+}
+
+TEST_F(SinkTest, EventsWithoutListenerAreAcceptedAndDropped) {
+  sink->SetListener(nullptr);
+  EXPECT_EQ(S_OK, Call(DISPID_PROGRESSCHANGE, {VarI4(1), VarI4(2)}));
+  EXPECT_EQ(S_OK, Call(DISPID_ONQUIT, {}));
+  EXPECT_TRUE(listener.calls.empty());
+}
+
+TEST_F(SinkTest, NamesResolveToTheCatalogueDispids) {
+  for (const EventInfo& e : kEventCatalog) {
+    std::wstring name(e.name, e.name + strlen(e.name));
+    LPOLESTR names[] = {&name[0]};
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << e.name;
+    EXPECT_EQ(e.dispid, id) << e.name;
+  }
+  wchar_t unknown[] = L"NoSuchEvent";
+  LPOLESTR names[] = {unknown};
+  DISPID id = 0;
+  EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id));
+  EXPECT_EQ(DISPID_UNKNOWN, id);
+}
+
+TEST_F(SinkTest, OneImplementationAnswersUnknownDispatchAndTheEventInterface) {
+  IUnknown* unknown = nullptr;
+  IDispatch* plain = nullptr;
+  IDispatch* events = nullptr;
+  IConnectionPoint* other = nullptr;
+  ASSERT_EQ(S_OK, dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+  ASSERT_EQ(S_OK, dispatch->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&plain)));
+  ASSERT_EQ(S_OK, dispatch->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(&events)));
+  EXPECT_EQ(E_NOINTERFACE, dispatch->QueryInterface(IID_IConnectionPoint, reinterpret_cast<void**>(&other)));
+  EXPECT_EQ(nullptr, other);
+  EXPECT_EQ(static_cast<IUnknown*>(dispatch), unknown);
+  EXPECT_EQ(dispatch, plain);
+  EXPECT_EQ(dispatch, events);
+  EXPECT_EQ(4u, sink->GetRefCount());
+  unknown->Release();
+  plain->Release();
+  events->Release();
+  EXPECT_EQ(1u, sink->GetRefCount());
+}
+
+namespace {
+class ObservedSink : public CWebBrowserEvents2 {
+ public:
+  explicit ObservedSink(bool* deleted) : m_deleted(deleted) {}
+  ~ObservedSink() override { *m_deleted = true; }
+
+ private:
+  bool* m_deleted;
+};
+}  // namespace
+
+TEST(SinkLifetime, LastReleaseDeletesTheSinkAndUnknownClassNamesCreateNothing) {
+  bool deleted = false;
+  ObservedSink* sink = new ObservedSink(&deleted);
+  IDispatch* dispatch = sink->GetIDispatch(TRUE);
+  EXPECT_EQ(2u, sink->GetRefCount());
+  dispatch->Release();
+  EXPECT_FALSE(deleted);
+  dispatch->Release();  // the creator's reference
+  EXPECT_TRUE(deleted);
+
+  EXPECT_EQ(nullptr, CRuntimeClass::CreateObject("CNoSuchClass"));
+  const CRuntimeClass* sinkClass = CRuntimeClass::FromName("CWebBrowserEvents2");
+  ASSERT_NE(nullptr, sinkClass);
+  EXPECT_TRUE(sinkClass->IsDerivedFrom(ORMIX_RUNTIME_CLASS(CCmdTarget)));
+}

@@ -1,0 +1,99 @@
+#include "support/FakeBrowser.h"
+
+#include <algorithm>
+
+STDMETHODIMP FakeBrowser::QueryInterface(REFIID iid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
+    *ppv = static_cast<IWebBrowser2*>(this);
+  else if (answerBrowserApp && (IsEqualIID(iid, IID_IWebBrowserApp) ||
+                                IsEqualIID(iid, IID_IWebBrowser2) || IsEqualIID(iid, IID_IWebBrowser)))
+    *ppv = static_cast<IWebBrowser2*>(this);
+  else if (IsEqualIID(iid, IID_IConnectionPointContainer))
+    *ppv = static_cast<IConnectionPointContainer*>(this);
+  else if (IsEqualIID(iid, IID_IConnectionPoint))
+    *ppv = static_cast<IConnectionPoint*>(this);
+  if (!*ppv) return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) FakeBrowser::Release() {
+  const LONG count = --m_ref;
+  if (count == 0) delete this;
+  return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP FakeBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
+  if (ppEnum) *ppEnum = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP FakeBrowser::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
+  if (!ppCP) return E_POINTER;
+  *ppCP = nullptr;
+  if (!hasConnectionPoint || !IsEqualIID(riid, DIID_DWebBrowserEvents2)) return CONNECT_E_NOCONNECTION;
+  *ppCP = static_cast<IConnectionPoint*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP FakeBrowser::GetConnectionInterface(IID* pIID) {
+  if (!pIID) return E_POINTER;
+  *pIID = DIID_DWebBrowserEvents2;
+  return S_OK;
+}
+
+STDMETHODIMP FakeBrowser::GetConnectionPointContainer(IConnectionPointContainer** ppCPC) {
+  if (!ppCPC) return E_POINTER;
+  *ppCPC = static_cast<IConnectionPointContainer*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP FakeBrowser::Advise(IUnknown* sink, DWORD* cookie) {
+  ++m_adviseCalls;
+  if (!sink || !cookie) return E_POINTER;
+  *cookie = 0;
+  if (FAILED(adviseResult)) return adviseResult;
+  IDispatch* dispatch = nullptr;
+  if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(&dispatch))))
+    return CONNECT_E_CANNOTCONNECT;
+  *cookie = m_nextCookie++;
+  m_sinks.push_back({*cookie, dispatch});
+  return S_OK;
+}
+
+STDMETHODIMP FakeBrowser::Unadvise(DWORD cookie) {
+  if (FAILED(unadviseResult)) return unadviseResult;
+  auto it = std::find_if(m_sinks.begin(), m_sinks.end(),
+                         [cookie](const Connection& c) { return c.cookie == cookie; });
+  if (it == m_sinks.end()) return CONNECT_E_NOCONNECTION;
+  IDispatch* sink = it->sink;
+  m_sinks.erase(it);
+  sink->Release();
+  return S_OK;
+}
+
+STDMETHODIMP FakeBrowser::EnumConnections(IEnumConnections** ppEnum) {
+  if (ppEnum) *ppEnum = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeBrowser::Fire(DISPID dispid, std::vector<VARIANT> args) {
+  std::reverse(args.begin(), args.end());
+  DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr,
+                       static_cast<UINT>(args.size()), 0};
+  HRESULT hr = S_FALSE;
+  // A sink may unadvise itself during the call (OnQuit), so walk a copy.
+  const std::vector<Connection> sinks = m_sinks;
+  for (const Connection& c : sinks) {
+    c.sink->AddRef();
+    UINT argErr = 0;
+    hr = c.sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, &argErr);
+    c.sink->Release();
+  }
+  return hr;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// An in-process test double of a browser object: answers IWebBrowser2 (and so
+// IWebBrowserApp), and IConnectionPointContainer with one real DWebBrowserEvents2 connection
+// point that keeps the advised sinks and can fire events at them. Failure switches let a
+// test refuse each step that a connection holder takes.
+#include <windows.h>
+#include <ocidl.h>
+
+#include <vector>
+
+#include "sim/ComStubs.h"
+
+class FakeBrowser final : public NotImplIWebBrowser2,
+                          public IConnectionPointContainer,
+                          public IConnectionPoint {
+ public:
+  FakeBrowser() = default;
+
+  bool answerBrowserApp = true;
+  bool hasConnectionPoint = true;
+  HRESULT adviseResult = S_OK;
+  HRESULT unadviseResult = S_OK;
+
+  LONG RefCount() const { return m_ref; }
+  size_t SinkCount() const { return m_sinks.size(); }
+  int AdviseCalls() const { return m_adviseCalls; }
+
+  // Calls Invoke on every advised sink; `args` are in declared order (reversed here, as a
+  // browser does). Returns the last sink's result, or S_FALSE when no sink is advised.
+  HRESULT Fire(DISPID dispid, std::vector<VARIANT> args);
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_ref); }
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) override;
+
+  // IConnectionPoint
+  STDMETHODIMP GetConnectionInterface(IID* pIID) override;
+  STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppCPC) override;
+  STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
+  STDMETHODIMP Unadvise(DWORD cookie) override;
+  STDMETHODIMP EnumConnections(IEnumConnections** ppEnum) override;
+
+ private:
+  struct Connection {
+    DWORD cookie;
+    IDispatch* sink;
+  };
+  LONG m_ref = 1;
+  DWORD m_nextCookie = 1;
+  int m_adviseCalls = 0;
+  std::vector<Connection> m_sinks;
+};
