@@ -9,7 +9,11 @@ ORMIX_IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 const DispatchMap CCmdTarget::dispatchMap = {nullptr, nullptr, 0};
 const InterfaceMap CCmdTarget::interfaceMap = {nullptr, nullptr, 0};
 
+const MessageEntry CCmdTarget::messageEntries[] = {{0, 0, 0, 0, nullptr}};
+const MessageMap CCmdTarget::messageMap = {nullptr, CCmdTarget::messageEntries};
+
 const DispatchMap* CCmdTarget::GetDispatchMap() const { return &dispatchMap; }
+const MessageMap* CCmdTarget::GetMessageMap() const { return &messageMap; }
 const InterfaceMap* CCmdTarget::GetInterfaceMap() const { return &interfaceMap; }
 
 CCmdTarget::CCmdTarget() : m_xDispatch(this) {}
@@ -112,6 +116,38 @@ HRESULT CCmdTarget::InvokeHelper(REFIID riid, DISPID dispid, WORD /*wFlags*/, DI
     return DISP_E_EXCEPTION;
   }
   return S_OK;
+}
+
+// --- Message maps and commands ---------------------------------------------------------
+
+const MessageEntry* CCmdTarget::FindMessageEntry(const MessageMap* map, UINT nMessage, UINT nCode,
+                                                 UINT nID) {
+  for (; map; map = map->pBaseMap)
+    for (const MessageEntry* e = map->pEntries; e && e->pfn; ++e)
+      if (e->nMessage == nMessage && e->nCode == nCode && nID >= e->nID && nID <= e->nLastID)
+        return e;
+  return nullptr;
+}
+
+const MessageEntry* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const {
+  return FindMessageEntry(GetMessageMap(), nMessage, nCode, nID);
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) {
+  const MessageEntry* entry = FindMessageEntry(WM_COMMAND, static_cast<UINT>(nCode), nID);
+  if (!entry) return FALSE;
+  if (pHandlerInfo) {
+    pHandlerInfo->pTarget = this;
+    pHandlerInfo->pEntry = entry;
+    return TRUE;
+  }
+  if (nCode == CN_UPDATE_COMMAND_UI) {
+    if (!pExtra) return FALSE;
+    entry->pfn(this, nID, reinterpret_cast<LPARAM>(pExtra));
+  } else {
+    entry->pfn(this, nID, 0);
+  }
+  return TRUE;
 }
 
 // --- IDispatch, delegating to the owner -------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
-// Base of every object that receives commands or automation calls. With EnableAutomation
+// Base of every object that receives commands or automation calls. Commands and command
+// state updates are looked up in the class's message map by OnCmdMsg. With EnableAutomation
 // it also is a COM object: one IDispatch implementation driven by the class's dispatch map,
 // answering IUnknown, IDispatch and every extra IID of the class's interface map. The
 // object starts with one reference, owned by whoever created it; when the count falls to
@@ -8,9 +9,17 @@
 #include <oleauto.h>
 
 #include "framework/DispatchMap.h"
+#include "framework/MessageMap.h"
 #include "framework/Object.h"
 
 class CCmdTarget;
+
+// Filled by OnCmdMsg, instead of calling the handler, when the caller only asks whether a
+// command has a handler on the route.
+struct CmdHandlerInfo {
+  CCmdTarget* pTarget = nullptr;
+  const MessageEntry* pEntry = nullptr;
+};
 
 // An extra interface answered by a command target: its IID and how to reach it.
 struct InterfaceEntry {
@@ -69,6 +78,18 @@ class CCmdTarget : public CObject {
 
   static IUnknown* DispatchInterface(CCmdTarget* target) { return target->GetIDispatch(FALSE); }
 
+  // Routes command `nID` with code CN_COMMAND, CN_UPDATE_COMMAND_UI (pExtra is the CCmdUI*)
+  // or a control notification code to this object's message map. TRUE when an entry took
+  // it. With pHandlerInfo, only reports the entry found and calls nothing. Classes that pass
+  // commands on to other targets (view, frame) override it.
+  virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo);
+
+  virtual const MessageMap* GetMessageMap() const;
+  // The entry for (message, code, id) in this class's map or its bases', or NULL.
+  const MessageEntry* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
+  static const MessageEntry* FindMessageEntry(const MessageMap* map, UINT nMessage, UINT nCode,
+                                              UINT nID);
+
  protected:
   // Called when the last reference is released; deletes the object.
   virtual void OnFinalRelease();
@@ -77,6 +98,8 @@ class CCmdTarget : public CObject {
   virtual const DispatchMap* GetDispatchMap() const;
   static const InterfaceMap interfaceMap;
   virtual const InterfaceMap* GetInterfaceMap() const;
+  static const MessageEntry messageEntries[];
+  static const MessageMap messageMap;
 
  private:
   class XDispatch final : public IDispatch {

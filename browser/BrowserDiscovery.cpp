@@ -1,0 +1,143 @@
+#include "browser/BrowserDiscovery.h"
+
+#include <docobj.h>
+#include <mbstring.h>
+#include <oleacc.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <wrl/client.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kTextBufferSize = 2048;
+constexpr UINT kDocumentRequestTimeoutMs = 1000;
+const char kServerWindowClass[] = "Internet Explorer_Server";
+
+using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
+
+// How a step of the walk ended: the item is listed, skipped, or the walk must stop
+// (a COM error other than a missing interface).
+enum class ItemResult { Listed, Skipped, Failed };
+
+// A failed query means "not there" only for E_NOINTERFACE; anything else is an error.
+ItemResult Absent(HRESULT hr) { return hr == E_NOINTERFACE ? ItemResult::Skipped : ItemResult::Failed; }
+
+ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
+  VARIANT position;
+  VariantInit(&position);
+  position.vt = VT_I4;
+  position.lVal = index;
+
+  ItemResult result = ItemResult::Skipped;
+  ComPtr<IDispatch> item;
+  windows->Item(position, &item);  // only whether an object came back counts
+  if (item) {
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IDispatch> document;
+    ComPtr<IHTMLDocument2> htmlDocument;
+    HRESULT hr = item.As(&browser);
+    if (FAILED(hr) || !browser) {
+      result = FAILED(hr) ? Absent(hr) : ItemResult::Skipped;
+    } else if (FAILED(browser->get_Document(&document)) || !document) {
+      result = ItemResult::Skipped;
+    } else if (FAILED(hr = document.As(&htmlDocument)) || !htmlDocument) {
+      result = FAILED(hr) ? Absent(hr) : ItemResult::Skipped;  // not showing an HTML document
+    } else {
+      // Some servers fill only the low 4 bytes of the handle: start from zero.
+      SHANDLE_PTR handle = 0;
+      if (SUCCEEDED(browser->get_HWND(&handle))) {
+        const HWND window = reinterpret_cast<HWND>(handle);
+        char caption[kTextBufferSize] = "";
+        GetWindowTextA(window, caption, kTextBufferSize);
+        const LRESULT entry = SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption));
+        SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(window));
+        result = ItemResult::Listed;
+      }
+    }
+  }
+  if (FAILED(VariantClear(&position))) return ItemResult::Failed;
+  return result;
+}
+
+}  // namespace
+
+BOOL FillBrowserListBox(HWND listBox) {
+  SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
+
+  ComPtr<IUnknown> unknown;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr,
+                              CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                              IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()))) ||
+      !unknown)
+    return FALSE;
+
+  ComPtr<IShellWindows> windows;
+  const bool running = SUCCEEDED(OleRun(unknown.Get()));
+  if (!running || FAILED(unknown.As(&windows)) || !windows) return FALSE;
+  unknown.Reset();
+
+  long count = 0;
+  if (FAILED(windows->get_Count(&count))) return FALSE;
+  for (long i = 0; i < count; ++i)
+    if (AddBrowserItem(windows.Get(), i, listBox) == ItemResult::Failed) return FALSE;
+  return TRUE;
+}
+
+BOOL CALLBACK FindServerWindowProc(HWND window, LPARAM found) {
+  char className[kTextBufferSize] = "";
+  GetClassNameA(window, className, kTextBufferSize);
+  if (_mbscmp(reinterpret_cast<const unsigned char*>(className),
+              reinterpret_cast<const unsigned char*>(kServerWindowClass)) != 0)
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;  // the first match ends the enumeration
+}
+
+BOOL GetDocumentFromWindow(HWND browserWindow, IHTMLDocument** document) {
+  if (!document) return FALSE;
+  *document = nullptr;
+  HMODULE library = LoadLibraryA("OLEACC.DLL");
+  if (!library) return FALSE;
+
+  BOOL result = FALSE;
+  HWND server = nullptr;
+  // A window that no longer exists has no children: the enumeration finds nothing.
+  EnumChildWindows(browserWindow, FindServerWindowProc, reinterpret_cast<LPARAM>(&server));
+  if (server) {
+    const UINT message = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+    DWORD_PTR reply = 0;
+    SendMessageTimeoutA(server, message, 0, 0, SMTO_ABORTIFHUNG, kDocumentRequestTimeoutMs, &reply);
+    auto objectFromLresult =
+        reinterpret_cast<ObjectFromLresultFn>(reinterpret_cast<void*>(GetProcAddress(library, "ObjectFromLresult")));
+    IHTMLDocument* found = nullptr;
+    if (objectFromLresult &&
+        SUCCEEDED(objectFromLresult(static_cast<LRESULT>(reply), IID_IHTMLDocument, 0,
+                                    reinterpret_cast<void**>(&found))) &&
+        found) {
+      *document = found;
+      result = TRUE;
+    }
+  }
+  FreeLibrary(library);
+  return result;
+}
+
+BOOL GetBrowserFromDocument(IHTMLDocument* document, IWebBrowser2** browser) {
+  if (!document || !browser) return FALSE;
+  ComPtr<IOleCommandTarget> commandTarget;
+  if (FAILED(document->QueryInterface(IID_IOleCommandTarget,
+                                      reinterpret_cast<void**>(commandTarget.GetAddressOf()))) ||
+      !commandTarget)
+    return FALSE;
+  ComPtr<IServiceProvider> services;
+  if (FAILED(commandTarget.As(&services)) || !services) return FALSE;
+  IWebBrowser2* found = nullptr;
+  if (FAILED(services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(&found))) ||
+      !found)
+    return FALSE;
+  *browser = found;
+  return TRUE;
+}

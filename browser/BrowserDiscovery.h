@@ -1,0 +1,23 @@
+#pragma once
+// Finding running browsers and reaching a browser object from a window: the shell's window
+// collection lists them, the rendering window hands out its HTML document, and the
+// document's service chain leads to the browser that hosts it.
+#include <windows.h>
+#include <exdisp.h>
+#include <mshtml.h>
+
+// Refills `listBox` with one entry per browser that shows an HTML document: the caption of
+// its top-level window, with that window's handle as item data, in the collection's order.
+// TRUE when the walk ran to its end (also with nothing listed).
+BOOL FillBrowserListBox(HWND listBox);
+
+// The HTML document shown in `browserWindow`, from its first "Internet Explorer_Server"
+// descendant. `*document` is NULL unless this returns TRUE; the caller owns the reference.
+BOOL GetDocumentFromWindow(HWND browserWindow, IHTMLDocument** document);
+
+// Child-window enumeration callback: stores the first rendering window in *(HWND*)found.
+BOOL CALLBACK FindServerWindowProc(HWND window, LPARAM found);
+
+// The browser that hosts `document` (borrowed). On TRUE the caller owns `*browser`; on
+// FALSE it is left untouched.
+BOOL GetBrowserFromDocument(IHTMLDocument* document, IWebBrowser2** browser);

@@ -1,0 +1,37 @@
+#pragma once
+// The modal dialog in which the user picks a running browser and the events to record.
+// The caller copies its mask into m_eventMask, runs DoModal, and on IDOK takes m_pBrowser
+// (one reference, now the caller's) and the chosen flags from m_eventMask.
+#include <windows.h>
+#include <exdisp.h>
+
+#include "events/EventMask.h"
+#include "framework/Dialog.h"
+
+class CSelectBrowserDlg : public CDialog {
+ public:
+  explicit CSelectBrowserDlg(CWnd* pParent = nullptr);
+
+  int m_nSelected;
+  IWebBrowser2* m_pBrowser;
+  EventMask m_eventMask;
+
+  // Lists the running browsers in list box 1000; TRUE when the walk ran to its end.
+  BOOL FillBrowserList();
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnRefresh();
+  void OnSelectAll();
+  void OnClearAll();
+
+  ORMIX_DECLARE_MESSAGE_MAP()
+
+ private:
+  void SetAllChecks(int state);
+  // Refuses OK with a message and removes the chosen entry, whose browser is gone.
+  void RejectVanishedBrowser();
+  void ShowMessage(const char* text);
+};

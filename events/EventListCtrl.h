@@ -1,0 +1,119 @@
+#pragma once
+// The event log of one monitored browser: a report-style list view with one row per
+// recorded event or message (number, time, event name, parameters), the connection to the
+// browser whose listener slots turn events into rows, and the mask of events to record.
+// The view creates it with Create, sets its font, mask and title observer, then calls
+// Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "browser/BrowserEventConnection.h"
+#include "events/EventMask.h"
+#include "events/LogTitleObserver.h"
+#include "framework/CmdUI.h"
+#include "framework/ListCtrl.h"
+
+class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public EventMask {
+  ORMIX_DECLARE_DYNAMIC(CEventListCtrl)
+
+ public:
+  // Row icons of the small image list that the view attaches.
+  enum { kImageEvent = 0, kImageRecording = 1, kImageQuit = 2 };
+  // Starting width of the parameter column; it only grows from there.
+  static constexpr int kInitialParamColumnWidth = 250;
+
+  CEventListCtrl();
+  ~CEventListCtrl() override;
+
+  // Appends an event row while recording is on. Always TRUE.
+  BOOL AddEventRow(const char* name, const char* params);
+  // Appends a row whatever the recording state. Always TRUE.
+  BOOL AddMessageRow(const char* name, const char* message, int image);
+
+  // Attaches the browser and writes the start row when that succeeded.
+  BOOL Connect(IUnknown* browser) override;
+  // Gives the control a new font and re-measures the fixed columns.
+  void SetListFont(HFONT hFont, BOOL bRedraw);
+
+  void ResumeRecording();
+  void StopRecording();
+  void ClearLog();
+
+  // Writes every row to `path`; FALSE for an empty log or a file that cannot be written.
+  BOOL SaveLog(const char* path);
+  // Writes the lines to `path` in text mode, each followed by a line feed; FALSE (and no
+  // file touched) for no lines, FALSE when the file cannot be opened for exclusive writing.
+  BOOL WriteLines(const std::vector<std::string>& lines, const char* path);
+
+  void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
+  BOOL IsRecording() const { return m_bRecording; }
+  int GetNextNumber() const { return m_nNextNumber; }
+  int GetParamColumnWidth() const { return m_nParamColumnWidth; }
+
+  // Listener slots: each event becomes a row if its mask flag is set.
+  void StatusTextChange(const char* text) override;
+  void ProgressChange(long progress, long progressMax) override;
+  void CommandStateChange(long command, BOOL enable) override;
+  void DownloadBegin() override;
+  void DownloadComplete() override;
+  void TitleChange(const char* text) override;
+  void PropertyChange(const char* property) override;
+  void BeforeNavigate2(IDispatch* browser, VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
+                       VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel) override;
+  void NewWindow2(IDispatch** newBrowser, VARIANT_BOOL* cancel) override;
+  void NavigateComplete2(IDispatch* browser, VARIANT* url) override;
+  void DocumentComplete(IDispatch* browser, VARIANT* url) override;
+  void OnQuit() override;
+  void OnVisible(BOOL visible) override;
+  void OnToolBar(BOOL toolBar) override;
+  void OnMenuBar(BOOL menuBar) override;
+  void OnStatusBar(BOOL statusBar) override;
+  void OnFullScreen(BOOL fullScreen) override;
+  void OnTheaterMode(BOOL theaterMode) override;
+  void WindowSetResizable(BOOL resizable) override;
+  void WindowSetLeft(long left) override;
+  void WindowSetTop(long top) override;
+  void WindowSetWidth(long width) override;
+  void WindowSetHeight(long height) override;
+  void WindowClosing(BOOL isChildWindow, VARIANT_BOOL* cancel) override;
+  void ClientToHostWindow(long* width, long* height) override;
+  void SetSecureLockIcon(long secureLockIcon) override;
+  void FileDownload(VARIANT_BOOL* cancel) override;
+  void NavigateError(IDispatch* browser, VARIANT* url, VARIANT* frame, VARIANT* statusCode,
+                     VARIANT_BOOL* cancel) override;
+  void PrintTemplateInstantiation(IDispatch* browser) override;
+  void PrintTemplateTeardown(IDispatch* browser) override;
+  void UpdatePageStatus(IDispatch* browser, VARIANT* page, VARIANT* done) override;
+  void PrivacyImpactedStateChange(BOOL impacted) override;
+
+ protected:
+  int OnCreate(LPCREATESTRUCTA cs);
+  void OnDestroy();
+  void OnSaveLog();
+  void OnCopy();
+  void OnUpdateRecordResume(CCmdUI* pCmdUI);
+  void OnUpdateRecordStop(CCmdUI* pCmdUI);
+  void OnUpdateFileSaveLog(CCmdUI* pCmdUI);
+  void OnUpdateEditCopy(CCmdUI* pCmdUI);
+  void OnUpdateLogClear(CCmdUI* pCmdUI);
+
+  ORMIX_DECLARE_MESSAGE_MAP()
+
+  int m_nNextNumber;
+  BOOL m_bRecording;
+  int m_nParamColumnWidth;
+  ILogTitleObserver* m_pTitleObserver;
+
+ private:
+  BOOL AppendRow(const char* name, const char* text, int image);
+  // Whether the mask records the event of catalogue slot `slot`.
+  bool IsSelected(size_t slot) const;
+  // Appends the event row of catalogue slot `slot` (subject to the recording state).
+  void LogEvent(size_t slot, const std::string& params);
+  void MeasureFixedColumns();
+  int TextWidth(const char* text);
+  // "number,time,name,params" of one row.
+  std::string RowLine(int item);
+};

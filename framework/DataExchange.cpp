@@ -1,0 +1,17 @@
+#include "framework/DataExchange.h"
+
+#include "framework/Wnd.h"
+
+HWND CDataExchange::PrepareCtrl(int nIDC) {
+  m_hWndLastControl = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->m_hWnd, nIDC) : nullptr;
+  return m_hWndLastControl;
+}
+
+void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
+  HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+  if (!hWndCtrl) return;
+  if (pDX->m_bSaveAndValidate)
+    index = static_cast<int>(::SendMessageA(hWndCtrl, LB_GETCURSEL, 0, 0));
+  else
+    ::SendMessageA(hWndCtrl, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}

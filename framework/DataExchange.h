@@ -1,0 +1,24 @@
+#pragma once
+// Dialog data exchange: moves values between a dialog's member variables and its controls.
+// A dialog's DoDataExchange calls DDX_ functions with the CDataExchange it receives; with
+// m_bSaveAndValidate TRUE they read the controls into the members, else they write the
+// members into the controls.
+#include <windows.h>
+
+class CWnd;
+
+class CDataExchange {
+ public:
+  CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+      : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+
+  // The control `nIDC` of the dialog, or NULL.
+  HWND PrepareCtrl(int nIDC);
+
+  BOOL m_bSaveAndValidate;
+  CWnd* m_pDlgWnd;
+  HWND m_hWndLastControl = nullptr;
+};
+
+// The selected index of list box `nIDC` (LB_GETCURSEL, -1 for none) and LB_SETCURSEL.
+void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index);

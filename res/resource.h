@@ -1,0 +1,28 @@
+// Resource and command identifiers of Ormix, grouped by owner.
+#pragma once
+
+// Application
+#define IDR_MAINFRAME 128
+#define IDD_ABOUTBOX 130
+
+// Commands
+#define ID_SELECT_BROWSER 32771
+#define ID_RECORD_RESUME 32772
+#define ID_RECORD_STOP 32773
+#define ID_FILE_SAVE_LOG 32781
+#define ID_LOG_CLEAR 32782
+#ifndef ID_EDIT_COPY
+#define ID_EDIT_COPY 0xE122
+#endif
+
+// Browser selection dialog
+#define IDD_SELECT_BROWSER 150
+#define IDC_BROWSER_LIST 1000
+#define IDC_REFRESH 1002
+#define IDC_FIRST_EVENT_CHECK 1004
+#define IDC_LAST_EVENT_CHECK 1035
+#define IDC_CLEAR_ALL 1036
+#define IDC_SELECT_ALL 1037
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,0 +1,777 @@
+// The event log list under Wine: a real list-view window fed through the sink's
+// IDispatch::Invoke as a browser would call it, read back with list-view messages; its
+// columns, recording states, numbering, command states, saving and copying.
+#include <windows.h>
+#include <commctrl.h>
+#include <exdisp.h>
+#include <exdispid.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "MessageMapCheck.h"
+#include "browser/WebBrowserEvents2.h"
+#include "events/EventCatalog.h"
+#include "events/EventListCtrl.h"
+#include "framework/CmdUI.h"
+#include "framework/FileDialog.h"
+#include "res/resource.h"
+#include "support/FakeBrowser.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/Variants.h"
+
+namespace {
+
+const char kPrefix[] = "DIID_DWebBrowserEvents2::";
+const char kStarted[] = "イベントの記録を開始しました。";
+const char kStopped[] = "イベントの記録を停止しました。";
+const char kResumed[] = "イベントの記録を再開しました。";
+const char kQuit[] = "Internet Explorerが終了しました。";
+
+struct Row {
+  std::string number, time, name, params;
+  int image;
+};
+
+std::string CellText(HWND list, int item, int sub) {
+  std::vector<char> buffer(4096);
+  LVITEMA lvi = {};
+  lvi.iSubItem = sub;
+  lvi.pszText = buffer.data();
+  lvi.cchTextMax = static_cast<int>(buffer.size());
+  const LRESULT n = ::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&lvi));
+  return std::string(buffer.data(), static_cast<size_t>(n));
+}
+
+Row ReadRow(HWND list, int item) {
+  LVITEMA lvi = {};
+  lvi.mask = LVIF_IMAGE;
+  lvi.iItem = item;
+  ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+  return {CellText(list, item, 0), CellText(list, item, 1), CellText(list, item, 2),
+          CellText(list, item, 3), lvi.iImage};
+}
+
+int RowCount(HWND list) { return static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string Numbered(int n) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%08d", n);
+  return text;
+}
+
+bool LooksLikeTimeOfDay(const std::string& t) {
+  if (t.size() != 8 || t[2] != ':' || t[5] != ':') return false;
+  for (size_t i : {0u, 1u, 3u, 4u, 6u, 7u})
+    if (t[i] < '0' || t[i] > '9') return false;
+  return true;
+}
+
+int TextWidthIn(HWND hWnd, HFONT font, const std::string& text) {
+  HDC dc = ::GetDC(hWnd);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size = {};
+  ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hWnd, dc);
+  return size.cx;
+}
+
+// BSTRs made for one test, freed at its end.
+class Bstrs {
+ public:
+  ~Bstrs() {
+    for (BSTR b : m_all) SysFreeString(b);
+  }
+  BSTR operator()(const wchar_t* text) {
+    m_all.push_back(SysAllocString(text));
+    return m_all.back();
+  }
+
+ private:
+  std::vector<BSTR> m_all;
+};
+
+class EventListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HWND host = ::CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 900, 400, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(nullptr, host);
+    m_host.Attach(host);
+    m_list = new CEventListCtrl;
+    ASSERT_TRUE(m_list->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_REPORT, RECT{},
+                               &m_host, 1));
+    m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_hWnd = m_list->m_hWnd;
+  }
+
+  void TearDown() override {
+    if (m_list) {
+      m_list->Disconnect();
+      delete m_list;
+    }
+    HWND host = m_host.Detach();
+    if (host) ::DestroyWindow(host);
+  }
+
+  // Calls the sink as a browser does: IID_NULL, arguments in reverse order.
+  HRESULT Deliver(DISPID dispid, std::vector<VARIANT> args) {
+    IDispatch* sink = m_list->GetSink()->GetIDispatch(FALSE);
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
+                         static_cast<UINT>(reversed.size()), 0};
+    UINT argErr = 0;
+    return sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                        nullptr, &argErr);
+  }
+
+  Row Last() { return ReadRow(m_hWnd, RowCount(m_hWnd) - 1); }
+  BOOL Enabled(UINT id) { return QueryCommandState(m_list, id).m_bEnabled; }
+
+  CWnd m_host;
+  CEventListCtrl* m_list = nullptr;
+  HWND m_hWnd = nullptr;
+};
+
+// One call of each event with the arguments it was given and the parameter text expected.
+struct EventCase {
+  size_t slot;
+  std::vector<VARIANT> args;
+  std::string params;
+};
+
+// Arguments for every event but OnQuit, whose rows are tested on their own. Out-parameters
+// hold sentinels so that a write to them shows.
+struct AllEvents {
+  Bstrs bstr;
+  VARIANT url, flags, frame, postInner, postData, headers, page, done, status;
+  VARIANT_BOOL cancel = 0x1234;
+  long width = 640, height = 480;
+  IDispatch* newBrowser = nullptr;
+  std::vector<EventCase> cases;
+
+  AllEvents() {
+    url = VarBstr(bstr(L"http://example.com/a?b=1"));
+    flags = VarI4(64);
+    frame = VarBstr(bstr(L"_top"));
+    VariantInit(&postInner);
+    postData = VarRef(VT_VARIANT, &postInner);
+    headers = VarBstr(bstr(L"Content-Type: text/plain\r\n"));
+    page = VarI4(1);
+    done = VarBool(VARIANT_TRUE);
+    status = VarI4(404);
+    auto ref = [](VARIANT& v) { return VarRef(VT_VARIANT, &v); };
+    const VARIANT none = VarDispatch(nullptr);
+    cases = {
+        {kStatusTextChange, {VarBstr(bstr(L"読み込み中 page"))}, "Text:読み込み中 page"},
+        {kProgressChange, {VarI4(50), VarI4(100)}, "Progress:50  ProgressMax:100"},
+        {kCommandStateChange, {VarI4(1), VarBool(VARIANT_TRUE)}, "Command:1  Enable:1"},
+        {kDownloadBegin, {}, ""},
+        {kDownloadComplete, {}, ""},
+        {kTitleChange, {VarBstr(bstr(L"タイトル"))}, "Text:タイトル"},
+        {kPropertyChange, {VarBstr(bstr(L"prop"))}, "Property:prop"},
+        {kBeforeNavigate2,
+         {none, ref(url), ref(flags), ref(frame), ref(postData), ref(headers),
+          VarRef(VT_BOOL, &cancel)},
+         "URL:http://example.com/a?b=1  Flags:64  TargetFrameName:_top  PostData:  "
+         "Headers:Content-Type: text/plain\r\n"},
+        {kNewWindow2, {VarRef(VT_DISPATCH, &newBrowser), VarRef(VT_BOOL, &cancel)}, ""},
+        {kNavigateComplete2, {none, ref(url)}, "URL:http://example.com/a?b=1"},
+        {kDocumentComplete, {none, ref(url)}, "URL:http://example.com/a?b=1"},
+        {kOnVisible, {VarBool(VARIANT_FALSE)}, "Visible:0"},
+        {kOnToolBar, {VarBool(VARIANT_TRUE)}, "ToolBar:1"},
+        {kOnMenuBar, {VarBool(VARIANT_TRUE)}, "MenuBar:1"},
+        {kOnStatusBar, {VarBool(VARIANT_FALSE)}, "StatusBar:0"},
+        {kOnFullScreen, {VarBool(VARIANT_TRUE)}, "FullScreen:1"},
+        {kOnTheaterMode, {VarBool(VARIANT_FALSE)}, "TheaterMode:0"},
+        {kWindowSetResizable, {VarBool(VARIANT_TRUE)}, "Resizable:1"},
+        {kWindowSetLeft, {VarI4(-5)}, "Left:-5"},
+        {kWindowSetTop, {VarI4(7)}, "Top:7"},
+        {kWindowSetWidth, {VarI4(800)}, "Width:800"},
+        {kWindowSetHeight, {VarI4(600)}, "Height:600"},
+        {kWindowClosing, {VarBool(VARIANT_TRUE), VarRef(VT_BOOL, &cancel)}, "IsChildWindow:1"},
+        {kClientToHostWindow, {VarRef(VT_I4, &width), VarRef(VT_I4, &height)}, ""},
+        {kSetSecureLockIcon, {VarI4(3)}, "SecureLockIcon:3"},
+        {kFileDownload, {VarRef(VT_BOOL, &cancel)}, ""},
+        {kNavigateError,
+         {none, ref(url), ref(frame), ref(status), VarRef(VT_BOOL, &cancel)},
+         "URL:http://example.com/a?b=1  Frame:_top  StatusCode:404"},
+        {kPrintTemplateInstantiation, {none}, ""},
+        {kPrintTemplateTeardown, {none}, ""},
+        {kUpdatePageStatus, {none, ref(page), ref(done)}, ""},
+        {kPrivacyImpactedStateChange, {VarBool(VARIANT_TRUE)}, "Impacted:1"},
+    };
+  }
+};
+
+TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
+  const char* headers[] = {"番号", "日時", "イベント名", "パラメータ"};
+  const int formats[] = {LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_LEFT, LVCFMT_LEFT};
+  for (int i = 0; i < 4; ++i) {
+    char text[64] = {};
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_FMT;
+    column.pszText = text;
+    column.cchTextMax = sizeof(text);
+    ASSERT_TRUE(::SendMessageA(m_hWnd, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_STREQ(headers[i], text);
+    EXPECT_EQ(formats[i], column.fmt & LVCFMT_JUSTIFYMASK) << i;
+  }
+  HFONT font = m_list->GetFont();
+  EXPECT_EQ(TextWidthIn(m_hWnd, font, "ABCEF00000") + 16, m_list->GetColumnWidth(0));
+  EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:0000"), m_list->GetColumnWidth(1));
+  EXPECT_EQ(TextWidthIn(m_hWnd, font, "DIID_DWebBrowserEvents2::CommandStateChange00"),
+            m_list->GetColumnWidth(2));
+  EXPECT_EQ(250, m_list->GetColumnWidth(3));
+  EXPECT_EQ(0, RowCount(m_hWnd));
+  EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(12, CountEntries(m_list->GetMessageMap()));
+}
+
+TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
+  AllEvents events;
+  ASSERT_EQ(kEventCount - 1, events.cases.size());
+  int expectedNumber = 1;
+  for (const EventCase& c : events.cases) {
+    SCOPED_TRACE(kEventCatalog[c.slot].name);
+    ASSERT_EQ(S_OK, Deliver(kEventCatalog[c.slot].dispid, c.args));
+    ASSERT_EQ(expectedNumber, RowCount(m_hWnd));
+    const Row row = Last();
+    EXPECT_EQ(Numbered(expectedNumber), row.number);
+    EXPECT_TRUE(LooksLikeTimeOfDay(row.time)) << row.time;
+    EXPECT_EQ(std::string(kPrefix) + kEventCatalog[c.slot].name, row.name);
+    EXPECT_EQ(c.params, row.params);
+    EXPECT_EQ(0, row.image);
+    ++expectedNumber;
+  }
+  // No handler answered through an out-parameter.
+  EXPECT_EQ(0x1234, events.cancel);
+  EXPECT_EQ(640, events.width);
+  EXPECT_EQ(480, events.height);
+  EXPECT_EQ(nullptr, events.newBrowser);
+}
+
+TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber) {
+  AllEvents events;
+  for (const EventCase& c : events.cases) {
+    SCOPED_TRACE(kEventCatalog[c.slot].name);
+    for (int i = 0; i < EventMask::kFlagCount; ++i) m_list->Set(i, 1);
+    m_list->Set(kEventCatalog[c.slot].maskIndex, 0);
+    ASSERT_EQ(S_OK, Deliver(kEventCatalog[c.slot].dispid, c.args));
+    EXPECT_EQ(0, RowCount(m_hWnd));
+    EXPECT_EQ(1, m_list->GetNextNumber());
+  }
+  // Index 9 belongs to no event: with only it cleared, everything is recorded.
+  for (int i = 0; i < EventMask::kFlagCount; ++i) m_list->Set(i, i == 9 ? 0 : 1);
+  for (const EventCase& c : events.cases) Deliver(kEventCatalog[c.slot].dispid, c.args);
+  EXPECT_EQ(static_cast<int>(events.cases.size()), RowCount(m_hWnd));
+
+  m_list->ClearLog();  // recording on: the start row
+  RouteCommand(m_list, ID_RECORD_STOP);
+  ASSERT_EQ(2, RowCount(m_hWnd));
+  for (const EventCase& c : events.cases) Deliver(kEventCatalog[c.slot].dispid, c.args);
+  EXPECT_EQ(2, RowCount(m_hWnd));
+  EXPECT_EQ(3, m_list->GetNextNumber());
+}
+
+// Post data, flags and other VARIANTs of unexpected shapes.
+TEST_F(EventListTest, BeforeNavigate2ShowsPostDataAndIgnoresArgumentsOfOtherTypes) {
+  Bstrs bstr;
+  auto navigate = [&](VARIANT post, VARIANT url, VARIANT flags, VARIANT headers) {
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT frame = VarBstr(nullptr);
+    EXPECT_EQ(S_OK, Deliver(DISPID_BEFORENAVIGATE2,
+                            {VarDispatch(nullptr), VarRef(VT_VARIANT, &url),
+                             VarRef(VT_VARIANT, &flags), VarRef(VT_VARIANT, &frame),
+                             VarRef(VT_VARIANT, &post), VarRef(VT_VARIANT, &headers),
+                             VarRef(VT_BOOL, &cancel)}));
+    const std::string params = Last().params;
+    const size_t at = params.find("PostData:");
+    const size_t end = params.find("  Headers:");
+    return at == std::string::npos || end == std::string::npos
+               ? "<malformed>" + params
+               : params.substr(at + 9, end - at - 9);
+  };
+  auto bytes = [](const char* data, ULONG n, LONG lower = 0) {
+    SAFEARRAYBOUND bound = {n, lower};
+    SAFEARRAY* array = SafeArrayCreate(VT_UI1, 1, &bound);
+    void* p = nullptr;
+    SafeArrayAccessData(array, &p);
+    if (n) memcpy(p, data, n);
+    SafeArrayUnaccessData(array);
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_ARRAY | VT_UI1;
+    v.parray = array;
+    return v;
+  };
+  const VARIANT url = VarBstr(bstr(L"http://h/"));
+  const VARIANT headers = VarBstr(bstr(L"A: 1\r\n"));
+  const VARIANT flags = VarI4(0);
+
+  VARIANT inner;
+  VariantInit(&inner);
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:A: 1\r\n", Last().params);
+
+  inner = bytes("a=1\0", 4);
+  EXPECT_EQ("a=1", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VariantClear(&inner);
+  inner = bytes("a=1", 3);
+  EXPECT_EQ("a=1", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers)) << "all N bytes";
+  VariantClear(&inner);
+  inner = bytes("x=\0yz", 5, 1);
+  EXPECT_EQ("x=", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VariantClear(&inner);
+  inner = bytes("", 0, 5);  // upper bound 4 below lower bound 5
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VariantClear(&inner);
+
+  // Arrays of another element type or shape, a missing array, a string, a bare array.
+  SAFEARRAYBOUND square[2] = {{2, 0}, {2, 0}};
+  inner.vt = VT_ARRAY | VT_UI1;
+  inner.parray = SafeArrayCreate(VT_UI1, 2, square);
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VariantClear(&inner);
+  inner.vt = VT_ARRAY | VT_I4;
+  inner.parray = SafeArrayCreateVector(VT_I4, 0, 4);
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VariantClear(&inner);
+  inner.vt = VT_ARRAY | VT_UI1;
+  inner.parray = nullptr;
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  inner = VarBstr(bstr(L"a=1"));
+  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
+  VARIANT bare = bytes("a=1", 3);
+  EXPECT_EQ("", navigate(bare, url, flags, headers));
+  VariantClear(&bare);
+
+  // URL, flags and headers of other types give empty values; a 16-bit flag is converted.
+  VariantInit(&inner);
+  VARIANT shortFlags;
+  VariantInit(&shortFlags);
+  shortFlags.vt = VT_I2;
+  shortFlags.iVal = -2;
+  navigate(VarRef(VT_VARIANT, &inner), VarI4(5), shortFlags, VarI4(7));
+  EXPECT_EQ("URL:  Flags:-2  TargetFrameName:  PostData:  Headers:", Last().params);
+  navigate(VarRef(VT_VARIANT, &inner), url, VarBstr(bstr(L"64")), headers);
+  EXPECT_EQ("URL:http://h/  Flags:  TargetFrameName:  PostData:  Headers:A: 1\r\n", Last().params);
+}
+
+TEST_F(EventListTest, NavigateErrorShowsTheStatusCodeOnlyWhenItIsAnInteger) {
+  Bstrs bstr;
+  VARIANT url = VarBstr(bstr(L"http://gone/"));
+  VARIANT frame = VarBstr(bstr(L"本文"));
+  VARIANT status = VarI4(404);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  auto fire = [&] {
+    return Deliver(DISPID_NAVIGATEERROR,
+                   {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &frame),
+                    VarRef(VT_VARIANT, &status), VarRef(VT_BOOL, &cancel)});
+  };
+  ASSERT_EQ(S_OK, fire());
+  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:404", Last().params);
+  status = VarBstr(bstr(L"404"));
+  ASSERT_EQ(S_OK, fire());
+  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", Last().params);
+  status.vt = VT_UI4;
+  status.ulVal = 0x80000000u;  // does not fit a signed 32-bit integer
+  ASSERT_EQ(S_OK, fire());
+  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", Last().params);
+  EXPECT_EQ(VARIANT_FALSE, cancel);
+}
+
+class TitleRecorder : public ILogTitleObserver {
+ public:
+  void OnTitleChange(CEventListCtrl* list, const char* title) override {
+    calls.push_back({list, title});
+  }
+  std::vector<std::pair<CEventListCtrl*, std::string>> calls;
+};
+
+TEST_F(EventListTest, TitleChangeReachesTheObserverEvenWhenNotRecorded) {
+  TitleRecorder observer;
+  m_list->SetTitleObserver(&observer);
+  Bstrs bstr;
+  Deliver(DISPID_TITLECHANGE, {VarBstr(bstr(L"一つ目"))});
+  m_list->Set(kEventCatalog[kTitleChange].maskIndex, 0);
+  Deliver(DISPID_TITLECHANGE, {VarBstr(bstr(L"二つ目"))});
+  m_list->Set(kEventCatalog[kTitleChange].maskIndex, 1);
+  m_list->StopRecording();
+  Deliver(DISPID_TITLECHANGE, {VarBstr(bstr(L"三つ目"))});
+
+  ASSERT_EQ(3u, observer.calls.size());
+  EXPECT_EQ(m_list, observer.calls[0].first);
+  EXPECT_EQ("一つ目", observer.calls[0].second);
+  EXPECT_EQ("二つ目", observer.calls[1].second);
+  EXPECT_EQ("三つ目", observer.calls[2].second);
+  ASSERT_EQ(2, RowCount(m_hWnd));  // the first title and the stop message
+  EXPECT_EQ("Text:一つ目", ReadRow(m_hWnd, 0).params);
+  EXPECT_EQ(kStopped, ReadRow(m_hWnd, 1).params);
+}
+
+class EventListConnectedTest : public EventListTest {
+ protected:
+  void SetUp() override {
+    EventListTest::SetUp();
+    m_browser = new FakeBrowser;
+  }
+  void TearDown() override {
+    EventListTest::TearDown();
+    EXPECT_EQ(1, m_browser->RefCount()) << "the list gave back every reference it took";
+    m_browser->Release();
+  }
+  FakeBrowser* m_browser = nullptr;
+};
+
+TEST_F(EventListConnectedTest, ConnectWritesTheStartRowAndQuitWritesItsTwoRows) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  ASSERT_EQ(1, RowCount(m_hWnd));
+  Row start = ReadRow(m_hWnd, 0);
+  EXPECT_EQ("00000001", start.number);
+  EXPECT_TRUE(LooksLikeTimeOfDay(start.time));
+  EXPECT_EQ("", start.name);
+  EXPECT_EQ(kStarted, start.params);
+  EXPECT_EQ(1, start.image);
+  EXPECT_EQ(1u, m_browser->SinkCount());
+
+  EXPECT_EQ(S_OK, m_browser->Fire(DISPID_ONQUIT, {}));
+  ASSERT_EQ(3, RowCount(m_hWnd));
+  EXPECT_EQ(std::string(kPrefix) + "OnQuit", ReadRow(m_hWnd, 1).name);
+  EXPECT_EQ("", ReadRow(m_hWnd, 1).params);
+  EXPECT_EQ(0, ReadRow(m_hWnd, 1).image);
+  const Row quit = ReadRow(m_hWnd, 2);
+  EXPECT_EQ("00000003", quit.number);
+  EXPECT_EQ("", quit.name);
+  EXPECT_EQ(kQuit, quit.params);
+  EXPECT_EQ(2, quit.image);
+  EXPECT_FALSE(m_list->IsAttached());
+  EXPECT_EQ(0u, m_browser->SinkCount());
+  EXPECT_EQ(1, m_browser->RefCount());
+  // Unadvised: later events reach no list.
+  EXPECT_EQ(S_FALSE, m_browser->Fire(DISPID_DOWNLOADBEGIN, {}));
+  EXPECT_EQ(3, RowCount(m_hWnd));
+
+  // A failed connection writes nothing.
+  CEventListCtrl other;
+  ASSERT_TRUE(other.Create(WS_CHILD | LVS_REPORT, RECT{}, &m_host, 2));
+  m_browser->answerBrowserApp = false;
+  EXPECT_FALSE(other.Connect(static_cast<IWebBrowser2*>(m_browser)));
+  EXPECT_EQ(0, other.GetItemCount());
+}
+
+TEST_F(EventListConnectedTest, QuitWithTheEventMaskedOrRecordingOffWritesOnlyTheMessage) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  m_list->Set(kEventCatalog[kOnQuit].maskIndex, 0);
+  m_browser->Fire(DISPID_ONQUIT, {});
+  ASSERT_EQ(2, RowCount(m_hWnd));
+  EXPECT_EQ(kQuit, ReadRow(m_hWnd, 1).params);
+  EXPECT_EQ("00000002", ReadRow(m_hWnd, 1).number);
+
+  CEventListCtrl stopped;
+  ASSERT_TRUE(stopped.Create(WS_CHILD | LVS_REPORT, RECT{}, &m_host, 2));
+  ASSERT_TRUE(stopped.Connect(static_cast<IWebBrowser2*>(m_browser)));
+  stopped.StopRecording();
+  m_browser->Fire(DISPID_ONQUIT, {});
+  ASSERT_EQ(3, stopped.GetItemCount());
+  EXPECT_EQ(kStopped, stopped.GetItemText(1, 3));
+  EXPECT_EQ(kQuit, stopped.GetItemText(2, 3));
+  EXPECT_EQ("00000003", stopped.GetItemText(2, 0));
+  EXPECT_FALSE(stopped.IsAttached());
+}
+
+TEST_F(EventListConnectedTest, DestroyingTheWindowUnadvises) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  ASSERT_EQ(1u, m_browser->SinkCount());
+  m_list->DestroyWindow();
+  EXPECT_EQ(0u, m_browser->SinkCount());
+  EXPECT_FALSE(m_list->IsAttached());
+  EXPECT_EQ(1, m_browser->RefCount());
+}
+
+TEST_F(EventListConnectedTest, NumberingRunsAcrossStopResumeAndClear) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  m_browser->Fire(DISPID_DOWNLOADBEGIN, {});
+  EXPECT_TRUE(RouteCommand(m_list, ID_RECORD_STOP));
+  m_browser->Fire(DISPID_DOWNLOADBEGIN, {});
+  m_browser->Fire(DISPID_DOWNLOADCOMPLETE, {});
+  RouteCommand(m_list, ID_RECORD_STOP);  // already stopped: nothing
+  EXPECT_TRUE(RouteCommand(m_list, ID_RECORD_RESUME));
+  RouteCommand(m_list, ID_RECORD_RESUME);  // already recording: nothing
+  m_browser->Fire(DISPID_DOWNLOADCOMPLETE, {});
+
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"", kStarted}, {"DownloadBegin", ""}, {"", kStopped}, {"", kResumed},
+      {"DownloadComplete", ""}};
+  ASSERT_EQ(static_cast<int>(expected.size()), RowCount(m_hWnd));
+  for (int i = 0; i < RowCount(m_hWnd); ++i) {
+    const Row row = ReadRow(m_hWnd, i);
+    EXPECT_EQ(Numbered(i + 1), row.number);
+    EXPECT_EQ(expected[i].first.empty() ? "" : kPrefix + expected[i].first, row.name);
+    EXPECT_EQ(expected[i].second, row.params);
+    EXPECT_EQ(expected[i].first.empty() ? 1 : 0, row.image);
+  }
+
+  EXPECT_TRUE(RouteCommand(m_list, ID_LOG_CLEAR));
+  ASSERT_EQ(1, RowCount(m_hWnd));
+  EXPECT_EQ("00000001", ReadRow(m_hWnd, 0).number);
+  EXPECT_EQ(kStarted, ReadRow(m_hWnd, 0).params);
+
+  m_list->StopRecording();
+  m_list->ClearLog();
+  EXPECT_EQ(0, RowCount(m_hWnd));
+  EXPECT_FALSE(m_list->IsRecording());
+  m_list->ResumeRecording();
+  EXPECT_EQ("00000001", ReadRow(m_hWnd, 0).number);
+  EXPECT_EQ(kResumed, ReadRow(m_hWnd, 0).params);
+}
+
+TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
+  for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
+  // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
+  struct Probe : CEventListCtrl {
+    static int CEventListCtrl::*NextNumber() { return &Probe::m_nNextNumber; }
+  };
+  m_list->*Probe::NextNumber() = 99999999;
+  m_list->AddMessageRow("", "x", 1);
+  m_list->AddMessageRow("", "x", 1);
+  EXPECT_EQ("99999999", ReadRow(m_hWnd, 3).number);
+  EXPECT_EQ("100000000", ReadRow(m_hWnd, 4).number);
+}
+
+TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
+  HFONT font = m_list->GetFont();
+  const std::string longText(120, 'W');
+  ASSERT_GT(TextWidthIn(m_hWnd, font, longText + "00"), 250);
+  m_list->AddEventRow("e", "short");
+  EXPECT_EQ(250, m_list->GetColumnWidth(3));
+  m_list->AddEventRow("e", longText.c_str());
+  const int grown = TextWidthIn(m_hWnd, font, longText + "00");
+  EXPECT_EQ(grown, m_list->GetColumnWidth(3));
+  EXPECT_EQ(grown, m_list->GetParamColumnWidth());
+  m_list->AddMessageRow("", "short", 1);
+  m_list->ClearLog();
+  EXPECT_EQ(grown, m_list->GetColumnWidth(3));
+
+  // A new font re-measures the fixed columns only.
+  LOGFONTA lf = {};
+  lf.lfHeight = -24;
+  lstrcpyA(lf.lfFaceName, "IPAPGothic");
+  HFONT big = ::CreateFontIndirectA(&lf);
+  m_list->SetListFont(big, TRUE);
+  EXPECT_EQ(big, m_list->GetFont());
+  EXPECT_EQ(TextWidthIn(m_hWnd, big, "ABCEF00000") + 16, m_list->GetColumnWidth(0));
+  EXPECT_EQ(TextWidthIn(m_hWnd, big, "00:00:0000"), m_list->GetColumnWidth(1));
+  EXPECT_EQ(grown, m_list->GetColumnWidth(3));
+  // A message row is measured too, in the new font.
+  const std::string message(60, 'M');
+  m_list->AddMessageRow("", message.c_str(), 1);
+  EXPECT_EQ(std::max(grown, TextWidthIn(m_hWnd, big, message + "00")), m_list->GetColumnWidth(3));
+  m_list->SetListFont(nullptr, FALSE);
+  ::DeleteObject(big);
+}
+
+TEST_F(EventListConnectedTest, CommandStatesFollowTheConnectionRecordingRowsAndSelection) {
+  struct State {
+    BOOL resume, stop, save, copy, clear;
+  };
+  auto now = [&] {
+    return State{Enabled(ID_RECORD_RESUME), Enabled(ID_RECORD_STOP), Enabled(ID_FILE_SAVE_LOG),
+                 Enabled(ID_EDIT_COPY), Enabled(ID_LOG_CLEAR)};
+  };
+  auto expect = [&](State e, const char* when) {
+    const State s = now();
+    EXPECT_EQ(e.resume, s.resume) << when;
+    EXPECT_EQ(e.stop, s.stop) << when;
+    EXPECT_EQ(e.save, s.save) << when;
+    EXPECT_EQ(e.copy, s.copy) << when;
+    EXPECT_EQ(e.clear, s.clear) << when;
+  };
+  expect({FALSE, FALSE, TRUE, FALSE, FALSE}, "detached, empty");
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  expect({FALSE, TRUE, FALSE, FALSE, TRUE}, "recording");
+  m_list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  expect({FALSE, TRUE, FALSE, TRUE, TRUE}, "recording, a row selected");
+  RouteCommand(m_list, ID_RECORD_STOP);
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  expect({TRUE, FALSE, TRUE, FALSE, TRUE}, "stopped");
+  RouteCommand(m_list, ID_LOG_CLEAR);
+  expect({TRUE, FALSE, TRUE, FALSE, FALSE}, "stopped, cleared");
+  RouteCommand(m_list, ID_RECORD_RESUME);
+  m_browser->Fire(DISPID_ONQUIT, {});
+  expect({FALSE, FALSE, TRUE, FALSE, TRUE}, "browser gone while recording");
+  m_list->StopRecording();
+  expect({FALSE, FALSE, TRUE, FALSE, TRUE}, "browser gone, stopped");
+}
+
+// --- saving and copying ------------------------------------------------------------------
+
+class EventListExportTest : public EventListConnectedTest {
+ protected:
+  void SetUp() override {
+    EventListConnectedTest::SetUp();
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    char name[MAX_PATH];
+    ::GetTempFileNameA(temp, "olg", 0, name);
+    m_path = name;
+  }
+  void TearDown() override {
+    ::DeleteFileA(m_path.c_str());
+    EventListConnectedTest::TearDown();
+  }
+
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  }
+
+  // Fills the log with a start row, a navigation whose headers end in CRLF and whose URL
+  // holds a comma, and a stop row.
+  void FillLog() {
+    Bstrs bstr;
+    ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+    VARIANT url = VarBstr(bstr(L"http://h/?a=1,b=2"));
+    VARIANT flags = VarI4(0);
+    VARIANT frame = VarBstr(bstr(L""));
+    VARIANT inner;
+    VariantInit(&inner);
+    VARIANT post = VarRef(VT_VARIANT, &inner);
+    VARIANT headers = VarBstr(bstr(L"X-A: 1\r\n"));
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    m_browser->Fire(DISPID_BEFORENAVIGATE2,
+                    {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &flags),
+                     VarRef(VT_VARIANT, &frame), VarRef(VT_VARIANT, &post),
+                     VarRef(VT_VARIANT, &headers), VarRef(VT_BOOL, &cancel)});
+    m_list->StopRecording();
+    ASSERT_EQ(3, RowCount(m_hWnd));
+  }
+
+  std::string m_path;
+};
+
+TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
+  FillLog();
+  std::vector<std::string> seen;
+  CFileDialog::SetRunHook([&](CFileDialog& d) -> INT_PTR {
+    seen = {d.m_ofn.lpstrTitle ? d.m_ofn.lpstrTitle : "", d.m_ofn.lpstrDefExt ? d.m_ofn.lpstrDefExt : "",
+            std::to_string(d.m_ofn.Flags & 0x3402), std::to_string(d.m_ofn.lStructSize),
+            d.GetFilterBuffer(), std::to_string(d.IsOpenFileDialog())};
+    lstrcpynA(d.m_ofn.lpstrFile, m_path.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
+    return IDOK;
+  });
+  EXPECT_TRUE(RouteCommand(m_list, ID_FILE_SAVE_LOG));
+  CFileDialog::SetRunHook(nullptr);
+
+  ASSERT_EQ(6u, seen.size());
+  EXPECT_EQ("保存ファイル名の設定", seen[0]);
+  EXPECT_EQ("log", seen[1]);
+  EXPECT_EQ(std::to_string(0x3402), seen[2]);
+  EXPECT_EQ(std::to_string(sizeof(OPENFILENAMEA)), seen[3]);
+  EXPECT_EQ(std::string("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
+                        "すべてのファイル (*.*)\0*.*\0\0\0",
+                        sizeof("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
+                               "すべてのファイル (*.*)\0*.*\0\0\0") - 1),
+            seen[4]);
+  EXPECT_EQ("0", seen[5]);
+
+  const std::string t0 = ReadRow(m_hWnd, 0).time, t1 = ReadRow(m_hWnd, 1).time,
+                    t2 = ReadRow(m_hWnd, 2).time;
+  const std::string expected =
+      "00000001," + t0 + ",," + kStarted + "\r\n" +
+      "00000002," + t1 + ",DIID_DWebBrowserEvents2::BeforeNavigate2,URL:http://h/?a=1,b=2  "
+      "Flags:0  TargetFrameName:  PostData:  Headers:X-A: 1\r\r\n\r\n" +
+      "00000003," + t2 + ",," + kStopped + "\r\n";
+  EXPECT_EQ(expected, ReadFile(m_path));
+
+  // Cancelling the dialog writes nothing.
+  ::DeleteFileA(m_path.c_str());
+  CFileDialog::SetRunHook([](CFileDialog&) -> INT_PTR { return IDCANCEL; });
+  RouteCommand(m_list, ID_FILE_SAVE_LOG);
+  CFileDialog::SetRunHook(nullptr);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
+}
+
+TEST_F(EventListExportTest, EmptyLogsLockedFilesAndOverwriting) {
+  WriteFile(m_path, "older and much longer contents\r\n\r\n\r\n");
+  m_list->StopRecording();
+  m_list->ClearLog();
+  ASSERT_EQ(0, RowCount(m_hWnd));
+  EXPECT_FALSE(m_list->SaveLog(m_path.c_str()));
+  EXPECT_EQ("older and much longer contents\r\n\r\n\r\n", ReadFile(m_path));
+
+  m_list->AddMessageRow("", "x", 1);
+  const std::string line = "00000001," + ReadRow(m_hWnd, 0).time + ",,x\r\n";
+  {
+    HANDLE other = ::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    MessageBoxRecorder boxes;
+    EXPECT_FALSE(m_list->SaveLog(m_path.c_str()));
+    EXPECT_TRUE(boxes.Boxes().empty()) << "a file that cannot be opened is not reported";
+    ::CloseHandle(other);
+  }
+  EXPECT_EQ("older and much longer contents\r\n\r\n\r\n", ReadFile(m_path));
+
+  EXPECT_TRUE(m_list->SaveLog(m_path.c_str()));
+  EXPECT_EQ(line, ReadFile(m_path));
+}
+
+TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
+  FillLog();
+  m_list->AddMessageRow("", "末尾", 1);
+  ASSERT_EQ(4, RowCount(m_hWnd));
+
+  auto clipboardBytes = [&]() -> std::string {
+    if (!::OpenClipboard(m_hWnd)) return "<no clipboard>";
+    std::string bytes = "<no text>";
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+      const char* p = static_cast<const char*>(::GlobalLock(data));
+      const size_t size = ::GlobalSize(data);
+      bytes = std::string(p, strnlen(p, size));
+      if (bytes.size() == size) bytes += "<unterminated>";
+      ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return bytes;
+  };
+  auto setClipboard = [&](const char* text) {
+    ASSERT_TRUE(::OpenClipboard(m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL m = ::GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    memcpy(::GlobalLock(m), text, strlen(text) + 1);
+    ::GlobalUnlock(m);
+    ::SetClipboardData(CF_TEXT, m);
+    ::CloseClipboard();
+  };
+
+  setClipboard("before");
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_FALSE(Enabled(ID_EDIT_COPY));
+  RouteCommand(m_list, ID_EDIT_COPY);
+  EXPECT_EQ("before", clipboardBytes());
+
+  m_list->SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+  m_list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_TRUE(Enabled(ID_EDIT_COPY));
+  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
+  const std::string expected = "00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n" +
+                               "00000004," + ReadRow(m_hWnd, 3).time + ",,末尾\r\n";
+  EXPECT_EQ(expected, clipboardBytes());
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// The selection dialog run modally and driven from inside its modal loop: check boxes and
+// the mask, the refusals of OK with their messages, select all, clear all and cancel.
+#include <windows.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "browser/SelectBrowserDlg.h"
+#include "events/EventCatalog.h"
+#include "res/resource.h"
+#include "support/MessageBoxRecorder.h"
+
+namespace {
+
+const char kSelectBrowser[] = "イベントを記録するInternet Explorerを選択してください。";
+const char kNoEvent[] = "記録するイベントが選択されていません。";
+const char kNotFound[] = "指定されたInternet Explorerは見つかりません。";
+
+void Click(CDialog& dialog, int id) {
+  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, id)));
+}
+
+int CheckedBoxes(CDialog& dialog) {
+  int checked = 0;
+  for (const EventInfo& e : kEventCatalog)
+    if (dialog.SendDlgItemMessage(e.checkBoxId, BM_GETCHECK) == BST_CHECKED) ++checked;
+  return checked;
+}
+
+// Runs the dialog modally with `steps` executed inside it, then cancels it if the steps
+// left it open. Returns DoModal's result.
+INT_PTR RunDialog(CSelectBrowserDlg& dialog, const std::function<void(CSelectBrowserDlg&)>& steps) {
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& d) {
+    steps(static_cast<CSelectBrowserDlg&>(d));
+    if (::IsWindow(d.m_hWnd)) Click(d, IDCANCEL);
+  });
+  const INT_PTR result = dialog.DoModal();
+  CDialog::SetModalHook(previous);
+  return result;
+}
+
+// A list entry standing for a browser window that has been closed since the listing.
+void AddVanishedEntry(CDialog& dialog, const char* text) {
+  HWND gone = CreateWindowA("STATIC", text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  const LRESULT index = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(gone));
+}
+
+}  // namespace
+
+TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
+  CSelectBrowserDlg dialog;
+  dialog.m_eventMask.Set(9, 0);  // belongs to no event
+  int checked = -1;
+  RunDialog(dialog, [&](CSelectBrowserDlg& d) { checked = CheckedBoxes(d); });
+  EXPECT_EQ(32, checked);
+
+  CSelectBrowserDlg partial;
+  partial.m_eventMask.Set(kEventCatalog[kOnQuit].maskIndex, 0);
+  partial.m_eventMask.Set(kEventCatalog[kNavigateComplete2].maskIndex, 0);
+  bool quitBox = true, navigateBox = true, progressBox = false;
+  RunDialog(partial, [&](CSelectBrowserDlg& d) {
+    quitBox = d.SendDlgItemMessage(1025, BM_GETCHECK) == BST_CHECKED;
+    navigateBox = d.SendDlgItemMessage(1013, BM_GETCHECK) == BST_CHECKED;
+    progressBox = d.SendDlgItemMessage(1005, BM_GETCHECK) == BST_CHECKED;
+    checked = CheckedBoxes(d);
+  });
+  EXPECT_FALSE(quitBox);
+  EXPECT_FALSE(navigateBox);
+  EXPECT_TRUE(progressBox);
+  EXPECT_EQ(30, checked);
+}
+
+TEST(SelectBrowserDialog, OkWithoutSelectionAsksForABrowserOnly) {
+  MessageBoxRecorder boxes;
+  CSelectBrowserDlg dialog;
+  bool stillOpen = false;
+  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    Click(d, IDC_CLEAR_ALL);
+    Click(d, IDOK);
+    stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
+  });
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(IDCANCEL, result);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[0].text);
+  EXPECT_EQ("Ormix", boxes.Boxes()[0].caption);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.Boxes()[0].type);
+  // The mask follows the boxes even though OK was refused.
+  for (const EventInfo& e : kEventCatalog) EXPECT_EQ(0, dialog.m_eventMask.Get(e.maskIndex)) << e.name;
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
+}
+
+TEST(SelectBrowserDialog, OkWithNoEventChosenIsRefused) {
+  MessageBoxRecorder boxes;
+  CSelectBrowserDlg dialog;
+  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    AddVanishedEntry(d, "Some page");
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
+    Click(d, IDC_CLEAR_ALL);
+    Click(d, IDOK);
+  });
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ(kNoEvent, boxes.Boxes()[0].text);
+  for (const EventInfo& e : kEventCatalog) EXPECT_EQ(0, dialog.m_eventMask.Get(e.maskIndex)) << e.name;
+  EXPECT_EQ(1, dialog.m_eventMask.Get(9));
+}
+
+TEST(SelectBrowserDialog, VanishedBrowserIsReportedAndItsEntryRemoved) {
+  MessageBoxRecorder boxes;
+  CSelectBrowserDlg dialog;
+  LRESULT countAfter = -1;
+  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
+    AddVanishedEntry(d, "First");
+    AddVanishedEntry(d, "Closed");
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
+    Click(d, IDOK);
+    countAfter = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+    // No new choice: a second OK asks for a browser.
+    Click(d, IDOK);
+  });
+  ASSERT_EQ(2u, boxes.Boxes().size());
+  EXPECT_EQ(kNotFound, boxes.Boxes()[0].text);
+  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[1].text);
+  EXPECT_EQ(1, countAfter);
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
+}
+
+TEST(SelectBrowserDialog, SelectAllAndClearAllSetEveryBoxButLeaveTheMask) {
+  CSelectBrowserDlg dialog;
+  int afterClear = -1, afterSelect = -1;
+  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    Click(d, IDC_CLEAR_ALL);
+    afterClear = CheckedBoxes(d);
+    Click(d, IDC_SELECT_ALL);
+    d.SendDlgItemMessage(1030, BM_SETCHECK, BST_UNCHECKED);
+    Click(d, IDC_CLEAR_ALL);
+    Click(d, IDC_SELECT_ALL);
+    afterSelect = CheckedBoxes(d);
+  });
+  EXPECT_EQ(0, afterClear);
+  EXPECT_EQ(32, afterSelect);
+  // Cancel reads nothing: the mask is as it was and no browser is handed over.
+  EXPECT_EQ(IDCANCEL, result);
+  for (int i = 0; i < EventMask::kFlagCount; ++i) EXPECT_EQ(1, dialog.m_eventMask.Get(i));
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
+}

@@ -1,0 +1,21 @@
+#include "support/MessageBoxRecorder.h"
+
+#include "framework/MessageBox.h"
+
+namespace {
+std::vector<RecordedMessageBox>* g_boxes = nullptr;
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder() : m_previous(SetMessageBoxHook(&MessageBoxRecorder::Record)) {
+  g_boxes = &m_boxes;
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+  SetMessageBoxHook(m_previous);
+  g_boxes = nullptr;
+}
+
+int MessageBoxRecorder::Record(HWND owner, const char* text, const char* caption, UINT type) {
+  if (g_boxes) g_boxes->push_back({owner, text ? text : "", caption ? caption : "", type});
+  return IDOK;
+}
