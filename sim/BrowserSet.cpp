@@ -1,0 +1,139 @@
+#include "sim/BrowserSet.h"
+
+#include <algorithm>
+
+#include "sim/PlainDispatch.h"
+
+namespace sim {
+
+BrowserSet::BrowserSet(ShellWindowsCollection* collection, CommandQueue queue)
+    : m_collection(collection), m_queue(std::move(queue)) {
+  m_other.Attach(new PlainDispatch);
+}
+
+BrowserSet::~BrowserSet() { CloseAll(); }
+
+bool BrowserSet::CheckNewId(const std::string& id, std::string* error) const {
+  if (m_entries.count(id)) {
+    *error = "id in use: " + id;
+    return false;
+  }
+  return true;
+}
+
+bool BrowserSet::OpenBrowser(const std::string& id, const std::wstring& title, const std::wstring& url,
+                             int panes, bool visible, std::string* error) {
+  if (!CheckNewId(id, error)) return false;
+  Entry entry;
+  entry.browser.Attach(new SimBrowser(id, m_queue));
+  std::vector<SimDocument*> documents;
+  for (int i = 0; i < panes; ++i) {
+    // Panes after the first stand for frames: their documents say which pane they are.
+    const std::wstring suffix = i == 0 ? L"" : L" (pane " + std::to_wstring(i + 1) + L")";
+    Microsoft::WRL::ComPtr<SimDocument> document;
+    document.Attach(new SimDocument(entry.browser.Get(), title + suffix, url + (i == 0 ? L"" : L"#pane" + std::to_wstring(i + 1))));
+    documents.push_back(document.Get());
+    entry.documents.push_back(document);
+  }
+  entry.window = std::make_unique<BrowserWindow>(BrowserWindow::Kind::kBrowser, title, documents, visible,
+                                                 [this, id]() { m_queue("close " + id + " quit"); });
+  if (!entry.window->Frame()) {
+    *error = "window not created";
+    return false;
+  }
+  entry.browser->SetWindow(entry.window->Frame());
+  entry.browser->SetDocument(static_cast<IHTMLDocument2*>(entry.documents[0].Get()));
+  entry.browser->SetLocation(title, url);
+  entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
+  m_collection->Append(entry.item.Get());
+  m_order.push_back(id);
+  m_entries.emplace(id, std::move(entry));
+  return true;
+}
+
+bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bool visible, std::string* error) {
+  if (!CheckNewId(id, error)) return false;
+  Entry entry;
+  entry.browser.Attach(new SimBrowser(id, m_queue));
+  entry.window = std::make_unique<BrowserWindow>(BrowserWindow::Kind::kFolder, title, std::vector<SimDocument*>(), visible,
+                                                 [this, id]() { m_queue("close " + id); });
+  entry.browser->SetWindow(entry.window->Frame());
+  Microsoft::WRL::ComPtr<IDispatch> view;
+  view.Attach(new PlainDispatch);
+  entry.browser->SetDocument(view.Get());
+  entry.browser->SetLocation(title, L"file:///C:/" + title);
+  entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
+  m_collection->Append(entry.item.Get());
+  m_order.push_back(id);
+  m_entries.emplace(id, std::move(entry));
+  return true;
+}
+
+bool BrowserSet::OpenOther(const std::string& id, std::string* error) {
+  if (!CheckNewId(id, error)) return false;
+  Entry entry;
+  entry.item.Attach(new PlainDispatch);
+  m_collection->Append(entry.item.Get());
+  m_order.push_back(id);
+  m_entries.emplace(id, std::move(entry));
+  return true;
+}
+
+bool BrowserSet::Close(const std::string& id) {
+  auto it = m_entries.find(id);
+  if (it == m_entries.end()) return false;
+  Entry entry = std::move(it->second);
+  m_entries.erase(it);
+  m_order.erase(std::remove(m_order.begin(), m_order.end(), id), m_order.end());
+  m_collection->Remove(entry.item.Get());
+  entry.window.reset();
+  for (auto& document : entry.documents) {
+    document->DetachBrowser();
+    CoDisconnectObject(static_cast<IHTMLDocument2*>(document.Get()), 0);
+  }
+  if (entry.browser) {
+    entry.browser->Close();
+    CoDisconnectObject(static_cast<IWebBrowser2*>(entry.browser.Get()), 0);
+    CoDisconnectObject(entry.browser->ConnectionPoint(), 0);
+  }
+  return true;
+}
+
+void BrowserSet::CloseAll() {
+  while (!m_order.empty()) Close(m_order.back());
+  if (m_other) CoDisconnectObject(m_other.Get(), 0);
+}
+
+BrowserSet::Entry* BrowserSet::Find(const std::string& id) {
+  auto it = m_entries.find(id);
+  return it == m_entries.end() ? nullptr : &it->second;
+}
+
+size_t BrowserSet::WindowCount() const {
+  size_t count = 0;
+  for (const auto& entry : m_entries)
+    if (entry.second.window) ++count;
+  return count;
+}
+
+ArgumentObjects BrowserSet::ObjectsFor(const Entry& entry) const {
+  ArgumentObjects objects;
+  objects.browser = entry.item.Get();
+  objects.document = entry.documents.empty() ? nullptr : static_cast<IHTMLDocument2*>(entry.documents[0].Get());
+  objects.other = m_other.Get();
+  return objects;
+}
+
+void BrowserSet::SetTitle(Entry& entry, const std::wstring& title) {
+  if (!entry.documents.empty()) entry.documents[0]->SetTitle(title);
+  if (entry.window) entry.window->SetCaption(title);
+  if (entry.browser) entry.browser->SetLocation(title, entry.browser->LocationUrl());
+}
+
+void BrowserSet::SetLocation(Entry& entry, const std::wstring& url) {
+  if (!entry.documents.empty()) entry.documents[0]->SetUrl(url);
+  if (entry.browser) entry.browser->SetLocation(entry.browser->LocationName(), url);
+  if (entry.window) entry.window->Repaint();
+}
+
+}  // namespace sim

@@ -1,0 +1,313 @@
+#include "sim/CommandInterpreter.h"
+
+#include <cstdio>
+
+#include "sim/CommandTokens.h"
+#include "sim/EventTable.h"
+
+namespace sim {
+
+namespace {
+
+enum OpenKind { kOpenBrowser, kOpenFolder, kOpenOther };
+
+// {A7D3F0C2-1B2E-4C5D-8E9F-0A1B2C3D4E5F}: an interface id no receiver knows.
+const IID kForeignIid = {0xa7d3f0c2, 0x1b2e, 0x4c5d, {0x8e, 0x9f, 0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}};
+
+CommandInterpreter::Result Error(const std::string& text) { return {"ERR " + text}; }
+CommandInterpreter::Result Ok(const std::string& text = "") { return {text.empty() ? "OK" : "OK " + text}; }
+
+std::string HwndText(HWND window) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof(buffer), "0x%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+  return buffer;
+}
+
+std::string Option(const std::vector<std::string>& tokens, size_t from, const char* key, const std::string& fallback) {
+  std::string value;
+  for (size_t i = from; i < tokens.size(); ++i)
+    if (KeyValue(tokens[i], key, &value)) return value;
+  return fallback;
+}
+
+// Specs built here are not tokenized again, so the raw text is used as is.
+std::string BstrSpec(const std::string& text) { return "pvar:bstr:" + text; }
+
+// Post data as a browser passes it: a reference to a VARIANT that refers to the data
+// ("post=direct:SPEC" leaves out the middle reference).
+std::string PostSpec(const std::string& spec) {
+  if (spec.compare(0, 7, "direct:") == 0) return "pvar:" + spec.substr(7);
+  return "pvar:pvar:" + spec;
+}
+
+}  // namespace
+
+CommandInterpreter::CommandInterpreter(BrowserSet& browsers, Pump pump, bool showWindows)
+    : m_browsers(browsers), m_pump(std::move(pump)), m_showWindows(showWindows) {}
+
+CommandInterpreter::Result CommandInterpreter::Execute(const std::string& line) {
+  Tokens tokens;
+  std::string error;
+  if (!Tokenize(line, &tokens, &error)) return Error(error);
+  if (tokens.empty()) return Ok();
+  return Dispatch(tokens);
+}
+
+std::string CommandInterpreter::Reply(const Calls& calls) {
+  std::string text = "calls=" + std::to_string(calls.results.size());
+  if (!calls.results.empty()) {
+    text += " hr=";
+    for (size_t i = 0; i < calls.results.size(); ++i) text += (i ? "," : "") + HresultText(calls.results[i]);
+  }
+  if (!calls.outputs.empty()) text += " out=" + calls.outputs;
+  if (calls.cancelled) text += " cancelled=1";
+  return text;
+}
+
+CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
+  const std::string& verb = tokens[0];
+  if (verb == "open") return Open(tokens, kOpenBrowser);
+  if (verb == "folder") return Open(tokens, kOpenFolder);
+  if (verb == "other") return Open(tokens, kOpenOther);
+  if (verb == "close") return Close(tokens);
+  if (verb == "wait") return Wait(tokens);
+  if (verb == "repeat") return Repeat(tokens);
+  if (verb == "count") return Ok("count=" + std::to_string(m_browsers.Count()));
+  if (verb == "echo") {
+    std::string text;
+    for (size_t i = 1; i < tokens.size(); ++i) text += (i > 1 ? " " : "") + tokens[i];
+    return Ok(text);
+  }
+  if (verb == "exit") {
+    Result result = Ok("exit");
+    result.exit = true;
+    return result;
+  }
+  if (verb == "sleep") {
+    long ms = 0;
+    if (tokens.size() < 2 || !ParseLong(tokens[1], &ms) || ms < 0) return Error("usage: sleep MS");
+    m_pump(static_cast<DWORD>(ms), [] { return false; });
+    return Ok();
+  }
+
+  // Everything else acts on one item.
+  if (tokens.size() < 2) return Error("missing id");
+  BrowserSet::Entry* entry = m_browsers.Find(tokens[1]);
+  if (!entry) return Error("no such id: " + tokens[1]);
+  if (verb == "window") {
+    std::string text = "hwnd=" + HwndText(entry->window ? entry->window->Frame() : nullptr);
+    if (entry->window && !entry->window->ServerWindows().empty()) {
+      text += " servers=";
+      const auto& servers = entry->window->ServerWindows();
+      for (size_t i = 0; i < servers.size(); ++i) text += (i ? "," : "") + HwndText(servers[i]);
+    }
+    return Ok(text);
+  }
+  if (verb == "hang") {
+    long ms = 0;
+    if (tokens.size() < 3 || !ParseLong(tokens[2], &ms) || ms < 0) return Error("usage: hang ID MS");
+    Result result = Ok("hang=" + std::to_string(ms));
+    result.hangMs = static_cast<DWORD>(ms);
+    return result;
+  }
+  if (!entry->browser) return Error(tokens[1] + " is not a browser");
+  if (verb == "sinks") return Ok("sinks=" + std::to_string(entry->browser->ConnectionPoint()->SinkCount()));
+  if (verb == "navigate") return Navigate(*entry, tokens);
+  if (verb == "fire") return Fire(*entry, tokens, false);
+  if (verb == "raw") return Fire(*entry, tokens, true);
+
+  Calls calls;
+  std::string error;
+  bool ok = false;
+  if (verb == "title" && tokens.size() >= 3) {
+    m_browsers.SetTitle(*entry, Utf8ToWide(tokens[2]));
+    ok = Raise(*entry, "TitleChange", {"bstr:" + tokens[2]}, &calls, &error);
+  } else if (verb == "status" && tokens.size() >= 3) {
+    ok = Raise(*entry, "StatusTextChange", {"bstr:" + tokens[2]}, &calls, &error);
+  } else if (verb == "progress" && tokens.size() >= 4) {
+    ok = Raise(*entry, "ProgressChange", {"i4:" + tokens[2], "i4:" + tokens[3]}, &calls, &error);
+  } else if (verb == "command" && tokens.size() >= 4) {
+    ok = Raise(*entry, "CommandStateChange", {"i4:" + tokens[2], "bool:" + tokens[3]}, &calls, &error);
+  } else if (verb == "download" && tokens.size() >= 3 && (tokens[2] == "begin" || tokens[2] == "complete")) {
+    ok = Raise(*entry, tokens[2] == "begin" ? "DownloadBegin" : "DownloadComplete", {}, &calls, &error);
+  } else if (verb == "quit") {
+    ok = Raise(*entry, "OnQuit", {}, &calls, &error);
+  } else {
+    return Error("unknown command or missing arguments: " + verb);
+  }
+  if (!ok) return Error(error);
+  return Ok(Reply(calls));
+}
+
+CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int kind) {
+  if (tokens.size() < 2) return Error("missing id");
+  const std::string& id = tokens[1];
+  const std::wstring title = Utf8ToWide(Option(tokens, 2, "title", id));
+  const std::wstring url = Utf8ToWide(Option(tokens, 2, "url", "about:blank"));
+  long panes = 1;
+  if (!ParseLong(Option(tokens, 2, "panes", "1"), &panes) || panes < 1 || panes > 8) return Error("bad panes");
+  const bool visible = Option(tokens, 2, "visible", m_showWindows ? "1" : "0") != "0";
+  std::string error;
+  bool ok = false;
+  if (kind == kOpenBrowser) ok = m_browsers.OpenBrowser(id, title, url, static_cast<int>(panes), visible, &error);
+  else if (kind == kOpenFolder) ok = m_browsers.OpenFolder(id, title, visible, &error);
+  else ok = m_browsers.OpenOther(id, &error);
+  if (!ok) return Error(error);
+  return Ok("count=" + std::to_string(m_browsers.Count()));
+}
+
+CommandInterpreter::Result CommandInterpreter::Close(const Tokens& tokens) {
+  if (tokens.size() < 2) return Error("missing id");
+  BrowserSet::Entry* entry = m_browsers.Find(tokens[1]);
+  if (!entry) return Error("no such id: " + tokens[1]);
+  Calls calls;
+  std::string error;
+  if (tokens.size() >= 3 && tokens[2] == "quit" && entry->browser)
+    if (!Raise(*entry, "OnQuit", {}, &calls, &error)) return Error(error);
+  // The OnQuit receivers may have closed it already through Quit(); look it up again.
+  m_browsers.Close(tokens[1]);
+  return Ok(Reply(calls) + " count=" + std::to_string(m_browsers.Count()));
+}
+
+CommandInterpreter::Result CommandInterpreter::Navigate(BrowserSet::Entry& entry, const Tokens& tokens) {
+  if (tokens.size() < 3) return Error("usage: navigate ID URL [flags=N] [frame=T] [post=SPEC] [headers=T] [title=T]");
+  const std::string& url = tokens[2];
+  const std::string title = Option(tokens, 3, "title", url);
+  const Tokens before = {"disp:browser",
+                         BstrSpec(url),
+                         "pvar:i4:" + Option(tokens, 3, "flags", "0"),
+                         BstrSpec(Option(tokens, 3, "frame", "")),
+                         PostSpec(Option(tokens, 3, "post", "empty")),
+                         BstrSpec(Option(tokens, 3, "headers", "")),
+                         "pbool:false"};
+  Calls calls;
+  std::string error;
+  if (!Raise(entry, "BeforeNavigate2", before, &calls, &error)) return Error(error);
+  // A receiver that set Cancel stops the navigation, as in a real browser.
+  if (calls.outputs.find("pbool:0") == std::string::npos) {
+    calls.cancelled = true;
+    calls.outputs.clear();
+    return Ok(Reply(calls));
+  }
+  calls.outputs.clear();
+  const bool ok = Raise(entry, "DownloadBegin", {}, &calls, &error) &&
+                  Raise(entry, "ProgressChange", {"i4:100", "i4:10000"}, &calls, &error);
+  if (!ok) return Error(error);
+  m_browsers.SetLocation(entry, Utf8ToWide(url));
+  if (!Raise(entry, "NavigateComplete2", {"disp:browser", BstrSpec(url)}, &calls, &error)) return Error(error);
+  m_browsers.SetTitle(entry, Utf8ToWide(title));
+  const bool rest = Raise(entry, "TitleChange", {"bstr:" + title}, &calls, &error) &&
+                    Raise(entry, "ProgressChange", {"i4:10000", "i4:10000"}, &calls, &error) &&
+                    Raise(entry, "DownloadComplete", {}, &calls, &error) &&
+                    Raise(entry, "DocumentComplete", {"disp:browser", BstrSpec(url)}, &calls, &error);
+  if (!rest) return Error(error);
+  calls.outputs.clear();
+  return Ok(Reply(calls));
+}
+
+CommandInterpreter::Result CommandInterpreter::Fire(BrowserSet::Entry& entry, const Tokens& tokens, bool raw) {
+  if (tokens.size() < 3) return Error(raw ? "usage: raw ID DISPID [options] [ARGS]" : "usage: fire ID EVENT [ARGS]");
+  Calls calls;
+  std::string error;
+  if (!raw) {
+    const BrowserEvent* event = FindBrowserEvent(tokens[2].c_str());
+    if (!event) return Error("unknown event: " + tokens[2]);
+    const Tokens specs(tokens.begin() + 3, tokens.end());
+    if (!Raise(entry, event->name, specs, &calls, &error)) return Error(error);
+    return Ok(Reply(calls));
+  }
+  long dispid = 0;
+  const BrowserEvent* event = FindBrowserEvent(tokens[2].c_str());
+  if (event) dispid = event->dispid;
+  else if (!ParseLong(tokens[2], &dispid)) return Error("bad DISPID: " + tokens[2]);
+  IID iid = IID_NULL;
+  long flags = DISPATCH_METHOD;
+  long named = 0;
+  bool reverse = true;
+  Tokens specs;
+  for (size_t i = 3; i < tokens.size(); ++i) {
+    std::string value;
+    if (KeyValue(tokens[i], "iid", &value)) {
+      if (value == "null") iid = IID_NULL;
+      else if (value == "foreign") iid = kForeignIid;
+      else if (value == "events") iid = DIID_DWebBrowserEvents2;
+      else return Error("iid is null, foreign or events");
+    } else if (KeyValue(tokens[i], "flags", &value)) {
+      if (!ParseLong(value, &flags)) return Error("bad flags");
+    } else if (KeyValue(tokens[i], "named", &value)) {
+      if (!ParseLong(value, &named) || named < 0) return Error("bad named");
+    } else if (KeyValue(tokens[i], "order", &value)) {
+      reverse = value != "given";
+    } else {
+      specs.push_back(tokens[i]);
+    }
+  }
+  if (static_cast<size_t>(named) > specs.size()) return Error("more named arguments than arguments");
+  if (!Invoke(entry, static_cast<DISPID>(dispid), iid, static_cast<WORD>(flags), static_cast<UINT>(named), reverse,
+              specs, nullptr, &calls, &error))
+    return Error(error);
+  return Ok(Reply(calls));
+}
+
+bool CommandInterpreter::Raise(BrowserSet::Entry& entry, const char* name, const Tokens& specs, Calls* calls,
+                               std::string* error) {
+  const BrowserEvent* event = FindBrowserEvent(name);
+  return Invoke(entry, event->dispid, IID_NULL, DISPATCH_METHOD, 0, true, specs, specs.empty() ? name : nullptr,
+                calls, error);
+}
+
+bool CommandInterpreter::Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID iid, WORD flags, UINT named,
+                                bool reverse, const Tokens& specs, const char* defaultsFor, Calls* calls,
+                                std::string* error) {
+  const ArgumentObjects objects = m_browsers.ObjectsFor(entry);
+  EventArguments arguments;
+  for (const std::string& spec : specs)
+    if (!arguments.Add(spec, objects, error)) return false;
+  if (defaultsFor) {
+    const BrowserEvent* event = FindBrowserEvent(defaultsFor);
+    for (int i = 0; i < event->paramCount; ++i) arguments.AddDefault(event->params[i], objects);
+  }
+  // Keep the browser alive for the calls: a receiver may close it through Quit meanwhile.
+  Microsoft::WRL::ComPtr<SimBrowser> browser = entry.browser;
+  const std::vector<HRESULT> results =
+      browser->ConnectionPoint()->Fire(dispid, iid, flags, arguments.Build(reverse, named));
+  calls->results.insert(calls->results.end(), results.begin(), results.end());
+  const std::string outputs = arguments.Outputs();
+  if (!outputs.empty()) calls->outputs += (calls->outputs.empty() ? "" : ",") + outputs;
+  return true;
+}
+
+CommandInterpreter::Result CommandInterpreter::Wait(const Tokens& tokens) {
+  // wait sinks ID N [timeout=MS]
+  long count = 0;
+  long timeout = 10000;
+  if (tokens.size() < 4 || tokens[1] != "sinks" || !ParseLong(tokens[3], &count) ||
+      !ParseLong(Option(tokens, 4, "timeout", "10000"), &timeout))
+    return Error("usage: wait sinks ID N [timeout=MS]");
+  const std::string id = tokens[2];
+  auto sinks = [this, id]() -> long {
+    BrowserSet::Entry* entry = m_browsers.Find(id);
+    return entry && entry->browser ? static_cast<long>(entry->browser->ConnectionPoint()->SinkCount()) : -1;
+  };
+  m_pump(static_cast<DWORD>(timeout), [&] { return sinks() == count; });
+  if (sinks() != count) return Error("timeout: sinks=" + std::to_string(sinks()));
+  return Ok("sinks=" + std::to_string(count));
+}
+
+CommandInterpreter::Result CommandInterpreter::Repeat(const Tokens& tokens) {
+  // repeat N COMMAND...: one reply with the total time spent in the commands.
+  long times = 0;
+  if (tokens.size() < 3 || !ParseLong(tokens[1], &times) || times < 1) return Error("usage: repeat N COMMAND...");
+  const Tokens inner(tokens.begin() + 2, tokens.end());
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  long failures = 0;
+  for (long i = 0; i < times; ++i)
+    if (Dispatch(inner).reply.compare(0, 2, "OK") != 0) ++failures;
+  QueryPerformanceCounter(&end);
+  const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+  return Ok("repeat=" + std::to_string(times) + " us=" + std::to_string(us) + " failed=" + std::to_string(failures));
+}
+
+}  // namespace sim

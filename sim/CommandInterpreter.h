@@ -1,0 +1,58 @@
+#pragma once
+// Carries out one line of the simulator's command language (see sim/README.md) on the open
+// items and says how it went in one reply line: "OK ..." with the results of the event
+// calls it made, or "ERR reason". Runs from the simulator's message loop only.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sim/BrowserSet.h"
+
+namespace sim {
+
+class CommandInterpreter {
+ public:
+  struct Result {
+    std::string reply;
+    DWORD hangMs = 0;    // block the thread this long after replying
+    bool exit = false;   // leave the message loop after replying
+  };
+  // Pumps messages for up to `ms` milliseconds or until `done` holds.
+  using Pump = std::function<void(DWORD ms, const std::function<bool()>& done)>;
+
+  // `showWindows`: whether opened windows are shown unless the command says (visible=0|1).
+  CommandInterpreter(BrowserSet& browsers, Pump pump, bool showWindows);
+
+  Result Execute(const std::string& line);
+
+ private:
+  // Results of the Invoke calls made for one command.
+  struct Calls {
+    std::vector<HRESULT> results;
+    std::string outputs;
+    bool cancelled = false;
+  };
+  using Tokens = std::vector<std::string>;
+
+  Result Dispatch(const Tokens& tokens);
+  Result Open(const Tokens& tokens, int kind);
+  Result Navigate(BrowserSet::Entry& entry, const Tokens& tokens);
+  Result Fire(BrowserSet::Entry& entry, const Tokens& tokens, bool raw);
+  Result Close(const Tokens& tokens);
+  Result Wait(const Tokens& tokens);
+  Result Repeat(const Tokens& tokens);
+
+  // Raises event `name` with the given argument specs (defaults when `specs` is empty).
+  bool Raise(BrowserSet::Entry& entry, const char* name, const Tokens& specs, Calls* calls, std::string* error);
+  bool Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID iid, WORD flags, UINT named, bool reverse,
+              const Tokens& specs, const char* defaultsFor, Calls* calls, std::string* error);
+  static std::string Reply(const Calls& calls);
+
+  BrowserSet& m_browsers;
+  Pump m_pump;
+  bool m_showWindows;
+};
+
+}  // namespace sim

@@ -1,0 +1,48 @@
+#pragma once
+// The DWebBrowserEvents2 connection point of a simulated browser: keeps the advised sinks
+// and calls IDispatch::Invoke on each of them when the browser raises an event. Advise only
+// records the sink; nothing is ever fired from inside it.
+#include <windows.h>
+#include <ocidl.h>
+#include <wrl/client.h>
+
+#include <utility>
+#include <vector>
+
+namespace sim {
+
+class EventConnectionPoint final : public IConnectionPoint {
+ public:
+  explicit EventConnectionPoint(IConnectionPointContainer* container);
+
+  // The browser is going away: GetConnectionPointContainer fails from now on.
+  void DetachContainer() { m_container = nullptr; }
+  // Lets go of every sink, as a closed browser does.
+  void ReleaseSinks() { m_sinks.clear(); }
+  size_t SinkCount() const { return m_sinks.size(); }
+
+  // Invokes `dispid` on every sink advised when the call starts, in advise order, and
+  // returns each call's result. Sinks may unadvise during the calls.
+  std::vector<HRESULT> Fire(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS* params);
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  // IConnectionPoint
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+ private:
+  ~EventConnectionPoint() = default;
+
+  LONG m_refs = 1;
+  IConnectionPointContainer* m_container;  // not counted: the container owns this object
+  std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>> m_sinks;
+  DWORD m_nextCookie = 1;
+};
+
+}  // namespace sim

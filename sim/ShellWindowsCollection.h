@@ -1,0 +1,41 @@
+#pragma once
+// The simulator's ShellWindows collection: IShellWindows over the open items (browsers,
+// folder windows, other objects) in the order they were opened. Item takes an index that
+// converts to VT_I4 and gives the item's IDispatch.
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <vector>
+
+#include "sim/ComStubs.h"
+
+namespace sim {
+
+class ShellWindowsCollection final : public NotImplIShellWindows {
+ public:
+  ShellWindowsCollection() = default;
+
+  void Append(IDispatch* item) { m_items.emplace_back(item); }
+  void Remove(IDispatch* item);
+  void Clear() { m_items.clear(); }
+  // References held by others than the simulator itself.
+  LONG OutsideReferences() const { return m_refs - 1; }
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  // IShellWindows
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
+  HRESULT STDMETHODCALLTYPE Item(VARIANT index, IDispatch** folder) override;
+
+ private:
+  ~ShellWindowsCollection() = default;
+
+  LONG m_refs = 1;
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> m_items;
+};
+
+}  // namespace sim

@@ -1,0 +1,555 @@
+// Cross-process tests against the browser simulator (ormix-sim.exe): the objects a browser
+// exposes are reached from this process through ShellWindows, WM_HTML_GETOBJECT and the
+// document's service chain, and the events the simulator raises reach a connection holder
+// advised on its DWebBrowserEvents2 connection point.
+#include <windows.h>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <oleacc.h>
+#include <servprov.h>
+#include <shlguid.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "browser/BrowserEventConnection.h"
+#include "browser/WebBrowserEvents2.h"
+#include "support/MessagePump.h"
+#include "support/SimulatorProcess.h"
+
+using Microsoft::WRL::ComPtr;
+using testsupport::SimulatorProcess;
+
+namespace {
+
+constexpr DWORD kClassContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+
+// ShellWindows reached the way the program reaches it.
+ComPtr<IShellWindows> CreateShellWindows() {
+  ComPtr<IUnknown> unknown;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, kClassContext, IID_IUnknown,
+                              reinterpret_cast<void**>(unknown.GetAddressOf()))))
+    return nullptr;
+  ComPtr<IShellWindows> windows;
+  if (FAILED(OleRun(unknown.Get()))) return nullptr;
+  unknown.As(&windows);
+  return windows;
+}
+
+ComPtr<IDispatch> ItemAt(IShellWindows* windows, long index) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = index;
+  ComPtr<IDispatch> item;
+  windows->Item(v, item.GetAddressOf());
+  return item;
+}
+
+HWND BrowserHwnd(IWebBrowser2* browser) {
+  SHANDLE_PTR handle = 0;  // the proxy fills only 4 bytes under Wine
+  if (FAILED(browser->get_HWND(&handle))) return nullptr;
+  return reinterpret_cast<HWND>(handle);
+}
+
+std::string Caption(HWND window) {
+  char text[2048] = "";
+  GetWindowTextA(window, text, sizeof(text));
+  return text;
+}
+
+std::string Narrow(BSTR text) {
+  if (!text) return std::string();
+  char buffer[2048] = "";
+  WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
+  return buffer;
+}
+
+HWND ParseHwnd(const std::string& text) {
+  return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 16)));
+}
+
+std::vector<HWND> ParseHwnds(const std::string& list) {
+  std::vector<HWND> windows;
+  size_t from = 0;
+  while (from < list.size()) {
+    size_t to = list.find(',', from);
+    if (to == std::string::npos) to = list.size();
+    windows.push_back(ParseHwnd(list.substr(from, to - from)));
+    from = to + 1;
+  }
+  return windows;
+}
+
+BOOL CALLBACK FindServer(HWND window, LPARAM found) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof(name));
+  if (std::string(name) != "Internet Explorer_Server") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The document behind a rendering window, as the program asks for it.
+ComPtr<IHTMLDocument> DocumentFromServer(HWND server) {
+  static const UINT message = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+  DWORD_PTR reply = 0;
+  SendMessageTimeoutA(server, message, 0, 0, SMTO_ABORTIFHUNG, 1000, &reply);
+  ComPtr<IHTMLDocument> document;
+  if (!reply || FAILED(ObjectFromLresult(static_cast<LRESULT>(reply), IID_IHTMLDocument, 0,
+                                         reinterpret_cast<void**>(document.GetAddressOf()))))
+    return nullptr;
+  return document;
+}
+
+std::string DocumentTitle(IUnknown* document) {
+  ComPtr<IHTMLDocument2> html;
+  if (!document || FAILED(document->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(html.GetAddressOf()))))
+    return "<none>";
+  BSTR title = nullptr;
+  html->get_title(&title);
+  const std::string text = Narrow(title);
+  SysFreeString(title);
+  return text;
+}
+
+bool IsOk(const std::string& reply) { return reply.compare(0, 2, "OK") == 0; }
+
+class SimulatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_sim.Start()) << SimulatorProcess::ExecutablePath(); }
+  void TearDown() override {
+    EXPECT_TRUE(m_sim.Stop());
+    EXPECT_EQ(0u, m_sim.ExitCode());
+  }
+  std::string Ok(const std::string& command) {
+    const std::string reply = m_sim.Send(command);
+    EXPECT_TRUE(IsOk(reply)) << command << " -> " << reply;
+    return reply;
+  }
+  HWND Frame(const std::string& id) { return ParseHwnd(SimulatorProcess::Field(Ok("window " + id), "hwnd")); }
+
+  SimulatorProcess m_sim;
+};
+
+// ---------------------------------------------------------------------------------------
+
+TEST_F(SimulatorTest, ShellWindowsListsTheOpenedItemsInOrder) {
+  Ok("open b1 title=Alpha url=http://alpha.example/");
+  Ok("open b2 title=Same url=http://same.example/1");
+  Ok("open b3 title=Same url=http://same.example/2");
+  Ok("folder f1 title=Documents");
+  Ok("other o1");
+  const HWND frames[3] = {Frame("b1"), Frame("b2"), Frame("b3")};
+
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows);
+  LONG count = -1;
+  ASSERT_EQ(S_OK, windows->get_Count(&count));
+  EXPECT_EQ(5, count);
+
+  const char* captions[3] = {"Alpha", "Same", "Same"};
+  for (long i = 0; i < 3; ++i) {
+    ComPtr<IDispatch> item = ItemAt(windows.Get(), i);
+    ASSERT_TRUE(item) << i;
+    ComPtr<IWebBrowser2> browser;
+    ASSERT_EQ(S_OK, item.As(&browser)) << i;
+    ComPtr<IDispatch> document;
+    ASSERT_EQ(S_OK, browser->get_Document(document.GetAddressOf()));
+    ComPtr<IHTMLDocument2> html;
+    EXPECT_EQ(S_OK, document.As(&html)) << i;
+    const HWND window = BrowserHwnd(browser.Get());
+    EXPECT_EQ(frames[i], window) << i;
+    EXPECT_EQ(captions[i], Caption(window)) << i;
+  }
+  EXPECT_NE(frames[1], frames[2]);
+
+  // The folder window is a browser object whose document is not HTML.
+  ComPtr<IWebBrowser2> folder;
+  ASSERT_EQ(S_OK, ItemAt(windows.Get(), 3).As(&folder));
+  ComPtr<IDispatch> folderView;
+  ASSERT_EQ(S_OK, folder->get_Document(folderView.GetAddressOf()));
+  ComPtr<IHTMLDocument2> notHtml;
+  EXPECT_EQ(E_NOINTERFACE, folderView.As(&notHtml));
+
+  // The last item is no browser at all.
+  ComPtr<IDispatch> other = ItemAt(windows.Get(), 4);
+  ASSERT_TRUE(other);
+  ComPtr<IWebBrowser2> notBrowser;
+  EXPECT_EQ(E_NOINTERFACE, other.As(&notBrowser));
+  EXPECT_FALSE(ItemAt(windows.Get(), 5));
+
+  // Closing a browser destroys its window and takes it out of the collection.
+  Ok("close b2");
+  ASSERT_EQ(S_OK, windows->get_Count(&count));
+  EXPECT_EQ(4, count);
+  EXPECT_FALSE(IsWindow(frames[1]));
+  ComPtr<IWebBrowser2> second;
+  ASSERT_EQ(S_OK, ItemAt(windows.Get(), 1).As(&second));
+  EXPECT_EQ(frames[2], BrowserHwnd(second.Get()));
+}
+
+TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
+  Ok("open b1 title=Alpha url=http://alpha.example/");
+  Ok("open b2 title=Multi url=http://multi.example/ panes=3");
+  const HWND frame = Frame("b1");
+
+  HWND server = nullptr;
+  EnumChildWindows(frame, FindServer, reinterpret_cast<LPARAM>(&server));
+  ASSERT_TRUE(server);
+  EXPECT_NE(frame, GetParent(server));  // nested below the frame, not a direct child
+  EXPECT_EQ(frame, GetAncestor(server, GA_ROOT));
+
+  ComPtr<IHTMLDocument> document = DocumentFromServer(server);
+  ASSERT_TRUE(document);
+  EXPECT_EQ("Alpha", DocumentTitle(document.Get()));
+  ComPtr<IOleCommandTarget> target;
+  ASSERT_EQ(S_OK, document.As(&target));
+  ComPtr<IServiceProvider> provider;
+  ASSERT_EQ(S_OK, target.As(&provider));
+  ComPtr<IWebBrowser2> browser;
+  ASSERT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                         reinterpret_cast<void**>(browser.GetAddressOf())));
+  EXPECT_EQ(frame, BrowserHwnd(browser.Get()));
+  BSTR url = nullptr;
+  ASSERT_EQ(S_OK, browser->get_LocationURL(&url));
+  EXPECT_EQ("http://alpha.example/", Narrow(url));
+  SysFreeString(url);
+  ComPtr<IWebBrowserApp> app;
+  EXPECT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp,
+                                         reinterpret_cast<void**>(app.GetAddressOf())));
+
+  // Each rendering window of a browser with several panes answers with its own document.
+  const std::vector<HWND> servers = ParseHwnds(SimulatorProcess::Field(Ok("window b2"), "servers"));
+  ASSERT_EQ(3u, servers.size());
+  EXPECT_EQ("Multi", DocumentTitle(DocumentFromServer(servers[0]).Get()));
+  EXPECT_EQ("Multi (pane 2)", DocumentTitle(DocumentFromServer(servers[1]).Get()));
+  EXPECT_EQ("Multi (pane 3)", DocumentTitle(DocumentFromServer(servers[2]).Get()));
+
+  // A browser that stops answering lets the request time out instead of answering.
+  Ok("hang b1 2500");
+  EXPECT_FALSE(DocumentFromServer(server));
+  EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+
+  // A closed browser's rendering window is gone.
+  Ok("close b1");
+  EXPECT_FALSE(IsWindow(server));
+  EXPECT_FALSE(DocumentFromServer(server));
+}
+
+// ---------------------------------------------------------------------------------------
+
+// Writes down every event it receives, one line each, with its arguments.
+class RecordingConnection : public CBrowserEventConnection {
+ public:
+  explicit RecordingConnection(IUnknown* browser) : m_browser(browser) {}
+  std::vector<std::string> events;
+
+  void StatusTextChange(const char* text) override { Add("StatusTextChange", text); }
+  void ProgressChange(long progress, long max) override { Add("ProgressChange", Num(progress) + "," + Num(max)); }
+  void CommandStateChange(long command, BOOL enable) override { Add("CommandStateChange", Num(command) + "," + Num(enable)); }
+  void DownloadBegin() override { Add("DownloadBegin", ""); }
+  void DownloadComplete() override { Add("DownloadComplete", ""); }
+  void TitleChange(const char* text) override { Add("TitleChange", text); }
+  void PropertyChange(const char* property) override { Add("PropertyChange", property); }
+  void BeforeNavigate2(IDispatch* browser, VARIANT* url, VARIANT* flags, VARIANT* frame, VARIANT* post,
+                       VARIANT* headers, VARIANT_BOOL* cancel) override {
+    Add("BeforeNavigate2", Who(browser) + "," + Var(url) + "," + Var(flags) + "," + Var(frame) + "," + Var(post) +
+                               "," + Var(headers) + "," + Bool(cancel));
+    if (url && V_VT(url) == VT_BSTR && V_BSTR(url) && std::wstring(V_BSTR(url)).find(L"cancel-me") != std::wstring::npos)
+      *cancel = VARIANT_TRUE;
+  }
+  void NewWindow2(IDispatch** browser, VARIANT_BOOL* cancel) override {
+    Add("NewWindow2", std::string(browser ? (*browser ? "set" : "null") : "nullptr") + "," + Bool(cancel));
+  }
+  void NavigateComplete2(IDispatch* browser, VARIANT* url) override { Add("NavigateComplete2", Who(browser) + "," + Var(url)); }
+  void DocumentComplete(IDispatch* browser, VARIANT* url) override { Add("DocumentComplete", Who(browser) + "," + Var(url)); }
+  void OnQuit() override {
+    CBrowserEventConnection::OnQuit();
+    Add("OnQuit", "");
+  }
+  void OnVisible(BOOL v) override { Add("OnVisible", Num(v)); }
+  void OnToolBar(BOOL v) override { Add("OnToolBar", Num(v)); }
+  void OnMenuBar(BOOL v) override { Add("OnMenuBar", Num(v)); }
+  void OnStatusBar(BOOL v) override { Add("OnStatusBar", Num(v)); }
+  void OnFullScreen(BOOL v) override { Add("OnFullScreen", Num(v)); }
+  void OnTheaterMode(BOOL v) override { Add("OnTheaterMode", Num(v)); }
+  void WindowSetResizable(BOOL v) override { Add("WindowSetResizable", Num(v)); }
+  void WindowSetLeft(long v) override { Add("WindowSetLeft", Num(v)); }
+  void WindowSetTop(long v) override { Add("WindowSetTop", Num(v)); }
+  void WindowSetWidth(long v) override { Add("WindowSetWidth", Num(v)); }
+  void WindowSetHeight(long v) override { Add("WindowSetHeight", Num(v)); }
+  void WindowClosing(BOOL child, VARIANT_BOOL* cancel) override { Add("WindowClosing", Num(child) + "," + Bool(cancel)); }
+  void ClientToHostWindow(long* width, long* height) override {
+    Add("ClientToHostWindow", (width ? Num(*width) : "null") + "," + (height ? Num(*height) : "null"));
+  }
+  void SetSecureLockIcon(long v) override { Add("SetSecureLockIcon", Num(v)); }
+  void FileDownload(VARIANT_BOOL* cancel) override { Add("FileDownload", Bool(cancel)); }
+  void NavigateError(IDispatch* browser, VARIANT* url, VARIANT* frame, VARIANT* status, VARIANT_BOOL* cancel) override {
+    Add("NavigateError", Who(browser) + "," + Var(url) + "," + Var(frame) + "," + Var(status) + "," + Bool(cancel));
+  }
+  void PrintTemplateInstantiation(IDispatch* browser) override { Add("PrintTemplateInstantiation", Who(browser)); }
+  void PrintTemplateTeardown(IDispatch* browser) override { Add("PrintTemplateTeardown", Who(browser)); }
+  void UpdatePageStatus(IDispatch* browser, VARIANT* page, VARIANT* done) override {
+    Add("UpdatePageStatus", Who(browser) + "," + Var(page) + "," + Var(done));
+  }
+  void PrivacyImpactedStateChange(BOOL v) override { Add("PrivacyImpactedStateChange", Num(v)); }
+
+ private:
+  void Add(const char* name, const std::string& args) { events.push_back(std::string(name) + "(" + args + ")"); }
+  static std::string Num(long value) { return std::to_string(value); }
+  static std::string Bool(VARIANT_BOOL* value) { return value ? "pbool:" + Num(*value) : "null"; }
+  // "self" when the object is the monitored browser (COM identity), "other" or "null".
+  std::string Who(IDispatch* object) const {
+    if (!object) return "null";
+    ComPtr<IUnknown> identity;
+    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()));
+    ComPtr<IUnknown> ours;
+    m_browser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ours.GetAddressOf()));
+    return identity.Get() == ours.Get() ? "self" : "other";
+  }
+  static std::string Var(const VARIANT* v) {
+    if (!v) return "null";
+    char buffer[16];
+    switch (V_VT(v)) {
+      case VT_EMPTY: return "empty";
+      case VT_BSTR: return "bstr:" + Narrow(V_BSTR(v));
+      case VT_I4: return "i4:" + Num(V_I4(v));
+      case VT_BOOL: return "bool:" + Num(V_BOOL(v));
+      case VT_BYREF | VT_VARIANT: return "ref:" + Var(V_VARIANTREF(v));
+      case VT_ARRAY | VT_UI1: {
+        std::string hex = "bytes:";
+        LONG lower = 0, upper = -1;
+        SafeArrayGetLBound(V_ARRAY(v), 1, &lower);
+        SafeArrayGetUBound(V_ARRAY(v), 1, &upper);
+        unsigned char* data = nullptr;
+        SafeArrayAccessData(V_ARRAY(v), reinterpret_cast<void**>(&data));
+        for (LONG i = 0; data && i <= upper - lower; ++i) {
+          std::snprintf(buffer, sizeof(buffer), "%02x", data[i]);
+          hex += buffer;
+        }
+        SafeArrayUnaccessData(V_ARRAY(v));
+        return hex;
+      }
+      default:
+        std::snprintf(buffer, sizeof(buffer), "vt:0x%04x", static_cast<unsigned>(V_VT(v)));
+        return buffer;
+    }
+  }
+
+  IUnknown* m_browser;
+};
+
+ComPtr<IWebBrowser2> FirstBrowser() {
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  if (!windows) return nullptr;
+  ComPtr<IWebBrowser2> browser;
+  ComPtr<IDispatch> item = ItemAt(windows.Get(), 0);
+  if (item) item.As(&browser);
+  return browser;
+}
+
+struct EventCase {
+  const char* command;
+  const char* expected;
+};
+
+// One case per event, in catalogue order; OnQuit comes last because it detaches.
+const EventCase kEventCases[] = {
+    {"fire b1 StatusTextChange \"bstr:Loading page\"", "StatusTextChange(Loading page)"},
+    {"fire b1 ProgressChange i4:50 i4:100", "ProgressChange(50,100)"},
+    {"fire b1 CommandStateChange i4:1 bool:true", "CommandStateChange(1,1)"},
+    {"fire b1 DownloadBegin", "DownloadBegin()"},
+    {"fire b1 DownloadComplete", "DownloadComplete()"},
+    // Commands are UTF-8; the listener gets the text in the ANSI code page (932).
+    {u8"fire b1 TitleChange \"bstr:日本語のページ\"", "TitleChange(日本語のページ)"},
+    {"fire b1 PropertyChange bstr:{prop-1}", "PropertyChange({prop-1})"},
+    {"fire b1 BeforeNavigate2 disp:browser pvar:bstr:http://x.example/ pvar:i4:64 pvar:bstr:main "
+     "pvar:pvar:text:a=1 \"pvar:bstr:Content-Type: text/plain\\r\\n\" pbool:false",
+     "BeforeNavigate2(self,bstr:http://x.example/,i4:64,bstr:main,ref:bytes:613d31,"
+     "bstr:Content-Type: text/plain\r\n,pbool:0)"},
+    {"fire b1 NewWindow2 pdisp:null pbool:false", "NewWindow2(null,pbool:0)"},
+    {"fire b1 NavigateComplete2 disp:browser pvar:bstr:http://x.example/", "NavigateComplete2(self,bstr:http://x.example/)"},
+    {"fire b1 DocumentComplete disp:document pvar:bstr:http://x.example/f", "DocumentComplete(other,bstr:http://x.example/f)"},
+    {"fire b1 OnVisible bool:true", "OnVisible(1)"},
+    {"fire b1 OnToolBar bool:false", "OnToolBar(0)"},
+    {"fire b1 OnMenuBar bool:true", "OnMenuBar(1)"},
+    {"fire b1 OnStatusBar bool:false", "OnStatusBar(0)"},
+    {"fire b1 OnFullScreen bool:true", "OnFullScreen(1)"},
+    {"fire b1 OnTheaterMode bool:false", "OnTheaterMode(0)"},
+    {"fire b1 WindowSetResizable bool:true", "WindowSetResizable(1)"},
+    {"fire b1 WindowSetLeft i4:-5", "WindowSetLeft(-5)"},
+    {"fire b1 WindowSetTop i4:7", "WindowSetTop(7)"},
+    {"fire b1 WindowSetWidth i4:800", "WindowSetWidth(800)"},
+    {"fire b1 WindowSetHeight i4:600", "WindowSetHeight(600)"},
+    {"fire b1 WindowClosing bool:true pbool:false", "WindowClosing(1,pbool:0)"},
+    {"fire b1 ClientToHostWindow pi4:640 pi4:480", "ClientToHostWindow(640,480)"},
+    {"fire b1 SetSecureLockIcon i4:2", "SetSecureLockIcon(2)"},
+    {"fire b1 FileDownload pbool:false", "FileDownload(pbool:0)"},
+    {"fire b1 NavigateError disp:browser pvar:bstr:http://bad.example/ pvar:bstr:main pvar:i4:404 pbool:false",
+     "NavigateError(self,bstr:http://bad.example/,bstr:main,i4:404,pbool:0)"},
+    {"fire b1 PrintTemplateInstantiation disp:browser", "PrintTemplateInstantiation(self)"},
+    {"fire b1 PrintTemplateTeardown disp:null", "PrintTemplateTeardown(null)"},
+    {"fire b1 UpdatePageStatus disp:browser pvar:i4:3 pvar:bool:true", "UpdatePageStatus(self,i4:3,bool:-1)"},
+    {"fire b1 PrivacyImpactedStateChange bool:true", "PrivacyImpactedStateChange(1)"},
+    {"fire b1 OnQuit", "OnQuit()"},
+};
+
+TEST_F(SimulatorTest, AllEventsReachAConnectionHolderAcrossProcesses) {
+  Ok("open b1 title=Events url=http://events.example/");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  {
+    RecordingConnection holder(browser.Get());
+    ASSERT_TRUE(holder.Connect(browser.Get()));
+    EXPECT_EQ("OK sinks=1", Ok("sinks b1"));
+    static_assert(sizeof(kEventCases) / sizeof(kEventCases[0]) == 32, "one case per event");
+    for (const EventCase& c : kEventCases) {
+      holder.events.clear();
+      const std::string reply = Ok(c.command);
+      EXPECT_EQ("1", SimulatorProcess::Field(reply, "calls")) << c.command;
+      EXPECT_EQ(std::vector<HRESULT>{S_OK}, SimulatorProcess::Results(reply)) << c.command << " -> " << reply;
+      EXPECT_EQ(std::vector<std::string>{c.expected}, holder.events) << c.command;
+    }
+    // OnQuit let go of the browser: detached, the simulator holds no sink any more, and
+    // the sink's reference count is back to the holder's own.
+    EXPECT_FALSE(holder.IsAttached());
+    EXPECT_EQ("OK sinks=0", Ok("sinks b1"));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return holder.GetSink()->GetRefCount() == 1; }, 5000))
+        << holder.GetSink()->GetRefCount();
+  }
+}
+
+TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
+  Ok("open b1 title=Nav url=about:blank");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+
+  const std::string reply = Ok("navigate b1 http://nav.example/form flags=4 frame=top post=text:a=1 "
+                               "\"headers=X-Test: 1\\r\\n\" title=Submitted");
+  EXPECT_EQ("8", SimulatorProcess::Field(reply, "calls"));
+  const std::vector<std::string> expected = {
+      "BeforeNavigate2(self,bstr:http://nav.example/form,i4:4,bstr:top,ref:bytes:613d31,bstr:X-Test: 1\r\n,pbool:0)",
+      "DownloadBegin()",
+      "ProgressChange(100,10000)",
+      "NavigateComplete2(self,bstr:http://nav.example/form)",
+      "TitleChange(Submitted)",
+      "ProgressChange(10000,10000)",
+      "DownloadComplete()",
+      "DocumentComplete(self,bstr:http://nav.example/form)"};
+  EXPECT_EQ(expected, holder.events);
+  EXPECT_EQ("Submitted", Caption(BrowserHwnd(browser.Get())));
+  BSTR url = nullptr;
+  browser->get_LocationURL(&url);
+  EXPECT_EQ("http://nav.example/form", Narrow(url));
+  SysFreeString(url);
+
+  // The post data forms a browser may send: bytes with a terminating zero, an empty array,
+  // nothing at all, and a value of another type.
+  const EventCase posts[] = {
+      {"post=bytes:613d3100", "ref:bytes:613d3100"},
+      {"post=bytes:", "ref:bytes:"},
+      {"post=empty", "ref:empty"},
+      {"post=bstr:x", "ref:bstr:x"},
+      {"post=direct:text:a=1", "bytes:613d31"},
+  };
+  for (const EventCase& post : posts) {
+    holder.events.clear();
+    Ok(std::string("navigate b1 http://p.example/ ") + post.command);
+    ASSERT_FALSE(holder.events.empty());
+    EXPECT_NE(std::string::npos, holder.events[0].find(std::string(",") + post.expected + ",")) << holder.events[0];
+  }
+
+  // A Cancel set by the receiver travels back and stops the navigation.
+  holder.events.clear();
+  const std::string cancelled = Ok("navigate b1 http://cancel-me.example/");
+  EXPECT_EQ("1", SimulatorProcess::Field(cancelled, "cancelled"));
+  EXPECT_EQ(1u, holder.events.size());
+  EXPECT_TRUE(holder.Disconnect());
+  EXPECT_FALSE(holder.IsAttached());
+}
+
+TEST_F(SimulatorTest, MalformedCallsAreRefusedBeforeTheListener) {
+  Ok("open b1 title=Bad");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+
+  struct Malformed {
+    const char* command;
+    HRESULT expected;  // S_OK: any failure will do
+  };
+  const Malformed calls[] = {
+      {"raw b1 StatusTextChange bstr:a bstr:b", DISP_E_BADPARAMCOUNT},
+      {"raw b1 ProgressChange i4:1", DISP_E_PARAMNOTOPTIONAL},
+      {"fire b1 FileDownload bool:true pbool:false", DISP_E_BADPARAMCOUNT},
+      {"raw b1 NavigateComplete2 disp:browser bstr:not-by-reference", S_OK},
+      {"raw b1 WindowClosing bool:true pi4:1", S_OK},
+      {"raw b1 9999", S_OK},
+      {"raw b1 StatusTextChange iid=foreign bstr:x", S_OK},
+      {"raw b1 StatusTextChange named=1 bstr:x", S_OK},
+  };
+  for (const Malformed& call : calls) {
+    holder.events.clear();
+    const std::string reply = Ok(call.command);
+    const std::vector<HRESULT> results = SimulatorProcess::Results(reply);
+    ASSERT_EQ(1u, results.size()) << call.command << " -> " << reply;
+    EXPECT_TRUE(FAILED(results[0])) << call.command << " -> " << reply;
+    if (call.expected != S_OK) {
+      EXPECT_EQ(call.expected, results[0]) << call.command;
+    }
+    EXPECT_TRUE(holder.events.empty()) << call.command;
+  }
+  // A well-formed call still gets through afterwards; a null text arrives as empty text.
+  Ok("raw b1 StatusTextChange nullbstr");
+  EXPECT_EQ(std::vector<std::string>{"StatusTextChange()"}, holder.events);
+  EXPECT_TRUE(holder.Disconnect());
+}
+
+TEST_F(SimulatorTest, ClosingBrowsersWithAndWithoutOnQuit) {
+  Ok("open b1 title=One");
+  Ok("open b2 title=Two");
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows);
+  ComPtr<IWebBrowser2> first, second;
+  ASSERT_EQ(S_OK, ItemAt(windows.Get(), 0).As(&first));
+  ASSERT_EQ(S_OK, ItemAt(windows.Get(), 1).As(&second));
+  RecordingConnection quitting(first.Get());
+  RecordingConnection vanishing(second.Get());
+  ASSERT_TRUE(quitting.Connect(first.Get()));
+  ASSERT_TRUE(vanishing.Connect(second.Get()));
+
+  // Closed with OnQuit: the holder detaches itself.
+  Ok("close b1 quit");
+  EXPECT_EQ(std::vector<std::string>{"OnQuit()"}, quitting.events);
+  EXPECT_FALSE(quitting.IsAttached());
+
+  // Closed without a word: the browser is gone, so unadvising fails and the holder stays
+  // attached until it is destroyed (which then releases what it holds).
+  Ok("close b2");
+  EXPECT_TRUE(vanishing.events.empty());
+  EXPECT_FALSE(vanishing.Unadvise());
+  EXPECT_TRUE(vanishing.IsAttached());
+  LONG count = -1;
+  ASSERT_EQ(S_OK, windows->get_Count(&count));
+  EXPECT_EQ(0, count);
+}
+
+// Runs last: it leaves a simulator started by COM that ends once released.
+TEST(SimulatorServerTest, ComStartsAnEmptyCollectionWhenNoSimulatorRuns) {
+  ASSERT_TRUE(SimulatorProcess::Register());
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows);
+  LONG count = -1;
+  ASSERT_EQ(S_OK, windows->get_Count(&count));
+  EXPECT_EQ(0, count);
+  EXPECT_FALSE(ItemAt(windows.Get(), 0));
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include "support/SimulatorProcess.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/MessagePump.h"
+
+#ifndef ORMIX_SIM_EXE
+#define ORMIX_SIM_EXE "ormix-sim.exe"
+#endif
+
+namespace testsupport {
+
+namespace {
+
+bool RunAndWait(const std::string& commandLine, DWORD timeoutMs, HANDLE* processOut, DWORD* exitCode) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  std::string mutableLine = commandLine;
+  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  if (processOut) {
+    *processOut = info.hProcess;
+    return true;
+  }
+  const bool exited = WaitPumping(&info.hProcess, 1, timeoutMs) == WAIT_OBJECT_0;
+  if (exitCode) GetExitCodeProcess(info.hProcess, exitCode);
+  CloseHandle(info.hProcess);
+  return exited;
+}
+
+}  // namespace
+
+SimulatorProcess::~SimulatorProcess() {
+  if (IsRunning()) Stop();
+  CloseHandles();
+}
+
+std::string SimulatorProcess::ExecutablePath() {
+  // Next to the test program first, then where this build put it.
+  char module[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string beside = module;
+  beside = beside.substr(0, beside.find_last_of("\\/") + 1) + "ormix-sim.exe";
+  if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
+  std::string built = ORMIX_SIM_EXE;
+  if (!built.empty() && built[0] == '/') {  // a host path under Wine: drive Z: is the root
+    for (char& c : built)
+      if (c == '/') c = '\\';
+    built = "Z:" + built;
+  }
+  return built;
+}
+
+bool SimulatorProcess::Register(DWORD timeoutMs) {
+  DWORD code = 1;
+  return RunAndWait("\"" + ExecutablePath() + "\" --register", timeoutMs, nullptr, &code) && code == 0;
+}
+
+bool SimulatorProcess::IsRunning() const {
+  return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT;
+}
+
+bool SimulatorProcess::Start(DWORD timeoutMs) {
+  char name[96];
+  std::snprintf(name, sizeof(name), "ormix-sim-%lu-%lu-%p", GetCurrentProcessId(), GetTickCount(),
+                static_cast<void*>(this));
+  const std::string path = std::string("\\\\.\\pipe\\") + name;
+  m_pipe = CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
+  if (m_pipe == INVALID_HANDLE_VALUE) return false;
+  m_readEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+  OVERLAPPED connect = {};
+  connect.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool connected = ConnectNamedPipe(m_pipe, &connect) || GetLastError() == ERROR_PIPE_CONNECTED;
+  const bool pending = !connected && GetLastError() == ERROR_IO_PENDING;
+  if (!connected && !pending) {
+    CloseHandle(connect.hEvent);
+    CloseHandles();
+    return false;
+  }
+  if (!RunAndWait("\"" + ExecutablePath() + "\" --pipe " + name, 0, &m_process, nullptr)) {
+    CancelIo(m_pipe);
+    CloseHandle(connect.hEvent);
+    CloseHandles();
+    return false;
+  }
+  if (pending) {
+    const HANDLE handles[2] = {connect.hEvent, m_process};
+    connected = WaitPumping(handles, 2, timeoutMs) == WAIT_OBJECT_0;
+    if (!connected) CancelIo(m_pipe);
+  }
+  CloseHandle(connect.hEvent);
+  std::string ready;
+  if (!connected || !ReadLine(&ready, timeoutMs) || ready.compare(0, 5, "READY") != 0) {
+    Stop(2000);
+    return false;
+  }
+  return true;
+}
+
+bool SimulatorProcess::WriteLine(const std::string& line) {
+  if (m_pipe == INVALID_HANDLE_VALUE) return false;
+  const std::string data = line + "\n";
+  OVERLAPPED overlapped = {};
+  overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DWORD written = 0;
+  BOOL ok = WriteFile(m_pipe, data.data(), static_cast<DWORD>(data.size()), nullptr, &overlapped);
+  if (!ok && GetLastError() == ERROR_IO_PENDING) {
+    const HANDLE handles[2] = {overlapped.hEvent, m_process};
+    ok = WaitPumping(handles, 2, 10000) == WAIT_OBJECT_0;
+    if (!ok) CancelIo(m_pipe);
+  }
+  if (ok) ok = GetOverlappedResult(m_pipe, &overlapped, &written, FALSE);
+  CloseHandle(overlapped.hEvent);
+  return ok && written == data.size();
+}
+
+bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const size_t end = m_buffer.find('\n');
+    if (end != std::string::npos) {
+      *line = m_buffer.substr(0, end);
+      m_buffer.erase(0, end + 1);
+      return true;
+    }
+    if (m_pipe == INVALID_HANDLE_VALUE) return false;
+    char chunk[4096];
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = m_readEvent;
+    ResetEvent(m_readEvent);
+    DWORD count = 0;
+    BOOL ok = ReadFile(m_pipe, chunk, sizeof(chunk), nullptr, &overlapped);
+    if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
+    if (!ok) {
+      const DWORD elapsed = GetTickCount() - start;
+      const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+      const HANDLE handles[2] = {m_readEvent, m_process};
+      const DWORD wait = WaitPumping(handles, 2, remaining);
+      // The simulator may have written its last words just before exiting.
+      if (wait != WAIT_OBJECT_0 && WaitForSingleObject(m_readEvent, 0) != WAIT_OBJECT_0) {
+        CancelIo(m_pipe);
+        GetOverlappedResult(m_pipe, &overlapped, &count, TRUE);
+        return false;
+      }
+    }
+    if (!GetOverlappedResult(m_pipe, &overlapped, &count, TRUE)) return false;
+    m_buffer.append(chunk, count);
+  }
+}
+
+std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) {
+  std::string reply;
+  if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
+  return reply;
+}
+
+bool SimulatorProcess::Stop(DWORD timeoutMs) {
+  if (!m_process) return false;
+  if (IsRunning()) Send("exit", timeoutMs);
+  bool exited = WaitPumping(&m_process, 1, timeoutMs) == WAIT_OBJECT_0;
+  if (!exited) {
+    TerminateProcess(m_process, 255);  // this simulator only, by its own handle
+    WaitForSingleObject(m_process, 5000);
+  }
+  GetExitCodeProcess(m_process, &m_exitCode);
+  CloseHandles();
+  return exited;
+}
+
+void SimulatorProcess::CloseHandles() {
+  if (m_pipe != INVALID_HANDLE_VALUE) {
+    CloseHandle(m_pipe);
+    m_pipe = INVALID_HANDLE_VALUE;
+  }
+  if (m_readEvent) {
+    CloseHandle(m_readEvent);
+    m_readEvent = nullptr;
+  }
+  if (m_process) {
+    CloseHandle(m_process);
+    m_process = nullptr;
+  }
+}
+
+std::string SimulatorProcess::Field(const std::string& reply, const char* key) {
+  const std::string needle = std::string(" ") + key + "=";
+  const size_t at = (" " + reply).find(needle);
+  if (at == std::string::npos) return std::string();
+  const size_t from = at + needle.size() - 1;
+  const size_t to = reply.find(' ', from);
+  return reply.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+std::vector<HRESULT> SimulatorProcess::Results(const std::string& reply) {
+  std::vector<HRESULT> results;
+  const std::string list = Field(reply, "hr");
+  size_t from = 0;
+  while (from < list.size()) {
+    size_t to = list.find(',', from);
+    if (to == std::string::npos) to = list.size();
+    results.push_back(static_cast<HRESULT>(std::strtoul(list.substr(from, to - from).c_str(), nullptr, 16)));
+    from = to + 1;
+  }
+  return results;
+}
+
+}  // namespace testsupport

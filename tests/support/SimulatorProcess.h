@@ -1,0 +1,54 @@
+#pragma once
+// Starts the browser simulator (ormix-sim.exe) for a test, drives it over its control pipe
+// and ends it cleanly. Send() returns the simulator's reply line while pumping the calling
+// thread's messages, because the events it triggers arrive in this thread's apartment as
+// re-entrant COM calls.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class SimulatorProcess {
+ public:
+  SimulatorProcess() = default;
+  SimulatorProcess(const SimulatorProcess&) = delete;
+  SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+  // Stops a simulator still running.
+  ~SimulatorProcess();
+
+  // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
+  // class is registered by then.
+  bool Start(DWORD timeoutMs = 20000);
+  // One command line; the reply line, or "" if the simulator did not answer in time.
+  std::string Send(const std::string& command, DWORD timeoutMs = 20000);
+  // Asks the simulator to exit and waits for its process, pumping; kills it by its own
+  // handle only if it does not exit in time. True when it exited by itself.
+  bool Stop(DWORD timeoutMs = 20000);
+  bool IsRunning() const;
+  DWORD ExitCode() const { return m_exitCode; }
+  HANDLE Process() const { return m_process; }
+
+  // Writes the COM registration that routes ShellWindows to the simulator.
+  static bool Register(DWORD timeoutMs = 20000);
+  static std::string ExecutablePath();
+
+  // "key=value" fields of a reply: Field("OK count=2", "count") is "2".
+  static std::string Field(const std::string& reply, const char* key);
+  // The HRESULTs of the "hr=" field.
+  static std::vector<HRESULT> Results(const std::string& reply);
+
+ private:
+  bool ReadLine(std::string* line, DWORD timeoutMs);
+  bool WriteLine(const std::string& line);
+  void CloseHandles();
+
+  HANDLE m_pipe = INVALID_HANDLE_VALUE;
+  HANDLE m_process = nullptr;
+  HANDLE m_readEvent = nullptr;
+  std::string m_buffer;
+  DWORD m_exitCode = STILL_ACTIVE;
+};
+
+}  // namespace testsupport
