@@ -1,0 +1,380 @@
+// Finding, resolving and monitoring browsers across processes: the browser simulator plays
+// the running browsers; listing, the window → document → browser steps, the selection
+// dialog and an event log attached to a discovered browser run in this process.
+#include <windows.h>
+#include <commctrl.h>
+#include <exdisp.h>
+#include <mshtml.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "browser/BrowserDiscovery.h"
+#include "browser/SelectBrowserDlg.h"
+#include "browser/WebBrowserEvents2.h"
+#include "events/EventCatalog.h"
+#include "events/EventListCtrl.h"
+#include "res/resource.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/MessagePump.h"
+#include "support/SimulatorProcess.h"
+
+using testsupport::SimulatorProcess;
+
+namespace {
+
+struct Entry {
+  std::string text;
+  HWND window;
+};
+
+HWND ParseHwnd(const std::string& text) {
+  return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 16)));
+}
+
+std::vector<Entry> Entries(HWND listBox) {
+  std::vector<Entry> entries;
+  const LRESULT count = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[2048] = "";
+    SendMessageA(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    entries.push_back({text, reinterpret_cast<HWND>(SendMessageA(listBox, LB_GETITEMDATA, static_cast<WPARAM>(i), 0))});
+  }
+  return entries;
+}
+
+std::string TitleOf(IHTMLDocument* document) {
+  IHTMLDocument2* html = nullptr;
+  if (FAILED(document->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(&html)))) return "<none>";
+  BSTR title = nullptr;
+  html->get_title(&title);
+  char text[256] = "";
+  if (title) WideCharToMultiByte(CP_ACP, 0, title, -1, text, sizeof text, nullptr, nullptr);
+  SysFreeString(title);
+  html->Release();
+  return text;
+}
+
+HWND BrowserWindow(IWebBrowser2* browser) {
+  SHANDLE_PTR handle = 0;
+  browser->get_HWND(&handle);
+  return reinterpret_cast<HWND>(handle);
+}
+
+class DiscoveryTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_sim.Start());
+    m_listBox = CreateWindowA("LISTBOX", "", WS_POPUP | LBS_NOTIFY, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, m_listBox);
+  }
+  void TearDown() override {
+    DestroyWindow(m_listBox);
+    EXPECT_TRUE(m_sim.Stop());
+    EXPECT_EQ(0u, m_sim.ExitCode());
+  }
+  std::string Ok(const std::string& command) {
+    const std::string reply = m_sim.Send(command);
+    EXPECT_EQ(0u, reply.rfind("OK", 0)) << command << " -> " << reply;
+    return reply;
+  }
+  HWND Frame(const std::string& id) { return ParseHwnd(SimulatorProcess::Field(Ok("window " + id), "hwnd")); }
+
+  // The browser object of a listed window, found the way the selection dialog finds it.
+  IWebBrowser2* Resolve(HWND window) {
+    IHTMLDocument* document = nullptr;
+    if (!GetDocumentFromWindow(window, &document)) return nullptr;
+    IWebBrowser2* browser = nullptr;
+    const BOOL found = GetBrowserFromDocument(document, &browser);
+    document->Release();
+    return found ? browser : nullptr;
+  }
+
+  SimulatorProcess m_sim;
+  HWND m_listBox = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DiscoveryTest, ListsBrowsersThatShowHtmlInCollectionOrder) {
+  EXPECT_TRUE(FillBrowserListBox(m_listBox));
+  EXPECT_TRUE(Entries(m_listBox).empty());
+
+  Ok("open b1 title=Alpha");
+  Ok("folder f1 title=Documents");
+  Ok("open b2 title=Same");
+  Ok("other o1");
+  Ok("open b3 title=Same");
+
+  // A browser already monitored is listed like any other.
+  IWebBrowser2* monitored = Resolve(Frame("b1"));
+  ASSERT_NE(nullptr, monitored);
+  CBrowserEventConnection holder;
+  ASSERT_TRUE(holder.Connect(monitored));
+  monitored->Release();
+
+  EXPECT_TRUE(FillBrowserListBox(m_listBox));
+  const std::vector<Entry> entries = Entries(m_listBox);
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ("Alpha", entries[0].text);
+  EXPECT_EQ("Same", entries[1].text);
+  EXPECT_EQ("Same", entries[2].text);
+  EXPECT_EQ(Frame("b1"), entries[0].window);
+  EXPECT_EQ(Frame("b2"), entries[1].window);
+  EXPECT_EQ(Frame("b3"), entries[2].window);
+
+  // Refilling replaces the entries; a closed browser is gone.
+  Ok("close b2");
+  EXPECT_TRUE(FillBrowserListBox(m_listBox));
+  ASSERT_EQ(2u, Entries(m_listBox).size());
+  EXPECT_EQ(Frame("b3"), Entries(m_listBox)[1].window);
+  EXPECT_TRUE(holder.Disconnect());
+}
+
+TEST_F(DiscoveryTest, ResolvesAWindowToItsDocumentAndBrowser) {
+  Ok("open b1 title=Alpha url=http://alpha.example/");
+  Ok("open m1 title=Multi panes=3");
+  const HWND frame = Frame("b1");
+
+  IHTMLDocument* document = nullptr;
+  ASSERT_TRUE(GetDocumentFromWindow(frame, &document));
+  EXPECT_EQ("Alpha", TitleOf(document));
+  IWebBrowser2* browser = nullptr;
+  ASSERT_TRUE(GetBrowserFromDocument(document, &browser));
+  EXPECT_EQ(frame, BrowserWindow(browser));
+  browser->Release();
+  document->Release();
+
+  // Of several rendering windows, the first one met answers.
+  ASSERT_TRUE(GetDocumentFromWindow(Frame("m1"), &document));
+  EXPECT_EQ("Multi", TitleOf(document));
+  document->Release();
+
+  // No document: FALSE at once, the out-parameter untouched.
+  IWebBrowser2* untouched = reinterpret_cast<IWebBrowser2*>(static_cast<UINT_PTR>(0x1234));
+  EXPECT_FALSE(GetBrowserFromDocument(nullptr, &untouched));
+  EXPECT_EQ(reinterpret_cast<IWebBrowser2*>(static_cast<UINT_PTR>(0x1234)), untouched);
+
+  // A window closed since the listing: FALSE, and the document out-parameter NULL.
+  Ok("close b1");
+  document = reinterpret_cast<IHTMLDocument*>(static_cast<UINT_PTR>(0x1234));
+  EXPECT_FALSE(GetDocumentFromWindow(frame, &document));
+  EXPECT_EQ(nullptr, document);
+}
+
+TEST_F(DiscoveryTest, AHungBrowserIsGivenUpAndTheCallerStaysResponsive) {
+  Ok("open b1 title=Slow");
+  const HWND frame = Frame("b1");
+  Ok("hang b1 3000");
+
+  IHTMLDocument* document = nullptr;
+  EXPECT_FALSE(GetDocumentFromWindow(frame, &document));
+  EXPECT_EQ(nullptr, document);
+
+  // This thread still handles its own messages at once...
+  EXPECT_EQ(static_cast<LRESULT>(0), SendMessageA(m_listBox, LB_GETCOUNT, 0, 0));
+  // ...and once the browser answers again, it resolves as before.
+  EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+  ASSERT_TRUE(GetDocumentFromWindow(frame, &document));
+  EXPECT_EQ("Slow", TitleOf(document));
+  document->Release();
+}
+
+namespace {
+
+void Click(CDialog& dialog, int id) {
+  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, id)));
+}
+
+// Runs the dialog with `steps` carried out inside it; the steps end it.
+INT_PTR RunDialog(CSelectBrowserDlg& dialog, const std::function<void(CSelectBrowserDlg&)>& steps) {
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& d) { steps(static_cast<CSelectBrowserDlg&>(d)); });
+  const INT_PTR result = dialog.DoModal();
+  CDialog::SetModalHook(previous);
+  return result;
+}
+
+}  // namespace
+
+TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
+  Ok("open b1 title=First");
+  Ok("open b2 title=Second");
+  Ok("open b3 title=Third");
+  const HWND second = Frame("b2");
+  MessageBoxRecorder boxes;
+
+  CSelectBrowserDlg dialog;
+  std::vector<Entry> opened, refreshed;
+  LRESULT selection = -2;
+  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    const HWND list = ::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST);
+    opened = Entries(list);
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
+    Ok("close b1");
+    Click(d, IDC_REFRESH);
+    refreshed = Entries(list);
+    selection = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
+    Click(d, IDOK);
+  });
+
+  ASSERT_EQ(3u, opened.size());
+  EXPECT_EQ("Second", opened[1].text);
+  ASSERT_EQ(2u, refreshed.size());
+  EXPECT_EQ(0, selection);  // the same browser, at its new place
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_EQ(IDOK, result);
+  ASSERT_NE(nullptr, dialog.m_pBrowser);
+  EXPECT_EQ(second, BrowserWindow(dialog.m_pBrowser));
+  dialog.m_pBrowser->Release();
+}
+
+TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
+  Ok("open b1 title=Closing");
+  Ok("open b2 title=Staying");
+  MessageBoxRecorder boxes;
+  CSelectBrowserDlg dialog;
+  std::vector<Entry> after;
+  LRESULT selectionAfterRefresh = -2;
+  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
+    Ok("close b1");
+    Click(d, IDOK);
+    after = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
+    // A refresh with nothing selected selects nothing.
+    Click(d, IDC_REFRESH);
+    selectionAfterRefresh = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
+    Click(d, IDCANCEL);
+  });
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[0].text);
+  ASSERT_EQ(1u, after.size());
+  EXPECT_EQ("Staying", after[0].text);
+  EXPECT_EQ(LB_ERR, selectionAfterRefresh);
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
+}
+
+namespace {
+
+// Arguments for each event as the simulator's command language writes them, in slot order.
+const char* const kEventArguments[kEventCount] = {
+    u8"bstr:\"読み込み中\"",  // the simulator reads UTF-8
+    "i4:50 i4:100",
+    "i4:1 bool:true",
+    "",
+    "",
+    "bstr:Title",
+    "bstr:prop",
+    "disp:browser pvar:bstr:http://a.example/ pvar:i4:2 pvar:bstr:main pvar:pvar:text:a=1 "
+    "pvar:bstr:X-Test:1 pbool:false",
+    "pdisp:null pbool:false",
+    "disp:browser pvar:bstr:http://a.example/",
+    "disp:browser pvar:bstr:http://a.example/",
+    "",
+    "bool:false",
+    "bool:true",
+    "bool:true",
+    "bool:false",
+    "bool:true",
+    "bool:false",
+    "bool:true",
+    "i4:-10",
+    "i4:20",
+    "i4:800",
+    "i4:600",
+    "bool:true pbool:false",
+    "pi4:640 pi4:480",
+    "i4:3",
+    "pbool:false",
+    "disp:browser pvar:bstr:http://missing.example/ pvar:bstr:top pvar:i4:404 pbool:false",
+    "disp:document",
+    "disp:document",
+    "disp:browser pvar:i4:1 pvar:bool:true",
+    "bool:true",
+};
+
+const char* const kEventParameters[kEventCount] = {
+    "Text:読み込み中",
+    "Progress:50  ProgressMax:100",
+    "Command:1  Enable:1",
+    "",
+    "",
+    "Text:Title",
+    "Property:prop",
+    "URL:http://a.example/  Flags:2  TargetFrameName:main  PostData:a=1  Headers:X-Test:1",
+    "",
+    "URL:http://a.example/",
+    "URL:http://a.example/",
+    "",
+    "Visible:0",
+    "ToolBar:1",
+    "MenuBar:1",
+    "StatusBar:0",
+    "FullScreen:1",
+    "TheaterMode:0",
+    "Resizable:1",
+    "Left:-10",
+    "Top:20",
+    "Width:800",
+    "Height:600",
+    "IsChildWindow:1",
+    "",
+    "SecureLockIcon:3",
+    "",
+    "URL:http://missing.example/  Frame:top  StatusCode:404",
+    "",
+    "",
+    "",
+    "Impacted:1",
+};
+
+}  // namespace
+
+TEST_F(DiscoveryTest, AnEventLogAttachedToADiscoveredBrowserRecordsItsEvents) {
+  Ok("open b1 title=Watched");
+  ASSERT_TRUE(FillBrowserListBox(m_listBox));
+  const std::vector<Entry> entries = Entries(m_listBox);
+  ASSERT_EQ(1u, entries.size());
+  IWebBrowser2* browser = Resolve(entries[0].window);
+  ASSERT_NE(nullptr, browser);
+
+  CWnd host;
+  host.Attach(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 900, 400, nullptr, nullptr, nullptr, nullptr));
+  CEventListCtrl* list = new CEventListCtrl;
+  ASSERT_TRUE(list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{}, &host, 1));
+  ASSERT_TRUE(list->Connect(browser));
+  browser->Release();  // the list holds its own reference
+  EXPECT_EQ("1", SimulatorProcess::Field(Ok("sinks b1"), "sinks"));
+
+  // Every event but OnQuit, fired by the browser in the other process.
+  for (size_t slot = 0; slot < kEventCount; ++slot) {
+    if (slot == kOnQuit) continue;
+    Ok(std::string("fire b1 ") + kEventCatalog[slot].name + " " + kEventArguments[slot]);
+  }
+  Ok("quit b1");
+
+  ASSERT_EQ(static_cast<int>(kEventCount) + 2, list->GetItemCount());  // start row, 32 events, quit message
+  EXPECT_EQ("イベントの記録を開始しました。", list->GetItemText(0, 3));
+  int row = 1;
+  for (size_t slot = 0; slot < kEventCount; ++slot) {
+    if (slot == kOnQuit) continue;
+    EXPECT_EQ(std::string("DIID_DWebBrowserEvents2::") + kEventCatalog[slot].name, list->GetItemText(row, 2)) << slot;
+    EXPECT_EQ(kEventParameters[slot], list->GetItemText(row, 3)) << kEventCatalog[slot].name;
+    ++row;
+  }
+  EXPECT_EQ("DIID_DWebBrowserEvents2::OnQuit", list->GetItemText(row, 2));
+  EXPECT_EQ("Internet Explorerが終了しました。", list->GetItemText(row + 1, 3));
+  EXPECT_EQ("00000034", list->GetItemText(row + 1, 0));
+
+  // The quit let go of the browser: the simulator holds no sink, the sink only the list's
+  // own reference.
+  EXPECT_FALSE(list->IsAttached());
+  EXPECT_EQ("0", SimulatorProcess::Field(Ok("sinks b1"), "sinks"));
+  EXPECT_EQ(1u, list->GetSink()->GetRefCount());
+  EXPECT_TRUE(list->Disconnect());
+  delete list;
+  DestroyWindow(host.Detach());
+}
