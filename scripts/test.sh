@@ -5,6 +5,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build}
 "$ROOT/scripts/setup.sh" "$BUILD"
+BUILD=$(cd "$BUILD" && pwd)
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DORMIX_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"

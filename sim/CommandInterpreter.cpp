@@ -30,14 +30,14 @@ std::string Option(const std::vector<std::string>& tokens, size_t from, const ch
   return fallback;
 }
 
-// Specs built here are not tokenized again, so the raw text is used as is.
+// ArgTexts built here are not tokenized again, so the raw text is used as is.
 std::string BstrSpec(const std::string& text) { return "pvar:bstr:" + text; }
 
 // Post data as a browser passes it: a reference to a VARIANT that refers to the data
-// ("post=direct:SPEC" leaves out the middle reference).
-std::string PostSpec(const std::string& spec) {
-  if (spec.compare(0, 7, "direct:") == 0) return "pvar:" + spec.substr(7);
-  return "pvar:pvar:" + spec;
+// ("post=direct:ARG" leaves out the middle reference).
+std::string PostSpec(const std::string& argText) {
+  if (argText.compare(0, 7, "direct:") == 0) return "pvar:" + argText.substr(7);
+  return "pvar:pvar:" + argText;
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ CommandInterpreter::Result CommandInterpreter::Close(const Tokens& tokens) {
 }
 
 CommandInterpreter::Result CommandInterpreter::Navigate(BrowserSet::Entry& entry, const Tokens& tokens) {
-  if (tokens.size() < 3) return Error("usage: navigate ID URL [flags=N] [frame=T] [post=SPEC] [headers=T] [title=T]");
+  if (tokens.size() < 3) return Error("usage: navigate ID URL [flags=N] [frame=T] [post=ARG] [headers=T] [title=T]");
   const std::string& url = tokens[2];
   const std::string title = Option(tokens, 3, "title", url);
   const Tokens before = {"disp:browser",
@@ -212,8 +212,8 @@ CommandInterpreter::Result CommandInterpreter::Fire(BrowserSet::Entry& entry, co
   if (!raw) {
     const BrowserEvent* event = FindBrowserEvent(tokens[2].c_str());
     if (!event) return Error("unknown event: " + tokens[2]);
-    const Tokens specs(tokens.begin() + 3, tokens.end());
-    if (!Raise(entry, event->name, specs, &calls, &error)) return Error(error);
+    const Tokens argTexts(tokens.begin() + 3, tokens.end());
+    if (!Raise(entry, event->name, argTexts, &calls, &error)) return Error(error);
     return Ok(Reply(calls));
   }
   long dispid = 0;
@@ -224,7 +224,7 @@ CommandInterpreter::Result CommandInterpreter::Fire(BrowserSet::Entry& entry, co
   long flags = DISPATCH_METHOD;
   long named = 0;
   bool reverse = true;
-  Tokens specs;
+  Tokens argTexts;
   for (size_t i = 3; i < tokens.size(); ++i) {
     std::string value;
     if (KeyValue(tokens[i], "iid", &value)) {
@@ -239,30 +239,30 @@ CommandInterpreter::Result CommandInterpreter::Fire(BrowserSet::Entry& entry, co
     } else if (KeyValue(tokens[i], "order", &value)) {
       reverse = value != "given";
     } else {
-      specs.push_back(tokens[i]);
+      argTexts.push_back(tokens[i]);
     }
   }
-  if (static_cast<size_t>(named) > specs.size()) return Error("more named arguments than arguments");
+  if (static_cast<size_t>(named) > argTexts.size()) return Error("more named arguments than arguments");
   if (!Invoke(entry, static_cast<DISPID>(dispid), iid, static_cast<WORD>(flags), static_cast<UINT>(named), reverse,
-              specs, nullptr, &calls, &error))
+              argTexts, nullptr, &calls, &error))
     return Error(error);
   return Ok(Reply(calls));
 }
 
-bool CommandInterpreter::Raise(BrowserSet::Entry& entry, const char* name, const Tokens& specs, Calls* calls,
+bool CommandInterpreter::Raise(BrowserSet::Entry& entry, const char* name, const Tokens& argTexts, Calls* calls,
                                std::string* error) {
   const BrowserEvent* event = FindBrowserEvent(name);
-  return Invoke(entry, event->dispid, IID_NULL, DISPATCH_METHOD, 0, true, specs, specs.empty() ? name : nullptr,
+  return Invoke(entry, event->dispid, IID_NULL, DISPATCH_METHOD, 0, true, argTexts, argTexts.empty() ? name : nullptr,
                 calls, error);
 }
 
 bool CommandInterpreter::Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID iid, WORD flags, UINT named,
-                                bool reverse, const Tokens& specs, const char* defaultsFor, Calls* calls,
+                                bool reverse, const Tokens& argTexts, const char* defaultsFor, Calls* calls,
                                 std::string* error) {
   const ArgumentObjects objects = m_browsers.ObjectsFor(entry);
   EventArguments arguments;
-  for (const std::string& spec : specs)
-    if (!arguments.Add(spec, objects, error)) return false;
+  for (const std::string& argText : argTexts)
+    if (!arguments.Add(argText, objects, error)) return false;
   if (defaultsFor) {
     const BrowserEvent* event = FindBrowserEvent(defaultsFor);
     for (int i = 0; i < event->paramCount; ++i) arguments.AddDefault(event->params[i], objects);

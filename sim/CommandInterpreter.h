@@ -44,10 +44,10 @@ class CommandInterpreter {
   Result Wait(const Tokens& tokens);
   Result Repeat(const Tokens& tokens);
 
-  // Raises event `name` with the given argument specs (defaults when `specs` is empty).
-  bool Raise(BrowserSet::Entry& entry, const char* name, const Tokens& specs, Calls* calls, std::string* error);
+  // Raises event `name` with the given argument texts (defaults when `argTexts` is empty).
+  bool Raise(BrowserSet::Entry& entry, const char* name, const Tokens& argTexts, Calls* calls, std::string* error);
   bool Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID iid, WORD flags, UINT named, bool reverse,
-              const Tokens& specs, const char* defaultsFor, Calls* calls, std::string* error);
+              const Tokens& argTexts, const char* defaultsFor, Calls* calls, std::string* error);
   static std::string Reply(const Calls& calls);
 
   BrowserSet& m_browsers;

@@ -72,98 +72,98 @@ IDispatch* EventArguments::NamedObject(const std::string& name, const ArgumentOb
   return object;
 }
 
-bool EventArguments::ParseValue(const std::string& spec, const ArgumentObjects& objects, VARIANT* out,
+bool EventArguments::ParseValue(const std::string& argText, const ArgumentObjects& objects, VARIANT* out,
                                 std::string* error) {
   std::string rest;
-  if (spec == "empty") {
+  if (argText == "empty") {
     V_VT(out) = VT_EMPTY;
-  } else if (spec == "null") {
+  } else if (argText == "null") {
     V_VT(out) = VT_NULL;
-  } else if (spec == "nullbstr") {
+  } else if (argText == "nullbstr") {
     V_VT(out) = VT_BSTR;
     V_BSTR(out) = nullptr;
-  } else if (StartsWith(spec, "bstr:", &rest)) {
+  } else if (StartsWith(argText, "bstr:", &rest)) {
     const std::wstring wide = Utf8ToWide(rest);
     V_VT(out) = VT_BSTR;
     V_BSTR(out) = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  } else if (StartsWith(spec, "i4:", &rest)) {
+  } else if (StartsWith(argText, "i4:", &rest)) {
     long value = 0;
     if (!ParseLong(rest, &value)) {
-      *error = "bad integer in " + spec;
+      *error = "bad integer in " + argText;
       return false;
     }
     V_VT(out) = VT_I4;
     V_I4(out) = value;
-  } else if (StartsWith(spec, "bool:", &rest)) {
+  } else if (StartsWith(argText, "bool:", &rest)) {
     VARIANT_BOOL value = VARIANT_FALSE;
     if (!ParseBool(rest, &value)) {
-      *error = "bad boolean in " + spec;
+      *error = "bad boolean in " + argText;
       return false;
     }
     V_VT(out) = VT_BOOL;
     V_BOOL(out) = value;
-  } else if (StartsWith(spec, "disp:", &rest)) {
+  } else if (StartsWith(argText, "disp:", &rest)) {
     bool ok = false;
     IDispatch* object = NamedObject(rest, objects, &ok);
     if (!ok) {
-      *error = "unknown object in " + spec;
+      *error = "unknown object in " + argText;
       return false;
     }
     V_VT(out) = VT_DISPATCH;
     V_DISPATCH(out) = object;
-  } else if (StartsWith(spec, "bytes:", &rest)) {
+  } else if (StartsWith(argText, "bytes:", &rest)) {
     std::string bytes;
     if (!ParseHexBytes(rest, &bytes)) {
-      *error = "bad hex bytes in " + spec;
+      *error = "bad hex bytes in " + argText;
       return false;
     }
     V_VT(out) = VT_ARRAY | VT_UI1;
     V_ARRAY(out) = ByteArray(bytes);
-  } else if (StartsWith(spec, "text:", &rest)) {
+  } else if (StartsWith(argText, "text:", &rest)) {
     V_VT(out) = VT_ARRAY | VT_UI1;
     V_ARRAY(out) = ByteArray(rest);
   } else {
-    *error = "unknown argument " + spec;
+    *error = "unknown argument " + argText;
     return false;
   }
   return true;
 }
 
-bool EventArguments::Add(const std::string& spec, const ArgumentObjects& objects, std::string* error) {
+bool EventArguments::Add(const std::string& argText, const ArgumentObjects& objects, std::string* error) {
   Slot* slot = NewSlot();
   std::string rest;
   bool ok = true;
   std::string deeper;
-  if (StartsWith(spec, "pvar:", &rest) && StartsWith(rest, "pvar:", &deeper)) {
+  if (StartsWith(argText, "pvar:", &rest) && StartsWith(rest, "pvar:", &deeper)) {
     // A reference to a VARIANT that is itself a reference: how a browser passes post data.
     ok = ParseValue(deeper, objects, &slot->deeper, error);
     V_VT(&slot->inner) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&slot->inner) = &slot->deeper;
     V_VT(&slot->arg) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&slot->arg) = &slot->inner;
-  } else if (StartsWith(spec, "pvar:", &rest)) {
+  } else if (StartsWith(argText, "pvar:", &rest)) {
     ok = ParseValue(rest, objects, &slot->inner, error);
     V_VT(&slot->arg) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&slot->arg) = &slot->inner;
-  } else if (StartsWith(spec, "pbool:", &rest)) {
+  } else if (StartsWith(argText, "pbool:", &rest)) {
     ok = ParseBool(rest, &slot->boolValue);
-    if (!ok) *error = "bad boolean in " + spec;
+    if (!ok) *error = "bad boolean in " + argText;
     V_VT(&slot->arg) = VT_BYREF | VT_BOOL;
     V_BOOLREF(&slot->arg) = &slot->boolValue;
-  } else if (StartsWith(spec, "pi4:", &rest)) {
+  } else if (StartsWith(argText, "pi4:", &rest)) {
     long value = 0;
     ok = ParseLong(rest, &value);
-    if (!ok) *error = "bad integer in " + spec;
+    if (!ok) *error = "bad integer in " + argText;
     slot->longValue = value;
     V_VT(&slot->arg) = VT_BYREF | VT_I4;
     V_I4REF(&slot->arg) = &slot->longValue;
-  } else if (StartsWith(spec, "pdisp:", &rest)) {
+  } else if (StartsWith(argText, "pdisp:", &rest)) {
     slot->dispValue = NamedObject(rest, objects, &ok);
-    if (!ok) *error = "unknown object in " + spec;
+    if (!ok) *error = "unknown object in " + argText;
     V_VT(&slot->arg) = VT_BYREF | VT_DISPATCH;
     V_DISPATCHREF(&slot->arg) = &slot->dispValue;
   } else {
-    ok = ParseValue(spec, objects, &slot->arg, error);
+    ok = ParseValue(argText, objects, &slot->arg, error);
   }
   if (!ok) {
     VariantClear(&slot->deeper);

@@ -1,5 +1,5 @@
 #pragma once
-// The arguments of one simulated event call, built from typed specs ("bstr:text", "i4:5",
+// The arguments of one simulated event call, built from typed argument texts ("bstr:text", "i4:5",
 // "pvar:bytes:613d31", "pbool:false", ...), kept alive for the call and laid out in a
 // DISPPARAMS the way a browser sends them (last parameter first). Afterwards it reports
 // what the receivers left in the by-reference arguments.
@@ -26,7 +26,7 @@ class EventArguments {
   EventArguments& operator=(const EventArguments&) = delete;
   ~EventArguments();
 
-  bool Add(const std::string& spec, const ArgumentObjects& objects, std::string* error);
+  bool Add(const std::string& argText, const ArgumentObjects& objects, std::string* error);
   // The neutral value a browser would send for a parameter of this type.
   void AddDefault(VARTYPE type, const ArgumentObjects& objects);
   size_t Count() const { return m_slots.size(); }
@@ -47,7 +47,7 @@ class EventArguments {
     IDispatch* dispValue = nullptr;
   };
   Slot* NewSlot();
-  bool ParseValue(const std::string& spec, const ArgumentObjects& objects, VARIANT* out, std::string* error);
+  bool ParseValue(const std::string& argText, const ArgumentObjects& objects, VARIANT* out, std::string* error);
   static IDispatch* NamedObject(const std::string& name, const ArgumentObjects& objects, bool* ok);
 
   std::vector<std::unique_ptr<Slot>> m_slots;

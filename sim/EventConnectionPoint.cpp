@@ -7,22 +7,11 @@ namespace sim {
 
 EventConnectionPoint::EventConnectionPoint(IConnectionPointContainer* container) : m_container(container) {}
 
-HRESULT EventConnectionPoint::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IConnectionPoint) return E_NOINTERFACE;
-  *object = static_cast<IConnectionPoint*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG EventConnectionPoint::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG EventConnectionPoint::Release() {
-  const LONG refs = InterlockedDecrement(&m_refs);
-  if (refs == 0) delete this;
-  return static_cast<ULONG>(refs);
-}
+const EventConnectionPoint::Entry EventConnectionPoint::kInterfaces[] = {
+    {&IID_IUnknown, As<IConnectionPoint>},
+    {&IID_IConnectionPoint, As<IConnectionPoint>},
+    {},
+};
 
 HRESULT EventConnectionPoint::GetConnectionInterface(IID* iid) {
   if (!iid) return E_POINTER;

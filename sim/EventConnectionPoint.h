@@ -9,10 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "sim/ComObject.h"
+
 namespace sim {
 
-class EventConnectionPoint final : public IConnectionPoint {
+class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConnectionPoint> {
  public:
+  static const Entry kInterfaces[];
+
   explicit EventConnectionPoint(IConnectionPointContainer* container);
 
   // The browser is going away: GetConnectionPointContainer fails from now on.
@@ -25,10 +29,6 @@ class EventConnectionPoint final : public IConnectionPoint {
   // returns each call's result. Sinks may unadvise during the calls.
   std::vector<HRESULT> Fire(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS* params);
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IConnectionPoint
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
@@ -39,7 +39,6 @@ class EventConnectionPoint final : public IConnectionPoint {
  private:
   ~EventConnectionPoint() = default;
 
-  LONG m_refs = 1;
   IConnectionPointContainer* m_container;  // not counted: the container owns this object
   std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>> m_sinks;
   DWORD m_nextCookie = 1;

@@ -2,28 +2,11 @@
 
 namespace sim {
 
-HRESULT PlainDispatch::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch) return E_NOINTERFACE;
-  *object = static_cast<IDispatch*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG PlainDispatch::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG PlainDispatch::Release() {
-  const LONG refs = InterlockedDecrement(&m_refs);
-  if (refs == 0) delete this;
-  return static_cast<ULONG>(refs);
-}
-
-HRESULT PlainDispatch::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
+const PlainDispatch::Entry PlainDispatch::kInterfaces[] = {
+    {&IID_IUnknown, As<IDispatch>},
+    {&IID_IDispatch, As<IDispatch>},
+    {},
+};
 
 HRESULT PlainDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
   if (info) *info = nullptr;

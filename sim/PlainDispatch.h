@@ -4,23 +4,22 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "sim/ComObject.h"
+
 namespace sim {
 
-class PlainDispatch final : public IDispatch {
+class PlainDispatch final : public ComObject<PlainDispatch, WithoutTypeInfo<IDispatch>> {
  public:
+  static const Entry kInterfaces[];
+
   PlainDispatch() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override;
 
  private:
   ~PlainDispatch() = default;
-  LONG m_refs = 1;
 };
 
 }  // namespace sim

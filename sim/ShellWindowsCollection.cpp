@@ -10,28 +10,12 @@ void ShellWindowsCollection::Remove(IDispatch* item) {
                 m_items.end());
 }
 
-HRESULT ShellWindowsCollection::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IShellWindows) return E_NOINTERFACE;
-  *object = static_cast<IShellWindows*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG ShellWindowsCollection::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG ShellWindowsCollection::Release() {
-  const LONG refs = InterlockedDecrement(&m_refs);
-  if (refs == 0) delete this;
-  return static_cast<ULONG>(refs);
-}
-
-HRESULT ShellWindowsCollection::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
+const ShellWindowsCollection::Entry ShellWindowsCollection::kInterfaces[] = {
+    {&IID_IUnknown, As<IShellWindows>},
+    {&IID_IDispatch, As<IShellWindows>},
+    {&IID_IShellWindows, As<IShellWindows>},
+    {},
+};
 
 HRESULT ShellWindowsCollection::get_Count(LONG* count) {
   if (!count) return E_POINTER;

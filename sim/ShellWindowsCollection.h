@@ -7,26 +7,24 @@
 
 #include <vector>
 
+#include "sim/ComObject.h"
 #include "sim/ComStubs.h"
 
 namespace sim {
 
-class ShellWindowsCollection final : public NotImplIShellWindows {
+class ShellWindowsCollection final
+    : public ComObject<ShellWindowsCollection, WithoutTypeInfo<NotImplIShellWindows>> {
  public:
+  static const Entry kInterfaces[];
+
   ShellWindowsCollection() = default;
 
   void Append(IDispatch* item) { m_items.emplace_back(item); }
   void Remove(IDispatch* item);
   void Clear() { m_items.clear(); }
   // References held by others than the simulator itself.
-  LONG OutsideReferences() const { return m_refs - 1; }
+  LONG OutsideReferences() const { return References() - 1; }
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   // IShellWindows
   HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
   HRESULT STDMETHODCALLTYPE Item(VARIANT index, IDispatch** folder) override;
@@ -34,7 +32,6 @@ class ShellWindowsCollection final : public NotImplIShellWindows {
  private:
   ~ShellWindowsCollection() = default;
 
-  LONG m_refs = 1;
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> m_items;
 };
 

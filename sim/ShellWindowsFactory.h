@@ -8,26 +8,25 @@
 
 #include <functional>
 
+#include "sim/ComObject.h"
 #include "sim/ShellWindowsCollection.h"
 
 namespace sim {
 
-class ShellWindowsFactory final : public IClassFactory {
+class ShellWindowsFactory final : public ComObject<ShellWindowsFactory, IClassFactory> {
  public:
+  static const Entry kInterfaces[];
+
   ShellWindowsFactory(ShellWindowsCollection* collection, std::function<void()> onCreated);
 
   void DetachCollection() { m_collection = nullptr; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
  private:
   ~ShellWindowsFactory() = default;
 
-  LONG m_refs = 1;
   ShellWindowsCollection* m_collection;  // not counted: the simulator owns it
   std::function<void()> m_onCreated;
 };

@@ -37,33 +37,15 @@ void SimBrowser::Close() {
   m_window = nullptr;
 }
 
-HRESULT SimBrowser::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser || riid == IID_IWebBrowserApp ||
-      riid == IID_IWebBrowser2)
-    *object = static_cast<IWebBrowser2*>(this);
-  else if (riid == IID_IConnectionPointContainer)
-    *object = static_cast<IConnectionPointContainer*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG SimBrowser::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG SimBrowser::Release() {
-  const LONG refs = InterlockedDecrement(&m_refs);
-  if (refs == 0) delete this;
-  return static_cast<ULONG>(refs);
-}
-
-HRESULT SimBrowser::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
+const SimBrowser::Entry SimBrowser::kInterfaces[] = {
+    {&IID_IUnknown, As<IWebBrowser2>},
+    {&IID_IDispatch, As<IWebBrowser2>},
+    {&IID_IWebBrowser, As<IWebBrowser2>},
+    {&IID_IWebBrowserApp, As<IWebBrowser2>},
+    {&IID_IWebBrowser2, As<IWebBrowser2>},
+    {&IID_IConnectionPointContainer, As<IConnectionPointContainer>},
+    {},
+};
 
 HRESULT SimBrowser::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
   if (!m_window) return E_FAIL;

@@ -11,13 +11,17 @@
 #include <functional>
 #include <string>
 
+#include "sim/ComObject.h"
 #include "sim/ComStubs.h"
 #include "sim/EventConnectionPoint.h"
 
 namespace sim {
 
-class SimBrowser final : public NotImplIWebBrowser2, public IConnectionPointContainer {
+class SimBrowser final
+    : public ComObject<SimBrowser, WithoutTypeInfo<NotImplIWebBrowser2>, IConnectionPointContainer> {
  public:
+  static const Entry kInterfaces[];
+
   using CommandQueue = std::function<void(const std::string& command)>;
 
   SimBrowser(const std::string& id, CommandQueue queue);
@@ -37,12 +41,6 @@ class SimBrowser final : public NotImplIWebBrowser2, public IConnectionPointCont
   // Closed: drops the sinks and the document; the object stays valid for late callers.
   void Close();
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   // IWebBrowser
   HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* frame, VARIANT* post, VARIANT* headers) override;
   HRESULT STDMETHODCALLTYPE Stop() override;
@@ -71,7 +69,6 @@ class SimBrowser final : public NotImplIWebBrowser2, public IConnectionPointCont
  private:
   ~SimBrowser();
 
-  LONG m_refs = 1;
   std::string m_id;
   CommandQueue m_queue;
   HWND m_window = nullptr;

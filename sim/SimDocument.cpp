@@ -8,34 +8,15 @@ namespace sim {
 SimDocument::SimDocument(IWebBrowser2* browser, const std::wstring& title, const std::wstring& url)
     : m_browser(browser), m_title(title), m_url(url) {}
 
-HRESULT SimDocument::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IHTMLDocument || riid == IID_IHTMLDocument2)
-    *object = static_cast<IHTMLDocument2*>(this);
-  else if (riid == IID_IOleCommandTarget)
-    *object = static_cast<IOleCommandTarget*>(this);
-  else if (riid == IID_IServiceProvider)
-    *object = static_cast<IServiceProvider*>(this);
-  else
-    return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG SimDocument::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-ULONG SimDocument::Release() {
-  const LONG refs = InterlockedDecrement(&m_refs);
-  if (refs == 0) delete this;
-  return static_cast<ULONG>(refs);
-}
-
-HRESULT SimDocument::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
+const SimDocument::Entry SimDocument::kInterfaces[] = {
+    {&IID_IUnknown, As<IHTMLDocument2>},
+    {&IID_IDispatch, As<IHTMLDocument2>},
+    {&IID_IHTMLDocument, As<IHTMLDocument2>},
+    {&IID_IHTMLDocument2, As<IHTMLDocument2>},
+    {&IID_IOleCommandTarget, As<IOleCommandTarget>},
+    {&IID_IServiceProvider, As<IServiceProvider>},
+    {},
+};
 
 HRESULT SimDocument::get_title(BSTR* title) {
   if (!title) return E_POINTER;

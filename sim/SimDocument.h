@@ -9,12 +9,16 @@
 
 #include <string>
 
+#include "sim/ComObject.h"
 #include "sim/ComStubs.h"
 
 namespace sim {
 
-class SimDocument final : public NotImplIHTMLDocument2, public IOleCommandTarget, public IServiceProvider {
+class SimDocument final : public ComObject<SimDocument, WithoutTypeInfo<NotImplIHTMLDocument2>, IOleCommandTarget,
+                                           IServiceProvider> {
  public:
+  static const Entry kInterfaces[];
+
   SimDocument(IWebBrowser2* browser, const std::wstring& title, const std::wstring& url);
 
   void SetTitle(const std::wstring& title) { m_title = title; }
@@ -24,12 +28,6 @@ class SimDocument final : public NotImplIHTMLDocument2, public IOleCommandTarget
   // The browser has closed: the service chain no longer leads to it.
   void DetachBrowser() { m_browser = nullptr; }
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   // IHTMLDocument2
   HRESULT STDMETHODCALLTYPE get_title(BSTR* title) override;
   HRESULT STDMETHODCALLTYPE put_title(BSTR title) override;
@@ -44,7 +42,6 @@ class SimDocument final : public NotImplIHTMLDocument2, public IOleCommandTarget
  private:
   ~SimDocument() = default;
 
-  LONG m_refs = 1;
   IWebBrowser2* m_browser;  // not counted: the browser owns its documents
   std::wstring m_title;
   std::wstring m_url;

@@ -2,28 +2,25 @@
 
 #include <algorithm>
 
-STDMETHODIMP FakeBrowser::QueryInterface(REFIID iid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch))
-    *ppv = static_cast<IWebBrowser2*>(this);
-  else if (answerBrowserApp && (IsEqualIID(iid, IID_IWebBrowserApp) ||
-                                IsEqualIID(iid, IID_IWebBrowser2) || IsEqualIID(iid, IID_IWebBrowser)))
-    *ppv = static_cast<IWebBrowser2*>(this);
-  else if (IsEqualIID(iid, IID_IConnectionPointContainer))
-    *ppv = static_cast<IConnectionPointContainer*>(this);
-  else if (IsEqualIID(iid, IID_IConnectionPoint))
-    *ppv = static_cast<IConnectionPoint*>(this);
-  if (!*ppv) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
+namespace {
+
+// The browser interfaces answer only while answerBrowserApp is on.
+void* BrowserAppIfAnswered(FakeBrowser* self) {
+  return self->answerBrowserApp ? static_cast<IWebBrowser2*>(self) : nullptr;
 }
 
-STDMETHODIMP_(ULONG) FakeBrowser::Release() {
-  const LONG count = --m_ref;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
+}  // namespace
+
+const FakeBrowser::Entry FakeBrowser::kInterfaces[] = {
+    {&IID_IUnknown, As<IWebBrowser2>},
+    {&IID_IDispatch, As<IWebBrowser2>},
+    {&IID_IWebBrowserApp, BrowserAppIfAnswered},
+    {&IID_IWebBrowser2, BrowserAppIfAnswered},
+    {&IID_IWebBrowser, BrowserAppIfAnswered},
+    {&IID_IConnectionPointContainer, As<IConnectionPointContainer>},
+    {&IID_IConnectionPoint, As<IConnectionPoint>},
+    {},
+};
 
 STDMETHODIMP FakeBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
   if (ppEnum) *ppEnum = nullptr;

@@ -8,12 +8,14 @@
 
 #include <vector>
 
+#include "sim/ComObject.h"
 #include "sim/ComStubs.h"
 
-class FakeBrowser final : public NotImplIWebBrowser2,
-                          public IConnectionPointContainer,
-                          public IConnectionPoint {
+class FakeBrowser final : public sim::ComObject<FakeBrowser, NotImplIWebBrowser2, IConnectionPointContainer,
+                                                IConnectionPoint> {
  public:
+  static const Entry kInterfaces[];
+
   FakeBrowser() = default;
 
   bool answerBrowserApp = true;
@@ -21,18 +23,13 @@ class FakeBrowser final : public NotImplIWebBrowser2,
   HRESULT adviseResult = S_OK;
   HRESULT unadviseResult = S_OK;
 
-  LONG RefCount() const { return m_ref; }
+  LONG RefCount() const { return References(); }
   size_t SinkCount() const { return m_sinks.size(); }
   int AdviseCalls() const { return m_adviseCalls; }
 
   // Calls Invoke on every advised sink; `args` are in declared order (reversed here, as a
   // browser does). Returns the last sink's result, or S_FALSE when no sink is advised.
   HRESULT Fire(DISPID dispid, std::vector<VARIANT> args);
-
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_ref); }
-  STDMETHODIMP_(ULONG) Release() override;
 
   // IConnectionPointContainer
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
@@ -50,7 +47,6 @@ class FakeBrowser final : public NotImplIWebBrowser2,
     DWORD cookie;
     IDispatch* sink;
   };
-  LONG m_ref = 1;
   DWORD m_nextCookie = 1;
   int m_adviseCalls = 0;
   std::vector<Connection> m_sinks;
