@@ -6,8 +6,6 @@
 #include <exdisp.h>
 #include <mshtml.h>
 
-#include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +19,12 @@
 #include "res/resource.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
+#include "support/SimulatorFixture.h"
 #include "support/SimulatorProcess.h"
+#include "support/DialogDriver.h"
 
+using testsupport::ClickButton;
+using testsupport::RunModal;
 using testsupport::SimulatorProcess;
 
 namespace {
@@ -31,10 +33,6 @@ struct Entry {
   std::string text;
   HWND window;
 };
-
-HWND ParseHwnd(const std::string& text) {
-  return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 16)));
-}
 
 std::vector<Entry> Entries(HWND listBox) {
   std::vector<Entry> entries;
@@ -65,24 +63,17 @@ HWND BrowserWindow(IWebBrowser2* browser) {
   return reinterpret_cast<HWND>(handle);
 }
 
-class DiscoveryTest : public testing::Test {
+class DiscoveryTest : public testsupport::SimulatorFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_sim.Start());
+    SimulatorFixture::SetUp();
     m_listBox = CreateWindowA("LISTBOX", "", WS_POPUP | LBS_NOTIFY, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, m_listBox);
   }
   void TearDown() override {
     DestroyWindow(m_listBox);
-    EXPECT_TRUE(m_sim.Stop());
-    EXPECT_EQ(0u, m_sim.ExitCode());
+    SimulatorFixture::TearDown();
   }
-  std::string Ok(const std::string& command) {
-    const std::string reply = m_sim.Send(command);
-    EXPECT_EQ(0u, reply.rfind("OK", 0)) << command << " -> " << reply;
-    return reply;
-  }
-  HWND Frame(const std::string& id) { return ParseHwnd(SimulatorProcess::Field(Ok("window " + id), "hwnd")); }
 
   // The browser object of a listed window, found the way the selection dialog finds it.
   IWebBrowser2* Resolve(HWND window) {
@@ -94,7 +85,6 @@ class DiscoveryTest : public testing::Test {
     return found ? browser : nullptr;
   }
 
-  SimulatorProcess m_sim;
   HWND m_listBox = nullptr;
 };
 
@@ -184,21 +174,6 @@ TEST_F(DiscoveryTest, AHungBrowserIsGivenUpAndTheCallerStaysResponsive) {
   document->Release();
 }
 
-namespace {
-
-void Click(CDialog& dialog, int id) {
-  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, id)));
-}
-
-// Runs the dialog with `steps` carried out inside it; the steps end it.
-INT_PTR RunDialog(CSelectBrowserDlg& dialog, const std::function<void(CSelectBrowserDlg&)>& steps) {
-  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& d) { steps(static_cast<CSelectBrowserDlg&>(d)); });
-  const INT_PTR result = dialog.DoModal();
-  CDialog::SetModalHook(previous);
-  return result;
-}
-
-}  // namespace
 
 TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
   Ok("open b1 title=First");
@@ -210,15 +185,15 @@ TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
   CSelectBrowserDlg dialog;
   std::vector<Entry> opened, refreshed;
   LRESULT selection = -2;
-  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+  const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     const HWND list = ::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST);
     opened = Entries(list);
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
     Ok("close b1");
-    Click(d, IDC_REFRESH);
+    ClickButton(d, IDC_REFRESH);
     refreshed = Entries(list);
     selection = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
-    Click(d, IDOK);
+    ClickButton(d, IDOK);
   });
 
   ASSERT_EQ(3u, opened.size());
@@ -239,15 +214,15 @@ TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
   CSelectBrowserDlg dialog;
   std::vector<Entry> after;
   LRESULT selectionAfterRefresh = -2;
-  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
     Ok("close b1");
-    Click(d, IDOK);
+    ClickButton(d, IDOK);
     after = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
     // A refresh with nothing selected selects nothing.
-    Click(d, IDC_REFRESH);
+    ClickButton(d, IDC_REFRESH);
     selectionAfterRefresh = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
-    Click(d, IDCANCEL);
+    ClickButton(d, IDCANCEL);
   });
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[0].text);

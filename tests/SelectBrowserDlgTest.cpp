@@ -9,7 +9,11 @@
 #include "browser/SelectBrowserDlg.h"
 #include "events/EventCatalog.h"
 #include "res/resource.h"
+#include "support/DialogDriver.h"
 #include "support/MessageBoxRecorder.h"
+
+using testsupport::ClickButton;
+using testsupport::RunModal;
 
 namespace {
 
@@ -17,28 +21,11 @@ const char kSelectBrowser[] = "イベントを記録するInternet Explorerを�
 const char kNoEvent[] = "記録するイベントが選択されていません。";
 const char kNotFound[] = "指定されたInternet Explorerは見つかりません。";
 
-void Click(CDialog& dialog, int id) {
-  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, id)));
-}
-
 int CheckedBoxes(CDialog& dialog) {
   int checked = 0;
   for (const EventInfo& e : kEventCatalog)
     if (dialog.SendDlgItemMessage(e.checkBoxId, BM_GETCHECK) == BST_CHECKED) ++checked;
   return checked;
-}
-
-// Runs the dialog modally with `steps` executed inside it, then cancels it if the steps
-// left it open. Returns DoModal's result.
-INT_PTR RunDialog(CSelectBrowserDlg& dialog, const std::function<void(CSelectBrowserDlg&)>& steps) {
-  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& d) {
-    steps(static_cast<CSelectBrowserDlg&>(d));
-    if (::IsWindow(d.m_hWnd)) Click(d, IDCANCEL);
-  });
-  const INT_PTR result = dialog.DoModal();
-  CDialog::SetModalHook(previous);
-  return result;
 }
 
 // A list entry standing for a browser window that has been closed since the listing.
@@ -56,18 +43,22 @@ TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
   CSelectBrowserDlg dialog;
   dialog.m_eventMask.Set(9, 0);  // belongs to no event
   int checked = -1;
-  RunDialog(dialog, [&](CSelectBrowserDlg& d) { checked = CheckedBoxes(d); });
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    checked = CheckedBoxes(d);
+    ClickButton(d, IDCANCEL);
+  });
   EXPECT_EQ(32, checked);
 
   CSelectBrowserDlg partial;
   partial.m_eventMask.Set(kEventCatalog[kOnQuit].maskIndex, 0);
   partial.m_eventMask.Set(kEventCatalog[kNavigateComplete2].maskIndex, 0);
   bool quitBox = true, navigateBox = true, progressBox = false;
-  RunDialog(partial, [&](CSelectBrowserDlg& d) {
+  RunModal<CSelectBrowserDlg>(partial, [&](CSelectBrowserDlg& d) {
     quitBox = d.SendDlgItemMessage(1025, BM_GETCHECK) == BST_CHECKED;
     navigateBox = d.SendDlgItemMessage(1013, BM_GETCHECK) == BST_CHECKED;
     progressBox = d.SendDlgItemMessage(1005, BM_GETCHECK) == BST_CHECKED;
     checked = CheckedBoxes(d);
+    ClickButton(d, IDCANCEL);
   });
   EXPECT_FALSE(quitBox);
   EXPECT_FALSE(navigateBox);
@@ -79,10 +70,11 @@ TEST(SelectBrowserDialog, OkWithoutSelectionAsksForABrowserOnly) {
   MessageBoxRecorder boxes;
   CSelectBrowserDlg dialog;
   bool stillOpen = false;
-  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
-    Click(d, IDC_CLEAR_ALL);
-    Click(d, IDOK);
+  const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ClickButton(d, IDC_CLEAR_ALL);
+    ClickButton(d, IDOK);
     stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
+    ClickButton(d, IDCANCEL);
   });
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(IDCANCEL, result);
@@ -98,11 +90,12 @@ TEST(SelectBrowserDialog, OkWithoutSelectionAsksForABrowserOnly) {
 TEST(SelectBrowserDialog, OkWithNoEventChosenIsRefused) {
   MessageBoxRecorder boxes;
   CSelectBrowserDlg dialog;
-  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     AddVanishedEntry(d, "Some page");
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
-    Click(d, IDC_CLEAR_ALL);
-    Click(d, IDOK);
+    ClickButton(d, IDC_CLEAR_ALL);
+    ClickButton(d, IDOK);
+    ClickButton(d, IDCANCEL);
   });
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ(kNoEvent, boxes.Boxes()[0].text);
@@ -114,15 +107,16 @@ TEST(SelectBrowserDialog, VanishedBrowserIsReportedAndItsEntryRemoved) {
   MessageBoxRecorder boxes;
   CSelectBrowserDlg dialog;
   LRESULT countAfter = -1;
-  RunDialog(dialog, [&](CSelectBrowserDlg& d) {
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
     AddVanishedEntry(d, "First");
     AddVanishedEntry(d, "Closed");
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
-    Click(d, IDOK);
+    ClickButton(d, IDOK);
     countAfter = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
     // No new choice: a second OK asks for a browser.
-    Click(d, IDOK);
+    ClickButton(d, IDOK);
+    ClickButton(d, IDCANCEL);
   });
   ASSERT_EQ(2u, boxes.Boxes().size());
   EXPECT_EQ(kNotFound, boxes.Boxes()[0].text);
@@ -134,14 +128,15 @@ TEST(SelectBrowserDialog, VanishedBrowserIsReportedAndItsEntryRemoved) {
 TEST(SelectBrowserDialog, SelectAllAndClearAllSetEveryBoxButLeaveTheMask) {
   CSelectBrowserDlg dialog;
   int afterClear = -1, afterSelect = -1;
-  const INT_PTR result = RunDialog(dialog, [&](CSelectBrowserDlg& d) {
-    Click(d, IDC_CLEAR_ALL);
+  const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ClickButton(d, IDC_CLEAR_ALL);
     afterClear = CheckedBoxes(d);
-    Click(d, IDC_SELECT_ALL);
+    ClickButton(d, IDC_SELECT_ALL);
     d.SendDlgItemMessage(1030, BM_SETCHECK, BST_UNCHECKED);
-    Click(d, IDC_CLEAR_ALL);
-    Click(d, IDC_SELECT_ALL);
+    ClickButton(d, IDC_CLEAR_ALL);
+    ClickButton(d, IDC_SELECT_ALL);
     afterSelect = CheckedBoxes(d);
+    ClickButton(d, IDCANCEL);
   });
   EXPECT_EQ(0, afterClear);
   EXPECT_EQ(32, afterSelect);

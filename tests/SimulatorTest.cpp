@@ -19,6 +19,7 @@
 #include "browser/BrowserEventConnection.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
+#include "support/SimulatorFixture.h"
 #include "support/SimulatorProcess.h"
 
 using Microsoft::WRL::ComPtr;
@@ -69,22 +70,6 @@ std::string Narrow(BSTR text) {
   return buffer;
 }
 
-HWND ParseHwnd(const std::string& text) {
-  return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 16)));
-}
-
-std::vector<HWND> ParseHwnds(const std::string& list) {
-  std::vector<HWND> windows;
-  size_t from = 0;
-  while (from < list.size()) {
-    size_t to = list.find(',', from);
-    if (to == std::string::npos) to = list.size();
-    windows.push_back(ParseHwnd(list.substr(from, to - from)));
-    from = to + 1;
-  }
-  return windows;
-}
-
 BOOL CALLBACK FindServer(HWND window, LPARAM found) {
   char name[256] = "";
   GetClassNameA(window, name, sizeof(name));
@@ -116,24 +101,7 @@ std::string DocumentTitle(IUnknown* document) {
   return text;
 }
 
-bool IsOk(const std::string& reply) { return reply.compare(0, 2, "OK") == 0; }
-
-class SimulatorTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(m_sim.Start()) << SimulatorProcess::ExecutablePath(); }
-  void TearDown() override {
-    EXPECT_TRUE(m_sim.Stop());
-    EXPECT_EQ(0u, m_sim.ExitCode());
-  }
-  std::string Ok(const std::string& command) {
-    const std::string reply = m_sim.Send(command);
-    EXPECT_TRUE(IsOk(reply)) << command << " -> " << reply;
-    return reply;
-  }
-  HWND Frame(const std::string& id) { return ParseHwnd(SimulatorProcess::Field(Ok("window " + id), "hwnd")); }
-
-  SimulatorProcess m_sim;
-};
+using SimulatorTest = testsupport::SimulatorFixture;
 
 // ---------------------------------------------------------------------------------------
 
@@ -223,7 +191,7 @@ TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
                                          reinterpret_cast<void**>(app.GetAddressOf())));
 
   // Each rendering window of a browser with several panes answers with its own document.
-  const std::vector<HWND> servers = ParseHwnds(SimulatorProcess::Field(Ok("window b2"), "servers"));
+  const std::vector<HWND> servers = SimulatorProcess::Windows(Ok("window b2"), "servers");
   ASSERT_EQ(3u, servers.size());
   EXPECT_EQ("Multi", DocumentTitle(DocumentFromServer(servers[0]).Get()));
   EXPECT_EQ("Multi (pane 2)", DocumentTitle(DocumentFromServer(servers[1]).Get()));

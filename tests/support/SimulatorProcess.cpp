@@ -209,4 +209,23 @@ std::vector<HRESULT> SimulatorProcess::Results(const std::string& reply) {
   return results;
 }
 
+std::vector<HWND> SimulatorProcess::Windows(const std::string& reply, const char* key) {
+  const std::string list = Field(reply, key);
+  std::vector<HWND> windows;
+  size_t from = 0;
+  while (from < list.size()) {
+    size_t to = list.find(',', from);
+    if (to == std::string::npos) to = list.size();
+    const std::string number = list.substr(from, to - from);
+    windows.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(number.c_str(), nullptr, 16))));
+    from = to + 1;
+  }
+  return windows;
+}
+
+HWND SimulatorProcess::Window(const std::string& reply, const char* key) {
+  const std::vector<HWND> windows = Windows(reply, key);
+  return windows.empty() ? nullptr : windows.front();
+}
+
 }  // namespace testsupport

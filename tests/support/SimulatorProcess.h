@@ -36,6 +36,9 @@ class SimulatorProcess {
 
   // "key=value" fields of a reply: Field("OK count=2", "count") is "2".
   static std::string Field(const std::string& reply, const char* key);
+  // Window handles of a field written as hexadecimal numbers, separated by commas.
+  static std::vector<HWND> Windows(const std::string& reply, const char* key);
+  static HWND Window(const std::string& reply, const char* key);
   // The HRESULTs of the "hr=" field.
   static std::vector<HRESULT> Results(const std::string& reply);
 
