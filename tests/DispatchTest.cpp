@@ -31,12 +31,7 @@ class SinkTest : public testing::Test {
   // `args` in declared order; the call passes them reversed, as a browser does.
   HRESULT Call(DISPID dispid, std::vector<VARIANT> args, UINT* argErr = nullptr,
                REFIID riid = IID_NULL) {
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
-                         static_cast<UINT>(reversed.size()), 0};
-    UINT ignored = 0;
-    return dispatch->Invoke(dispid, riid, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                            nullptr, argErr ? argErr : &ignored);
+    return InvokeEvent(dispatch, dispid, std::move(args), argErr, riid);
   }
 
   CWebBrowserEvents2* sink = nullptr;

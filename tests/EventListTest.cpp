@@ -125,13 +125,7 @@ class EventListTest : public ::testing::Test {
 
   // Calls the sink as a browser does: IID_NULL, arguments in reverse order.
   HRESULT Deliver(DISPID dispid, std::vector<VARIANT> args) {
-    IDispatch* sink = m_list->GetSink()->GetIDispatch(FALSE);
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
-                         static_cast<UINT>(reversed.size()), 0};
-    UINT argErr = 0;
-    return sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                        nullptr, &argErr);
+    return InvokeEvent(m_list->GetSink()->GetIDispatch(FALSE), dispid, std::move(args));
   }
 
   Row Last() { return ReadRow(m_hWnd, RowCount(m_hWnd) - 1); }

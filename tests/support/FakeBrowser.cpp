@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/Variants.h"
+
 namespace {
 
 // The browser interfaces answer only while answerBrowserApp is on.
@@ -79,17 +81,12 @@ STDMETHODIMP FakeBrowser::EnumConnections(IEnumConnections** ppEnum) {
 }
 
 HRESULT FakeBrowser::Fire(DISPID dispid, std::vector<VARIANT> args) {
-  std::reverse(args.begin(), args.end());
-  DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr,
-                       static_cast<UINT>(args.size()), 0};
   HRESULT hr = S_FALSE;
   // A sink may unadvise itself during the call (OnQuit), so walk a copy.
   const std::vector<Connection> sinks = m_sinks;
   for (const Connection& c : sinks) {
     c.sink->AddRef();
-    UINT argErr = 0;
-    hr = c.sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                        nullptr, &argErr);
+    hr = InvokeEvent(c.sink, dispid, args);
     c.sink->Release();
   }
   return hr;

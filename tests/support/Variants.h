@@ -1,8 +1,11 @@
 #pragma once
-// Small builders of VARIANT arguments for automation calls in tests. Values that own
-// memory (BSTRs, arrays) are kept by the test and freed with VariantClear.
+// Small builders of VARIANT arguments for automation calls in tests, and the call itself.
+// Values that own memory (BSTRs, arrays) are kept by the test and freed with VariantClear.
 #include <windows.h>
 #include <oleauto.h>
+
+#include <algorithm>
+#include <vector>
 
 inline VARIANT VarI4(long value) {
   VARIANT v;
@@ -43,4 +46,16 @@ inline VARIANT VarRef(VARTYPE type, void* target) {
   v.vt = static_cast<VARTYPE>(VT_BYREF | type);
   v.byref = target;
   return v;
+}
+
+// Calls `sink` as a browser raises an event: IID_NULL, a method call, no named arguments,
+// `args` given in declared order and passed last-first. `argErr` receives the position of
+// a refused argument.
+inline HRESULT InvokeEvent(IDispatch* sink, DISPID dispid, std::vector<VARIANT> args, UINT* argErr = nullptr,
+                           REFIID riid = IID_NULL) {
+  std::reverse(args.begin(), args.end());
+  DISPPARAMS params = {args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+  UINT ignored = 0;
+  return sink->Invoke(dispid, riid, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
+                      argErr ? argErr : &ignored);
 }
