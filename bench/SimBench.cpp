@@ -20,9 +20,6 @@ using testsupport::SimulatorProcess;
 
 namespace {
 
-// {3050F1C5-98B5-11CF-BB82-00AA00BDCE0B}, the HTML object library (mshtml.tlb).
-const GUID kMshtmlLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
-
 double Now() {
   LARGE_INTEGER frequency, counter;
   QueryPerformanceFrequency(&frequency);
@@ -129,14 +126,7 @@ int main() {
     } else {
       MeasureEvents(sim, false, 500);
       MeasureEvents(sim, true, 100);
-      MeasureDiscovery(sim, "cold");
-      for (int i = 0; i < 20; ++i) sim.Send("close cold" + std::to_string(i));
-      // The same walk while this process keeps the HTML type library loaded, as a
-      // long-running monitor would after its first walk.
-      ComPtr<ITypeLib> html;
-      LoadRegTypeLib(kMshtmlLibrary, 4, 0, LOCALE_NEUTRAL, html.GetAddressOf());
-      std::printf("MSHTML type library %s\n", html ? "held" : "not found");
-      MeasureDiscovery(sim, "warm");
+      MeasureDiscovery(sim, "listing");
       if (!sim.Stop()) result = 1;
       std::printf("simulator exit code %lu\n", sim.ExitCode());
     }

@@ -15,6 +15,8 @@ namespace {
 constexpr int kTextBufferSize = 2048;
 constexpr UINT kDocumentRequestTimeoutMs = 1000;
 const char kServerWindowClass[] = "Internet Explorer_Server";
+// The HTML object library (LIBID_MSHTML), version 4.0.
+const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
 
@@ -66,6 +68,12 @@ ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
 
 BOOL FillBrowserListBox(HWND listBox) {
   SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
+
+  // The document interfaces are marshalled from the HTML type library, which COM otherwise
+  // loads again for every item's proxies; held for the walk, it loads once (about half the
+  // cost of a walk under Wine). Failing to load it changes nothing but the speed.
+  ComPtr<ITypeLib> htmlTypes;
+  LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, htmlTypes.GetAddressOf());
 
   ComPtr<IUnknown> unknown;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr,
