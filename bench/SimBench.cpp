@@ -12,7 +12,7 @@
 #include <string>
 
 #include "browser/BrowserDiscovery.h"
-#include "events/EventListCtrl.h"
+#include "log/EventListCtrl.h"
 #include "support/SimulatorProcess.h"
 
 using Microsoft::WRL::ComPtr;

@@ -15,7 +15,7 @@
 #include "browser/SelectBrowserDlg.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
-#include "events/EventListCtrl.h"
+#include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"

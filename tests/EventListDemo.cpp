@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "events/EventListCtrl.h"
+#include "log/EventListCtrl.h"
 #include "support/FakeBrowser.h"
 #include "support/Variants.h"
 

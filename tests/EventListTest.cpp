@@ -20,7 +20,7 @@
 #include "MessageMapCheck.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
-#include "events/EventListCtrl.h"
+#include "log/EventListCtrl.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"

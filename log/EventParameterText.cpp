@@ -1,4 +1,4 @@
-#include "events/EventParameterText.h"
+#include "log/EventParameterText.h"
 
 #include <climits>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "events/MeasureText.h"
+#include "log/MeasureText.h"
 
 #include <cstring>
 

@@ -11,7 +11,7 @@
 
 #include "browser/BrowserEventConnection.h"
 #include "events/EventMask.h"
-#include "events/LogTitleObserver.h"
+#include "log/LogTitleObserver.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
 

@@ -1,4 +1,4 @@
-#include "events/ClipboardText.h"
+#include "log/ClipboardText.h"
 
 #include <cstring>
 

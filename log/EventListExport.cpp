@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "events/ClipboardText.h"
-#include "events/EventListCtrl.h"
+#include "log/ClipboardText.h"
+#include "log/EventListCtrl.h"
 #include "framework/FileDialog.h"
 #include "framework/FileError.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "events/EventCatalog.h"
-#include "events/EventListCtrl.h"
-#include "events/EventParameterText.h"
+#include "log/EventListCtrl.h"
+#include "log/EventParameterText.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "events/EventListCtrl.h"
+#include "log/EventListCtrl.h"
 
 #include <cstdio>
 #include <ctime>
 #include <string>
 
-#include "events/MeasureText.h"
+#include "log/MeasureText.h"
 #include "res/resource.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CEventListCtrl, CListCtrl)
