@@ -1,6 +1,7 @@
 #include "framework/CmdTarget.h"
 
 #include <cstring>
+#include <new>
 
 #include "framework/AnsiString.h"
 
@@ -97,21 +98,29 @@ HRESULT CCmdTarget::InvokeHelper(REFIID riid, DISPID dispid, WORD /*wFlags*/, DI
   if (given < declared) return DISP_E_PARAMNOTOPTIONAL;
   if (given > 0 && !params->rgvarg) return E_INVALIDARG;
 
-  // The first declared parameter is the last element of the argument array.
-  DispatchArguments args;
-  for (size_t i = 0; i < declared; ++i) {
-    const size_t position = given - 1 - i;
-    const HRESULT hr = args.Convert(i, static_cast<BYTE>(entry->lpszParams[i]),
-                                    &params->rgvarg[position]);
-    if (FAILED(hr)) {
-      if (puArgErr) *puArgErr = static_cast<UINT>(position);
-      return hr;
-    }
-  }
-
-  if (result) VariantInit(result);
+  // No exception leaves this function: converting the arguments allocates (ANSI texts),
+  // and a handler may throw.
   try {
-    entry->pfnHandler(this, args);
+    // The first declared parameter is the last element of the argument array.
+    DispatchArguments args;
+    for (size_t i = 0; i < declared; ++i) {
+      const size_t position = given - 1 - i;
+      const HRESULT hr = args.Convert(i, static_cast<BYTE>(entry->lpszParams[i]),
+                                      &params->rgvarg[position]);
+      if (FAILED(hr)) {
+        if (puArgErr) *puArgErr = static_cast<UINT>(position);
+        return hr;
+      }
+    }
+
+    if (result) VariantInit(result);
+    try {
+      entry->pfnHandler(this, args);
+    } catch (...) {
+      return DISP_E_EXCEPTION;
+    }
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   } catch (...) {
     return DISP_E_EXCEPTION;
   }
@@ -176,18 +185,22 @@ STDMETHODIMP CCmdTarget::XDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* names, 
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !dispids) return E_POINTER;
   HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
   for (UINT i = 0; i < count; ++i) {
-    dispids[i] = DISPID_UNKNOWN;
     if (i > 0) {  // named arguments are not supported
       hr = DISP_E_UNKNOWNNAME;
       continue;
     }
-    const std::string name = AnsiFromWide(names[i], names[i] ? wcslen(names[i]) : 0);
-    const DispatchEntry* entry = m_pOwner->FindDispatchEntry(name.c_str());
-    if (entry)
-      dispids[i] = entry->dispid;
-    else
-      hr = DISP_E_UNKNOWNNAME;
+    try {  // converting the name allocates; no exception may leave this call
+      const std::string name = AnsiFromWide(names[i], names[i] ? wcslen(names[i]) : 0);
+      const DispatchEntry* entry = m_pOwner->FindDispatchEntry(name.c_str());
+      if (entry)
+        dispids[i] = entry->dispid;
+      else
+        hr = DISP_E_UNKNOWNNAME;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
   }
   return hr;
 }

@@ -15,3 +15,9 @@ void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
   else
     ::SendMessageA(hWndCtrl, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+  if (rControl.m_hWnd) return;
+  HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+  if (hWndCtrl) rControl.SubclassWindow(hWndCtrl);
+}

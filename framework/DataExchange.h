@@ -22,3 +22,8 @@ class CDataExchange {
 
 // The selected index of list box `nIDC` (LB_GETCURSEL, -1 for none) and LB_SETCURSEL.
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index);
+
+// Binds control `nIDC` to the window object `rControl` the first time: subclasses it, so its
+// messages pass through the object's message map (and PreSubclassWindow runs). Later calls
+// leave the binding as it is.
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

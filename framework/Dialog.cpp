@@ -12,6 +12,33 @@ CDialog::ModalHook& ModalHookSlot() {
   static CDialog::ModalHook hook;
   return hook;
 }
+
+// The message filter that gives PreTranslateMessage its turn inside the system's modal
+// loop of dialog boxes; installed once per thread while any modal dialog runs.
+struct ModalFilter {
+  HHOOK hHook = nullptr;
+  int nNesting = 0;
+};
+
+ModalFilter& Filter() {
+  thread_local ModalFilter filter;
+  return filter;
+}
+
+LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_DIALOGBOX && lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (msg->hwnd && CWnd::WalkPreTranslateTree(::GetAncestor(msg->hwnd, GA_ROOT), msg))
+      return TRUE;
+  }
+  return ::CallNextHookEx(Filter().hHook, code, wParam, lParam);
+}
+
+// The window that owns a dialog opened without a parent: the active top-level window.
+HWND DefaultOwner() {
+  HWND hWnd = ::GetActiveWindow();
+  return hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
+}
 }  // namespace
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -25,7 +52,11 @@ CDialog::ModalHook CDialog::SetModalHook(ModalHook hook) {
 
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;
-  HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+  HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : DefaultOwner();
+  ModalFilter& filter = Filter();
+  if (filter.nNesting++ == 0)
+    filter.hHook = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr,
+                                       ::GetCurrentThreadId());
   // The dialog window is attached to this object before its first message, so the dialog
   // procedure finds it at WM_INITDIALOG and every message passes the message map.
   BeginCreateHook();
@@ -33,6 +64,10 @@ INT_PTR CDialog::DoModal() {
       ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
                         &CDialog::DialogProc, 0);
   EndCreateHook();
+  if (--filter.nNesting == 0 && filter.hHook) {
+    ::UnhookWindowsHookEx(filter.hHook);
+    filter.hHook = nullptr;
+  }
   return result;
 }
 

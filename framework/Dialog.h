@@ -5,6 +5,10 @@
 // EndDialog(IDOK); Cancel, Esc and the close box run OnCancel: EndDialog(IDCANCEL).
 // Derived dialogs add button handlers with msgmap::ButtonClicked in their message map.
 //
+// Without a parent window, the thread's active top-level window owns the dialog. While it
+// runs, every message of its modal loop is offered to PreTranslateMessage of the window it
+// is for and of that window's parents, as the program's own loop does.
+//
 // Tests drive a modal dialog through SetModalHook: the hook runs right after OnInitDialog,
 // inside the modal loop, and may set controls, post clicks or end the dialog.
 #include <windows.h>

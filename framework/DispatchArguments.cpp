@@ -18,6 +18,15 @@ HRESULT ByReference(VARIANT* source, VARTYPE expected, void** out) {
   return S_OK;
 }
 
+// A by-value parameter given by reference is read through the pointer: never a null one,
+// and never a reference to another reference (automation allows one level).
+bool ReadableByValue(const VARIANT* source) {
+  if (!(source->vt & VT_BYREF)) return true;
+  if (!source->byref) return false;
+  if (source->vt == (VT_BYREF | VT_VARIANT)) return !(source->pvarVal->vt & VT_BYREF);
+  return true;
+}
+
 }  // namespace
 
 HRESULT DispatchArguments::Convert(size_t index, BYTE code, VARIANT* source) {
@@ -26,6 +35,7 @@ HRESULT DispatchArguments::Convert(size_t index, BYTE code, VARIANT* source) {
   VARIANT& converted = m_converted[index];
   void* reference = nullptr;
   HRESULT hr = S_OK;
+  if (!(code & VT_MFCBYREF) && !ReadableByValue(source)) return DISP_E_TYPEMISMATCH;
 
   switch (code) {
     case VTS_I4[0]:

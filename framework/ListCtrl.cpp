@@ -109,6 +109,10 @@ BOOL CListCtrl::Scroll(int dx, int dy) {
   return static_cast<BOOL>(SendMessage(LVM_SCROLL, static_cast<WPARAM>(dx), dy));
 }
 
+BOOL CListCtrl::EnsureVisible(int nItem, BOOL bPartialOK) {
+  return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));
+}
+
 DWORD CListCtrl::GetExtendedStyle() const {
   return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
 }

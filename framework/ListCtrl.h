@@ -36,6 +36,7 @@ class CListCtrl : public CWnd {
   int GetNextItem(int nItem, int nFlags) const;
   UINT GetSelectedCount() const;
   BOOL Scroll(int dx, int dy);
+  BOOL EnsureVisible(int nItem, BOOL bPartialOK);
 
   DWORD GetExtendedStyle() const;
   DWORD SetExtendedStyle(DWORD dwExStyle);

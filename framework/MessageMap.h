@@ -116,6 +116,52 @@ template <auto M>
 LRESULT CtlColorThunk(CCmdTarget* t, WPARAM w, LPARAM) {
   return reinterpret_cast<LRESULT>((Self<M>(t)->*M)(reinterpret_cast<HDC>(w)));
 }
+template <auto M>
+LRESULT TimerThunk(CCmdTarget* t, WPARAM w, LPARAM) {
+  (Self<M>(t)->*M)(static_cast<UINT_PTR>(w));
+  return 0;
+}
+template <auto M>
+LRESULT SetCursorThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
+  return (Self<M>(t)->*M)(reinterpret_cast<HWND>(w), LOWORD(l), HIWORD(l));
+}
+template <auto M>
+LRESULT DcThunk(CCmdTarget* t, WPARAM w, LPARAM) {
+  return (Self<M>(t)->*M)(reinterpret_cast<HDC>(w));
+}
+template <auto M>
+LRESULT SettingChangeThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
+  (Self<M>(t)->*M)(static_cast<UINT>(w), reinterpret_cast<LPCSTR>(l));
+  return 0;
+}
+template <auto M>
+LRESULT InitMenuPopupThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
+  (Self<M>(t)->*M)(reinterpret_cast<HMENU>(w), static_cast<UINT>(LOWORD(l)), HIWORD(l) != 0);
+  return 0;
+}
+template <auto M>
+LRESULT MenuSelectThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
+  (Self<M>(t)->*M)(static_cast<UINT>(LOWORD(w)), static_cast<UINT>(HIWORD(w)),
+                   reinterpret_cast<HMENU>(l));
+  return 0;
+}
+
+template <auto M>
+LRESULT PointThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
+  const POINT pt = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  (Self<M>(t)->*M)(static_cast<UINT>(w), pt);
+  return 0;
+}
+template <auto M>
+LRESULT HitTestThunk(CCmdTarget* t, WPARAM, LPARAM l) {
+  const POINT pt = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  return (Self<M>(t)->*M)(pt);
+}
+template <auto M>
+LRESULT FocusThunk(CCmdTarget* t, WPARAM w, LPARAM) {
+  (Self<M>(t)->*M)(reinterpret_cast<HWND>(w));
+  return 0;
+}
 
 }  // namespace detail
 
@@ -152,6 +198,42 @@ constexpr MessageEntry Size() {
   static_assert(std::is_same_v<decltype(M), void (C::*)(UINT, int, int)>,
                 "handler must be void OnSize(UINT, int, int)");
   return {WM_SIZE, 0, 0, 0, &detail::SizeThunk<M>};
+}
+
+// WM_CLOSE, handler void OnClose().
+template <auto M>
+constexpr MessageEntry Close() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)()>, "handler must be void OnClose()");
+  return {WM_CLOSE, 0, 0, 0, &detail::VoidThunk<M>};
+}
+
+// WM_SETTINGCHANGE, handler void OnSettingChange(UINT flags, LPCSTR section).
+template <auto M>
+constexpr MessageEntry SettingChange() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(UINT, LPCSTR)>,
+                "handler must be void OnSettingChange(UINT, LPCSTR)");
+  return {WM_SETTINGCHANGE, 0, 0, 0, &detail::SettingChangeThunk<M>};
+}
+
+// WM_INITMENUPOPUP, handler void OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu).
+template <auto M>
+constexpr MessageEntry InitMenuPopup() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(HMENU, UINT, BOOL)>,
+                "handler must be void OnInitMenuPopup(HMENU, UINT, BOOL)");
+  return {WM_INITMENUPOPUP, 0, 0, 0, &detail::InitMenuPopupThunk<M>};
+}
+
+// WM_MENUSELECT, handler void OnMenuSelect(UINT item, UINT flags, HMENU menu); flags 0xFFFF
+// with a NULL menu means the menu closed.
+template <auto M>
+constexpr MessageEntry MenuSelect() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(UINT, UINT, HMENU)>,
+                "handler must be void OnMenuSelect(UINT, UINT, HMENU)");
+  return {WM_MENUSELECT, 0, 0, 0, &detail::MenuSelectThunk<M>};
 }
 
 // A command (menu item, accelerator, tool bar button), handler void F().
@@ -225,6 +307,76 @@ constexpr MessageEntry CtlColorStaticReflect() {
   using C = detail::ClassOf<M>;
   static_assert(std::is_same_v<decltype(M), HBRUSH (C::*)(HDC)>, "handler must be HBRUSH F(HDC)");
   return {WM_REFLECT_BASE + WM_CTLCOLORSTATIC, 0, 0, 0, &detail::CtlColorThunk<M>};
+}
+
+// WM_TIMER, handler void OnTimer(UINT_PTR nIDEvent).
+template <auto M>
+constexpr MessageEntry Timer() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(UINT_PTR)>,
+                "handler must be void OnTimer(UINT_PTR)");
+  return {WM_TIMER, 0, 0, 0, &detail::TimerThunk<M>};
+}
+
+// WM_SETCURSOR, handler BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message); TRUE when
+// the handler set the pointer.
+template <auto M>
+constexpr MessageEntry SetCursor() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), BOOL (C::*)(HWND, UINT, UINT)>,
+                "handler must be BOOL OnSetCursor(HWND, UINT, UINT)");
+  return {WM_SETCURSOR, 0, 0, 0, &detail::SetCursorThunk<M>};
+}
+
+// WM_PAINT, handler void OnPaint().
+template <auto M>
+constexpr MessageEntry Paint() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)()>, "handler must be void OnPaint()");
+  return {WM_PAINT, 0, 0, 0, &detail::VoidThunk<M>};
+}
+
+// WM_ERASEBKGND, handler BOOL OnEraseBkgnd(HDC); TRUE when the background was erased.
+template <auto M>
+constexpr MessageEntry EraseBkgnd() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), BOOL (C::*)(HDC)>,
+                "handler must be BOOL OnEraseBkgnd(HDC)");
+  return {WM_ERASEBKGND, 0, 0, 0, &detail::DcThunk<M>};
+}
+
+// A mouse button or move message in client coordinates, handler void F(UINT keys, POINT pt).
+template <auto M>
+constexpr MessageEntry Mouse(UINT message) {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(UINT, POINT)>,
+                "handler must be void F(UINT, POINT)");
+  return {message, 0, 0, 0, &detail::PointThunk<M>};
+}
+
+// WM_NCHITTEST, handler LRESULT F(POINT screenPoint) returning the HT* code.
+template <auto M>
+constexpr MessageEntry NcHitTest() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), LRESULT (C::*)(POINT)>,
+                "handler must be LRESULT F(POINT)");
+  return {WM_NCHITTEST, 0, 0, 0, &detail::HitTestThunk<M>};
+}
+
+// WM_SETFOCUS, handler void F(HWND hWndLosingFocus).
+template <auto M>
+constexpr MessageEntry SetFocus() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(HWND)>, "handler must be void F(HWND)");
+  return {WM_SETFOCUS, 0, 0, 0, &detail::FocusThunk<M>};
+}
+
+// WM_NCDESTROY, handler void F(); the window is gone once the default handling has run.
+template <auto M>
+constexpr MessageEntry NcDestroy() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)()>, "handler must be void F()");
+  return {WM_NCDESTROY, 0, 0, 0, &detail::VoidThunk<M>};
 }
 
 }  // namespace msgmap

@@ -197,6 +197,53 @@ std::string CWnd::GetWindowText() const {
 
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
+  const DWORD style = GetStyle();
+  const DWORD newStyle = (style & ~dwRemove) | dwAdd;
+  if (style == newStyle) return FALSE;
+  ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(newStyle));
+  if (nFlags)
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+  return TRUE;
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner) {
+  HWND hWndCenter = pAlternateOwner ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+  if (hWndCenter) hWndCenter = ::GetAncestor(hWndCenter, GA_ROOT);
+  // An owner that cannot be seen gives no useful centre.
+  if (hWndCenter && (!::IsWindowVisible(hWndCenter) || ::IsIconic(hWndCenter))) hWndCenter = nullptr;
+
+  RECT window;
+  GetWindowRect(&window);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoA(::MonitorFromWindow(hWndCenter ? hWndCenter : m_hWnd, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+  const RECT& area = monitor.rcWork;
+  RECT center = area;
+  if (hWndCenter) ::GetWindowRect(hWndCenter, &center);
+
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  int left = (center.left + center.right) / 2 - width / 2;
+  int top = (center.top + center.bottom) / 2 - height / 2;
+  if (left + width > area.right) left = area.right - width;
+  if (left < area.left) left = area.left;
+  if (top + height > area.bottom) top = area.bottom - height;
+  if (top < area.top) top = area.top;
+  SetWindowPos(nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
+  for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
+    CWnd* wnd = FromHandlePermanent(hWnd);
+    if (wnd && wnd->PreTranslateMessage(pMsg)) return TRUE;
+    if (hWnd == hWndStop) break;
+  }
+  return FALSE;
+}
+
 // --- message handling --------------------------------------------------------------------
 
 LRESULT CALLBACK CWnd::StandardWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -49,6 +49,9 @@ class CWnd : public CCmdTarget {
   virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
   virtual void PreSubclassWindow();
   virtual BOOL PreTranslateMessage(MSG* pMsg);
+  // Offers `pMsg` to PreTranslateMessage of the window it is for and of each parent up to
+  // hWndStop; TRUE as soon as one of them took it.
+  static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
   // Called after the window's last message; the object may delete itself here.
   virtual void PostNcDestroy();
 
@@ -91,6 +94,22 @@ class CWnd : public CCmdTarget {
   void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
   void UpdateWindow() { ::UpdateWindow(m_hWnd); }
   void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+  void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+  // Screen coordinates to this window's client coordinates.
+  void ScreenToClient(POINT* point) const { ::ScreenToClient(m_hWnd, point); }
+  BOOL SetWindowPos(HWND hWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
+    return ::SetWindowPos(m_hWnd, hWndInsertAfter, x, y, cx, cy, nFlags);
+  }
+  // Removes then adds style bits; with nFlags, also SetWindowPos(nFlags) so a frame change shows.
+  BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
+    return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+  }
+  BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+  // Centres a top-level window over its owner (or pAlternateOwner), or on the work area of
+  // its monitor when it has none, and keeps it inside that work area.
+  void CenterWindow(CWnd* pAlternateOwner = nullptr);
+  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
   BOOL IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
 
   // The window procedure of every attached window.
