@@ -1,0 +1,390 @@
+// The frame window and the toolkit's bars under Wine, in real windows: command routing and
+// automatic disabling in drop-down menus, status-bar prompts, tool bar states at idle time,
+// showing and hiding bars, status pane widths and key indicators, the saved bar layout and
+// the menu bar's keyboard mode.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "FrameDemoResource.h"
+#include "framework/CmdUI.h"
+#include "framework/FrameworkMessages.h"
+#include "framework/Profile.h"
+#include "framework/View.h"
+#include "framework/WinApp.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/ToolBar.h"
+#include "toolkit/ToolkitFrameWnd.h"
+
+namespace {
+
+std::vector<std::string> g_handled;  // which object took each routed command
+const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+const char kBarState[] = "Control Bar State";
+
+class CTestView : public CView {
+  ORMIX_DECLARE_DYNCREATE(CTestView)
+
+ public:
+  BOOL m_bRecording = FALSE;
+
+ protected:
+  void OnCopy() { g_handled.push_back("view"); }
+  void OnSelectBrowser() { g_handled.push_back("view"); }
+  void OnRecordStop() {}
+  void OnUpdateRecordStop(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bRecording); }
+  ORMIX_DECLARE_MESSAGE_MAP()
+};
+
+ORMIX_IMPLEMENT_DYNCREATE(CTestView, CView)
+
+ORMIX_BEGIN_MESSAGE_MAP(CTestView, CView)
+  msgmap::Command<&CTestView::OnCopy>(ID_EDIT_COPY),
+  msgmap::Command<&CTestView::OnSelectBrowser>(ID_SELECT_BROWSER),
+  msgmap::Command<&CTestView::OnRecordStop>(ID_RECORD_STOP),
+  msgmap::UpdateCommand<&CTestView::OnUpdateRecordStop>(ID_RECORD_STOP),
+ORMIX_END_MESSAGE_MAP()
+
+class CTestFrame : public CToolkitFrameWnd {
+ public:
+  CToolBar m_wndToolBar;
+  CStatusBar m_wndStatusBar;
+  std::vector<HMENU> m_popupsOpened;
+  std::vector<UINT> m_keysOnOpen;  // one key pressed as each pop-up opens, like a user
+
+ protected:
+  int OnCreate(LPCREATESTRUCTA cs) {
+    if (CToolkitFrameWnd::OnCreate(cs) == -1) return -1;
+    const DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
+                        CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
+    if (!m_wndMenuBar.CreateEx(this, TBSTYLE_FLAT, style, RECT{0, 0, 0, 0}, ID_MENUBAR) ||
+        !m_wndMenuBar.LoadMenuBar(IDR_DEMOFRAME) ||
+        !m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, style, RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_DEMOFRAME) || !m_wndStatusBar.Create(this) ||
+        !m_wndStatusBar.SetIndicators(kIndicators, 4))
+      return -1;
+    m_wndMenuBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM, CBRS_EX_FLATLOOK);
+    EnableDocking(CBRS_ALIGN_ANY, CBRS_EX_FLATLOOK);
+    DockControlBar(&m_wndMenuBar);
+    DockControlBar(&m_wndToolBar);
+    return 0;
+  }
+  void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu) {
+    m_popupsOpened.push_back(hPopup);
+    if (!m_keysOnOpen.empty()) {
+      PostMessage(WM_KEYDOWN, m_keysOnOpen.front(), 1);
+      m_keysOnOpen.erase(m_keysOnOpen.begin());
+    }
+    CToolkitFrameWnd::OnInitMenuPopup(hPopup, nIndex, bSysMenu);
+  }
+  void OnCopy() { g_handled.push_back("frame"); }
+  void OnViewFont() { g_handled.push_back("frame"); }
+  ORMIX_DECLARE_MESSAGE_MAP()
+};
+
+ORMIX_BEGIN_MESSAGE_MAP(CTestFrame, CToolkitFrameWnd)
+  msgmap::Create<&CTestFrame::OnCreate>(),
+  msgmap::InitMenuPopup<&CTestFrame::OnInitMenuPopup>(),
+  msgmap::Command<&CTestFrame::OnCopy>(ID_EDIT_COPY),
+  msgmap::Command<&CTestFrame::OnViewFont>(ID_VIEW_FONT),
+ORMIX_END_MESSAGE_MAP()
+
+class CTestApp : public CWinApp {
+ protected:
+  void OnCommand() { g_handled.push_back("app"); }
+  ORMIX_DECLARE_MESSAGE_MAP()
+};
+
+ORMIX_BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+  msgmap::Command<&CTestApp::OnCommand>(ID_APP_ABOUT),
+  msgmap::Command<&CTestApp::OnCommand>(ID_VIEW_FONT),
+  msgmap::Command<&CTestApp::OnCommand>(ID_EDIT_COPY),
+ORMIX_END_MESSAGE_MAP()
+
+// Dispatches messages as the application's loop does, the frame's PreTranslateMessage
+// first, until `done` holds or the deadline passes.
+bool PumpThroughFrame(HWND hWndFrame, const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      CWnd* frame = CWnd::FromHandlePermanent(hWndFrame);
+      if (!frame || !frame->PreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+      }
+    }
+    if (done()) return true;
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
+  }
+}
+
+class FrameTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_handled.clear();
+    profile::SetKey("OrmixTests", "FrameTest");
+    profile::WriteString(kBarState, nullptr, nullptr);
+  }
+  void TearDown() override {
+    for (CTestFrame* frame : m_frames)
+      if (CWnd::FromHandlePermanent(frame->m_hWnd) == frame) frame->DestroyWindow();
+  }
+
+  CTestFrame* CreateFrame() {
+    auto* frame = new CTestFrame;
+    CCreateContext context;
+    context.m_pNewViewClass = ORMIX_RUNTIME_CLASS(CTestView);
+    if (!frame->LoadFrame(IDR_DEMOFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) return nullptr;
+    frame->SetWindowPos(nullptr, 10, 10, 600, 400, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(frame->m_hWnd);
+    m_frames.push_back(frame);
+    return frame;
+  }
+  static CTestView* ViewOf(CTestFrame* frame) {
+    return static_cast<CTestView*>(frame->GetActiveView());
+  }
+  static RECT ViewRect(CTestFrame* frame) {
+    RECT rect;
+    ::GetWindowRect(frame->GetActiveView()->m_hWnd, &rect);
+    return rect;
+  }
+  static HMENU Popup(CTestFrame* frame, int index) {
+    return ::GetSubMenu(frame->m_wndMenuBar.GetMenu(), index);
+  }
+
+  std::vector<CTestFrame*> m_frames;
+};
+
+TEST_F(FrameTest, RoutesCommandsViewFrameAppAndDisablesUnhandledMenuItems) {
+  CTestApp app;
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  for (UINT id : {ID_EDIT_COPY, ID_VIEW_FONT, ID_APP_ABOUT}) EXPECT_TRUE(RouteCommand(frame, id));
+  EXPECT_FALSE(RouteCommand(frame, ID_LOG_CLEAR));
+  EXPECT_EQ(g_handled, (std::vector<std::string>{"view", "frame", "app"}));
+
+  // The menu's states come from the route when it drops down.
+  HMENU popup = Popup(frame, 2);
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 2);
+  auto grayed = [&](UINT id) { return (::GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+  EXPECT_FALSE(grayed(ID_SELECT_BROWSER));  // handled by the view
+  EXPECT_TRUE(grayed(ID_RECORD_RESUME));    // no handler anywhere
+  EXPECT_TRUE(grayed(ID_RECORD_STOP));      // the view's update handler disables it
+  EXPECT_TRUE(grayed(ID_LOG_CLEAR));
+  ViewOf(frame)->m_bRecording = TRUE;
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 2);
+  EXPECT_FALSE(grayed(ID_RECORD_STOP));
+
+  HMENU viewMenu = Popup(frame, 3);
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(viewMenu), 3);
+  EXPECT_TRUE(::GetMenuState(viewMenu, ID_VIEW_TOOLBAR, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_TRUE(::GetMenuState(viewMenu, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_FALSE(::GetMenuState(viewMenu, ID_VIEW_FONT, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(FrameTest, ShowsPromptsWhileMenuItemsAreHighlightedAndIdleTextAfter) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  HMENU popup = Popup(frame, 2);
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SELECT_BROWSER, MF_STRING),
+                     reinterpret_cast<LPARAM>(popup));
+  EXPECT_EQ(frame->GetMessageText(), "イベントを監視するInternet Explorerを選択します。");
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(2, MF_POPUP), reinterpret_cast<LPARAM>(popup));
+  EXPECT_EQ(frame->GetMessageText(), "");
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_STRING | MF_SYSMENU),
+                     reinterpret_cast<LPARAM>(::GetSystemMenu(frame->m_hWnd, FALSE)));
+  EXPECT_EQ(frame->GetMessageText(), "作業中のウィンドウを閉じ、変更したファイルの保存を指示");
+  frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_EQ(frame->GetMessageText(), "レディ");
+  frame->SendMessage(WM_SETMESSAGESTRING, ID_APP_EXIT);
+  EXPECT_EQ(frame->GetMessageText(), "アプリケーションを終了します。");
+}
+
+TEST_F(FrameTest, ToolBarFollowsCommandStatesAtIdleWithTipsAndFlyByPrompts) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CToolBar& bar = frame->m_wndToolBar;
+  auto enabled = [&](UINT id) { return bar.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  EXPECT_TRUE(enabled(ID_SELECT_BROWSER));
+  EXPECT_TRUE(enabled(ID_EDIT_COPY));
+  EXPECT_FALSE(enabled(ID_FILE_SAVE_LOG));
+  EXPECT_FALSE(enabled(ID_RECORD_STOP));
+  ViewOf(frame)->m_bRecording = TRUE;
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  EXPECT_TRUE(enabled(ID_RECORD_STOP));
+
+  NMTTDISPINFOA tip = {};
+  tip.hdr.code = TTN_GETDISPINFOA;
+  tip.hdr.idFrom = ID_SELECT_BROWSER;
+  frame->SendMessage(WM_NOTIFY, ID_SELECT_BROWSER, reinterpret_cast<LPARAM>(&tip));
+  ASSERT_NE(tip.lpszText, nullptr);
+  EXPECT_STREQ(tip.lpszText, "監視するIEの選択");
+
+  NMTBHOTITEM hot = {};
+  hot.hdr = NMHDR{bar.m_hWnd, AFX_IDW_TOOLBAR, static_cast<UINT>(TBN_HOTITEMCHANGE)};
+  hot.idNew = ID_RECORD_STOP;
+  hot.dwFlags = HICF_MOUSE;
+  frame->SendMessage(WM_NOTIFY, AFX_IDW_TOOLBAR, reinterpret_cast<LPARAM>(&hot));
+  EXPECT_EQ(frame->GetMessageText(), "イベントの記録を停止します。");
+  hot.dwFlags = HICF_LEAVING;
+  frame->SendMessage(WM_NOTIFY, AFX_IDW_TOOLBAR, reinterpret_cast<LPARAM>(&hot));
+  EXPECT_EQ(frame->GetMessageText(), "レディ");
+}
+
+TEST_F(FrameTest, ViewToolBarCommandHidesTheBarAndTheViewTakesItsRoom) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  const RECT before = ViewRect(frame);
+  RECT barRect;
+  frame->m_wndToolBar.GetWindowRect(&barRect);
+  EXPECT_GE(before.top, barRect.bottom);
+
+  EXPECT_TRUE(RouteCommand(frame, ID_VIEW_TOOLBAR));
+  EXPECT_FALSE(frame->m_wndToolBar.IsVisible());
+  EXPECT_EQ(QueryCommandState(frame, ID_VIEW_TOOLBAR).m_nCheck, 0);
+  const RECT hidden = ViewRect(frame);
+  EXPECT_LT(hidden.top, before.top);
+  EXPECT_EQ(hidden.bottom, before.bottom);
+
+  EXPECT_TRUE(RouteCommand(frame, ID_VIEW_STATUS_BAR));
+  EXPECT_FALSE(frame->m_wndStatusBar.IsVisible());
+  EXPECT_GT(ViewRect(frame).bottom, before.bottom);
+
+  RouteCommand(frame, ID_VIEW_TOOLBAR);
+  RouteCommand(frame, ID_VIEW_STATUS_BAR);
+  EXPECT_EQ(QueryCommandState(frame, ID_VIEW_TOOLBAR).m_nCheck, 1);
+  const RECT after = ViewRect(frame);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.bottom, before.bottom);
+}
+
+TEST_F(FrameTest, StatusPanesAreTheirTextWidthPlusBordersAndShowKeyToggles) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CStatusBar& bar = frame->m_wndStatusBar;
+  for (int pane = 1; pane <= 3; ++pane) {
+    const int text = bar.MeasureText(pane == 1 ? "CAP" : pane == 2 ? "NUM" : "SCRL");
+    bar.SetPaneWidth(pane, text + 2);
+    RECT rect;
+    bar.GetItemRect(pane, &rect);
+    EXPECT_EQ(rect.right - rect.left, text + 2 + CStatusBar::kPaneBorder) << pane;
+  }
+  RECT message, caps;
+  bar.GetItemRect(0, &message);
+  bar.GetItemRect(1, &caps);
+  EXPECT_GT(message.right - message.left, 3 * (caps.right - caps.left));  // pane 0 stretches
+
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  const BYTE saved = keys[VK_CAPITAL];
+  keys[VK_CAPITAL] |= 1;
+  keys[VK_NUMLOCK] &= ~1;
+  ::SetKeyboardState(keys);
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  EXPECT_EQ(bar.GetPaneText(1), "CAP");
+  EXPECT_EQ(bar.GetPaneText(2), "");
+  keys[VK_CAPITAL] = saved & ~1;
+  ::SetKeyboardState(keys);
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  EXPECT_EQ(bar.GetPaneText(1), "");
+}
+
+TEST_F(FrameTest, BarLayoutIsRestoredIntoANewFrameAndUnusableLayoutsGiveTheDefault) {
+  using Place = CToolkitFrameWnd::BarPlace;
+  auto summary = [](CTestFrame* frame) {
+    std::vector<std::string> rows;
+    for (const Place& p : frame->GetBarLayout())
+      rows.push_back(std::to_string(p.nID) + "@" + std::to_string(p.dwEdge) + "#" +
+                     std::to_string(p.nIndex) + (p.bVisible ? "+" : "-"));
+    return rows;
+  };
+  CTestFrame* first = CreateFrame();
+  ASSERT_NE(first, nullptr);
+  const std::vector<std::string> defaults = summary(first);
+  ASSERT_TRUE(first->MoveBarToEdge(AFX_IDW_TOOLBAR, CBRS_ALIGN_BOTTOM));
+  first->ShowControlBar(&first->m_wndStatusBar, FALSE);
+  first->SaveBarState(kBarState);
+  const std::vector<std::string> saved = summary(first);
+  EXPECT_NE(saved, defaults);
+
+  CTestFrame* second = CreateFrame();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(summary(second), defaults);
+  second->LoadBarState(kBarState);
+  EXPECT_EQ(summary(second), saved);
+  EXPECT_FALSE(second->m_wndStatusBar.IsVisible());
+  RECT toolBar, view;
+  second->m_wndToolBar.GetWindowRect(&toolBar);
+  view = ViewRect(second);
+  EXPECT_GE(toolBar.top, view.bottom);  // docked below the view
+
+  // Garbage, and a well-formed layout naming a bar the frame does not have.
+  const BYTE garbage[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  profile::WriteBinary(kBarState, "Layout", garbage, sizeof(garbage));
+  second->LoadBarState(kBarState);
+  EXPECT_EQ(summary(second), defaults);
+  EXPECT_TRUE(second->m_wndStatusBar.IsVisible());
+
+  first->SaveBarState(kBarState);
+  std::vector<BYTE> data;
+  ASSERT_TRUE(profile::GetBinary(kBarState, "Layout", &data));
+  const DWORD unknownId = 0xE8F0;
+  memcpy(data.data() + 8, &unknownId, sizeof(unknownId));  // the first record's bar id
+  profile::WriteBinary(kBarState, "Layout", data.data(), static_cast<UINT>(data.size()));
+  first->LoadBarState(kBarState);
+  EXPECT_EQ(summary(first), defaults);
+}
+
+TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  const HWND target = frame->GetActiveView()->m_hWnd;
+  auto post = [&](UINT message, UINT key) {
+    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
+    const LPARAM flags = (up ? (3u << 30) : 0) | (key == VK_MENU ? 1 << 29 : 0);
+    ::PostMessageA(target, message, key, 1 | flags);
+  };
+  post(WM_SYSKEYDOWN, VK_MENU);
+  post(WM_SYSKEYUP, VK_MENU);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.IsKeyboardMode(); }));
+  EXPECT_EQ(bar.GetHotItem(), 0);
+  post(WM_KEYDOWN, VK_RIGHT);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetHotItem() == 1; }));
+
+  // Down opens 編集; in it, Right moves to the next menu; Esc closes it and keeps the
+  // highlight; a second Esc leaves the bar.
+  frame->m_popupsOpened.clear();
+  frame->m_keysOnOpen = {VK_RIGHT, VK_ESCAPE};
+  post(WM_KEYDOWN, VK_DOWN);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
+    return bar.GetOpenMenu() < 0 && bar.IsKeyboardMode() && frame->m_popupsOpened.size() >= 2;
+  }));
+  EXPECT_EQ(frame->m_popupsOpened, (std::vector<HMENU>{Popup(frame, 1), Popup(frame, 2)}));
+  EXPECT_EQ(bar.GetHotItem(), 2);
+  post(WM_KEYDOWN, VK_ESCAPE);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !bar.IsKeyboardMode(); }));
+
+  // Alt+mnemonic opens its menu directly.
+  frame->m_popupsOpened.clear();
+  frame->m_keysOnOpen = {VK_ESCAPE};
+  post(WM_SYSCHAR, 'H');
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
+    return !frame->m_popupsOpened.empty() && bar.GetOpenMenu() < 0;
+  }));
+  EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
+}
+
+}  // namespace

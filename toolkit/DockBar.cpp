@@ -1,0 +1,164 @@
+#include "toolkit/DockBar.h"
+
+#include <windowsx.h>
+
+#include "toolkit/ControlBar.h"
+#include "toolkit/ControlBarStyles.h"
+#include "toolkit/ToolkitFrameWnd.h"
+
+ORMIX_IMPLEMENT_DYNAMIC(CDockBar, CWnd)
+
+ORMIX_BEGIN_MESSAGE_MAP(CDockBar, CWnd)
+  msgmap::Message<&CDockBar::OnLButtonDown>(WM_LBUTTONDOWN),
+  msgmap::Message<&CDockBar::OnMouseMove>(WM_MOUSEMOVE),
+  msgmap::Message<&CDockBar::OnLButtonUp>(WM_LBUTTONUP),
+  msgmap::NotifyReflect<&CDockBar::OnHeightChange>(RBN_HEIGHTCHANGE),
+ORMIX_END_MESSAGE_MAP()
+
+BOOL CDockBar::Create(CToolkitFrameWnd* pFrame, DWORD dwEdge, BOOL bFlat) {
+  m_pFrame = pFrame;
+  m_dwEdge = dwEdge;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
+                CCS_NODIVIDER;
+  if (!bFlat) style |= RBS_BANDBORDERS;
+  // The top area sizes itself along the top edge; the bottom one is placed by the frame.
+  if (dwEdge == CBRS_ALIGN_TOP)
+    style |= CCS_TOP;
+  else
+    style |= CCS_BOTTOM | CCS_NOPARENTALIGN | CCS_NORESIZE;
+  const UINT nID = dwEdge == CBRS_ALIGN_TOP ? AFX_IDW_DOCKBAR_TOP : AFX_IDW_DOCKBAR_BOTTOM;
+  if (!CreateEx(0, REBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, pFrame->m_hWnd,
+                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))))
+    return FALSE;
+  REBARINFO info = {};
+  info.cbSize = sizeof(info);
+  SendMessage(RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
+  return TRUE;
+}
+
+void CDockBar::FillBandInfo(CControlBar* pBar, BOOL bBreak, int cx, BOOL bVisible,
+                            REBARBANDINFOA* info) const {
+  const SIZE size = pBar->CalcFixedLayout();
+  *info = {};
+  info->cbSize = sizeof(*info);
+  info->fMask =
+      RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID | RBBIM_IDEALSIZE;
+  info->fStyle = RBBS_GRIPPERALWAYS;
+  if (bBreak) info->fStyle |= RBBS_BREAK;
+  if (!bVisible) info->fStyle |= RBBS_HIDDEN;
+  if (!(pBar->GetDockFlags() & CBRS_EX_FLATLOOK)) info->fStyle |= RBBS_CHILDEDGE;
+  info->hwndChild = pBar->m_hWnd;
+  info->cxMinChild = static_cast<UINT>(size.cx);
+  info->cyMinChild = static_cast<UINT>(size.cy);
+  info->cxIdeal = static_cast<UINT>(size.cx);
+  info->cx = static_cast<UINT>(cx > 0 ? cx : size.cx);
+  info->wID = static_cast<UINT>(pBar->GetDlgCtrlID());
+}
+
+BOOL CDockBar::InsertBar(CControlBar* pBar, int nIndex, BOOL bBreak, int cx, BOOL bVisible) {
+  if (!pBar || !pBar->m_hWnd || FindBand(static_cast<UINT>(pBar->GetDlgCtrlID())) >= 0)
+    return FALSE;
+  // The rebar keeps sending the bar's notifications to the frame, whatever its parent.
+  ::SetParent(pBar->m_hWnd, m_hWnd);
+  char className[32] = {};
+  ::GetClassNameA(pBar->m_hWnd, className, sizeof(className));
+  if (::lstrcmpiA(className, TOOLBARCLASSNAMEA) == 0)
+    pBar->SendMessage(TB_SETPARENT, reinterpret_cast<WPARAM>(m_pFrame->m_hWnd));
+  REBARBANDINFOA info;
+  FillBandInfo(pBar, bBreak, cx, bVisible, &info);
+  if (!SendMessage(RB_INSERTBANDA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&info)))
+    return FALSE;
+  pBar->ShowWindow(bVisible ? SW_SHOWNOACTIVATE : SW_HIDE);
+  return TRUE;
+}
+
+BOOL CDockBar::RemoveBar(CControlBar* pBar) {
+  if (!pBar) return FALSE;
+  const int index = FindBand(static_cast<UINT>(pBar->GetDlgCtrlID()));
+  if (index < 0) return FALSE;
+  SendMessage(RB_DELETEBAND, static_cast<WPARAM>(index));
+  pBar->ShowWindow(SW_HIDE);
+  return TRUE;
+}
+
+int CDockBar::FindBand(UINT nID) const {
+  return static_cast<int>(SendMessage(RB_IDTOINDEX, nID));
+}
+
+int CDockBar::GetBandCount() const { return static_cast<int>(SendMessage(RB_GETBANDCOUNT)); }
+
+CDockBar::Band CDockBar::GetBand(int nIndex) const {
+  REBARBANDINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = RBBIM_STYLE | RBBIM_SIZE | RBBIM_ID;
+  SendMessage(RB_GETBANDINFOA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&info));
+  return Band{info.wID, (info.fStyle & RBBS_BREAK) != 0, static_cast<int>(info.cx),
+              (info.fStyle & RBBS_HIDDEN) == 0};
+}
+
+void CDockBar::ShowBar(CControlBar* pBar, BOOL bShow) {
+  const int index = pBar ? FindBand(static_cast<UINT>(pBar->GetDlgCtrlID())) : -1;
+  if (index < 0) return;
+  SendMessage(RB_SHOWBAND, static_cast<WPARAM>(index), bShow ? TRUE : FALSE);
+  pBar->ShowWindow(bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void CDockBar::UpdateBarSize(CControlBar* pBar) {
+  const int index = pBar ? FindBand(static_cast<UINT>(pBar->GetDlgCtrlID())) : -1;
+  if (index < 0) return;
+  const SIZE size = pBar->CalcFixedLayout();
+  REBARBANDINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = RBBIM_CHILDSIZE | RBBIM_IDEALSIZE;
+  info.cxMinChild = static_cast<UINT>(size.cx);
+  info.cyMinChild = static_cast<UINT>(size.cy);
+  info.cxIdeal = static_cast<UINT>(size.cx);
+  SendMessage(RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+}
+
+int CDockBar::GetBarHeight() const {
+  // An area without visible bands takes no room.
+  const int count = GetBandCount();
+  for (int i = 0; i < count; ++i)
+    if (GetBand(i).bVisible) return static_cast<int>(SendMessage(RB_GETBARHEIGHT));
+  return 0;
+}
+
+// --- moving a bar to the other edge -------------------------------------------------------
+
+LRESULT CDockBar::OnLButtonDown(WPARAM, LPARAM lParam) {
+  RBHITTESTINFO hit = {};
+  hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  SendMessage(RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  // The rebar's own drag notification carries no band index, so the grip is found here.
+  m_nDragBand = hit.flags == RBHT_GRABBER ? hit.iBand : -1;
+  return Default();
+}
+
+LRESULT CDockBar::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+  if (m_nDragBand < 0 || !(wParam & MK_LBUTTON) || !m_pFrame) return Default();
+  POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ::ClientToScreen(m_hWnd, &pt);
+  RECT client;
+  m_pFrame->GetClientRect(&client);
+  ::MapWindowPoints(m_pFrame->m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const int middle = (client.top + client.bottom) / 2;
+  const bool towardOther = m_dwEdge == CBRS_ALIGN_TOP ? pt.y > middle : pt.y < middle;
+  if (!towardOther) return Default();
+  const UINT nID = GetBand(m_nDragBand).nID;
+  m_nDragBand = -1;
+  SendMessage(RB_ENDDRAG);
+  ::ReleaseCapture();
+  m_pFrame->MoveBarToEdge(nID, m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
+  return 0;
+}
+
+LRESULT CDockBar::OnLButtonUp(WPARAM, LPARAM) {
+  m_nDragBand = -1;
+  return Default();
+}
+
+void CDockBar::OnHeightChange(NMHDR*, LRESULT* result) {
+  *result = 0;
+  if (m_pFrame) m_pFrame->RecalcLayout(FALSE);
+}
