@@ -1,0 +1,459 @@
+// The tabbed monitor view and the settings it keeps: the registry helpers' rules, what the
+// view reads and writes at creation, and tabs opened on browsers of the simulator (in
+// another process), renamed, closed from the context menu and the close button, restyled
+// and re-fonted, all in a real window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "browser/SelectBrowserDlg.h"
+#include "framework/CmdUI.h"
+#include "framework/FontDialog.h"
+#include "framework/StandardIds.h"
+#include "log/EventListCtrl.h"
+#include "res/resource.h"
+#include "settings/RegistrySettings.h"
+#include "support/DialogDriver.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/MessagePump.h"
+#include "support/SimulatorFixture.h"
+#include "view/OrmixView.h"
+
+using testsupport::ClickButton;
+using testsupport::SimulatorProcess;
+
+namespace {
+
+void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane"); }
+
+void SetValue(const char* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kAppKeyPath, 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+// The raw bytes and type of a value of the program's key; empty when absent.
+std::vector<BYTE> GetValue(const char* name, DWORD* type = nullptr) {
+  BYTE data[512];
+  DWORD size = sizeof(data);
+  DWORD actual = REG_NONE;
+  if (RegGetValueA(HKEY_CURRENT_USER, kAppKeyPath, name, RRF_RT_ANY, &actual, data, &size) !=
+      ERROR_SUCCESS)
+    return {};
+  if (type) *type = actual;
+  return std::vector<BYTE>(data, data + size);
+}
+
+LOGFONTA StatusFont() {
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  return metrics.lfStatusFont;
+}
+
+// A top-level window object hosting the view as a frame would.
+class Host : public CWnd {
+ public:
+  Host() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrmixViewTestHost";
+    RegisterClassA(&wc);
+    CreateEx(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW, 0, 0, 800, 500, nullptr, nullptr);
+  }
+  ~Host() override {
+    if (IsWindow()) DestroyWindow();
+  }
+};
+
+struct ViewInHost {
+  ViewInHost() : view(new COrmixView) {
+    created = view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr);
+    if (created) view->MoveWindow(0, 0, 780, 460);
+  }
+  Host host;
+  COrmixView* view;  // deletes itself with its window
+  BOOL created = FALSE;
+};
+
+std::string TabText(COrmixView* view, int index) {
+  char text[512] = "";
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof(text);
+  view->SendMessage(TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+// What the strip's tool tip shows over tab `index`, asked as the tool tip asks.
+std::string ToolTipText(COrmixView* view, int index) {
+  NMTTDISPINFOA info = {};
+  info.hdr.hwndFrom = view->GetToolTips();
+  info.hdr.idFrom = static_cast<UINT_PTR>(index);
+  info.hdr.code = TTN_NEEDTEXTA;
+  view->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+  return info.lpszText && info.lpszText != LPSTR_TEXTCALLBACKA ? info.lpszText : "";
+}
+
+// Whether the window itself is shown (its top-level host stays hidden in these tests).
+bool Shown(HWND hWnd) { return (GetWindowLongA(hWnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+CEventListCtrl* List(COrmixView* view, int index) {
+  CWnd* tab = view->TabWindow(index);
+  return tab ? dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(tab->m_hWnd)) : nullptr;
+}
+
+POINT TabCentre(COrmixView* view, int index) {
+  RECT rect = {};
+  view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// Right-clicks the strip at `pt`; while the context menu is open, records its item texts
+// and chooses the item with mnemonic `key` (0: closes the menu without a choice).
+std::vector<std::string> RightClick(COrmixView* view, POINT pt, char key) {
+  static std::vector<std::string> texts;
+  static char choice;
+  texts.clear();
+  choice = key;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menuWnd = FindWindowA("#32768", nullptr);
+    if (!menuWnd || !IsWindowVisible(menuWnd)) return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWnd, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      char text[64] = "";
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+      texts.push_back(text);
+    }
+    if (choice)
+      PostMessageA(menuWnd, WM_CHAR, static_cast<WPARAM>(choice), 0);
+    else
+      EndMenu();
+  });
+  view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
+  KillTimer(nullptr, timer);
+  testsupport::PumpPendingMessages();  // the chosen command arrives as a posted WM_COMMAND
+  return texts;
+}
+
+}  // namespace
+
+TEST(RegistryHelpersTest, ReadAndWriteOnlyWhereTheRulesAllow) {
+  ClearSettings();
+  DWORD value = 99;
+  EXPECT_FALSE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", 1));  // no key made
+  EXPECT_FALSE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyPath, "Sub"));
+  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", &value));
+  EXPECT_EQ(0u, value);  // cleared before anything else
+  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName));
+  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
+
+  SetValue("sz0", REG_SZ, "0", 2);
+  SetValue("sz5", REG_SZ, "12345", 6);
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz0", &value));
+  EXPECT_EQ(48u, value);  // the digit and its terminating zero
+  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz5", &value));
+  EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "dw", 7));
+  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "dw", &value));
+  EXPECT_EQ(7u, value);
+
+  BYTE* data = reinterpret_cast<BYTE*>(1);
+  DWORD size = 0;
+  EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "dw", &data, &size));
+  EXPECT_EQ(nullptr, data);
+  EXPECT_EQ(4u, size);
+  const BYTE bytes[] = {1, 0, 2, 0, 3};
+  EXPECT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "bin", bytes, sizeof(bytes)));
+  ASSERT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "bin", &data, &size));
+  EXPECT_EQ(0, std::memcmp(bytes, data, sizeof(bytes)));
+  EXPECT_EQ(sizeof(bytes), size);
+  FreeRegistryBuffer(data);
+}
+
+TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
+  const LOGFONTA system = StatusFont();
+  LOGFONTA chosen = system;
+  chosen.lfHeight = -21;
+  strcpy(chosen.lfFaceName, "IPAGothic");
+  LOGFONTA unterminated = system;
+  memset(unterminated.lfFaceName, 'A', sizeof(unterminated.lfFaceName));
+
+  struct Case {
+    const char* what;
+    DWORD fontType;
+    const void* font;
+    DWORD fontSize;  // 0: no "font" value
+    const void* width;
+    DWORD widthType;  // REG_NONE: no "TabFixdWidth" value
+    LONG expectedHeight;
+    bool expectFixed;
+  };
+  const DWORD zero = 0;
+  const Case cases[] = {
+      {"first start", REG_NONE, nullptr, 0, nullptr, REG_NONE, system.lfHeight, true},
+      {"stored font, width 0", REG_BINARY, &chosen, 60, &zero, REG_DWORD, -21, false},
+      {"59 bytes, width \"0\"", REG_BINARY, &chosen, 59, "0", REG_SZ, system.lfHeight, true},
+      {"61 bytes", REG_BINARY, &chosen, 61, nullptr, REG_NONE, system.lfHeight, true},
+      {"text font", REG_SZ, "IPAGothic", 10, nullptr, REG_NONE, system.lfHeight, true},
+      {"unterminated face", REG_BINARY, &unterminated, 60, nullptr, REG_NONE, system.lfHeight, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ClearSettings();
+    SetValue("placeholder", REG_DWORD, &zero, 4);
+    if (c.fontSize) {
+      std::vector<BYTE> bytes(c.fontSize, 0);
+      memcpy(bytes.data(), c.font, std::min<DWORD>(c.fontSize, 60));
+      SetValue(kFontValue, c.fontType, bytes.data(), c.fontSize);
+    }
+    if (c.widthType != REG_NONE)
+      SetValue(kTabFixedWidthValue, c.widthType, c.width, c.widthType == REG_SZ ? 2 : 4);
+    ViewInHost host;
+    ASSERT_TRUE(host.created);
+    EXPECT_EQ(c.expectFixed, (host.view->GetStyle() & TCS_FIXEDWIDTH) != 0);
+    EXPECT_EQ(c.expectedHeight, host.view->m_lfList.lfHeight);
+    EXPECT_EQ('\0', host.view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
+    EXPECT_NE(nullptr, host.view->m_fontList.GetSafeHandle());
+    DWORD type = 0;
+    const std::vector<BYTE> stored = GetValue(kFontValue, &type);
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    ASSERT_EQ(sizeof(LOGFONTA), stored.size());
+    EXPECT_EQ(0, memcmp(&host.view->m_lfList, stored.data(), sizeof(LOGFONTA)));
+    if (c.widthType == REG_NONE) {
+      EXPECT_TRUE(GetValue(kTabFixedWidthValue).empty());
+    }
+  }
+}
+
+class ViewTabsTest : public testsupport::SimulatorFixture {
+ protected:
+  void SetUp() override {
+    SimulatorFixture::SetUp();
+    ASSERT_TRUE(m_host.created);
+  }
+
+  // Runs the view's "select a browser" command and picks simulator browser `id` in the
+  // dialog (NULL: cancels); `steps` may change the dialog first.
+  void SelectBrowser(const char* id, const std::function<void(CSelectBrowserDlg&)>& steps = nullptr) {
+    const HWND frame = id ? Frame(id) : nullptr;
+    CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& running) {
+      auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+      m_dialogOwner = ::GetWindow(dialog.m_hWnd, GW_OWNER);
+      if (steps) steps(dialog);
+      const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+      for (LRESULT i = 0; frame && i < count; ++i) {
+        if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
+                                                             static_cast<WPARAM>(i))) != frame)
+          continue;
+        dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+        ClickButton(dialog, IDOK);
+        return;
+      }
+      ClickButton(dialog, IDCANCEL);
+    });
+    RouteCommand(m_host.view, ID_SELECT_BROWSER);
+    CDialog::SetModalHook(previous);
+  }
+
+  bool Enabled(UINT id) { return QueryCommandState(m_host.view, id).m_bEnabled != FALSE; }
+  std::string Sinks(const char* id) { return SimulatorProcess::Field(Ok(std::string("sinks ") + id), "sinks"); }
+
+  struct CleanSettings {
+    CleanSettings() { ClearSettings(); }
+  } m_cleanSettings;  // before the view, which creates its keys
+  ViewInHost m_host;
+  HWND m_dialogOwner = nullptr;
+};
+
+TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
+  Ok("open b1 title=First");
+  Ok("open b2 title=");
+  COrmixView* view = m_host.view;
+
+  SelectBrowser(nullptr);  // cancelled: nothing is created, no id is used
+  EXPECT_EQ(0, view->GetTabCount());
+  SelectBrowser("b1", [](CSelectBrowserDlg& d) {
+    d.SendDlgItemMessage(IDC_FIRST_EVENT_CHECK, BM_SETCHECK, BST_UNCHECKED);
+  });
+  EXPECT_EQ(m_host.host.m_hWnd, m_dialogOwner);  // the dialog belongs to the main window
+  SelectBrowser("b2");
+
+  ASSERT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(1, view->GetActiveTab());
+  CEventListCtrl* first = List(view, 0);
+  CEventListCtrl* second = List(view, 1);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(1000, first->GetDlgCtrlID());
+  EXPECT_EQ(1001, second->GetDlgCtrlID());
+  EXPECT_EQ(1002, view->m_nNextListId);
+  EXPECT_EQ("First", TabText(view, 0));
+  EXPECT_EQ("Internet Explorer", TabText(view, 1));
+  EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT),
+            first->GetStyle() & (WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT | LVS_TYPEMASK));
+  EXPECT_EQ(0x21u, first->GetExtendedStyle() & 0x21u);
+  EXPECT_EQ(view->m_imlEvents.GetSafeHandle(), first->GetImageList(LVSIL_SMALL));
+  EXPECT_EQ(view->m_fontList.GetSafeHandle(), first->GetFont());
+  EXPECT_EQ(0, first->Get(0));  // the mask chosen in the dialog
+  EXPECT_EQ(1, second->Get(0));
+  EXPECT_EQ("イベントの記録を開始しました。", first->GetItemText(0, 3));
+  EXPECT_EQ("1", Sinks("b1"));
+  EXPECT_EQ("1", Sinks("b2"));
+
+  // Title changes rename the tab and its tool tip; a title longer than a tab item holds is
+  // cut on a character boundary.
+  Ok(std::string("title b2 ") + u8"\"日本語のタイトル\"");
+  EXPECT_EQ("日本語のタイトル", TabText(view, 1));
+  EXPECT_EQ("日本語のタイトル", ToolTipText(view, 1));
+  std::string longTitle = "x";
+  for (int i = 0; i < 200; ++i) longTitle += u8"表";
+  Ok("title b1 \"" + longTitle + "\"");
+  const std::string cut = TabText(view, 0);
+  EXPECT_EQ(255u, cut.size());  // "x" and 127 two-byte characters
+  EXPECT_EQ(cut, ToolTipText(view, 0));
+  EXPECT_EQ("", ToolTipText(view, 2));
+  Ok("title b1 \"\"");
+  EXPECT_EQ(cut, TabText(view, 0));  // an empty title leaves the label
+
+  // A browser that quits keeps its tab.
+  Ok("quit b2");
+  EXPECT_EQ(2, view->GetTabCount());
+  EXPECT_EQ("Internet Explorerが終了しました。", second->GetItemText(second->GetItemCount() - 1, 3));
+}
+
+TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
+  Ok("open b1 title=Watched");
+  const std::string refsBefore = SimulatorProcess::Field(Ok("refs b1"), "browser");
+  COrmixView* view = m_host.view;
+
+  // No tab: the log commands are disabled, the strip ignores the mouse.
+  for (UINT id : {ID_RECORD_RESUME, ID_RECORD_STOP, ID_FILE_SAVE_LOG, ID_LOG_CLEAR,
+                  static_cast<int>(ID_EDIT_COPY), ID_TAB_CLOSE})
+    EXPECT_FALSE(Enabled(id)) << id;
+  for (UINT id : {ID_SELECT_BROWSER, ID_VIEW_FONT, ID_TAB_EQUAL_WIDTH, ID_TAB_ACTIVATE})
+    EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_EQ(HTBORDER, view->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(10, 10)));
+
+  for (int i = 0; i < 4; ++i) SelectBrowser("b1");
+  ASSERT_EQ(4, view->GetTabCount());
+  EXPECT_EQ("4", Sinks("b1"));
+  EXPECT_TRUE(Enabled(ID_RECORD_STOP));  // routed to the selected tab's list
+  EXPECT_FALSE(Enabled(ID_RECORD_RESUME));
+  const HWND tab0 = view->TabWindow(0)->m_hWnd;
+  const HWND tab1 = view->TabWindow(1)->m_hWnd;
+  const HWND tab2 = view->TabWindow(2)->m_hWnd;
+
+  // Beside the last tab: no menu, nothing remembered, Close disabled.
+  RECT strip = {};
+  view->SendMessage(TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&strip));
+  EXPECT_TRUE(RightClick(view, POINT{strip.right + 40, strip.top + 3}, 0).empty());
+  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
+
+  // The context menu activates the right-clicked tab.
+  const std::vector<std::string> items = RightClick(view, TabCentre(view, 1), 'A');
+  EXPECT_EQ((std::vector<std::string>{"アクティブ化(&A)", "", "閉じる(&C)"}), items);
+  EXPECT_EQ(1, view->GetActiveTab());
+  EXPECT_TRUE(Shown(tab1));
+  EXPECT_FALSE(Shown(tab0));
+
+  // Closing tab 0 selects the new tab 0; the remembered index is reset.
+  RightClick(view, TabCentre(view, 0), 'C');
+  EXPECT_EQ(3, view->GetTabCount());
+  EXPECT_EQ(tab1, view->TabWindow(0)->m_hWnd);
+  EXPECT_EQ(0, view->GetActiveTab());
+  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
+
+  // The close button takes the selected tab; the tab to its left is selected.
+  view->ActivateTab(2);
+  ASSERT_TRUE(Shown(view->GetCloseButton()));
+  SendMessageA(view->GetCloseButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(1, view->GetActiveTab());
+  EXPECT_EQ(tab2, view->TabWindow(1)->m_hWnd);
+  EXPECT_EQ("2", Sinks("b1"));
+
+  // Closing the rest gives back every reference the tabs took.
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  EXPECT_EQ(0, view->GetTabCount());
+  EXPECT_FALSE(Shown(view->GetCloseButton()));
+  EXPECT_EQ("0", Sinks("b1"));
+  EXPECT_EQ(refsBefore, SimulatorProcess::Field(Ok("refs b1"), "browser"));
+}
+
+TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
+  Ok("open b1 title=A");
+  Ok("open b2 title=\"A much longer title\"");
+  COrmixView* view = m_host.view;
+  SelectBrowser("b1");
+  SelectBrowser("b2");
+  auto width = [&](int i) {
+    RECT r = {};
+    view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    return r.right - r.left;
+  };
+
+  ASSERT_TRUE(view->GetStyle() & TCS_FIXEDWIDTH);  // the default
+  EXPECT_EQ(width(0), width(1));
+  EXPECT_EQ(1, QueryCommandState(view, ID_TAB_EQUAL_WIDTH).m_nCheck);
+  RouteCommand(view, ID_TAB_EQUAL_WIDTH);
+  EXPECT_LT(width(0), width(1));
+  EXPECT_EQ(0, QueryCommandState(view, ID_TAB_EQUAL_WIDTH).m_nCheck);
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(kTabFixedWidthValue));
+  view->ReapplyTabWidthStyle();
+  EXPECT_FALSE(view->GetStyle() & TCS_FIXEDWIDTH);
+  RouteCommand(view, ID_TAB_EQUAL_WIDTH);
+  EXPECT_EQ(width(0), width(1));
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(kTabFixedWidthValue));
+
+  // A cancelled font dialog changes nothing; a chosen font reaches every list and the
+  // registry, and lists made later.
+  HWND fontOwner = nullptr;
+  CFontDialog::RunHook previous = CFontDialog::SetRunHook([&](CFontDialog& d) {
+    fontOwner = d.m_cf.hwndOwner;
+    EXPECT_EQ(static_cast<DWORD>(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT), d.m_cf.Flags);
+    d.m_cf.lpLogFont->lfHeight = -25;
+    return IDCANCEL;
+  });
+  const HFONT before = view->m_fontList.GetSafeHandle();
+  RouteCommand(view, ID_VIEW_FONT);
+  EXPECT_EQ(m_host.host.m_hWnd, fontOwner);
+  EXPECT_EQ(before, List(view, 0)->GetFont());
+  CFontDialog::SetRunHook([](CFontDialog& d) {
+    d.m_cf.lpLogFont->lfHeight = -25;
+    strcpy(d.m_cf.lpLogFont->lfFaceName, "IPAGothic");
+    return IDOK;
+  });
+  RouteCommand(view, ID_VIEW_FONT);
+  CFontDialog::SetRunHook(previous);
+  const HFONT after = view->m_fontList.GetSafeHandle();
+  EXPECT_EQ(after, List(view, 0)->GetFont());
+  EXPECT_EQ(after, List(view, 1)->GetFont());
+  const std::vector<BYTE> stored = GetValue(kFontValue);
+  ASSERT_EQ(sizeof(LOGFONTA), stored.size());
+  EXPECT_EQ(-25, reinterpret_cast<const LOGFONTA*>(stored.data())->lfHeight);
+  SelectBrowser("b1");
+  EXPECT_EQ(after, List(view, 2)->GetFont());
+}
+
+TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
+  Ok("open b1 title=One");
+  SelectBrowser("b1");
+  SelectBrowser("b1");
+  EXPECT_EQ("2", Sinks("b1"));
+  m_host.host.DestroyWindow();
+  EXPECT_EQ("0", Sinks("b1"));
+}

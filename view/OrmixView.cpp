@@ -1,0 +1,296 @@
+#include "view/OrmixView.h"
+
+#include <mshtml.h>
+
+#include <cstring>
+#include <string>
+
+#include "browser/SelectBrowserDlg.h"
+#include "framework/AnsiString.h"
+#include "framework/FontDialog.h"
+#include "framework/MessageBox.h"
+#include "framework/StandardIds.h"
+#include "log/EventListCtrl.h"
+#include "res/resource.h"
+#include "settings/RegistrySettings.h"
+
+ORMIX_IMPLEMENT_DYNCREATE(COrmixView, CTabView)
+
+ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
+  msgmap::Create<&COrmixView::OnCreate>(),
+  msgmap::Command<&COrmixView::OnSelectBrowser>(ID_SELECT_BROWSER),
+  msgmap::Command<&COrmixView::OnTabActivate>(ID_TAB_ACTIVATE),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabActivate>(ID_TAB_ACTIVATE),
+  msgmap::Command<&COrmixView::OnTabClose>(ID_TAB_CLOSE),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabClose>(ID_TAB_CLOSE),
+  msgmap::Command<&COrmixView::OnTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
+  msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
+  msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
+  msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
+  msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
+  msgmap::SetFocus<&COrmixView::OnSetFocus>(),
+  msgmap::Destroy<&COrmixView::OnDestroy>(),
+  msgmap::NcDestroy<&COrmixView::OnNcDestroy>(),
+ORMIX_END_MESSAGE_MAP()
+
+namespace {
+
+const char kDefaultTabLabel[] = "Internet Explorer";
+const char kActivateItem[] = "アクティブ化(&A)";
+const char kCloseItem[] = "閉じる(&C)";
+const char kAppCaption[] = "Ormix";
+const char kConnectFailed[] =
+    "Internet Explorerに接続できませんでした。\nこのタブにはイベントが記録されません。";
+constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_REPORT;
+constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+constexpr COLORREF kTabIconMask = RGB(0, 128, 128);
+constexpr COLORREF kRowIconMask = RGB(255, 0, 255);
+
+// The top-level window that owns the dialogs and messages raised from the view.
+CWnd* OwnerOf(HWND hWnd) { return CWnd::FromHandle(::GetAncestor(hWnd, GA_ROOT)); }
+
+}  // namespace
+
+COrmixView::COrmixView() : m_nContextTab(-1), m_lfList(), m_nNextListId(1000) {
+  CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName);
+  CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName);
+}
+
+COrmixView::~COrmixView() = default;
+
+LOGFONTA COrmixView::SystemStatusFont() {
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    return metrics.lfStatusFont;
+  LOGFONTA font = {};
+  ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  return font;
+}
+
+void COrmixView::CreateListFont(const LOGFONTA& fallback) {
+  // A face name read from outside may lack its terminating zero.
+  m_lfList.lfFaceName[LF_FACESIZE - 1] = '\0';
+  if (m_fontList.CreateFontIndirect(&m_lfList)) return;
+  m_lfList = fallback;
+  m_fontList.CreateFontIndirect(&m_lfList);
+}
+
+int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
+  SetShortenLabels(FALSE);
+  if (CTabView::OnCreate(cs) == -1) return -1;
+  if (!m_imlTabs.Create(IDB_TAB_ICONS, 16, 1, kTabIconMask)) return -1;
+  SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imlTabs.GetSafeHandle()));
+
+  DWORD fixedWidth = 0;
+  if (!ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &fixedWidth) ||
+      fixedWidth != 0)
+    ChangeTabStyle(0, TCS_FIXEDWIDTH);
+
+  m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
+
+  const LOGFONTA fallback = SystemStatusFont();
+  BYTE* stored = nullptr;
+  DWORD size = 0;
+  if (ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &stored, &size) &&
+      size == sizeof(LOGFONTA)) {
+    std::memcpy(&m_lfList, stored, sizeof(LOGFONTA));
+  } else {
+    m_lfList = fallback;
+  }
+  FreeRegistryBuffer(stored);
+  CreateListFont(fallback);
+  WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &m_lfList, sizeof(m_lfList));
+  return 0;
+}
+
+std::string COrmixView::TabLabelFor(IWebBrowser2* browser) {
+  std::string label;
+  IDispatch* document = nullptr;
+  if (FAILED(browser->get_Document(&document))) document = nullptr;
+  IHTMLDocument2* html = nullptr;
+  if (document && FAILED(document->QueryInterface(IID_IHTMLDocument2,
+                                                  reinterpret_cast<void**>(&html))))
+    html = nullptr;
+  if (html) {
+    BSTR title = nullptr;
+    if (SUCCEEDED(html->get_title(&title))) label = AnsiFromBstr(title);
+    ::SysFreeString(title);
+    html->Release();
+  }
+  if (document) document->Release();
+  // An embedded zero would end the label early anyway; keep what comes before it.
+  label.resize(std::strlen(label.c_str()));
+  return label.empty() ? kDefaultTabLabel : label;
+}
+
+void COrmixView::OnSelectBrowser() {
+  CSelectBrowserDlg dialog(OwnerOf(m_hWnd));
+  for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
+  if (dialog.DoModal() != IDOK) return;
+  IWebBrowser2* browser = dialog.m_pBrowser;
+  dialog.m_pBrowser = nullptr;
+  if (!browser) return;
+
+  auto* list = new CEventListCtrl;
+  const RECT empty = {0, 0, 0, 0};
+  if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
+    delete list;
+    browser->Release();
+    return;
+  }
+  ++m_nNextListId;
+  list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
+  list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
+  list->SetListFont(m_fontList, TRUE);
+  for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
+
+  const std::string label = TabLabelFor(browser);
+  InsertTab(label.c_str(), list, -1, 0);
+  ActivateTab(GetTabCount() - 1);
+
+  IWebBrowserApp* app = nullptr;
+  const HRESULT hr = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
+  if (SUCCEEDED(hr) && app) {
+    list->Connect(app);
+  } else if (hr != E_NOINTERFACE) {
+    // The browser did not answer as a browser does; the tab stays, unconnected.
+    ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, kConnectFailed, kAppCaption,
+                   MB_OK | MB_ICONEXCLAMATION);
+  }
+  list->SetTitleObserver(this);
+  if (app) app->Release();
+  // The list holds its own reference to the browser now.
+  browser->Release();
+}
+
+void COrmixView::OnRButtonDown(UINT, POINT pt) {
+  m_nContextTab = TabFromPoint(pt.x, pt.y);
+  if (m_nContextTab == -1) return;
+  HMENU menu = ::CreatePopupMenu();
+  if (!menu) return;
+  ::AppendMenuA(menu, MF_STRING, ID_TAB_ACTIVATE, kActivateItem);
+  ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(menu, MF_STRING, ID_TAB_CLOSE, kCloseItem);
+  POINT screen = pt;
+  ::ClientToScreen(m_hWnd, &screen);
+  ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, m_hWnd, nullptr);
+  ::DestroyMenu(menu);
+}
+
+void COrmixView::OnTabActivate() { ActivateTab(m_nContextTab); }
+
+void COrmixView::OnUpdateTabActivate(CCmdUI*) {}
+
+CEventListCtrl* COrmixView::ListOfTab(int nIndex) const {
+  CWnd* tab = TabWindow(nIndex);
+  if (!tab) return nullptr;
+  return dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(tab->m_hWnd));
+}
+
+void COrmixView::RemoveTab(CEventListCtrl* list) {
+  if (list) {
+    // The remembered right-clicked tab keeps naming the same tab, or none once it is gone.
+    for (int i = 0; i < GetTabCount(); ++i) {
+      if (TabWindow(i) == nullptr || TabWindow(i)->m_hWnd != list->m_hWnd) continue;
+      if (i == m_nContextTab)
+        m_nContextTab = -1;
+      else if (i < m_nContextTab)
+        --m_nContextTab;
+      break;
+    }
+    list->Disconnect();
+  }
+  RemoveTabWindow(list, FALSE);
+  if (list) {
+    if (list->IsWindow()) list->DestroyWindow();
+    delete list;
+  }
+}
+
+void COrmixView::OnTabClose() {
+  if (m_nContextTab == -1) return;
+  RemoveTab(ListOfTab(m_nContextTab));
+}
+
+void COrmixView::OnUpdateTabClose(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nContextTab != -1); }
+
+void COrmixView::OnTabCloseButton() { RemoveTab(ListOfTab(GetActiveTab())); }
+
+void COrmixView::OnTabEqualWidth() {
+  if (GetStyle() & TCS_FIXEDWIDTH) {
+    ChangeTabStyle(TCS_FIXEDWIDTH, 0);
+    WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 0);
+  } else {
+    ChangeTabStyle(0, TCS_FIXEDWIDTH);
+    WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 1);
+  }
+}
+
+void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
+  pCmdUI->SetCheck((GetStyle() & TCS_FIXEDWIDTH) ? 1 : 0);
+}
+
+void COrmixView::ReapplyTabWidthStyle() {
+  if (GetStyle() & TCS_FIXEDWIDTH) {
+    ChangeTabStyle(TCS_FIXEDWIDTH, 0);
+    ChangeTabStyle(0, TCS_FIXEDWIDTH);
+  } else {
+    ChangeTabStyle(0, TCS_FIXEDWIDTH);
+    ChangeTabStyle(TCS_FIXEDWIDTH, 0);
+  }
+}
+
+void COrmixView::OnViewFont() {
+  const LOGFONTA fallback = SystemStatusFont();
+  CFontDialog dialog(&m_lfList, CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT, nullptr,
+                     OwnerOf(m_hWnd));
+  if (dialog.DoModal() != IDOK) return;
+  m_fontList.DeleteObject();
+  CreateListFont(fallback);
+  WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &m_lfList, sizeof(m_lfList));
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetListFont(m_fontList, TRUE);
+}
+
+void COrmixView::OnTitleChange(CEventListCtrl* list, const char* title) {
+  SetTabLabelFor(list, title);
+}
+
+BOOL COrmixView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header && header->code == TTN_NEEDTEXTA && header->hwndFrom == GetToolTips() &&
+      header->idFrom < static_cast<UINT_PTR>(GetTabCount())) {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+    info->hinst = nullptr;
+    info->lpszText = const_cast<char*>(TabToolTip(static_cast<int>(header->idFrom)).c_str());
+    if (pResult) *pResult = 0;
+    return TRUE;
+  }
+  return CTabView::OnNotify(wParam, lParam, pResult);
+}
+
+LRESULT COrmixView::OnNcHitTest(POINT) {
+  if (GetTabCount() == 0) return HTBORDER;
+  return Default();
+}
+
+void COrmixView::OnSetFocus(HWND) {
+  Default();
+  if (CWnd* tab = ActiveTabWindow()) ::SetFocus(tab->m_hWnd);
+}
+
+void COrmixView::RemoveAllTabs() {
+  for (int i = GetTabCount() - 1; i >= 0; --i) RemoveTab(ListOfTab(i));
+}
+
+void COrmixView::OnDestroy() {
+  RemoveAllTabs();
+  CTabView::OnDestroy();
+}
+
+void COrmixView::OnNcDestroy() {
+  RemoveAllTabs();
+  Default();
+}

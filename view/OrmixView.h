@@ -1,0 +1,74 @@
+#pragma once
+// The tabbed monitor view: one tab per monitored browser, each holding the event log list
+// that records it. It creates a list and its tab when the user picks a browser, renames the
+// tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
+// log font and the equal-tab-width setting in the registry, and passes the log commands on
+// to the list of the selected tab (through the tab view's command routing).
+#include <windows.h>
+
+#include <exdisp.h>
+
+#include <string>
+
+#include "events/EventMask.h"
+#include "framework/Font.h"
+#include "framework/ImageList.h"
+#include "log/LogTitleObserver.h"
+#include "toolkit/TabView.h"
+
+class CEventListCtrl;
+
+class COrmixView : public CTabView, public ILogTitleObserver {
+  ORMIX_DECLARE_DYNCREATE(COrmixView)
+
+ public:
+  COrmixView();
+  ~COrmixView() override;
+
+  void OnTitleChange(CEventListCtrl* list, const char* title) override;
+  // Switches the fixed-width style off and on again (or on and off), so that the tabs are
+  // measured again after a system setting changed; the setting ends where it started.
+  void ReapplyTabWidthStyle();
+
+  int m_nContextTab;
+  CImageList m_imlTabs;
+  CImageList m_imlEvents;
+  EventMask m_maskDefault;
+  LOGFONTA m_lfList;
+  CFont m_fontList;
+  int m_nNextListId;
+
+ protected:
+  int OnCreate(LPCREATESTRUCTA cs);
+  void OnSelectBrowser();
+  void OnTabActivate();
+  void OnUpdateTabActivate(CCmdUI* pCmdUI);
+  void OnTabClose();
+  void OnUpdateTabClose(CCmdUI* pCmdUI);
+  void OnTabEqualWidth();
+  void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
+  void OnViewFont();
+  void OnTabCloseButton();
+  void OnRButtonDown(UINT keys, POINT pt);
+  LRESULT OnNcHitTest(POINT pt);
+  void OnSetFocus(HWND hWndOld);
+  void OnDestroy();
+  void OnNcDestroy();
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+  // Disconnects the list (which may be NULL), takes its tab away and frees it.
+  void RemoveTab(CEventListCtrl* list);
+
+  ORMIX_DECLARE_MESSAGE_MAP()
+
+ private:
+  // The status-bar font of the system's non-client metrics.
+  static LOGFONTA SystemStatusFont();
+  // Creates m_fontList from m_lfList; on failure from `fallback`, which then becomes
+  // m_lfList.
+  void CreateListFont(const LOGFONTA& fallback);
+  void RemoveAllTabs();
+  // The browser document's title, or "Internet Explorer" when it has none.
+  static std::string TabLabelFor(IWebBrowser2* browser);
+  CEventListCtrl* ListOfTab(int nIndex) const;
+};
