@@ -5,15 +5,28 @@
 #define IDR_MAINFRAME 128
 #define IDD_ABOUTBOX 130
 
+// Bitmaps (image lists of the tabbed view; drawn by scripts/make_images.py)
+#define IDB_TAB_ICONS 130
+#define IDB_ROW_ICONS 132
+
 // Commands
 #define ID_SELECT_BROWSER 32771
 #define ID_RECORD_RESUME 32772
 #define ID_RECORD_STOP 32773
+#define ID_VIEW_FONT 32776
+#define ID_TAB_EQUAL_WIDTH 32777
+#define ID_TAB_ACTIVATE 32778
+#define ID_TAB_CLOSE 32779
 #define ID_FILE_SAVE_LOG 32781
 #define ID_LOG_CLEAR 32782
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif
+
+// About box (IDD_ABOUTBOX)
+#define IDC_ABOUT_ICON 1006
+#define IDC_ABOUT_MAIL 1008
+#define IDC_ABOUT_URL 1009
 
 // Browser selection dialog
 #define IDD_SELECT_BROWSER 150
