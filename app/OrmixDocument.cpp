@@ -1,0 +1,5 @@
+#include "app/OrmixDocument.h"
+
+ORMIX_IMPLEMENT_DYNCREATE(COrmixDocument, CDocument)
+
+void COrmixDocument::Serialize(HANDLE, BOOL) {}
