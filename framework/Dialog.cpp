@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/WinApp.h"
+
 ORMIX_IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 ORMIX_BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -35,10 +37,6 @@ LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // The window that owns a dialog opened without a parent: the active top-level window.
-HWND DefaultOwner() {
-  HWND hWnd = ::GetActiveWindow();
-  return hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
-}
 }  // namespace
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -52,7 +50,7 @@ CDialog::ModalHook CDialog::SetModalHook(ModalHook hook) {
 
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;
-  HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : DefaultOwner();
+  HWND hWndParent = AfxGetModalOwner(m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr);
   ModalFilter& filter = Filter();
   if (filter.nNesting++ == 0)
     filter.hHook = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr,

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -15,7 +16,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* defaultExt, const cha
                          DWORD flags, const char* filter, CWnd* pParentWnd)
     : m_ofn(), m_bOpenFileDialog(bOpenFileDialog), m_szFileName(), m_szFileTitle() {
   m_ofn.lStructSize = sizeof(m_ofn);
-  m_ofn.hwndOwner = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+  m_ofn.hwndOwner = AfxGetModalOwner(pParentWnd ? pParentWnd->m_hWnd : nullptr);
   m_ofn.hInstance = ::GetModuleHandleA(nullptr);
   m_ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING;
   m_ofn.lpstrFile = m_szFileName;

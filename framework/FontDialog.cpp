@@ -1,5 +1,6 @@
 #include "framework/FontDialog.h"
 
+#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -12,7 +13,7 @@ CFontDialog::RunHook& RunHookSlot() {
 CFontDialog::CFontDialog(LOGFONTA* plfInitial, DWORD dwFlags, HDC hdcPrinter, CWnd* pParentWnd)
     : m_cf(), m_lf() {
   m_cf.lStructSize = sizeof(m_cf);
-  m_cf.hwndOwner = pParentWnd ? pParentWnd->m_hWnd : nullptr;
+  m_cf.hwndOwner = AfxGetModalOwner(pParentWnd ? pParentWnd->m_hWnd : nullptr);
   m_cf.hDC = hdcPrinter;
   m_cf.lpLogFont = plfInitial ? plfInitial : &m_lf;
   m_cf.Flags = dwFlags;

@@ -55,6 +55,14 @@ CWinApp* AfxGetApp() { return g_app; }
 
 CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 
+HWND AfxGetModalOwner(HWND hWndFrom) {
+  if (hWndFrom && ::IsWindow(hWndFrom)) return ::GetAncestor(hWndFrom, GA_ROOT);
+  CWnd* main = AfxGetMainWnd();
+  if (main && main->IsWindow()) return main->m_hWnd;
+  HWND active = ::GetActiveWindow();
+  return active ? ::GetAncestor(active, GA_ROOT) : nullptr;
+}
+
 BOOL AfxOleInit() {
   if (g_oleInitialized) return TRUE;
   g_oleInitialized = SUCCEEDED(::OleInitialize(nullptr));

@@ -78,5 +78,10 @@ BOOL AfxControlContainerEnabled();
 void Enable3dControlsStatic();
 // The application's main window, or NULL.
 CWnd* AfxGetMainWnd();
+// The window that should own a modal dialog or message box raised from `hWndFrom`: its
+// top-level window; without one, the main window, else the active window's top-level
+// window. Owned, the frame is disabled while the dialog is open, so nothing under the
+// dialog (a tab, a log) can be closed from under it.
+HWND AfxGetModalOwner(HWND hWndFrom = nullptr);
 // The framework's entry: runs the one application object. Called from WinMain.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

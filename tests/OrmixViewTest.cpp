@@ -15,6 +15,7 @@
 
 #include "browser/SelectBrowserDlg.h"
 #include "framework/CmdUI.h"
+#include "framework/FileDialog.h"
 #include "framework/FontDialog.h"
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
@@ -447,6 +448,17 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   EXPECT_EQ(-25, reinterpret_cast<const LOGFONTA*>(stored.data())->lfHeight);
   SelectBrowser("b1");
   EXPECT_EQ(after, List(view, 2)->GetFont());
+
+  // A log's save dialog belongs to the main window as well.
+  RouteCommand(view, ID_RECORD_STOP);
+  HWND saveOwner = nullptr;
+  CFileDialog::RunHook previousSave = CFileDialog::SetRunHook([&](CFileDialog& d) {
+    saveOwner = d.m_ofn.hwndOwner;
+    return IDCANCEL;
+  });
+  RouteCommand(view, ID_FILE_SAVE_LOG);
+  CFileDialog::SetRunHook(previousSave);
+  EXPECT_EQ(m_host.host.m_hWnd, saveOwner);
 }
 
 TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
