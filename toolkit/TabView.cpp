@@ -17,6 +17,8 @@ ORMIX_BEGIN_MESSAGE_MAP(CTabView, CCtrlView)
   msgmap::Mouse<&CTabView::OnLButtonUp>(WM_LBUTTONUP),
   msgmap::Message<&CTabView::OnSetFontMessage>(WM_SETFONT),
   msgmap::Message<&CTabView::OnNotifyFormat>(WM_NOTIFYFORMAT),
+  msgmap::Message<&CTabView::OnInitMenuPopup>(WM_INITMENUPOPUP),
+  msgmap::Message<&CTabView::OnMeasureItem>(WM_MEASUREITEM),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -120,8 +122,21 @@ void CTabView::OnSelChange(NMHDR*, LRESULT* result) {
   *result = 0;
 }
 
+LRESULT CTabView::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+  const LRESULT result = Default();
+  if (m_menuImages.IsLoaded()) m_menuImages.OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+  return result;
+}
+
+LRESULT CTabView::OnMeasureItem(WPARAM, LPARAM lParam) {
+  auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+  if (measure && m_menuImages.OnMeasureItem(measure)) return TRUE;
+  return Default();
+}
+
 LRESULT CTabView::OnDrawItem(WPARAM wParam, LPARAM lParam) {
   auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+  if (item && item->CtlType == ODT_MENU) return m_menuImages.OnDrawItem(item) ? TRUE : Default();
   if (wParam != ID_TAB_CLOSE_BUTTON || !item || item->hwndItem != m_hWndClose) return Default();
   // A flat button with a cross; raised while pressed. Drawn by hand because the caption
   // glyph font is not everywhere.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/View.h"
+#include "toolkit/ImageMenus.h"
 
 class CTabView : public CCtrlView {
   ORMIX_DECLARE_DYNAMIC(CTabView)
@@ -43,6 +44,9 @@ class CTabView : public CCtrlView {
   void ChangeTabStyle(DWORD dwRemove, DWORD dwAdd);
   // Label and tool tip of the tab holding `pWnd`; nothing for empty text or no such tab.
   void SetTabLabelFor(CWnd* pWnd, const char* text);
+  // Draws the pop-up menus this view tracks (its context menus) in the toolkit's style,
+  // with the images of TOOLBAR resource `nIDToolBar` beside the commands that have one.
+  BOOL AttachMenuDrawing(UINT nIDToolBar) { return m_menuImages.Load(nIDToolBar); }
   // Whether labels that do not fit the strip are shortened with "..." (on by default).
   void SetShortenLabels(BOOL bShorten) { m_bShortenLabels = bShorten; }
 
@@ -70,6 +74,8 @@ class CTabView : public CCtrlView {
   void OnLButtonUp(UINT keys, POINT pt);
   LRESULT OnSetFontMessage(WPARAM wParam, LPARAM lParam);
   LRESULT OnNotifyFormat(WPARAM wParam, LPARAM lParam);
+  LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMeasureItem(WPARAM wParam, LPARAM lParam);
 
   // Places the selected tab's window and the close button; sizes the tabs.
   void RecalcTabLayout();
@@ -97,4 +103,5 @@ class CTabView : public CCtrlView {
   HWND m_hWndToolTip = nullptr;
   BOOL m_bShortenLabels = TRUE;
   size_t m_nTools = 0;
+  CImageMenus m_menuImages;
 };

@@ -88,6 +88,7 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
       fixedWidth != 0)
     ChangeTabStyle(0, TCS_FIXEDWIDTH);
 
+  AttachMenuDrawing(IDR_MAINFRAME);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
 
   const LOGFONTA fallback = SystemStatusFont();
