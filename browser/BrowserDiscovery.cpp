@@ -55,8 +55,12 @@ ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
         char caption[kTextBufferSize] = "";
         GetWindowTextA(window, caption, kTextBufferSize);
         const LRESULT entry = SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption));
-        SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(window));
-        result = ItemResult::Listed;
+        // LB_ERR or LB_ERRSPACE: nothing was added. Item data set at index -1 would go to
+        // every entry, so the browser is left out instead.
+        if (entry >= 0) {
+          SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(window));
+          result = ItemResult::Listed;
+        }
       }
     }
   }

@@ -9,8 +9,11 @@ CBrowserEventConnection::CBrowserEventConnection()
 }
 
 CBrowserEventConnection::~CBrowserEventConnection() {
-  // The owner unadvises before destroying the holder. If that failed (a browser that died
-  // leaves Unadvise failing) the references still held are given back here, not leaked.
+  // The owner unadvises before destroying the holder; a holder destroyed while still
+  // advised unadvises here, so the browser does not keep calling a deleted sink. If that
+  // failed (a browser that died leaves Unadvise failing) the references still held are
+  // given back here, not leaked.
+  if (IsAdvised()) CBrowserEventConnection::Unadvise();
   if (m_pConnectionPoint) {
     m_pConnectionPoint->Release();
     m_pConnectionPoint = nullptr;
@@ -50,6 +53,8 @@ BOOL CBrowserEventConnection::Disconnect() {
 
 BOOL CBrowserEventConnection::Advise() {
   if (!m_pBrowserApp || !m_pSink) return FALSE;
+  // Already advised: never advise twice, and ask nothing of a browser that may have died.
+  if (IsAdvised()) return TRUE;
 
   IConnectionPointContainer* container = nullptr;
   if (FAILED(m_pBrowserApp->QueryInterface(IID_IConnectionPointContainer,
@@ -57,10 +62,6 @@ BOOL CBrowserEventConnection::Advise() {
       !container)
     return FALSE;
 
-  if (m_pConnectionPoint && m_dwCookie != 0) {  // already advised: never advise twice
-    container->Release();
-    return TRUE;
-  }
   if (m_pConnectionPoint) {  // left from an earlier advise that was refused
     m_pConnectionPoint->Release();
     m_pConnectionPoint = nullptr;

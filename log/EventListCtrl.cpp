@@ -82,8 +82,62 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
 }
 
 void CEventListCtrl::OnDestroy() {
+  if (m_bBurst) ::KillTimer(m_hWnd, kBurstTimerId);
+  m_bBurst = false;  // the window goes, and with it what the burst left to do
   Unadvise();
   CListCtrl::OnDestroy();
+}
+
+// Under Wine, inserting a row into a visible list with redraw on costs about 20 ms (the
+// scroll bar is redrawn) and scrolling it 7 ms more, while the browser waits in its event
+// call. With redraw off the same row costs well under a millisecond; so the first row of a
+// burst switches redraw off, and the end of the burst puts back the picture the per-row
+// work would have left: the newest row in view and the parameter column wide enough.
+// Events from another process come a millisecond or two apart and never wait in this
+// thread's queue, so the end of a burst is a short quiet time rather than an empty queue:
+// ending it between two such events would repaint the list while the browser waits.
+void CEventListCtrl::BeginBurst() {
+  m_bBurst = true;
+  m_nBurstFirstRow = GetItemCount();
+  m_dwBurstStart = ::GetTickCount();
+  SendMessage(WM_SETREDRAW, FALSE);
+  // Without a timer no end would come: the row is then finished at once.
+  if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
+}
+
+void CALLBACK CEventListCtrl::BurstTimerProc(HWND hWnd, UINT, UINT_PTR, DWORD) {
+  if (auto* self = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(hWnd))) self->OnBurstTimer();
+}
+
+void CEventListCtrl::OnBurstTimer() {
+  const DWORD now = ::GetTickCount();
+  if (now - m_dwLastRow < kBurstQuietMs && now - m_dwBurstStart < kMaxBurstMs) return;
+  FlushPendingRows();
+}
+
+void CEventListCtrl::FlushPendingRows() {
+  if (!m_bBurst) return;
+  m_bBurst = false;
+  ::KillTimer(m_hWnd, kBurstTimerId);
+  SendMessage(WM_SETREDRAW, TRUE);
+  const int count = GetItemCount();
+  // Only with redraw on does the list scroll; before, it would stay at the top.
+  if (count > 0) EnsureVisible(count - 1, FALSE);
+  WidenParamColumn(m_nBurstFirstRow, count);
+  Invalidate(TRUE);
+}
+
+void CEventListCtrl::WidenParamColumn(int first, int last) {
+  int widest = 0;
+  for (int item = first < 0 ? 0 : first; item < last; ++item) {
+    const std::string measured = GetItemText(item, 3) + "00";
+    const int width = TextWidth(measured.c_str());
+    if (width > widest) widest = width;
+  }
+  if (widest > m_nParamColumnWidth) {
+    m_nParamColumnWidth = widest;
+    SetColumnWidth(3, m_nParamColumnWidth);
+  }
 }
 
 BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
@@ -96,17 +150,16 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
   if (const std::tm* local = std::localtime(&now))
     std::strftime(clock, sizeof(clock), "%H:%M:%S", local);
 
+  if (!m_bBurst && m_hWnd) BeginBurst();
+  m_dwLastRow = ::GetTickCount();
   const int item = InsertItem(GetItemCount(), number, image);
   SetItemText(item, 1, clock);
   SetItemText(item, 2, name);
   SetItemText(item, 3, text);
-  Scroll(0, 1024);
-
-  const std::string measured = std::string(text) + "00";
-  const int width = TextWidth(measured.c_str());
-  if (width > m_nParamColumnWidth) {
-    m_nParamColumnWidth = width;
-    SetColumnWidth(3, m_nParamColumnWidth);
+  if (!m_bBurst) {  // no burst could be started: scroll and measure now
+    m_nBurstFirstRow = item;
+    m_bBurst = true;
+    FlushPendingRows();
   }
   return TRUE;
 }
@@ -127,6 +180,7 @@ BOOL CEventListCtrl::Connect(IUnknown* browser) {
 }
 
 void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
+  FlushPendingRows();
   SetFont(hFont, bRedraw);
   MeasureFixedColumns();
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
@@ -146,6 +200,7 @@ void CEventListCtrl::StopRecording() {
 }
 
 void CEventListCtrl::ClearLog() {
+  FlushPendingRows();
   DeleteAllItems();
   m_nNextNumber = 1;
   if (m_bRecording) AddMessageRow("", kStartedMessage, kImageRecording);

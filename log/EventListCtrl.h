@@ -4,6 +4,9 @@
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
+// Rows go into the control at once; what need not happen per row under a burst of events
+// (repainting, scrolling to the newest row, widening the parameter column) happens once
+// when the burst ends, a few tens of milliseconds later.
 #include <windows.h>
 
 #include <string>
@@ -36,6 +39,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   BOOL Connect(IUnknown* browser) override;
   // Gives the control a new font and re-measures the fixed columns.
   void SetListFont(HFONT hFont, BOOL bRedraw);
+  // Ends a burst of rows now: redraw back on, the newest row scrolled into view, the
+  // parameter column widened to the rows of the burst. Runs by itself once the rows stop
+  // coming; whatever reads or rearranges the rows calls it first.
+  void FlushPendingRows();
+  bool HasPendingRows() const { return m_bBurst; }
 
   void ResumeRecording();
   void StopRecording();
@@ -107,7 +115,18 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   ILogTitleObserver* m_pTitleObserver;
 
  private:
+  // The burst ends once no row has come for kBurstQuietMs; one that goes on for
+  // kMaxBurstMs is shown anyway, and a new one begins.
+  static constexpr UINT_PTR kBurstTimerId = 0x4F52;
+  static constexpr UINT kBurstQuietMs = 30;
+  static constexpr DWORD kMaxBurstMs = 200;
+
   BOOL AppendRow(const char* name, const char* text, int image);
+  void BeginBurst();
+  static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
+  void OnBurstTimer();
+  // Widens the parameter column to the widest of rows [first, last) if that is wider.
+  void WidenParamColumn(int first, int last);
   // Whether the mask records the event of catalogue slot `slot`.
   bool IsSelected(size_t slot) const;
   // Appends the event row of catalogue slot `slot` (subject to the recording state).
@@ -116,4 +135,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int TextWidth(const char* text);
   // "number,time,name,params" of one row.
   std::string RowLine(int item);
+
+  bool m_bBurst = false;      // redraw is off and the burst timer runs
+  int m_nBurstFirstRow = 0;   // the first row added in the burst
+  DWORD m_dwBurstStart = 0;   // tick count at its first row
+  DWORD m_dwLastRow = 0;      // tick count at its latest row
 };

@@ -33,8 +33,10 @@ std::string CEventListCtrl::RowLine(int item) {
 }
 
 void CEventListCtrl::OnSaveLog() {
+  // Owned by the main window, which stays disabled meanwhile: the tab cannot be closed
+  // while its log is being saved.
   CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, kLogFilter,
-                     nullptr);
+                     this);
   dialog.m_ofn.lpstrTitle = kSaveTitle;
   dialog.m_ofn.Flags |= OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT;
   dialog.m_ofn.lpstrDefExt = "log";
@@ -44,6 +46,7 @@ void CEventListCtrl::OnSaveLog() {
 }
 
 BOOL CEventListCtrl::SaveLog(const char* path) {
+  FlushPendingRows();
   const int count = GetItemCount();
   std::vector<std::string> lines;
   lines.reserve(count > 0 ? static_cast<size_t>(count) : 0);
@@ -73,6 +76,7 @@ BOOL CEventListCtrl::WriteLines(const std::vector<std::string>& lines, const cha
 }
 
 void CEventListCtrl::OnCopy() {
+  FlushPendingRows();
   int item = GetNextItem(-1, LVNI_SELECTED);
   if (item == -1) return;
   std::string text;

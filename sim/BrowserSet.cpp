@@ -69,10 +69,12 @@ bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bo
   return true;
 }
 
-bool BrowserSet::OpenOther(const std::string& id, std::string* error) {
+bool BrowserSet::OpenOther(const std::string& id, bool exitWhenAsked, std::string* error) {
   if (!CheckNewId(id, error)) return false;
   Entry entry;
-  entry.item.Attach(new PlainDispatch);
+  std::function<void()> onAsked;
+  if (exitWhenAsked) onAsked = [this]() { m_queue("exit"); };
+  entry.item.Attach(new PlainDispatch(E_NOINTERFACE, onAsked));
   m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));

@@ -37,7 +37,9 @@ class BrowserSet {
   bool OpenBrowser(const std::string& id, const std::wstring& title, const std::wstring& url, int panes,
                    bool visible, std::string* error);
   bool OpenFolder(const std::string& id, const std::wstring& title, bool visible, std::string* error);
-  bool OpenOther(const std::string& id, std::string* error);
+  // `exitWhenAsked`: asking the item for a browser interface makes the simulator exit
+  // (after answering).
+  bool OpenOther(const std::string& id, bool exitWhenAsked, std::string* error);
   // Destroys the windows, takes the item out of the collection and lets go of the sinks.
   bool Close(const std::string& id);
   void CloseAll();

@@ -37,6 +37,8 @@ class ComObject : public Interfaces... {
     if (refs == 0) delete this;
     return static_cast<ULONG>(refs);
   }
+  // The current count, for a test's check that every reference handed out came back.
+  LONG References() const { return m_refs; }
 
  protected:
   using Entry = InterfaceEntry<Self>;
@@ -46,7 +48,6 @@ class ComObject : public Interfaces... {
 
   ComObject() = default;
   virtual ~ComObject() = default;
-  LONG References() const { return m_refs; }
 
  private:
   LONG m_refs = 1;

@@ -1,5 +1,6 @@
 #include "sim/CommandInterpreter.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #include "sim/CommandTokens.h"
@@ -112,6 +113,12 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
   }
   if (!entry->browser) return Error(tokens[1] + " is not a browser");
   if (verb == "sinks") return Ok("sinks=" + std::to_string(entry->browser->ConnectionPoint()->SinkCount()));
+  if (verb == "refs") {
+    std::string text = "browser=" + std::to_string(entry->browser->References()) + " documents=";
+    for (size_t i = 0; i < entry->documents.size(); ++i)
+      text += (i ? "," : "") + std::to_string(entry->documents[i]->References());
+    return Ok(text);
+  }
   if (verb == "navigate") return Navigate(*entry, tokens);
   if (verb == "fire") return Fire(*entry, tokens, false);
   if (verb == "raw") return Fire(*entry, tokens, true);
@@ -151,7 +158,9 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
   bool ok = false;
   if (kind == kOpenBrowser) ok = m_browsers.OpenBrowser(id, title, url, static_cast<int>(panes), visible, &error);
   else if (kind == kOpenFolder) ok = m_browsers.OpenFolder(id, title, visible, &error);
-  else ok = m_browsers.OpenOther(id, &error);
+  else {
+    ok = m_browsers.OpenOther(id, Option(tokens, 2, "exit", "0") != "0", &error);
+  }
   if (!ok) return Error(error);
   return Ok("count=" + std::to_string(m_browsers.Count()));
 }
@@ -295,10 +304,21 @@ CommandInterpreter::Result CommandInterpreter::Wait(const Tokens& tokens) {
 }
 
 CommandInterpreter::Result CommandInterpreter::Repeat(const Tokens& tokens) {
-  // repeat N COMMAND...: one reply with the total time spent in the commands.
+  // repeat N [exitafter=K] COMMAND...: one reply with the total time spent in the commands.
+  // With exitafter, the simulator leaves after the K-th run, as a browser process that ends
+  // in the middle of a burst of events.
   long times = 0;
-  if (tokens.size() < 3 || !ParseLong(tokens[1], &times) || times < 1) return Error("usage: repeat N COMMAND...");
-  const Tokens inner(tokens.begin() + 2, tokens.end());
+  std::string value;
+  long exitAfter = -1;
+  size_t first = 2;
+  if (tokens.size() > 2 && KeyValue(tokens[2], "exitafter", &value)) {
+    if (!ParseLong(value, &exitAfter) || exitAfter < 0) return Error("bad exitafter");
+    first = 3;
+  }
+  if (tokens.size() <= first || !ParseLong(tokens[1], &times) || times < 1)
+    return Error("usage: repeat N [exitafter=K] COMMAND...");
+  if (exitAfter >= 0 && exitAfter < times) times = exitAfter;
+  const Tokens inner(tokens.begin() + static_cast<std::ptrdiff_t>(first), tokens.end());
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
@@ -307,7 +327,10 @@ CommandInterpreter::Result CommandInterpreter::Repeat(const Tokens& tokens) {
     if (Dispatch(inner).reply.compare(0, 2, "OK") != 0) ++failures;
   QueryPerformanceCounter(&end);
   const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
-  return Ok("repeat=" + std::to_string(times) + " us=" + std::to_string(us) + " failed=" + std::to_string(failures));
+  Result result = Ok("repeat=" + std::to_string(times) + " us=" + std::to_string(us) +
+                     " failed=" + std::to_string(failures) + (exitAfter >= 0 ? " exit=1" : ""));
+  result.exit = exitAfter >= 0;
+  return result;
 }
 
 }  // namespace sim

@@ -1,5 +1,7 @@
 #include "sim/PlainDispatch.h"
 
+#include <exdisp.h>
+
 namespace sim {
 
 const PlainDispatch::Entry PlainDispatch::kInterfaces[] = {
@@ -7,6 +9,16 @@ const PlainDispatch::Entry PlainDispatch::kInterfaces[] = {
     {&IID_IDispatch, As<IDispatch>},
     {},
 };
+
+HRESULT PlainDispatch::QueryInterface(REFIID riid, void** object) {
+  const bool browser = riid == IID_IWebBrowser2 || riid == IID_IWebBrowserApp || riid == IID_IWebBrowser;
+  if (browser && m_onAsked) m_onAsked();
+  if (browser && m_refusal != E_NOINTERFACE) {
+    if (object) *object = nullptr;
+    return m_refusal;
+  }
+  return ComObject::QueryInterface(riid, object);
+}
 
 HRESULT PlainDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
   if (info) *info = nullptr;

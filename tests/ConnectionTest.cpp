@@ -124,3 +124,34 @@ TEST_F(ConnectionTest, FailedUnadviseOfADeadBrowserIsCleanedUpByTheDestructor) {
   EXPECT_TRUE(holder->IsAttached());
   EXPECT_EQ(2, browser->RefCount());
 }
+
+TEST_F(ConnectionTest, AdviseOnAnAdvisedHolderAsksNothingOfTheBrowser) {
+  ASSERT_TRUE(holder->Connect(Unknown()));
+  browser->answerContainer = false;  // the browser has died meanwhile
+  EXPECT_TRUE(holder->Advise());
+  EXPECT_TRUE(holder->IsAdvised());
+  EXPECT_EQ(1, browser->AdviseCalls());
+  EXPECT_EQ(1u, browser->SinkCount());
+  EXPECT_TRUE(holder->Disconnect());
+}
+
+TEST_F(ConnectionTest, AdviseAfterARefusedOneTakesAFreshConnectionPoint) {
+  browser->adviseResult = CONNECT_E_ADVISELIMIT;
+  EXPECT_FALSE(holder->Connect(Unknown()));
+  browser->adviseResult = S_OK;
+  EXPECT_TRUE(holder->Advise());
+  EXPECT_TRUE(holder->IsAdvised());
+  EXPECT_EQ(1u, browser->SinkCount());
+  EXPECT_EQ(3, browser->RefCount()) << "the refused attempt's connection point was given back";
+  EXPECT_EQ(S_OK, browser->Fire(DISPID_PROGRESSCHANGE, {VarI4(1), VarI4(2)}));
+  EXPECT_EQ(1, holder->progress);
+  EXPECT_TRUE(holder->Disconnect());
+}
+
+TEST_F(ConnectionTest, DestroyingAnAdvisedHolderUnadvisesFirst) {
+  ASSERT_TRUE(holder->Connect(Unknown()));
+  delete holder;
+  holder = nullptr;
+  EXPECT_EQ(0u, browser->SinkCount()) << "the browser holds no sink of a destroyed holder";
+  EXPECT_EQ(S_FALSE, browser->Fire(DISPID_PROGRESSCHANGE, {VarI4(1), VarI4(2)}));
+}

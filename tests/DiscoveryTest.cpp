@@ -17,6 +17,9 @@
 #include "events/EventCatalog.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "sim/PlainDispatch.h"
+#include "sim/ShellWindowsCollection.h"
+#include "sim/ShellWindowsFactory.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -156,14 +159,61 @@ TEST_F(DiscoveryTest, ResolvesAWindowToItsDocumentAndBrowser) {
   EXPECT_EQ(nullptr, document);
 }
 
+// A window of this thread that notes whether a message another thread sent it was handled
+// while this thread was waiting for a browser.
+struct WaitProbe {
+  static WaitProbe* current;
+  bool waiting = false;
+  int handledWhileWaiting = 0;
+  int handledAfter = 0;
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+    ++(current->waiting ? current->handledWhileWaiting : current->handledAfter);
+    return 1;
+  }
+};
+WaitProbe* WaitProbe::current = nullptr;
+
+struct SendArgs {
+  HANDLE go;
+  HWND target;
+};
+
+DWORD WINAPI SendWhenToldThread(void* param) {
+  const SendArgs* args = static_cast<const SendArgs*>(param);
+  WaitForSingleObject(args->go, 20000);
+  DWORD_PTR reply = 0;
+  SendMessageTimeoutA(args->target, WM_APP, 0, 0, SMTO_NORMAL, 20000, &reply);
+  return 0;
+}
+
 TEST_F(DiscoveryTest, AHungBrowserIsGivenUpAndTheCallerStaysResponsive) {
   Ok("open b1 title=Slow");
   const HWND frame = Frame("b1");
   Ok("hang b1 3000");
 
+  // While it waits for the hung browser, this thread still answers what others send it.
+  WaitProbe probe;
+  WaitProbe::current = &probe;
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WaitProbe::Proc;
+  wc.lpszClassName = "OrmixWaitProbe";
+  RegisterClassA(&wc);
+  const HWND probeWindow = CreateWindowA("OrmixWaitProbe", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  SendArgs args = {CreateEventA(nullptr, TRUE, FALSE, nullptr), probeWindow};
+  const HANDLE sender = CreateThread(nullptr, 0, SendWhenToldThread, &args, 0, nullptr);
+  probe.waiting = true;
+  SetEvent(args.go);
   IHTMLDocument* document = nullptr;
   EXPECT_FALSE(GetDocumentFromWindow(frame, &document));
+  probe.waiting = false;
   EXPECT_EQ(nullptr, document);
+  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&sender, 1, 20000));
+  EXPECT_EQ(1, probe.handledWhileWaiting);
+  EXPECT_EQ(0, probe.handledAfter);
+  CloseHandle(sender);
+  CloseHandle(args.go);
+  DestroyWindow(probeWindow);
 
   // This thread still handles its own messages at once...
   EXPECT_EQ(static_cast<LRESULT>(0), SendMessageA(m_listBox, LB_GETCOUNT, 0, 0));
@@ -180,6 +230,7 @@ TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
   Ok("open b2 title=Second");
   Ok("open b3 title=Third");
   const HWND second = Frame("b2");
+  const std::string references = Ok("refs b2");
   MessageBoxRecorder boxes;
 
   CSelectBrowserDlg dialog;
@@ -205,6 +256,70 @@ TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
   ASSERT_NE(nullptr, dialog.m_pBrowser);
   EXPECT_EQ(second, BrowserWindow(dialog.m_pBrowser));
   dialog.m_pBrowser->Release();
+  // The document that led to the browser, and every object of the walks, were given back.
+  EXPECT_EQ(references, Ok("refs b2"));
+}
+
+TEST_F(DiscoveryTest, AWalkEndedByAnErrorKeepsTheEntriesListedBeforeIt) {
+  // COM across processes turns any refused interface into E_NOINTERFACE, so this process
+  // serves the shell's window collection to itself: the simulator's first browser, an item
+  // that answers E_UNEXPECTED when asked for a browser (a broken server), then a browser.
+  Ok("open b1 title=First");
+  Ok("open b2 title=After");
+  IWebBrowser2* first = Resolve(Frame("b1"));
+  IWebBrowser2* after = Resolve(Frame("b2"));
+  ASSERT_TRUE(first && after);
+  auto* collection = new sim::ShellWindowsCollection;
+  auto* broken = new sim::PlainDispatch(E_UNEXPECTED);
+  collection->Append(first);
+  collection->Append(broken);
+  collection->Append(after);
+  auto* factory = new sim::ShellWindowsFactory(collection, [] {});
+  // Under the shell's class id, and under the one this prefix redirects it to (TreatAs).
+  const CLSID kRedirected = {0x6F3C2A91, 0x5B7E, 0x4D08, {0x9A, 0x1C, 0x2E, 0x4B, 0x7D, 0x9F, 0x0C, 0x55}};
+  DWORD cookies[2] = {0, 0};
+  ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ShellWindows, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                        &cookies[0]));
+  ASSERT_EQ(S_OK, CoRegisterClassObject(kRedirected, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookies[1]));
+
+  EXPECT_FALSE(FillBrowserListBox(m_listBox));
+  const std::vector<Entry> entries = Entries(m_listBox);
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ("First", entries[0].text);
+  EXPECT_EQ(Frame("b1"), entries[0].window);
+
+  CoRevokeClassObject(cookies[0]);
+  CoRevokeClassObject(cookies[1]);
+  factory->DetachCollection();
+  factory->Release();
+  collection->Clear();
+  collection->Release();
+  broken->Release();
+  first->Release();
+  after->Release();
+}
+
+// A list box that refuses to add the entry "Refused", as a full one would.
+WNDPROC g_listBoxProc = nullptr;
+LRESULT CALLBACK RefusingListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == LB_ADDSTRING && lstrcmpA(reinterpret_cast<const char*>(lParam), "Refused") == 0) return LB_ERR;
+  return CallWindowProcA(g_listBoxProc, window, message, wParam, lParam);
+}
+
+TEST_F(DiscoveryTest, AnEntryTheListBoxRefusesIsLeftOutAndTheOthersKeepTheirWindows) {
+  Ok("open b1 title=One");
+  Ok("open b2 title=Refused");
+  Ok("open b3 title=Three");
+  g_listBoxProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListBoxProc)));
+  EXPECT_TRUE(FillBrowserListBox(m_listBox));
+  SetWindowLongPtrA(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listBoxProc));
+  const std::vector<Entry> entries = Entries(m_listBox);
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ("One", entries[0].text);
+  EXPECT_EQ(Frame("b1"), entries[0].window);
+  EXPECT_EQ("Three", entries[1].text);
+  EXPECT_EQ(Frame("b3"), entries[1].window);
 }
 
 TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {

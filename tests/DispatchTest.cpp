@@ -3,6 +3,7 @@
 #include <exdisp.h>
 #include <ocidl.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -221,11 +222,38 @@ TEST_F(SinkTest, NamesResolveToTheCatalogueDispids) {
     EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) << e.name;
     EXPECT_EQ(e.dispid, id) << e.name;
   }
+  // Automation names are matched without regard to case.
+  wchar_t lower[] = L"progresschange", upper[] = L"ONQUIT";
+  LPOLESTR cased[] = {lower, upper};
+  DISPID id = 0;
+  EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &cased[0], 1, 0, &id));
+  EXPECT_EQ(DISPID_PROGRESSCHANGE, id);
+  EXPECT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &cased[1], 1, 0, &id));
+  EXPECT_EQ(DISPID_ONQUIT, id);
+
   wchar_t unknown[] = L"NoSuchEvent";
   LPOLESTR names[] = {unknown};
-  DISPID id = 0;
   EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id));
   EXPECT_EQ(DISPID_UNKNOWN, id);
+
+  // Argument names are refused: the member resolves, each argument name does not.
+  wchar_t member[] = L"ProgressChange", argument[] = L"Progress";
+  LPOLESTR withArgument[] = {member, argument};
+  DISPID ids[2] = {0, 0};
+  EXPECT_EQ(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, withArgument, 2, 0, ids));
+  EXPECT_EQ(DISPID_PROGRESSCHANGE, ids[0]);
+  EXPECT_EQ(DISPID_UNKNOWN, ids[1]);
+}
+
+TEST_F(SinkTest, AListenerExceptionIsAnsweredWithDispEException) {
+  struct ThrowingListener : RecordingListener {
+    void ProgressChange(long, long) override { throw std::runtime_error("listener failed"); }
+  } throwing;
+  sink->SetListener(&throwing);
+  EXPECT_EQ(DISP_E_EXCEPTION, Call(DISPID_PROGRESSCHANGE, {VarI4(1), VarI4(2)}));
+  EXPECT_EQ(S_OK, Call(DISPID_ONQUIT, {}));  // the sink still works
+  ASSERT_EQ(1u, throwing.calls.size());
+  EXPECT_EQ(kOnQuit, throwing.calls[0].slot);
 }
 
 TEST_F(SinkTest, OneImplementationAnswersUnknownDispatchAndTheEventInterface) {

@@ -26,6 +26,7 @@
 #include "res/resource.h"
 #include "support/FakeBrowser.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/MessagePump.h"
 #include "support/Variants.h"
 
 namespace {
@@ -129,6 +130,11 @@ class EventListTest : public ::testing::Test {
   }
 
   Row Last() { return ReadRow(m_hWnd, RowCount(m_hWnd) - 1); }
+  // Lets the burst of rows just added end, as it does once the thread is idle.
+  void EndBurst(CEventListCtrl* list = nullptr) {
+    CEventListCtrl* target = list ? list : m_list;
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !target->HasPendingRows(); }, 5000));
+  }
   BOOL Enabled(UINT id) { return QueryCommandState(m_list, id).m_bEnabled; }
 
   CWnd m_host;
@@ -547,13 +553,16 @@ TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   const std::string longText(120, 'W');
   ASSERT_GT(TextWidthIn(m_hWnd, font, longText + "00"), 250);
   m_list->AddEventRow("e", "short");
+  EndBurst();
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
   m_list->AddEventRow("e", longText.c_str());
+  EndBurst();
   const int grown = TextWidthIn(m_hWnd, font, longText + "00");
   EXPECT_EQ(grown, m_list->GetColumnWidth(3));
   EXPECT_EQ(grown, m_list->GetParamColumnWidth());
   m_list->AddMessageRow("", "short", 1);
   m_list->ClearLog();
+  EndBurst();
   EXPECT_EQ(grown, m_list->GetColumnWidth(3));
 
   // A new font re-measures the fixed columns only.
@@ -569,9 +578,57 @@ TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   // A message row is measured too, in the new font.
   const std::string message(60, 'M');
   m_list->AddMessageRow("", message.c_str(), 1);
+  EndBurst();
   EXPECT_EQ(std::max(grown, TextWidthIn(m_hWnd, big, message + "00")), m_list->GetColumnWidth(3));
   m_list->SetListFont(nullptr, FALSE);
   ::DeleteObject(big);
+}
+
+TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
+  CEventListCtrl list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 600, 200}, &m_host, 2));
+  IDispatch* sink = list.GetSink()->GetIDispatch(FALSE);
+  auto onTheNewestRow = [&] {
+    const int top = static_cast<int>(list.SendMessage(LVM_GETTOPINDEX));
+    const int perPage = static_cast<int>(list.SendMessage(LVM_GETCOUNTPERPAGE));
+    return top > 0 && top + perPage >= list.GetItemCount();
+  };
+  Bstrs bstr;
+  for (int i = 0; i < 100; ++i) InvokeEvent(sink, DISPID_DOWNLOADBEGIN, {});
+  EndBurst(&list);
+  EXPECT_EQ(100, list.GetItemCount());
+  EXPECT_TRUE(onTheNewestRow());
+  // Wherever the user has scrolled to, the next row brings the newest one into view.
+  list.EnsureVisible(0, FALSE);
+  ASSERT_FALSE(onTheNewestRow());
+  InvokeEvent(sink, DISPID_DOWNLOADCOMPLETE, {});
+  EndBurst(&list);
+  EXPECT_TRUE(onTheNewestRow());
+
+  // Saving in the middle of a burst finishes it first: every row, the column widened.
+  const std::string wide(120, 'W');
+  InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(bstr(std::wstring(wide.begin(), wide.end()).c_str()))});
+  char temp[MAX_PATH], path[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olg", 0, path);
+  ASSERT_TRUE(list.HasPendingRows());
+  EXPECT_TRUE(list.SaveLog(path));
+  EXPECT_FALSE(list.HasPendingRows());
+  EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
+  EXPECT_TRUE(onTheNewestRow());
+  std::ifstream saved(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  saved.close();
+  ::DeleteFileA(path);
+  EXPECT_EQ(102, std::count(text.begin(), text.end(), '\n'));
+  EXPECT_EQ(0u, text.rfind("00000001,", 0));
+  EXPECT_NE(std::string::npos, text.find("00000102,"));
+
+  // Clearing in the middle of a burst leaves nothing pending that points past the rows.
+  InvokeEvent(sink, DISPID_DOWNLOADBEGIN, {});
+  list.ClearLog();
+  EndBurst(&list);
+  EXPECT_EQ(1, list.GetItemCount());
 }
 
 TEST_F(EventListConnectedTest, CommandStatesFollowTheConnectionRecordingRowsAndSelection) {

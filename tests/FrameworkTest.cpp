@@ -284,6 +284,13 @@ TEST(CommandRouting, ButtonClicksAndMenuCommandsThroughAWindow) {
   ::SendMessageA(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(302, 0), 0);
   ::SendMessageA(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(303, 0), 0);
   EXPECT_EQ((std::vector<UINT>{301, 302}), parent.m_clicks);
+  // A key of an accelerator table is a command too (notification code 1).
+  ACCEL accel = {FVIRTKEY, VK_F5, 302};
+  HACCEL table = ::CreateAcceleratorTableA(&accel, 1);
+  MSG key = {parent.m_hWnd, WM_KEYDOWN, VK_F5, 0x003F0001, 0, {0, 0}};
+  EXPECT_TRUE(::TranslateAcceleratorA(parent.m_hWnd, table, &key));
+  ::DestroyAcceleratorTable(table);
+  EXPECT_EQ((std::vector<UINT>{301, 302, 302}), parent.m_clicks);
   parent.DestroyWindow();
 }
 

@@ -11,6 +11,10 @@ void* BrowserAppIfAnswered(FakeBrowser* self) {
   return self->answerBrowserApp ? static_cast<IWebBrowser2*>(self) : nullptr;
 }
 
+void* ContainerIfAnswered(FakeBrowser* self) {
+  return self->answerContainer ? static_cast<IConnectionPointContainer*>(self) : nullptr;
+}
+
 }  // namespace
 
 const FakeBrowser::Entry FakeBrowser::kInterfaces[] = {
@@ -19,7 +23,7 @@ const FakeBrowser::Entry FakeBrowser::kInterfaces[] = {
     {&IID_IWebBrowserApp, BrowserAppIfAnswered},
     {&IID_IWebBrowser2, BrowserAppIfAnswered},
     {&IID_IWebBrowser, BrowserAppIfAnswered},
-    {&IID_IConnectionPointContainer, As<IConnectionPointContainer>},
+    {&IID_IConnectionPointContainer, ContainerIfAnswered},
     {&IID_IConnectionPoint, As<IConnectionPoint>},
     {},
 };

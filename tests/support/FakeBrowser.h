@@ -19,6 +19,7 @@ class FakeBrowser final : public sim::ComObject<FakeBrowser, NotImplIWebBrowser2
   FakeBrowser() = default;
 
   bool answerBrowserApp = true;
+  bool answerContainer = true;  // off: a browser that has died since it was connected
   bool hasConnectionPoint = true;
   HRESULT adviseResult = S_OK;
   HRESULT unadviseResult = S_OK;

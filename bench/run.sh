@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs the benchmarks of a build tree under its Wine prefix and prints every figure as one
+# table (Markdown), ready for bench/README.md. Arguments go to sim_bench
+# (--events N, --rows N, --skip-growth, --skip-export).
+# Usage: bench/run.sh [BUILD_DIR] [ARGS...]
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${1:-$ROOT/build}
+[ $# -gt 0 ] && shift
+BUILD=$(cd "$BUILD" && pwd)
+echo "Ormix benchmarks, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, $(wine64 --version 2>/dev/null || wine --version)"
+echo
+"$BUILD/wine-run.sh" "$BUILD/bench/sim_bench.exe" "$@" | tr -d '\r'
+WINEPREFIX="$BUILD/wineprefix" wineserver -w
