@@ -1,0 +1,103 @@
+// Every value Ormix reads from the registry, filled with garbage of every length and of
+// every type: the view, the profile settings and the window placement fall back to their
+// defaults and never crash or read past a value.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MainFrame.h"
+#include "framework/Profile.h"
+#include "framework/StandardIds.h"
+#include "framework/WinApp.h"
+#include "settings/RegistrySettings.h"
+#include "view/OrmixView.h"
+
+namespace {
+
+void Store(const char* subkey, const char* name, DWORD type, const std::vector<BYTE>& bytes) {
+  std::string path = kAppKeyPath;
+  if (*subkey) path += std::string("\\") + subkey;
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegSetValueExA(key, name, 0, type, bytes.empty() ? nullptr : bytes.data(),
+                 static_cast<DWORD>(bytes.size()));
+  RegCloseKey(key);
+}
+
+LONG StatusFontHeight() {
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  return metrics.lfStatusFont.lfHeight;
+}
+
+}  // namespace
+
+TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
+  std::mt19937 random(20261207);
+  const DWORD types[] = {REG_BINARY, REG_SZ, REG_DWORD, REG_MULTI_SZ, REG_EXPAND_SZ, REG_NONE};
+  CWinApp app("Ormix");
+  app.SetRegistryKey("Morvane");
+  const LONG systemHeight = StatusFontHeight();
+
+  for (DWORD type : types) {
+    for (size_t length = 0; length <= 70; ++length) {
+      SCOPED_TRACE("type " + std::to_string(type) + ", " + std::to_string(length) + " bytes");
+      RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+      std::vector<BYTE> bytes(length);
+      for (BYTE& b : bytes) b = static_cast<BYTE>(random());
+      Store("", kFontValue, type, bytes);
+      Store("", kTabFixedWidthValue, type, bytes);
+      Store("Settings", "WindowPos", type, bytes);
+      Store("Settings", "PreviewPages", type, bytes);
+      Store("Recent File List", "File1", type, bytes);
+
+      // The view: a font value is used only as exactly 60 binary bytes, and whatever was
+      // read, a usable font results and a proper 60-byte value is written back.
+      {
+        CWnd host;
+        host.Attach(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                                  nullptr, nullptr));
+        auto* view = new COrmixView;
+        ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
+        EXPECT_NE(nullptr, view->m_fontList.GetSafeHandle());
+        EXPECT_EQ('\0', view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
+        if (type != REG_BINARY || length != sizeof(LOGFONTA)) {
+          EXPECT_EQ(systemHeight, view->m_lfList.lfHeight);
+        }
+        const bool fixed = (view->GetStyle() & TCS_FIXEDWIDTH) != 0;
+        // Up to four bytes of any type are read as a number (text as the registry converts
+        // it); only a 0 read sizes the tabs to their labels.
+        DWORD number = 1;
+        const bool storedZero =
+            ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number) &&
+            number == 0;
+        EXPECT_EQ(!storedZero, fixed);
+        DestroyWindow(host.Detach());
+        BYTE* font = nullptr;
+        DWORD size = 0;
+        EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &font, &size));
+        EXPECT_EQ(sizeof(LOGFONTA), size);
+        FreeRegistryBuffer(font);
+      }
+
+      // The profile settings: a recent file is only ever a string.
+      app.LoadStdProfileSettings(4);
+      EXPECT_TRUE(type == REG_SZ || app.GetRecentFiles().empty());
+
+      // The window placement: only ten numbers count.
+      CMainFrame frame;
+      WINDOWPLACEMENT placement = {};
+      placement.length = sizeof(placement);
+      const BOOL loaded = frame.LoadWindowPlacement(&placement);
+      EXPECT_TRUE(type == REG_SZ || !loaded);
+    }
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+}

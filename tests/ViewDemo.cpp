@@ -1,0 +1,81 @@
+// Not a test: the tabbed monitor view in a frame window over the browser simulator, with
+// three tabs — one whose browser quit, one stopped, one still recording — for a look or a
+// screenshot. Closes itself after the number of seconds given as its argument (default 10).
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "browser/SelectBrowserDlg.h"
+#include "framework/CmdUI.h"
+#include "framework/StandardIds.h"
+#include "res/resource.h"
+#include "support/MessagePump.h"
+#include "support/SimulatorProcess.h"
+#include "view/OrmixView.h"
+
+using testsupport::SimulatorProcess;
+
+namespace {
+
+// Picks the browser shown in window `frame` in the selection dialog and presses OK.
+void SelectBrowser(COrmixView* view, HWND frame) {
+  CDialog::SetModalHook([frame](CDialog& d) {
+    const LRESULT count = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i)
+      if (reinterpret_cast<HWND>(d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i))) == frame)
+        d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+    d.SendMessage(WM_COMMAND, IDOK, 0);
+  });
+  RouteCommand(view, ID_SELECT_BROWSER);
+  CDialog::SetModalHook(nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const DWORD seconds = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 10;
+  if (FAILED(OleInitialize(nullptr))) return 2;
+  InitCommonControls();
+  int result = 0;
+  {
+    SimulatorProcess sim;
+    if (!sim.Start()) {
+      OleUninitialize();
+      return 1;
+    }
+    sim.Send(u8"open b1 title=\"終了したページ\" url=http://example.jp/");
+    sim.Send(u8"open b2 title=\"記録を停止したページ\" url=http://example.com/");
+    sim.Send(u8"open b3 title=\"Ormix サンプル - 記録中\" url=http://example.jp/sample");
+
+    CWnd frame;
+    frame.Attach(CreateWindowA("STATIC", "Ormix view demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                               900, 520, nullptr, nullptr, nullptr, nullptr));
+    auto* view = new COrmixView;
+    RECT client = {};
+    if (!view->CreateView(&frame, AFX_IDW_PANE_FIRST, nullptr)) return 1;
+    GetClientRect(frame.m_hWnd, &client);
+    view->MoveWindow(0, 0, client.right, client.bottom);
+
+    for (const char* id : {"b1", "b2", "b3"})
+      SelectBrowser(view, SimulatorProcess::Window(sim.Send(std::string("window ") + id), "hwnd"));
+    for (const char* id : {"b1", "b2", "b3"})
+      sim.Send(std::string("navigate ") + id +
+               " http://example.jp/login post=text:user=demo&pw=x headers=\"Content-Type: application/x-www-form-urlencoded\\r\\n\"");
+    sim.Send(u8"title b1 \"終了したページ\"");
+    sim.Send("quit b1");
+    view->ActivateTab(1);
+    RouteCommand(view, ID_RECORD_STOP);
+    view->ActivateTab(2);
+    sim.Send(u8"status b3 \"読み込み中...\"");
+    sim.Send("progress b3 50 100");
+
+    testsupport::PumpUntil([] { return false; }, seconds * 1000);
+    DestroyWindow(frame.Detach());
+    if (!sim.Stop()) result = 1;
+  }
+  OleUninitialize();
+  return result;
+}
