@@ -11,3 +11,7 @@ constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 constexpr UINT WM_SETMESSAGESTRING = 0x0362;
 // Sent by a view to its frame once the frame has created it and the document is attached.
 constexpr UINT WM_INITIALUPDATE = 0x0364;
+// Sent to a window just before its owner hides it: a window that has switched its redraw
+// off to defer painting finishes that now, since switching redraw back on later would
+// make the hidden window visible again.
+constexpr UINT WM_FLUSHDEFERREDPAINT = 0x0365;

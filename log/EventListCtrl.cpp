@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "framework/FrameworkMessages.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
 
@@ -12,6 +13,7 @@ ORMIX_IMPLEMENT_DYNAMIC(CEventListCtrl, CListCtrl)
 ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::Create<&CEventListCtrl::OnCreate>(),
   msgmap::Destroy<&CEventListCtrl::OnDestroy>(),
+  msgmap::Message<&CEventListCtrl::OnFlushDeferredPaint>(WM_FLUSHDEFERREDPAINT),
   msgmap::Command<&CEventListCtrl::ResumeRecording>(ID_RECORD_RESUME),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateRecordResume>(ID_RECORD_RESUME),
   msgmap::Command<&CEventListCtrl::StopRecording>(ID_RECORD_STOP),
@@ -100,7 +102,10 @@ void CEventListCtrl::BeginBurst() {
   m_bBurst = true;
   m_nBurstFirstRow = GetItemCount();
   m_dwBurstStart = ::GetTickCount();
-  SendMessage(WM_SETREDRAW, FALSE);
+  // Only a shown list stops redrawing: turning redraw on again shows a window, so a
+  // hidden list (a tab in the background) defers its scrolling and measuring only.
+  m_bRedrawOff = ::IsWindowVisible(m_hWnd) != FALSE;
+  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, FALSE);
   // Without a timer no end would come: the row is then finished at once.
   if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
 }
@@ -115,16 +120,23 @@ void CEventListCtrl::OnBurstTimer() {
   FlushPendingRows();
 }
 
+LRESULT CEventListCtrl::OnFlushDeferredPaint(WPARAM, LPARAM) {
+  FlushPendingRows();
+  return 0;
+}
+
 void CEventListCtrl::FlushPendingRows() {
   if (!m_bBurst) return;
   m_bBurst = false;
   ::KillTimer(m_hWnd, kBurstTimerId);
-  SendMessage(WM_SETREDRAW, TRUE);
+  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, TRUE);
+  m_bRedrawOff = false;
   const int count = GetItemCount();
   // Only with redraw on does the list scroll; before, it would stay at the top.
   if (count > 0) EnsureVisible(count - 1, FALSE);
   WidenParamColumn(m_nBurstFirstRow, count);
-  Invalidate(TRUE);
+  // The header is a window of its own: it is repainted with the rows.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CEventListCtrl::WidenParamColumn(int first, int last) {

@@ -99,6 +99,7 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
   void OnDestroy();
+  LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
   void OnSaveLog();
   void OnCopy();
   void OnUpdateRecordResume(CCmdUI* pCmdUI);
@@ -136,7 +137,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // "number,time,name,params" of one row.
   std::string RowLine(int item);
 
-  bool m_bBurst = false;      // redraw is off and the burst timer runs
+  bool m_bBurst = false;      // the burst timer runs; scrolling and measuring wait for it
+  bool m_bRedrawOff = false;  // the burst switched the shown list's redraw off
   int m_nBurstFirstRow = 0;   // the first row added in the burst
   DWORD m_dwBurstStart = 0;   // tick count at its first row
   DWORD m_dwLastRow = 0;      // tick count at its latest row

@@ -244,6 +244,11 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
     SimulatorFixture::SetUp();
     ASSERT_TRUE(m_host.created);
   }
+  // The view's tabs let go of their browsers before the simulator counts its references.
+  void TearDown() override {
+    if (m_host.host.IsWindow()) m_host.host.DestroyWindow();
+    SimulatorFixture::TearDown();
+  }
 
   // Runs the view's "select a browser" command and picks simulator browser `id` in the
   // dialog (NULL: cancels); `steps` may change the dialog first.
@@ -468,4 +473,40 @@ TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   EXPECT_EQ("2", Sinks("b1"));
   m_host.host.DestroyWindow();
   EXPECT_EQ("0", Sinks("b1"));
+}
+
+// Redraw switched back on shows a window: a log in a background tab must never have it
+// switched off, and one switched away from in the middle of a burst must finish first.
+TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
+  Ok("open b1 title=Back");
+  Ok("open b2 title=Front");
+  COrmixView* view = m_host.view;
+  m_host.host.ShowWindow(SW_SHOWNA);
+  SelectBrowser("b1");
+  SelectBrowser("b2");
+  static HWND watched;
+  static int redrawMessages;
+  watched = view->TabWindow(0)->m_hWnd;
+  redrawMessages = 0;
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, [](int code, WPARAM w, LPARAM l) -> LRESULT {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(l);
+    if (code == HC_ACTION && msg->hwnd == watched && msg->message == WM_SETREDRAW) ++redrawMessages;
+    return CallNextHookEx(nullptr, code, w, l);
+  }, nullptr, GetCurrentThreadId());
+  auto settled = [&] { return !List(view, 0)->HasPendingRows() && !List(view, 1)->HasPendingRows(); };
+
+  Ok("repeat 20 status b1 background");
+  ASSERT_TRUE(testsupport::PumpUntil(settled, 5000));
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(0, redrawMessages);
+  EXPECT_FALSE(Shown(view->TabWindow(0)->m_hWnd));
+
+  Ok("repeat 20 status b2 foreground");
+  ASSERT_TRUE(List(view, 1)->HasPendingRows());
+  view->ActivateTab(0);
+  EXPECT_FALSE(List(view, 1)->HasPendingRows());  // finished before it was hidden
+  ASSERT_TRUE(testsupport::PumpUntil(settled, 5000));
+  EXPECT_FALSE(Shown(view->TabWindow(1)->m_hWnd));
+  EXPECT_EQ(21, List(view, 1)->GetItemCount());  // the start row and 20 events
+  m_host.host.ShowWindow(SW_HIDE);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/FrameworkMessages.h"
 #include "framework/StandardIds.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CTabView, CCtrlView)
@@ -199,6 +200,7 @@ void CTabView::ActivateTab(int nIndex) {
   SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(nIndex));
   for (size_t i = 0; i < m_tabs.size(); ++i) {
     if (static_cast<int>(i) == nIndex || !::IsWindow(m_tabs[i].hWnd)) continue;
+    ::SendMessageA(m_tabs[i].hWnd, WM_FLUSHDEFERREDPAINT, 0, 0);
     ::ShowWindow(m_tabs[i].hWnd, SW_HIDE);
     ::EnableWindow(m_tabs[i].hWnd, FALSE);
   }
@@ -219,10 +221,12 @@ void CTabView::RemoveTabAt(int nIndex, BOOL bDestroy) {
   if (nIndex < 0 || nIndex >= GetTabCount()) return;
   const HWND hWnd = m_tabs[static_cast<size_t>(nIndex)].hWnd;
   if (::IsWindow(hWnd)) {
-    if (bDestroy)
+    if (bDestroy) {
       ::DestroyWindow(hWnd);
-    else
+    } else {
+      ::SendMessageA(hWnd, WM_FLUSHDEFERREDPAINT, 0, 0);
       ::ShowWindow(hWnd, SW_HIDE);
+    }
   }
   SendMessage(TCM_DELETEITEM, static_cast<WPARAM>(nIndex));
   m_tabs.erase(m_tabs.begin() + nIndex);
