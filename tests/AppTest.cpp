@@ -1,0 +1,757 @@
+// The whole program. Started as a process (ormix.exe from this build, sharing the test's
+// registry): caption, stored window placement, bar layout and recent-file list across
+// restarts, a document that cannot be opened, the About box, and a browser watched end to
+// end through the window and the system's save dialog. Created in this process the way its
+// start-up creates it and driven with real messages: command states in menus and on the
+// tool bar, the accelerators, fly-by prompts, the equal-width check mark and the status
+// panes after a font change.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MainFrame.h"
+#include "app/OrmixApp.h"
+#include "browser/SelectBrowserDlg.h"
+#include "framework/CmdUI.h"
+#include "framework/StandardIds.h"
+#include "res/resource.h"
+#include "support/DialogDriver.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/MessagePump.h"
+#include "support/SimulatorFixture.h"
+#include "view/OrmixView.h"
+
+#ifndef ORMIX_EXE
+#define ORMIX_EXE "ormix.exe"
+#endif
+
+using testsupport::SimulatorProcess;
+
+namespace {
+
+const char kCaption[] = "Ormix for Internet Explorer";
+const char kAppKey[] = "Software\\Morvane\\Ormix";
+const char kStarted[] = "イベントの記録を開始しました。";
+const char kStopped[] = "イベントの記録を停止しました。";
+
+// --- settings ----------------------------------------------------------------------------
+
+void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane"); }
+
+std::string SubKey(const char* section) { return section ? std::string(kAppKey) + "\\" + section : kAppKey; }
+
+void SetString(const char* section, const char* entry, const std::string& value) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, SubKey(section).c_str(), entry, REG_SZ, value.c_str(),
+                  static_cast<DWORD>(value.size() + 1));
+}
+
+std::string GetString(const char* section, const char* entry) {
+  char text[1024] = "";
+  DWORD size = sizeof(text);
+  if (RegGetValueA(HKEY_CURRENT_USER, SubKey(section).c_str(), entry, RRF_RT_REG_SZ, nullptr, text,
+                   &size) != ERROR_SUCCESS)
+    return "";
+  return text;
+}
+
+// --- windows of another process ----------------------------------------------------------
+
+// Pumps until `done()` holds; a timer wakes the wait, since what it watches belongs to other
+// processes and sends this thread nothing.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+  const bool held = testsupport::PumpUntil(done, timeoutMs);
+  KillTimer(nullptr, timer);
+  return held;
+}
+
+// Window texts are read and written as wide text: the windows belong to another process.
+std::string TextOf(HWND hWnd) {
+  wchar_t wide[1024] = L"";
+  SendMessageW(hWnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(wide));
+  char text[2048] = "";
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+  return text;
+}
+
+void SetTextOf(HWND hWnd, const std::string& text) {
+  wchar_t wide[1024] = L"";
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
+  SendMessageW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+}
+
+HWND Descendant(HWND parent, UINT id) {
+  struct Search {
+    UINT id;
+    HWND found;
+  } search = {id, nullptr};
+  EnumChildWindows(parent, [](HWND hWnd, LPARAM lParam) {
+    auto* s = reinterpret_cast<Search*>(lParam);
+    if (static_cast<UINT>(GetDlgCtrlID(hWnd)) != s->id) return TRUE;
+    s->found = hWnd;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+RECT WindowRect(HWND hWnd) {
+  RECT rect = {};
+  GetWindowRect(hWnd, &rect);
+  return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& r) {
+  char text[64];
+  std::snprintf(text, sizeof(text), "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+  return text;
+}
+
+// ormix.exe run from the build tree, closed as a user closes it.
+class OrmixProcess {
+ public:
+  OrmixProcess() = default;
+  OrmixProcess(const OrmixProcess&) = delete;
+  OrmixProcess& operator=(const OrmixProcess&) = delete;
+  ~OrmixProcess() {
+    if (m_process && !WaitForExit(20000)) TerminateProcess(m_process, 255);  // this one only
+    if (m_process) CloseHandle(m_process);
+  }
+
+  static std::string ExecutablePath() {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string path = module;
+    path = path.substr(0, path.find_last_of("\\/") + 1) + "..\\app\\ormix.exe";
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    std::string built = ORMIX_EXE;
+    if (!built.empty() && built[0] == '/') {  // a host path under Wine: drive Z: is the root
+      for (char& c : built)
+        if (c == '/') c = '\\';
+      built = "Z:" + built;
+    }
+    return built;
+  }
+
+  bool Start(const std::string& arguments = "") {
+    std::string line = "\"" + ExecutablePath() + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+      return false;
+    CloseHandle(info.hThread);
+    m_process = info.hProcess;
+    m_id = info.dwProcessId;
+    return true;
+  }
+
+  // A shown top-level window of this process with the class (or any, NULL) and caption
+  // (or any, NULL).
+  HWND Find(const char* className, const char* caption) const {
+    struct Search {
+      DWORD id;
+      const char* className;
+      const char* caption;
+      HWND found;
+    } search = {m_id, className, caption, nullptr};
+    EnumWindows([](HWND hWnd, LPARAM lParam) {
+      auto* s = reinterpret_cast<Search*>(lParam);
+      DWORD id = 0;
+      GetWindowThreadProcessId(hWnd, &id);
+      char name[64] = "";
+      GetClassNameA(hWnd, name, sizeof(name));
+      if (id != s->id || !IsWindowVisible(hWnd) || (s->className && strcmp(name, s->className) != 0) ||
+          (s->caption && TextOf(hWnd) != s->caption))
+        return TRUE;
+      s->found = hWnd;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  HWND WaitFor(const char* className, const char* caption, DWORD timeoutMs = 30000) const {
+    HWND found = nullptr;
+    PumpUntil([&] { return (found = Find(className, caption)) != nullptr || HasExited(); }, timeoutMs);
+    return found;
+  }
+  // The main window once start-up has ended: the window is shown before the bar layout is
+  // restored, and a sent message is answered only by the message loop that follows.
+  HWND MainWindow() {
+    if (m_main) return m_main;
+    m_main = WaitFor("OrmixMainFrame", nullptr);
+    DWORD_PTR ignored = 0;
+    if (m_main) SendMessageTimeoutA(m_main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored);
+    return m_main;
+  }
+
+  bool HasExited() const { return !m_process || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }
+  bool WaitForExit(DWORD timeoutMs = 20000) {
+    return m_process && testsupport::WaitPumping(&m_process, 1, timeoutMs) == WAIT_OBJECT_0;
+  }
+  // Closes the main window as its close box does and waits for the process to end.
+  bool Close() {
+    if (!MainWindow()) return false;
+    PostMessageA(m_main, WM_CLOSE, 0, 0);
+    return WaitForExit();
+  }
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process, &code);
+    return code;
+  }
+  DWORD Thread() const { return GetWindowThreadProcessId(m_main, nullptr); }
+
+ private:
+  HANDLE m_process = nullptr;
+  DWORD m_id = 0;
+  HWND m_main = nullptr;
+};
+
+// Presses a key in another process's focused window, as the keyboard would deliver it.
+void PressKeyIn(DWORD thread, UINT key) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return;
+  PostMessageA(info.hwndFocus, WM_KEYDOWN, key, 1);
+  PostMessageA(info.hwndFocus, WM_KEYUP, key, 1 | (3u << 30));
+}
+
+class ProgramTest : public testing::Test {
+ protected:
+  void SetUp() override { ClearSettings(); }
+  void TearDown() override { ClearSettings(); }
+
+  // The main window's rectangle at start-up with `windowPos` stored (empty: none).
+  RECT StartedRect(const std::string& windowPos) {
+    ClearSettings();
+    if (!windowPos.empty()) SetString("Settings", "WindowPos", windowPos);
+    OrmixProcess ormix;
+    EXPECT_TRUE(ormix.Start());
+    const RECT rect = ormix.MainWindow() ? WindowRect(ormix.MainWindow()) : RECT{};
+    EXPECT_TRUE(ormix.Close()) << windowPos;
+    return rect;
+  }
+};
+
+TEST_F(ProgramTest, OpensInTheStoredRectangleAndStoresAMaximisedClose) {
+  SetString("Settings", "WindowPos", "0:1:-1:-1:-1:-1:100:100:700:500");
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start()) << OrmixProcess::ExecutablePath();
+  const HWND main = ormix.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(kCaption, TextOf(main));
+  EXPECT_EQ(Describe(RECT{100, 100, 700, 500}), Describe(WindowRect(main)));
+
+  PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(main) != FALSE; }, 10000));
+  ASSERT_TRUE(ormix.Close());
+  int v[10] = {};
+  const std::string stored = GetString("Settings", "WindowPos");
+  ASSERT_EQ(10, std::sscanf(stored.c_str(), "%i:%i:%i:%i:%i:%i:%i:%i:%i:%i", &v[0], &v[1], &v[2],
+                            &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9]))
+      << stored;
+  EXPECT_EQ(WPF_RESTORETOMAXIMIZED, v[0] & WPF_RESTORETOMAXIMIZED) << stored;
+  EXPECT_EQ(Describe(RECT{100, 100, 700, 500}), Describe(RECT{v[6], v[7], v[8], v[9]})) << stored;
+}
+
+TEST_F(ProgramTest, StoredPlacementNeedsTenNumbersInAnyCBase) {
+  const RECT systemChoice = StartedRect("");
+  ASSERT_FALSE(SameRect(systemChoice, RECT{100, 100, 700, 500}));
+  const struct {
+    const char* stored;
+    RECT expected;
+  } cases[] = {
+      {"0:1:-1:-1:-1:-1:100:100:700", systemChoice},  // nine numbers: ignored
+      {"0:1:-1:-1:-1:-1:120:110:620:410:999", {120, 110, 620, 410}},
+      {"0x0:0x1:-1:-0x1:-1:-1:0x64:0x50:0x258:0x1C2", {100, 80, 600, 450}},
+      {"0:1:-1:-1:-1:-1:0170:0132:01200:0620", {120, 90, 640, 400}},
+      {"0:1:-1:-1:-1:-1:-30:-20:470:380", {-30, -20, 470, 380}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Describe(c.expected), Describe(StartedRect(c.stored))) << c.stored;
+}
+
+TEST_F(ProgramTest, BarLayoutSurvivesARestart) {
+  {
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start());
+    const HWND main = ormix.MainWindow();
+    ASSERT_NE(nullptr, main);
+    const HWND toolBar = Descendant(main, AFX_IDW_TOOLBAR);
+    const HWND menuBar = Descendant(main, ID_MENUBAR);
+    ASSERT_TRUE(toolBar && menuBar);
+    const HWND topDock = GetParent(menuBar);
+
+    // The tool bar hidden from the View menu's command.
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_TOOLBAR, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(toolBar); }, 10000));
+
+    // The menu bar dragged by its gripper (at its band's left end) towards the bottom.
+    RECT bar = WindowRect(menuBar);
+    MapWindowPoints(nullptr, topDock, reinterpret_cast<POINT*>(&bar), 2);
+    const POINT grip = {3, (bar.top + bar.bottom) / 2};
+    RECT client;
+    GetClientRect(main, &client);
+    POINT below = {client.right / 2, client.bottom * 3 / 4};
+    MapWindowPoints(main, topDock, &below, 1);
+    PostMessageA(topDock, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grip.x, grip.y));
+    PostMessageA(topDock, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(below.x, below.y));
+    PostMessageA(topDock, WM_LBUTTONUP, 0, MAKELPARAM(below.x, below.y));
+    ASSERT_TRUE(PumpUntil([&] { return GetParent(menuBar) != topDock; }, 10000));
+    ASSERT_TRUE(ormix.Close());
+  }
+  OrmixProcess again;
+  ASSERT_TRUE(again.Start());
+  const HWND main = again.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_FALSE(IsWindowVisible(Descendant(main, AFX_IDW_TOOLBAR)));
+  EXPECT_TRUE(IsWindowVisible(Descendant(main, ID_MENUBAR)));
+  EXPECT_GE(WindowRect(Descendant(main, ID_MENUBAR)).top,
+            WindowRect(Descendant(main, AFX_IDW_PANE_FIRST)).bottom);  // below the view
+  EXPECT_TRUE(again.Close());
+}
+
+TEST_F(ProgramTest, DocumentsOnTheCommandLineEnterTheRecentFilesOrEndStartUp) {
+  char folder[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, folder);
+  const std::string document = std::string(folder) + "ormix-app-test.ormix";
+  std::ofstream(document, std::ios::binary) << "anything";
+  {
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start("\"" + document + "\""));
+    ASSERT_NE(nullptr, ormix.MainWindow());
+    ASSERT_TRUE(ormix.Close());
+    EXPECT_EQ(0u, ormix.ExitCode());
+  }
+  EXPECT_EQ(document, GetString("Recent File List", "File1"));
+  DeleteFileA(document.c_str());
+
+  // A file that cannot be opened: the framework says so, and the program ends.
+  const std::string missing = std::string(folder) + "no-such-folder\\missing.ormix";
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start("\"" + missing + "\""));
+  const HWND box = ormix.WaitFor("#32770", nullptr);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("Ormix", TextOf(box));
+  EXPECT_EQ("ドキュメント " + missing + " を開けませんでした。", TextOf(GetDlgItem(box, 0xFFFF)));
+  EXPECT_EQ(nullptr, ormix.Find("OrmixMainFrame", nullptr));
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  ASSERT_TRUE(ormix.WaitForExit());
+  EXPECT_NE(0u, ormix.ExitCode());
+}
+
+TEST_F(ProgramTest, AboutBoxFromTheHelpMenuClosesWithEnterAndEsc) {
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start());
+  const HWND main = ormix.MainWindow();
+  ASSERT_NE(nullptr, main);
+  for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
+    const HWND about = ormix.WaitFor("#32770", "バージョン情報");
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ(main, GetWindow(about, GW_OWNER));
+    EXPECT_FALSE(IsWindowEnabled(main));
+    EXPECT_EQ("ormix@example.com", TextOf(GetDlgItem(about, IDC_ABOUT_MAIL)));
+    EXPECT_EQ("https://www.example.com/ormix/", TextOf(GetDlgItem(about, IDC_ABOUT_URL)));
+    PressKeyIn(ormix.Thread(), key);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 10000)) << key;
+  }
+  EXPECT_TRUE(ormix.Close());
+}
+
+// Selects a simulated browser in the selection dialog, records its events, stops and saves
+// through the system's save dialog, all by commands and buttons of the running program.
+TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start());
+  ASSERT_EQ(0u, sim.Send("open b1 title=Watched url=http://example.com/").rfind("OK", 0));
+  char folder[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "ormix-app-test.log";
+  DeleteFileA(path.c_str());
+
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start());
+  const HWND main = ormix.MainWindow();
+  ASSERT_NE(nullptr, main);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
+  const HWND select = ormix.WaitFor("#32770", "イベントを記録するInternet Explorerの選択");
+  ASSERT_NE(nullptr, select);
+  const HWND list = GetDlgItem(select, IDC_BROWSER_LIST);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) > 0; }, 10000));
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  LRESULT watched = -1;
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[256] = L"";
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    if (wcscmp(text, L"Watched") == 0) watched = i;
+  }
+  ASSERT_GE(watched, 0);
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(watched), 0);
+  SendMessageW(select, WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  PostMessageW(GetDlgItem(select, IDOK), BM_CLICK, 0, 0);
+  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+
+  for (const std::string& command : {std::string("status b1 ") + u8"\"読み込み中\"", std::string("progress b1 5 10"),
+                                    std::string("title b1 ") + u8"\"日本語のページ\""})
+    ASSERT_EQ(0u, sim.Send(command).rfind("OK", 0)) << command;
+  // The tool bar follows the recording state at idle time, also after the save dialog.
+  const HWND toolBar = Descendant(main, AFX_IDW_TOOLBAR);
+  auto enabled = [&](UINT id) { return (SendMessageA(toolBar, TB_GETSTATE, id, 0) & TBSTATE_ENABLED) != 0; };
+  EXPECT_TRUE(PumpUntil([&] { return enabled(ID_RECORD_STOP) && !enabled(ID_RECORD_RESUME); }, 10000));
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_RECORD_STOP, 0), 0);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE_LOG, 0), 0);
+  const HWND save = ormix.WaitFor("#32770", "保存ファイル名の設定");
+  ASSERT_NE(nullptr, save);
+  EXPECT_EQ(main, GetWindow(save, GW_OWNER));
+  HWND name = GetDlgItem(save, edt1);
+  if (!name) name = GetDlgItem(save, cmb13);
+  ASSERT_NE(nullptr, name);
+  SetTextOf(name, path);
+  PostMessageA(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(save); }, 10000))
+      << "still open; a message: " << TextOf(GetDlgItem(ormix.Find("#32770", nullptr), 0xFFFF));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);  // the save has ended
+  EXPECT_TRUE(PumpUntil([&] {
+    return !enabled(ID_RECORD_STOP) && enabled(ID_RECORD_RESUME) && enabled(ID_FILE_SAVE_LOG);
+  }, 10000));
+
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  const std::string saved = bytes.str();
+  const std::string rows[] = {std::string(",") + kStarted,
+                              "DIID_DWebBrowserEvents2::StatusTextChange,Text:読み込み中",
+                              "DIID_DWebBrowserEvents2::ProgressChange,Progress:5  ProgressMax:10",
+                              "DIID_DWebBrowserEvents2::TitleChange,Text:日本語のページ",
+                              std::string(",") + kStopped};
+  // The times are the program's own: taken from the file, each checked for its shape.
+  std::string expected;
+  size_t at = 0;
+  for (int i = 0; i < 5; ++i) {
+    const std::string time = saved.size() >= at + 17 ? saved.substr(at + 9, 8) : "";
+    int h = -1, m = -1, s = -1;
+    EXPECT_EQ(3, std::sscanf(time.c_str(), "%2d:%2d:%2d", &h, &m, &s)) << time;
+    char number[16];
+    std::snprintf(number, sizeof(number), "%08d", i + 1);
+    const std::string line = std::string(number) + "," + time + "," + rows[i] + "\r\n";
+    expected += line;
+    at += line.size();
+  }
+  EXPECT_EQ(expected, saved);
+  DeleteFileA(path.c_str());
+  EXPECT_TRUE(ormix.Close());
+  EXPECT_TRUE(sim.Stop());
+}
+
+// --- the program's window created in this process ----------------------------------------
+
+// Dispatches messages as the program's loop does: the application's PreTranslateMessage
+// (and so the accelerators) first.
+bool PumpProgram(CWinApp& app, const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!app.PreTranslateMessage(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    if (done()) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return "(clipboard busy)";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void SetClipboardText(const char* text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+  memcpy(GlobalLock(data), text, strlen(text) + 1);
+  GlobalUnlock(data);
+  SetClipboardData(CF_TEXT, data);
+  CloseClipboard();
+}
+
+class WindowTest : public testsupport::SimulatorFixture {
+ protected:
+  void SetUp() override {
+    ClearSettings();
+    SimulatorFixture::SetUp();
+  }
+  void TearDown() override {
+    if (m_frame && CWnd::FromHandlePermanent(m_hWndFrame) == m_frame) m_frame->SendMessage(WM_CLOSE);
+    testsupport::PumpPendingMessages();
+    SimulatorFixture::TearDown();
+    ClearSettings();
+  }
+
+  // Runs the program's start-up in this process.
+  void Start() {
+    m_app.m_hInstance = GetModuleHandleA(nullptr);
+    m_app.m_pszAppName = "Ormix";
+    m_app.m_nCmdShow = SW_SHOW;
+    ASSERT_TRUE(m_app.InitInstance());
+    m_frame = dynamic_cast<CMainFrame*>(m_app.m_pMainWnd);
+    ASSERT_NE(nullptr, m_frame);
+    m_hWndFrame = m_frame->m_hWnd;
+    m_view = dynamic_cast<COrmixView*>(m_frame->GetActiveView());
+    ASSERT_NE(nullptr, m_view);
+  }
+
+  void Command(UINT id) { m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  // The drop-down menu holding `id`, with its states brought up to date as it opens.
+  HMENU OpenedMenuOf(UINT id, HMENU menu = nullptr) {
+    if (!menu) menu = m_frame->m_wndMenuBar.GetMenu();
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      if (HMENU sub = GetSubMenu(menu, i)) {
+        if (HMENU found = OpenedMenuOf(id, sub)) return found;
+      } else if (GetMenuItemID(menu, i) == id) {
+        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        return menu;
+      }
+    }
+    return nullptr;
+  }
+  UINT MenuState(UINT id) {
+    HMENU menu = OpenedMenuOf(id);
+    return menu ? GetMenuState(menu, id, MF_BYCOMMAND) : static_cast<UINT>(-1);
+  }
+
+  // Checks a command's state in its menu and, where it has a button, on the tool bar after
+  // the program's idle-time update.
+  void ExpectEnabled(UINT id, bool enabled) {
+    EXPECT_EQ(!enabled, (MenuState(id) & MF_GRAYED) != 0) << "menu item " << id;
+    m_app.OnIdle(0);
+    CToolBar& bar = m_frame->m_wndToolBar;
+    if (bar.CommandToIndex(id) < 0) return;
+    EXPECT_EQ(enabled, (bar.SendMessage(TB_GETSTATE, id) & TBSTATE_ENABLED) != 0) << "button " << id;
+  }
+
+  // Picks simulator browser `id` in the selection dialog opened by the menu's command.
+  void SelectBrowser(const char* id) {
+    const HWND browser = Frame(id);
+    CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+      const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+      for (LRESULT i = 0; i < count; ++i) {
+        if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
+                                                             static_cast<WPARAM>(i))) != browser)
+          continue;
+        dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+        testsupport::ClickButton(dialog, IDOK);
+        return;
+      }
+      testsupport::ClickButton(dialog, IDCANCEL);
+    });
+    Command(ID_SELECT_BROWSER);
+    CDialog::SetModalHook(previous);
+  }
+
+  HWND List() {
+    CWnd* tab = m_view->ActiveTabWindow();
+    return tab ? tab->m_hWnd : nullptr;
+  }
+  int Rows() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+  void Select(int row, bool on) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = on ? LVIS_SELECTED : 0;
+    SendMessageA(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+  std::string RowText(int row) {
+    std::string line;
+    for (int column = 0; column < 4; ++column) {
+      char text[512] = "";
+      LVITEMA item = {};
+      item.iSubItem = column;
+      item.pszText = text;
+      item.cchTextMax = sizeof(text);
+      SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      line += (column ? "," : "") + std::string(text);
+    }
+    return line;
+  }
+
+  // Presses `key` with the modifier keys held, in the focused log, through the program's
+  // message loop.
+  void Press(std::vector<UINT> modifiers, UINT key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE held[256];
+    memcpy(held, keys, sizeof(held));
+    bool alt = false;
+    for (UINT m : modifiers) {
+      held[m] |= 0x80;
+      alt = alt || m == VK_MENU;
+    }
+    SetKeyboardState(held);
+    const HWND target = List() ? List() : m_view->m_hWnd;
+    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | (alt ? 1 << 29 : 0));
+    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | (3u << 30) | (alt ? 1 << 29 : 0));
+    PumpProgram(m_app, [] { return true; });
+    SetKeyboardState(keys);
+  }
+
+  COrmixApp m_app;
+  CMainFrame* m_frame = nullptr;
+  HWND m_hWndFrame = nullptr;
+  COrmixView* m_view = nullptr;
+};
+
+TEST_F(WindowTest, CommandStatesFollowTabsRecordingAndSelection) {
+  Start();
+  const UINT logCommands[] = {ID_FILE_SAVE_LOG, ID_LOG_CLEAR, ID_RECORD_RESUME, ID_RECORD_STOP, ID_EDIT_COPY};
+  const UINT always[] = {ID_SELECT_BROWSER, ID_VIEW_FONT,  ID_TAB_EQUAL_WIDTH, ID_APP_ABOUT,
+                         ID_APP_EXIT,       ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+  for (UINT id : logCommands) ExpectEnabled(id, false);
+  for (UINT id : always) ExpectEnabled(id, true);
+
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  ExpectEnabled(ID_RECORD_STOP, true);
+  ExpectEnabled(ID_RECORD_RESUME, false);
+  ExpectEnabled(ID_FILE_SAVE_LOG, false);
+  ExpectEnabled(ID_LOG_CLEAR, true);
+
+  Command(ID_RECORD_STOP);
+  ExpectEnabled(ID_RECORD_STOP, false);
+  ExpectEnabled(ID_RECORD_RESUME, true);
+  ExpectEnabled(ID_FILE_SAVE_LOG, true);
+  ExpectEnabled(ID_LOG_CLEAR, true);
+
+  ExpectEnabled(ID_EDIT_COPY, false);
+  Select(0, true);
+  ExpectEnabled(ID_EDIT_COPY, true);
+  Select(0, false);
+  ExpectEnabled(ID_EDIT_COPY, false);
+  for (UINT id : always) ExpectEnabled(id, true);
+}
+
+TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  Ok("status b1 first");
+  Ok("status b1 second");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 3; }));
+  SetFocus(List());
+
+  SetClipboardText("before");
+  Press({VK_CONTROL}, 'C');  // nothing selected
+  EXPECT_EQ("before", ClipboardText());
+  Select(1, true);
+  Select(2, true);
+  const std::string rows = RowText(1) + "\r\n" + RowText(2) + "\r\n";
+  Press({VK_CONTROL}, 'C');
+  EXPECT_EQ(rows, ClipboardText());
+  SetClipboardText("before");
+  Press({VK_CONTROL}, VK_INSERT);
+  EXPECT_EQ(rows, ClipboardText());
+
+  MessageBoxRecorder boxes;
+  int dialogs = 0;
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+    ++dialogs;
+    dialog.EndDialog(IDCANCEL);
+  });
+  SetClipboardText("before");
+  const struct {
+    std::vector<UINT> modifiers;
+    UINT key;
+  } others[] = {{{VK_CONTROL}, 'N'}, {{VK_CONTROL}, 'O'}, {{VK_CONTROL}, 'S'}, {{VK_CONTROL}, 'P'},
+                {{VK_CONTROL}, 'Z'}, {{VK_CONTROL}, 'X'}, {{VK_CONTROL}, 'V'}, {{VK_MENU}, VK_BACK},
+                {{VK_SHIFT}, VK_DELETE}, {{VK_SHIFT}, VK_INSERT}, {{}, VK_F6}, {{VK_SHIFT}, VK_F6}};
+  for (const auto& k : others) Press(k.modifiers, k.key);
+  CDialog::SetModalHook(previous);
+  EXPECT_EQ("before", ClipboardText());
+  EXPECT_EQ(0, dialogs);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  EXPECT_TRUE(IsWindow(m_hWndFrame));
+  EXPECT_EQ(1, m_view->GetTabCount());
+  EXPECT_EQ(3, Rows());
+}
+
+TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStoredStyle) {
+  const DWORD zero = 0;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "TabFixdWidth", REG_DWORD, &zero, sizeof(zero));
+  Start();
+  EXPECT_FALSE(m_view->GetStyle() & TCS_FIXEDWIDTH);
+  EXPECT_FALSE(MenuState(ID_TAB_EQUAL_WIDTH) & MF_CHECKED);
+  Command(ID_TAB_EQUAL_WIDTH);
+  EXPECT_TRUE(m_view->GetStyle() & TCS_FIXEDWIDTH);
+  EXPECT_TRUE(MenuState(ID_TAB_EQUAL_WIDTH) & MF_CHECKED);
+
+  // The pointer rests on the "select a browser" button.
+  CToolBar& bar = m_frame->m_wndToolBar;
+  RECT button;
+  bar.GetItemRect(bar.CommandToIndex(ID_SELECT_BROWSER), &button);
+  POINT centre = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  POINT screen = centre;
+  ClientToScreen(bar.m_hWnd, &screen);
+  SetCursorPos(screen.x, screen.y);
+  bar.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+  EXPECT_TRUE(PumpProgram(m_app, [&] {
+    return m_frame->GetMessageText() == "イベントを監視するInternet Explorerを選択します。";
+  })) << m_frame->GetMessageText();
+}
+
+TEST_F(WindowTest, StatusPanesFollowTheSystemStatusFont) {
+  Start();
+  NONCLIENTMETRICSA original = {};
+  original.cbSize = sizeof(original);
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(original), &original, 0));
+  NONCLIENTMETRICSA bigger = original;
+  bigger.lfStatusFont.lfHeight = -24;
+  struct Restore {
+    NONCLIENTMETRICSA metrics;
+    ~Restore() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0); }
+  } restore = {original};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(bigger), &bigger, 0));
+  m_frame->SendMessage(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, reinterpret_cast<LPARAM>("WindowMetrics"));
+
+  CStatusBar& bar = m_frame->m_wndStatusBar;
+  HDC dc = GetDC(bar.m_hWnd);
+  HFONT font = CreateFontIndirectA(&bigger.lfStatusFont);
+  HGDIOBJ old = SelectObject(dc, font);
+  const char* texts[] = {"CAP", "NUM", "SCRL"};
+  for (int pane = 1; pane <= 3; ++pane) {
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, texts[pane - 1], static_cast<int>(strlen(texts[pane - 1])), &size);
+    RECT rect;
+    bar.GetItemRect(pane, &rect);
+    EXPECT_EQ(size.cx + 2 + CStatusBar::kPaneBorder, rect.right - rect.left) << texts[pane - 1];
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(bar.m_hWnd, dc);
+}
+
+}  // namespace
