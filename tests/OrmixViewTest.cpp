@@ -87,7 +87,7 @@ struct ViewInHost {
   BOOL created = FALSE;
 };
 
-std::string TabText(COrmixView* view, int index) {
+std::string TabText(CTabView* view, int index) {
   char text[512] = "";
   TCITEMA item = {};
   item.mask = TCIF_TEXT;
@@ -509,4 +509,32 @@ TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
   EXPECT_FALSE(Shown(view->TabWindow(1)->m_hWnd));
   EXPECT_EQ(21, List(view, 1)->GetItemCount());  // the start row and 20 events
   m_host.host.ShowWindow(SW_HIDE);
+}
+
+// The toolkit's tab view on its own: labels too wide for the strip are shortened only
+// while shortening is on, and indexes out of range change nothing.
+TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
+  Host host;
+  auto* view = new CTabView;
+  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
+  view->MoveWindow(0, 0, 300, 200);
+  const std::string longLabel(60, 'W');
+  CWnd pages[2];
+  for (CWnd& page : pages)
+    ASSERT_TRUE(page.CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
+  EXPECT_EQ(0, view->InsertTab(longLabel.c_str(), &pages[0]));
+  EXPECT_EQ(0, view->InsertTab("B", &pages[1], 0));  // before the first
+  EXPECT_EQ(view->m_hWnd, ::GetParent(pages[0].m_hWnd));
+  const std::string shortened = TabText(view, 1);
+  EXPECT_LT(shortened.size(), longLabel.size());
+  EXPECT_EQ("...", shortened.substr(shortened.size() - 3));
+  view->SetShortenLabels(FALSE);
+  view->SetTabLabelFor(&pages[0], longLabel.c_str());
+  EXPECT_EQ(longLabel, TabText(view, 1));
+
+  view->RemoveTabAt(5, TRUE);
+  view->ActivateTab(-1);
+  EXPECT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(nullptr, view->TabWindow(2));
+  EXPECT_EQ(-1, view->TabFromPoint(290, 190));
 }
