@@ -1,11 +1,12 @@
 // Measures what monitoring costs under this platform and prints every figure as one table:
 // (1) one event across processes, from the browser simulator's Invoke, into a sink that
-// does nothing, an event log in a hidden window and an event log in a visible top-level
-// window, side by side; (2) how the cost of a row grows up to 100,000 rows and the memory
-// a row takes; (3) saving and copying 100,000 rows; (5) the listing walk over 1, 5 and 20
-// browsers. Prints figures; asserts nothing.
+// does nothing, an event log in a hidden window and the visible log of a running
+// ormix.exe, side by side; (2) how the cost of a row grows up to 100,000 rows and the
+// memory a row takes; (3) saving and copying 100,000 rows; (4) ormix.exe's start-up against
+// a bare window program; (5) the listing walk over 1, 5 and 20 browsers. Prints figures;
+// asserts nothing.
 //
-//   sim_bench [--events N] [--rows N] [--skip-growth] [--skip-export]
+//   sim_bench [--events N] [--rows N] [--starts N] [--skip-growth] [--skip-export]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -14,9 +15,11 @@
 #include <ole2.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -64,8 +67,8 @@ void Settle() {
   }
 }
 
-// Stands in for the program's main window until it exists: a visible top-level window of
-// 1000 x 700 pixels whose client area the event log fills, as a tab does.
+// A top-level window of 1000 x 700 pixels in this process whose client area the event log
+// fills, as a tab does: for the measurements of the log itself (growth, save and copy).
 class LogWindow {
  public:
   explicit LogWindow(bool visible) {
@@ -103,6 +106,178 @@ class LogWindow {
  private:
   CWnd m_frame;
 };
+
+// A Windows path for a program this build made (a host path under Wine: drive Z: is the root).
+std::string BuiltProgram(const char* built) {
+  std::string path = built;
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+// A program started for a measurement, watched from outside as a user's desktop sees it.
+class RunningProgram {
+ public:
+  RunningProgram() = default;
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  ~RunningProgram() { Close(); }
+
+  bool Start(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info) !=
+           FALSE;
+  }
+
+  // Waits until the program shows a top-level window captioned `caption` and that window
+  // and all its descendants are painted: the program has gone idle once
+  // (WaitForInputIdle), its window is visible, a WM_NULL sent to it has come back (so the
+  // thread is back in its message loop, where WM_PAINT comes next), and no window of it has
+  // an update region left. The last two are repeated until both hold.
+  HWND WaitPainted(const char* caption, DWORD timeoutMs = 60000) {
+    const double start = Now();
+    WaitForInputIdle(m_info.hProcess, timeoutMs);
+    while (Now() - start < timeoutMs) {
+      if (!m_window) m_window = FindTopLevel(caption);
+      if (m_window) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(m_window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
+        if (!NeedsPaint(m_window)) return m_window;
+      }
+      Sleep(0);
+    }
+    return nullptr;
+  }
+
+  // A visible top-level window of this process with that caption.
+  HWND FindTopLevel(const char* caption) const {
+    struct Search {
+      DWORD pid;
+      const char* caption;
+      HWND found;
+    } search = {m_info.dwProcessId, caption, nullptr};
+    EnumWindows(
+        [](HWND hWnd, LPARAM param) {
+          auto* s = reinterpret_cast<Search*>(param);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(hWnd, &pid);
+          char text[256] = "";
+          GetWindowTextA(hWnd, text, sizeof(text));
+          if (pid != s->pid || !IsWindowVisible(hWnd) || std::strcmp(text, s->caption) != 0) return TRUE;
+          s->found = hWnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // Whether the window or a descendant still has something to paint.
+  static bool NeedsPaint(HWND hWnd) {
+    if (GetUpdateRect(hWnd, nullptr, FALSE)) return true;
+    bool pending = false;
+    EnumChildWindows(
+        hWnd,
+        [](HWND child, LPARAM param) {
+          if (!IsWindowVisible(child) || !GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+          *reinterpret_cast<bool*>(param) = true;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&pending));
+    return pending;
+  }
+
+  // Closes the window as a user would and waits for the process; ends it by its own
+  // handle only if it does not go.
+  void Close() {
+    if (!m_info.hProcess) return;
+    if (m_window) PostMessageA(m_window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(m_info.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(m_info.hProcess, 1);
+    CloseHandle(m_info.hThread);
+    CloseHandle(m_info.hProcess);
+    m_info = {};
+    m_window = nullptr;
+  }
+
+  DWORD ProcessId() const { return m_info.dwProcessId; }
+  HWND Window() const { return m_window; }
+
+ private:
+  PROCESS_INFORMATION m_info = {};
+  HWND m_window = nullptr;
+};
+
+const char kOrmixCaption[] = "Ormix for Internet Explorer";
+const char kBareCaption[] = "Bare window";
+const char kSelectDialogCaption[] = "イベントを記録するInternet Explorerの選択";
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// In a running ormix.exe, picks the simulator's browser captioned `title` through the
+// program's own selection dialog, as a user would. Text of another process's list box is
+// read as wide text: Wine does not convert LB_GETTEXT's ANSI text across processes.
+bool SelectBrowserIn(RunningProgram& ormix, const wchar_t* title) {
+  PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
+  HWND dialog = nullptr;
+  const double start = Now();
+  while (!dialog && Now() - start < 20000) {
+    dialog = ormix.FindTopLevel(kSelectDialogCaption);
+    if (!dialog) Sleep(10);
+  }
+  if (!dialog) return false;
+  const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[256] = L"";
+    if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    if (std::wcscmp(text, title) != 0) continue;
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return true;
+  }
+  PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  return false;
+}
+
+// The visible event log of ormix.exe's selected tab.
+HWND VisibleLogOf(HWND frame) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      frame,
+      [](HWND child, LPARAM param) {
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof(className));
+        if (std::strcmp(className, WC_LISTVIEWA) != 0 || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Whether another process's log shows all `rows` rows as a burst leaves it: every row
+// there, the newest row in view, and nothing left to paint.
+bool LogSettled(HWND frame, HWND log, int rows) {
+  if (SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) != rows) return false;
+  const LRESULT top = SendMessageA(log, LVM_GETTOPINDEX, 0, 0);
+  const LRESULT page = SendMessageA(log, LVM_GETCOUNTPERPAGE, 0, 0);
+  if (top + page < rows) return false;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  return !RunningProgram::NeedsPaint(frame);
+}
 
 // The program's own listing walk into a hidden list box. Returns the entries listed.
 int DiscoveryWalk(HWND listBox) {
@@ -145,27 +320,52 @@ void MeasureEventCost(SimulatorProcess& sim, long n) {
   };
   for (const Event& event : events) {
     double inCall[3] = {0, 0, 0};
-    const char* receivers[3] = {"(a) do-nothing sink", "(b) hidden log", "(c) visible window log"};
+    const char* receivers[3] = {"(a) do-nothing sink", "(b) hidden log", "(c) ormix.exe, visible log"};
     for (int receiver = 0; receiver < 3; ++receiver) {
+      const std::string label = std::string(event.label) + ", " + receivers[receiver];
       CBrowserEventConnection plain;
-      LogWindow* window = receiver == 0 ? nullptr : new LogWindow(receiver == 2);
+      LogWindow* window = receiver == 1 ? new LogWindow(false) : nullptr;
       CBrowserEventConnection* holder = window ? static_cast<CBrowserEventConnection*>(window->list) : &plain;
-      holder->Connect(browser);
+      // (c): a running ormix.exe, started for this event and watching through a tab picked
+      // in its own selection dialog; so it is the only receiver while it is measured.
+      RunningProgram ormix;
+      HWND log = nullptr;
+      if (receiver == 2) {
+        if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+            !SelectBrowserIn(ormix, L"Events") || sim.Send("wait sinks e1 1 timeout=20000").rfind("OK", 0) != 0 ||
+            !(log = VisibleLogOf(ormix.Window()))) {
+          std::printf("| %s | %s: could not watch the browser | - |\n", kSection, label.c_str());
+          continue;
+        }
+      } else {
+        holder->Connect(browser);
+      }
       Settle();
-      const int rowsBefore = window ? window->list->GetItemCount() : 0;
+      const int rowsBefore = window ? window->list->GetItemCount()
+                                    : log ? static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)) : 0;
       const double start = Now();
       const std::string reply = sim.Send("repeat " + std::to_string(n) + " " + event.command, 600000);
       Settle();
+      if (log) {
+        // The other process's end of the burst: every row shown, scrolled and painted.
+        while (!LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) && Now() - start < 600000)
+          Sleep(0);
+      }
       const double wall = Now() - start;
       const double us = std::atof(SimulatorProcess::Field(reply, "us").c_str());
       inCall[receiver] = us / 1000.0 / n;
-      const std::string label = std::string(event.label) + ", " + receivers[receiver];
       Row(kSection, label + ": ms per event inside the call", "%.3f", inCall[receiver]);
       Row(kSection, label + ": events/s (wall, end-of-burst work included)", "%.0f", n * 1000.0 / wall);
-      if (window && window->list->GetItemCount() - rowsBefore != n)
-        std::printf("| %s | %s: rows added | %d of %ld |\n", kSection, label.c_str(),
-                    window->list->GetItemCount() - rowsBefore, n);
-      holder->Disconnect();
+      const int rowsAfter = window ? window->list->GetItemCount()
+                                   : log ? static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)) : 0;
+      if (receiver != 0 && rowsAfter - rowsBefore != n)
+        std::printf("| %s | %s: rows added | %d of %ld |\n", kSection, label.c_str(), rowsAfter - rowsBefore, n);
+      if (receiver == 2) {
+        ormix.Close();
+        sim.Send("wait sinks e1 0 timeout=20000");
+      } else {
+        holder->Disconnect();
+      }
       delete window;
     }
     Row(kSection, std::string(event.label) + ": ratio c/b (time inside the call)", "%.2f", inCall[2] / inCall[1]);
@@ -252,6 +452,66 @@ void MeasureExport(long rows) {
   Row(kSection, "copy " + n + " selected rows to the clipboard (ms)", "%.0f", copy);
 }
 
+// (4) Process start to painted main window, ormix.exe against a bare window program,
+// started alternately (which goes first alternates too) after one start of each to warm
+// Wine's caches; medians. Both are timed the same way, from outside (RunningProgram::
+// WaitPainted); the bare program also reports when its own first WM_PAINT ended, which
+// shows how much later the outside method notices.
+void MeasureStartup(int starts) {
+  const char* kSection = "4 start-up";
+  std::vector<double> ormixTimes, bareTimes, bareOwnTimes;
+  int failures = 0;
+  for (int run = -1; run < starts; ++run) {
+    for (int which = 0; which < 2; ++which) {
+      const bool ormixNow = (which == 0) == (run % 2 == 0);
+      char eventName[64];
+      std::snprintf(eventName, sizeof(eventName), "ormix-bench-painted-%lu-%d", GetCurrentProcessId(), run + 1);
+      HANDLE painted = ormixNow ? nullptr : CreateEventA(nullptr, TRUE, FALSE, eventName);
+      // The bare program's own signal, timed by a thread of its own.
+      struct Signal {
+        HANDLE event;
+        double at;
+      } signal = {painted, 0};
+      HANDLE waiter = painted ? CreateThread(
+                                    nullptr, 0,
+                                    [](void* param) -> DWORD {
+                                      auto* s = static_cast<Signal*>(param);
+                                      if (WaitForSingleObject(s->event, 60000) == WAIT_OBJECT_0) s->at = Now();
+                                      return 0;
+                                    },
+                                    &signal, 0, nullptr)
+                              : nullptr;
+      RunningProgram program;
+      const double start = Now();
+      const bool started =
+          ormixNow ? program.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"")
+                   : program.Start("\"" + BuiltProgram(BARE_WINDOW_EXE) + "\" " + eventName);
+      const bool shown = started && program.WaitPainted(ormixNow ? kOrmixCaption : kBareCaption);
+      const double elapsed = Now() - start;
+      if (waiter) {
+        WaitForSingleObject(waiter, 60000);
+        CloseHandle(waiter);
+        CloseHandle(painted);
+      }
+      program.Close();
+      if (!shown) {
+        ++failures;
+        continue;
+      }
+      if (run < 0) continue;  // the warm-up start
+      (ormixNow ? ormixTimes : bareTimes).push_back(elapsed);
+      if (!ormixNow && signal.at > 0) bareOwnTimes.push_back(signal.at - start);
+    }
+  }
+  const std::string n = std::to_string(starts);
+  Row(kSection, "ormix.exe: process start to painted main window, median of " + n + " (ms)", "%.0f",
+      Median(ormixTimes));
+  Row(kSection, "bare window program: the same, median of " + n + " (ms)", "%.0f", Median(bareTimes));
+  Row(kSection, "bare window program: its own first WM_PAINT done, median (ms)", "%.0f", Median(bareOwnTimes));
+  Row(kSection, "ratio ormix.exe/bare", "%.2f", Median(ormixTimes) / Median(bareTimes));
+  if (failures) std::printf("| %s | starts that showed no painted window | %d |\n", kSection, failures);
+}
+
 // (5) The listing walk over 1, 5 and 20 browsers.
 void MeasureDiscovery(SimulatorProcess& sim) {
   const char* kSection = "5 discovery";
@@ -282,10 +542,12 @@ void MeasureDiscovery(SimulatorProcess& sim) {
 int main(int argc, char** argv) {
   long events = 1000;
   long rows = 100000;
+  int starts = 9;
   bool growth = true, exportRows = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
+    else if (!std::strcmp(argv[i], "--starts") && i + 1 < argc) starts = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
     else if (!std::strcmp(argv[i], "--skip-export")) exportRows = false;
   }
@@ -302,6 +564,7 @@ int main(int argc, char** argv) {
       MeasureEventCost(sim, events);
       if (growth) MeasureGrowth(rows);
       if (exportRows) MeasureExport(rows);
+      MeasureStartup(starts);
       MeasureDiscovery(sim);
       if (!sim.Stop()) result = 1;
     }

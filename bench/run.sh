@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of a build tree under its Wine prefix and prints every figure as one
 # table (Markdown), ready for bench/README.md. Arguments go to sim_bench
-# (--events N, --rows N, --skip-growth, --skip-export).
+# (--events N, --rows N, --starts N, --skip-growth, --skip-export).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

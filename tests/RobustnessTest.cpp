@@ -1,6 +1,7 @@
 // Bad input and failing surroundings: a seeded stream of malformed automation calls and
-// allocation failures at the sink, files and a clipboard that refuse to be written, and a
-// browser process that exits or stops answering while it is watched.
+// allocation failures at the sink, files and a clipboard that refuse to be written, a
+// browser process that exits or stops answering while it is watched or resolved, and a
+// thousand tabs opened and closed.
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -23,16 +24,22 @@
 #include <gtest/gtest.h>
 
 #include "browser/BrowserDiscovery.h"
+#include "browser/SelectBrowserDlg.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
+#include "framework/CmdUI.h"
+#include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "sim/ShellWindowsCollection.h"
+#include "sim/ShellWindowsFactory.h"
 #include "support/FakeBrowser.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
 #include "support/SimulatorFixture.h"
 #include "support/Variants.h"
+#include "view/OrmixView.h"
 
 // --- allocation failures ----------------------------------------------------------------
 // Every allocation of this program goes through here, so a test can make the n-th one
@@ -640,6 +647,49 @@ TEST_F(PeerFaultTest, ABrowserProcessEndingInAListingWalkKeepsWhatWasListed) {
   DestroyWindow(listBox);
 }
 
+TEST_F(PeerFaultTest, ABrowserProcessEndingWhileItsWindowIsResolvedGivesNoBrowser) {
+  // The process ends while the request for the window's document waits for it, while the
+  // query from the document to its browser waits for it, and between the two steps.
+  enum Stage { kDocumentRequest, kBrowserQuery, kBetweenSteps };
+  for (Stage stage : {kDocumentRequest, kBrowserQuery, kBetweenSteps}) {
+    SCOPED_TRACE(stage);
+    if (!m_sim.IsRunning()) {
+      m_sim.Stop();  // the previous stage's process has gone: only its handles remain
+      ASSERT_TRUE(m_sim.Start());
+    }
+    Ok("open b1 title=Resolved");
+    const HWND frame = Frame("b1");
+    IHTMLDocument* document = nullptr;
+    if (stage != kDocumentRequest) {
+      ASSERT_TRUE(GetDocumentFromWindow(frame, &document));
+    }
+    const DWORD start = GetTickCount();
+    if (stage == kBetweenSteps) {
+      Ok("exit");
+      ASSERT_TRUE(SimulatorExited());
+    } else {
+      // Replies, stops answering for a moment, then leaves without serving what came meanwhile.
+      Ok("hang b1 300 exit=1");
+    }
+    IWebBrowser2* browser = nullptr;
+    if (stage == kDocumentRequest) {
+      EXPECT_FALSE(GetDocumentFromWindow(frame, &document));
+      EXPECT_EQ(nullptr, document);
+    } else {
+      EXPECT_FALSE(GetBrowserFromDocument(document, &browser));
+      EXPECT_EQ(nullptr, browser);
+      document->Release();  // a proxy of a process that is gone: let go without a hang
+    }
+    // Ormix waits for a document no longer than its time-out (1 s), and not at all for a
+    // process that has gone.
+    EXPECT_LT(GetTickCount() - start, 8000u);
+    ASSERT_TRUE(SimulatorExited());
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_sim.Process(), &code);
+    EXPECT_EQ(0u, code);
+  }
+}
+
 TEST_F(PeerFaultTest, AHungBrowserCostsNoMoreThanTheTimeOut) {
   Ok("open b1 title=Hung");
   const HWND frame = Frame("b1");
@@ -653,6 +703,146 @@ TEST_F(PeerFaultTest, AHungBrowserCostsNoMoreThanTheTimeOut) {
   // Given up at the time-out, long before the browser would have answered.
   EXPECT_LT(waited, hangMs / 2) << waited << " ms";
   EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+}
+
+// --- resources -----------------------------------------------------------------------------
+
+// Handles of the kernel objects this process holds.
+DWORD KernelHandles() {
+  DWORD count = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &count);
+  return count;
+}
+
+// GDI objects of this process. Wine's GetGuiResources answers 0; there the handle table is
+// probed instead: a handle of index i without generation bits names slot i while it is used.
+DWORD GdiObjects() {
+  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return count;
+  DWORD inUse = 0;
+  for (UINT_PTR i = 1; i < 0x10000; ++i) inUse += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+  return inUse;
+}
+
+// USER objects of this process: windows and menus. Where GetGuiResources answers 0 (Wine),
+// the user handle table is probed the same way (handles 0x20, 0x22, ... without generation).
+DWORD UserObjects() {
+  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return count;
+  DWORD inUse = 0;
+  for (UINT_PTR i = 0x20; i < 0x10000; i += 2) {
+    const HWND window = reinterpret_cast<HWND>(i);
+    DWORD pid = 0;
+    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) && pid == GetCurrentProcessId()) ++inUse;
+    if (IsMenu(reinterpret_cast<HMENU>(i))) ++inUse;
+  }
+  return inUse;
+}
+
+// The simulator's own class id, to which this prefix redirects the shell's (TreatAs).
+const CLSID kSimulatorShellWindows = {0x6F3C2A91, 0x5B7E, 0x4D08, {0x9A, 0x1C, 0x2E, 0x4B, 0x7D, 0x9F, 0x0C, 0x55}};
+// The HTML object library, version 4.0, whose loading is most of a listing walk's cost.
+const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+
+// A view in a hidden top-level window, whose selection dialog lists an empty collection of
+// this process and then hands the view the browser the test chose, as OK does after a walk:
+// the view's own path from the dialog's OK onward is what runs.
+class TabResourceTest : public PeerFaultTest {
+ protected:
+  void SetUp() override {
+    PeerFaultTest::SetUp();
+    // Held, the type library is loaded once instead of once per dialog (a tenth of a second).
+    LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, &m_htmlTypes);
+    m_collection = new sim::ShellWindowsCollection;
+    m_factory = new sim::ShellWindowsFactory(m_collection, [] {});
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ShellWindows, m_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &m_cookies[0]));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(kSimulatorShellWindows, m_factory, CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &m_cookies[1]));
+    m_host.Attach(CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 800, 500, nullptr, nullptr,
+                                nullptr, nullptr));
+    m_view = new COrmixView;  // deletes itself with its window
+    ASSERT_TRUE(m_view->CreateView(&m_host, AFX_IDW_PANE_FIRST, nullptr));
+    m_view->MoveWindow(0, 0, 780, 460);
+    m_previousHook = CDialog::SetModalHook([this](CDialog& running) {
+      auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+      m_chosen->AddRef();
+      dialog.m_pBrowser = m_chosen;
+      dialog.EndDialog(IDOK);
+    });
+  }
+  void TearDown() override {
+    CDialog::SetModalHook(m_previousHook);
+    if (m_host.m_hWnd) DestroyWindow(m_host.Detach());
+    for (DWORD cookie : m_cookies)
+      if (cookie) CoRevokeClassObject(cookie);
+    if (m_factory) {
+      m_factory->DetachCollection();
+      m_factory->Release();
+    }
+    if (m_collection) m_collection->Release();
+    if (m_htmlTypes) m_htmlTypes->Release();
+    PeerFaultTest::TearDown();
+  }
+
+  // Opens a tab on each browser in turn, then closes them all: every other one from the
+  // context menu's command on the first tab, the rest with the close button on the
+  // selected one. True when every tab came and went.
+  bool OpenAndClose(const std::vector<IWebBrowser2*>& browsers) {
+    for (IWebBrowser2* browser : browsers) {
+      m_chosen = browser;
+      RouteCommand(m_view, ID_SELECT_BROWSER);
+    }
+    const bool opened = m_view->GetTabCount() == static_cast<int>(browsers.size());
+    for (size_t i = 0; i < browsers.size(); ++i) {
+      m_view->m_nContextTab = 0;
+      RouteCommand(m_view, i % 2 ? ID_TAB_CLOSE : ID_TAB_CLOSE_BUTTON);
+    }
+    testsupport::PumpPendingMessages();
+    return opened && m_view->GetTabCount() == 0;
+  }
+
+  ITypeLib* m_htmlTypes = nullptr;
+  sim::ShellWindowsCollection* m_collection = nullptr;
+  sim::ShellWindowsFactory* m_factory = nullptr;
+  DWORD m_cookies[2] = {0, 0};
+  CWnd m_host;
+  COrmixView* m_view = nullptr;
+  IWebBrowser2* m_chosen = nullptr;
+  CDialog::ModalHook m_previousHook;
+};
+
+TEST_F(TabResourceTest, AThousandTabsOpenedAndClosedLeaveNoObjectBehind) {
+  // One browser in the simulator's process and one in this process: a cross-process tab
+  // costs a fifth of a second here, so most tabs watch the in-process one.
+  Ok("open b1 title=Tabs");
+  IWebBrowser2* remote = Resolve(Frame("b1"));
+  ASSERT_NE(nullptr, remote);
+  FakeBrowser* local = new FakeBrowser;
+  std::vector<IWebBrowser2*> round(10, local);
+  round[3] = remote;
+
+  ASSERT_TRUE(OpenAndClose(round));  // the first tabs make the system's own lasting objects
+  const DWORD handles = KernelHandles(), gdi = GdiObjects(), user = UserObjects();
+  int rounds = 0;
+  while (rounds < 100 && OpenAndClose(round)) ++rounds;
+  EXPECT_EQ(100, rounds);
+  EXPECT_EQ(handles, KernelHandles());
+  EXPECT_EQ(gdi, GdiObjects());
+  EXPECT_EQ(user, UserObjects());
+  EXPECT_EQ(0u, local->SinkCount());
+  EXPECT_EQ(1, local->RefCount());
+  EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b1"));
+
+  // The view's row icons outlive every list they were lent to.
+  EXPECT_EQ(3, ImageList_GetImageCount(m_view->m_imlEvents.GetSafeHandle()));
+  m_chosen = local;
+  RouteCommand(m_view, ID_SELECT_BROWSER);
+  ASSERT_EQ(1, m_view->GetTabCount());
+  auto* list = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(m_view->TabWindow(0)->m_hWnd));
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(3, ImageList_GetImageCount(list->GetImageList(LVSIL_SMALL)));
+  DestroyWindow(m_host.Detach());
+  local->Release();
+  remote->Release();
 }
 
 }  // namespace

@@ -205,6 +205,9 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
   }
   RemoveTabWindow(list, FALSE);
   if (list) {
+    // The row icons are the view's, lent to every list: a list view destroys the image
+    // lists it still holds (its style does not share them).
+    if (list->IsWindow()) list->SetImageList(nullptr, LVSIL_SMALL);
     if (list->IsWindow()) list->DestroyWindow();
     delete list;
   }

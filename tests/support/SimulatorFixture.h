@@ -1,8 +1,13 @@
 #pragma once
 // A test fixture with a browser simulator of its own: started before each test, and
-// required to end cleanly (exit code 0) after it.
+// required to end cleanly (exit code 0) after it. Every browser the test opened through
+// Ok() and did not close must by then have got back every reference it handed out: its
+// reference counts (`refs ID`) are those it had right after it opened. A test whose
+// fixture holds objects beyond its body releases them in TearDown before this check.
 #include <windows.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -15,6 +20,7 @@ class SimulatorFixture : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_sim.Start()) << SimulatorProcess::ExecutablePath(); }
   void TearDown() override {
+    ExpectReferencesGivenBack();
     EXPECT_TRUE(m_sim.Stop());
     EXPECT_EQ(0u, m_sim.ExitCode());
   }
@@ -23,12 +29,34 @@ class SimulatorFixture : public testing::Test {
   std::string Ok(const std::string& command) {
     const std::string reply = m_sim.Send(command);
     EXPECT_EQ(0u, reply.rfind("OK", 0)) << command << " -> " << reply;
+    if (reply.rfind("OK", 0) == 0) Track(command);
     return reply;
   }
   // The top-level window of simulator item `id`.
   HWND Frame(const std::string& id) { return SimulatorProcess::Window(Ok("window " + id), "hwnd"); }
 
+  // Checks now, while the simulator runs, that the open browsers hold only the references
+  // they held when they opened.
+  void ExpectReferencesGivenBack() {
+    if (!m_sim.IsRunning()) return;  // the test ended the simulator itself
+    for (const auto& [id, opened] : m_openedRefs)
+      EXPECT_EQ(opened, m_sim.Send("refs " + id)) << "simulator item " << id << " still has references handed out";
+  }
+
   SimulatorProcess m_sim;
+
+ private:
+  // Notes the reference counts of each browser and folder as it opens; forgets it when it
+  // closes.
+  void Track(const std::string& command) {
+    std::istringstream words(command);
+    std::string verb, id;
+    words >> verb >> id;
+    if (verb == "open" || verb == "folder") m_openedRefs[id] = m_sim.Send("refs " + id);
+    else if (verb == "close") m_openedRefs.erase(id);
+  }
+
+  std::map<std::string, std::string> m_openedRefs;
 };
 
 }  // namespace testsupport
