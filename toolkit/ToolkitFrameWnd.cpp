@@ -220,6 +220,28 @@ std::vector<CToolkitFrameWnd::BarPlace> CToolkitFrameWnd::GetBarLayout() {
   return places;
 }
 
+namespace {
+
+// The same bars at the same places, in any order of the records.
+bool SameLayout(std::vector<CToolkitFrameWnd::BarPlace> a, std::vector<CToolkitFrameWnd::BarPlace> b) {
+  if (a.size() != b.size()) return false;
+  auto byId = [](const CToolkitFrameWnd::BarPlace& x, const CToolkitFrameWnd::BarPlace& y) {
+    return x.nID < y.nID;
+  };
+  std::sort(a.begin(), a.end(), byId);
+  std::sort(b.begin(), b.end(), byId);
+  for (size_t i = 0; i < a.size(); ++i) {
+    const CToolkitFrameWnd::BarPlace& x = a[i];
+    const CToolkitFrameWnd::BarPlace& y = b[i];
+    if (x.nID != y.nID || x.dwEdge != y.dwEdge || x.nIndex != y.nIndex || x.bBreak != y.bBreak ||
+        x.cx != y.cx || x.bVisible != y.bVisible)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 BOOL CToolkitFrameWnd::SetBarLayout(const std::vector<BarPlace>& places) {
   // Check everything before moving anything.
   std::vector<UINT> seen;
@@ -242,6 +264,10 @@ BOOL CToolkitFrameWnd::SetBarLayout(const std::vector<BarPlace>& places) {
     for (size_t i = 0; i < indexes->size(); ++i)
       if ((*indexes)[i] != static_cast<int>(i)) return FALSE;
   }
+
+  // Bars already where the layout puts them stay: taking every band out and putting it
+  // back costs a start-up about as much as creating the bars.
+  if (SameLayout(places, GetBarLayout())) return TRUE;
 
   // The dock areas need their width before bands go in.
   RecalcLayout(FALSE);
