@@ -65,14 +65,7 @@ std::string GetString(const char* section, const char* entry) {
 
 // --- windows of another process ----------------------------------------------------------
 
-// Pumps until `done()` holds; a timer wakes the wait, since what it watches belongs to other
-// processes and sends this thread nothing.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
-  const bool held = testsupport::PumpUntil(done, timeoutMs);
-  KillTimer(nullptr, timer);
-  return held;
-}
+using testsupport::PumpUntil;
 
 // Window texts are read and written as wide text: the windows belong to another process.
 std::string TextOf(HWND hWnd) {

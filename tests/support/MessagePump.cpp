@@ -2,6 +2,10 @@
 
 namespace testsupport {
 
+namespace {
+constexpr DWORD kRecheckMs = 20;
+}  // namespace
+
 void PumpPendingMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -17,7 +21,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     if (done()) return true;
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= timeoutMs) return done();
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // Wake now and then even without a message: the condition may watch another process,
+    // which sends this thread nothing when it changes.
+    const DWORD slice = timeoutMs - elapsed < kRecheckMs ? timeoutMs - elapsed : kRecheckMs;
+    MsgWaitForMultipleObjectsEx(0, nullptr, slice, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
 
