@@ -174,6 +174,9 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
   }
   SetMessageText(nullptr);  // the idle text until a prompt replaces it
   if (!bMakeVisible) return;
+  // Bars show their commands' states from the first paint, not one idle moment later.
+  SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE);
   int nCmdShow = -1;
   CWinApp* app = AfxGetApp();
   if (app && app->m_pMainWnd == this) {

@@ -44,11 +44,6 @@ bool IsIdleMessage(const MSG& msg) {
   return true;
 }
 
-BOOL CALLBACK SendIdleUpdate(HWND hWnd, LPARAM lParam) {
-  ::SendMessageA(hWnd, WM_IDLEUPDATECMDUI, static_cast<WPARAM>(lParam), 0);
-  return TRUE;
-}
-
 }  // namespace
 
 CWinApp* AfxGetApp() { return g_app; }
@@ -110,9 +105,8 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
 BOOL CWinApp::OnIdle(LONG count) {
   if (count == 0) {
     if (m_pMainWnd && m_pMainWnd->IsWindow()) {
-      const HWND hWnd = m_pMainWnd->m_hWnd;
-      ::SendMessageA(hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
-      ::EnumChildWindows(hWnd, &SendIdleUpdate, TRUE);
+      m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+      m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE);
     }
     CWnd::DeleteTempMap();
   }

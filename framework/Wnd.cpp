@@ -197,6 +197,21 @@ std::string CWnd::GetWindowText() const {
 
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) const {
+  struct Message {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+  } sent = {message, wParam, lParam};
+  // The system lists the descendants before the first is sent anything, so a window that
+  // one of them destroys meanwhile is skipped rather than derailing the walk.
+  ::EnumChildWindows(m_hWnd, [](HWND hWnd, LPARAM data) -> BOOL {
+        const auto* m = reinterpret_cast<const Message*>(data);
+        ::SendMessageA(hWnd, m->message, m->wParam, m->lParam);
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&sent));
+}
+
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
   const DWORD style = GetStyle();
   const DWORD newStyle = (style & ~dwRemove) | dwAdd;

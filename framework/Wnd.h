@@ -100,6 +100,8 @@ class CWnd : public CCmdTarget {
   BOOL SetWindowPos(HWND hWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
     return ::SetWindowPos(m_hWnd, hWndInsertAfter, x, y, cx, cy, nFlags);
   }
+  // Sends a message to every window below this one, each parent before its children.
+  void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   // Removes then adds style bits; with nFlags, also SetWindowPos(nFlags) so a frame change shows.
   BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
   UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {

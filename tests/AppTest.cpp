@@ -648,6 +648,25 @@ TEST_F(WindowTest, CommandStatesFollowTabsRecordingAndSelection) {
   for (UINT id : always) ExpectEnabled(id, true);
 }
 
+TEST_F(WindowTest, FirstPaintShowsCommandStatesAndTheTabStripMakesItsToolTipForItsFirstTab) {
+  Start();
+  // Before any idle time: the bars already show what the commands allow.
+  CToolBar& bar = m_frame->m_wndToolBar;
+  EXPECT_EQ(0, bar.SendMessage(TB_GETSTATE, ID_FILE_SAVE_LOG) & TBSTATE_ENABLED);
+  EXPECT_NE(0, bar.SendMessage(TB_GETSTATE, ID_SELECT_BROWSER) & TBSTATE_ENABLED);
+
+  EXPECT_NE(0u, m_view->GetStyle() & TCS_TOOLTIPS);
+  EXPECT_EQ(nullptr, m_view->GetToolTips());
+  EXPECT_EQ(0, m_view->SendMessage(TCM_GETTOOLTIPS));
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  const HWND tip = m_view->GetToolTips();
+  ASSERT_NE(nullptr, tip);
+  EXPECT_EQ(reinterpret_cast<LRESULT>(tip), m_view->SendMessage(TCM_GETTOOLTIPS));
+  EXPECT_EQ(1, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);
+}
+
 TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
   Start();
   Ok("open b1 title=Watched");

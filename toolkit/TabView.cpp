@@ -55,25 +55,41 @@ std::string CTabView::FitLabel(const char* text) {
   return label;
 }
 
+BOOL CTabView::PreCreateWindow(CREATESTRUCTA& cs) {
+  if (!CCtrlView::PreCreateWindow(cs)) return FALSE;
+  // The control would make a tool tip of its own at creation, only to have it replaced by
+  // this view's; each one is a top-level window, which is slow to make. The style bit goes
+  // back on once the control exists.
+  m_bToolTipStyle = (cs.style & TCS_TOOLTIPS) != 0;
+  cs.style &= ~static_cast<LONG>(TCS_TOOLTIPS);
+  return TRUE;
+}
+
 int CTabView::OnCreate(LPCREATESTRUCTA cs) {
   if (CCtrlView::OnCreate(cs) == -1) return -1;
-  const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  if (m_bToolTipStyle) ModifyStyle(0, TCS_TOOLTIPS);
   m_hWndClose = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_OWNERDRAW, 0, 0,
                                   kCloseButtonSize, kCloseButtonSize, m_hWnd,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TAB_CLOSE_BUTTON)),
-                                  instance, nullptr);
+                                  ::GetModuleHandleA(nullptr), nullptr);
+  if (!m_hWndClose) return -1;
+  // The strip measures its labels with the font it draws them in.
+  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)));
+  return 0;
+}
+
+BOOL CTabView::EnsureToolTip() {
+  if (m_hWndToolTip) return TRUE;
   // The strip's tool tips ask this view for their texts, by tab index.
   m_hWndToolTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                     WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                    instance, nullptr);
-  if (!m_hWndClose || !m_hWndToolTip) return -1;
-  // The strip measures its labels with the font it draws them in.
-  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)));
+                                    ::GetModuleHandleA(nullptr), nullptr);
+  if (!m_hWndToolTip) return FALSE;
   HWND hWndOwn = reinterpret_cast<HWND>(SendMessage(TCM_GETTOOLTIPS));
   SendMessage(TCM_SETTOOLTIPS, reinterpret_cast<WPARAM>(m_hWndToolTip));
   if (hWndOwn && hWndOwn != m_hWndToolTip) ::DestroyWindow(hWndOwn);
-  return 0;
+  return TRUE;
 }
 
 void CTabView::OnDestroy() {
@@ -321,7 +337,7 @@ void CTabView::UpdateItemSizes() {
 }
 
 void CTabView::UpdateToolRects() {
-  if (!m_hWndToolTip) return;
+  if (m_tabs.empty() ? !m_hWndToolTip : !EnsureToolTip()) return;
   TOOLINFOA tool = {};
   tool.cbSize = sizeof(tool);
   tool.hwnd = m_hWnd;

@@ -53,7 +53,7 @@ class CTabView : public CCtrlView {
   int GetTabCount() const { return static_cast<int>(m_tabs.size()); }
   int GetActiveTab() const;
   const std::string& TabToolTip(int nIndex) const { return m_tabs[static_cast<size_t>(nIndex)].toolTip; }
-  // The tab strip's own tool tip window.
+  // The tab strip's tool tip window; made when the first tab is added (NULL before).
   HWND GetToolTips() const { return m_hWndToolTip; }
   HWND GetCloseButton() const { return m_hWndClose; }
 
@@ -64,6 +64,7 @@ class CTabView : public CCtrlView {
   static std::string FitLabel(const char* text);
 
  protected:
+  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   int OnCreate(LPCREATESTRUCTA cs);
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
@@ -94,6 +95,8 @@ class CTabView : public CCtrlView {
   void SetItemText(int nIndex, const std::string& text);
   void UpdateItemSizes();
   void UpdateToolRects();
+  // Makes the strip's tool tip and hands it to the control, once.
+  BOOL EnsureToolTip();
   int TextWidth(const std::string& text) const;
   // Lets the strip's tool tip see the pointer, then runs the control's own handling.
   void RelayToToolTip(UINT message, UINT keys, POINT pt);
@@ -102,6 +105,7 @@ class CTabView : public CCtrlView {
   HWND m_hWndClose = nullptr;
   HWND m_hWndToolTip = nullptr;
   BOOL m_bShortenLabels = TRUE;
+  BOOL m_bToolTipStyle = FALSE;
   size_t m_nTools = 0;
   CImageMenus m_menuImages;
 };
