@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/MessageBox.h"
+#include "framework/SystemFunction.h"
 
 ORMIX_BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
   msgmap::CtlColorStaticReflect<&CHyperLink::CtlColor>(),
@@ -22,7 +23,11 @@ const int kToolId = 1;
 
 HINSTANCE SystemShellExecute(HWND hWnd, const char* verb, const char* file,
                              const char* parameters, const char* directory, int show) {
-  return ::ShellExecuteA(hWnd, verb, file, parameters, directory, show);
+  using Run = decltype(&::ShellExecuteA);
+  static const Run run = SystemFunction<Run>("shell32.dll", "ShellExecuteA");
+  // Without the shell, the link fails as if its handler were missing.
+  if (!run) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+  return run(hWnd, verb, file, parameters, directory, show);
 }
 
 UINT SystemWinExec(const char* commandLine, UINT show) { return ::WinExec(commandLine, show); }

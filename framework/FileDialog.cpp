@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/SystemFunction.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
@@ -60,6 +61,9 @@ CFileDialog::RunHook CFileDialog::SetRunHook(RunHook hook) {
 INT_PTR CFileDialog::DoModal() {
   m_szFileTitle[0] = '\0';
   if (const RunHook& hook = RunHookSlot()) return hook(*this) == IDOK ? IDOK : IDCANCEL;
-  const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
-  return chosen ? IDOK : IDCANCEL;
+  using Run = decltype(&::GetOpenFileNameA);
+  static const Run open = SystemFunction<Run>("comdlg32.dll", "GetOpenFileNameA");
+  static const Run save = SystemFunction<Run>("comdlg32.dll", "GetSaveFileNameA");
+  const Run run = m_bOpenFileDialog ? open : save;
+  return run && run(&m_ofn) ? IDOK : IDCANCEL;
 }

@@ -1,5 +1,6 @@
 #include "framework/FontDialog.h"
 
+#include "framework/SystemFunction.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
@@ -28,5 +29,7 @@ CFontDialog::RunHook CFontDialog::SetRunHook(RunHook hook) {
 
 INT_PTR CFontDialog::DoModal() {
   if (const RunHook& hook = RunHookSlot()) return hook(*this);
-  return ::ChooseFontA(&m_cf) ? IDOK : IDCANCEL;
+  using Run = decltype(&::ChooseFontA);
+  static const Run run = SystemFunction<Run>("comdlg32.dll", "ChooseFontA");
+  return run && run(&m_cf) ? IDOK : IDCANCEL;
 }

@@ -12,6 +12,7 @@
 #include "framework/Profile.h"
 #include "framework/StandardIds.h"
 #include "framework/StringResource.h"
+#include "framework/SystemFunction.h"
 #include "framework/Wnd.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
@@ -246,7 +247,9 @@ void CWinApp::OnFilePrintSetup() {
   pd.lStructSize = sizeof(pd);
   pd.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
   pd.Flags = PD_PRINTSETUP;
-  if (::PrintDlgA(&pd)) {
+  using Run = decltype(&::PrintDlgA);
+  static const Run run = SystemFunction<Run>("comdlg32.dll", "PrintDlgA");
+  if (run && run(&pd)) {
     if (pd.hDevMode) ::GlobalFree(pd.hDevMode);
     if (pd.hDevNames) ::GlobalFree(pd.hDevNames);
   }

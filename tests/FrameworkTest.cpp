@@ -16,6 +16,7 @@
 #include "framework/FileError.h"
 #include "framework/ListCtrl.h"
 #include "framework/MessageBox.h"
+#include "framework/SystemFunction.h"
 
 namespace {
 
@@ -444,3 +445,12 @@ TEST(FileDialog, FilterBarsBecomeNulsButDoubleByteTrailBytesStay) {
 }
 
 }  // namespace
+
+TEST(SystemFunction, FindsAFunctionOfASystemLibraryAndNothingThatIsMissing) {
+  using Error = decltype(&::CommDlgExtendedError);
+  const Error error = SystemFunction<Error>("comdlg32.dll", "CommDlgExtendedError");
+  ASSERT_NE(nullptr, error);
+  EXPECT_EQ(0u, error());
+  EXPECT_EQ(nullptr, SystemFunction<Error>("comdlg32.dll", "NoSuchFunction"));
+  EXPECT_EQ(nullptr, SystemFunction<Error>("no-such-library.dll", "CommDlgExtendedError"));
+}
