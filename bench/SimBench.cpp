@@ -6,7 +6,8 @@
 // a bare window program; (5) the listing walk over 1, 5 and 20 browsers. Prints figures;
 // asserts nothing.
 //
-//   sim_bench [--events N] [--rows N] [--starts N] [--skip-growth] [--skip-export]
+//   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
+//             [--skip-export] [--skip-discovery] [--compare-startup OTHER_ORMIX_EXE]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -457,16 +458,30 @@ void MeasureExport(long rows) {
 // Wine's caches; medians. Both are timed the same way, from outside (RunningProgram::
 // WaitPainted); the bare program also reports when its own first WM_PAINT ended, which
 // shows how much later the outside method notices.
-void MeasureStartup(int starts) {
+void MeasureStartup(int starts, const std::string& otherOrmix) {
   const char* kSection = "4 start-up";
-  std::vector<double> ormixTimes, bareTimes, bareOwnTimes;
+  // The programs started in turn: ormix.exe, the bare window program and, if given, another
+  // build of ormix.exe to compare with.
+  struct Program {
+    std::string label;
+    std::string path;
+    const char* caption;
+    bool signals;
+    std::vector<double> times, ownTimes;
+  };
+  std::vector<Program> programs = {
+      {"ormix.exe", BuiltProgram(ORMIX_EXE), kOrmixCaption, false, {}, {}},
+      {"bare window program", BuiltProgram(BARE_WINDOW_EXE), kBareCaption, true, {}, {}}};
+  if (!otherOrmix.empty()) programs.push_back({"other ormix.exe (" + otherOrmix + ")", otherOrmix, kOrmixCaption, false, {}, {}});
+  const size_t count = programs.size();
   int failures = 0;
   for (int run = -1; run < starts; ++run) {
-    for (int which = 0; which < 2; ++which) {
-      const bool ormixNow = (which == 0) == (run % 2 == 0);
+    for (size_t turn = 0; turn < count; ++turn) {
+      // Who goes first rotates from one run to the next.
+      Program& p = programs[(turn + static_cast<size_t>(run + 1)) % count];
       char eventName[64];
       std::snprintf(eventName, sizeof(eventName), "ormix-bench-painted-%lu-%d", GetCurrentProcessId(), run + 1);
-      HANDLE painted = ormixNow ? nullptr : CreateEventA(nullptr, TRUE, FALSE, eventName);
+      HANDLE painted = p.signals ? CreateEventA(nullptr, TRUE, FALSE, eventName) : nullptr;
       // The bare program's own signal, timed by a thread of its own.
       struct Signal {
         HANDLE event;
@@ -483,10 +498,8 @@ void MeasureStartup(int starts) {
                               : nullptr;
       RunningProgram program;
       const double start = Now();
-      const bool started =
-          ormixNow ? program.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"")
-                   : program.Start("\"" + BuiltProgram(BARE_WINDOW_EXE) + "\" " + eventName);
-      const bool shown = started && program.WaitPainted(ormixNow ? kOrmixCaption : kBareCaption);
+      const bool started = program.Start("\"" + p.path + "\"" + (p.signals ? std::string(" ") + eventName : ""));
+      const bool shown = started && program.WaitPainted(p.caption);
       const double elapsed = Now() - start;
       if (waiter) {
         WaitForSingleObject(waiter, 60000);
@@ -499,16 +512,19 @@ void MeasureStartup(int starts) {
         continue;
       }
       if (run < 0) continue;  // the warm-up start
-      (ormixNow ? ormixTimes : bareTimes).push_back(elapsed);
-      if (!ormixNow && signal.at > 0) bareOwnTimes.push_back(signal.at - start);
+      p.times.push_back(elapsed);
+      if (signal.at > 0) p.ownTimes.push_back(signal.at - start);
     }
   }
   const std::string n = std::to_string(starts);
-  Row(kSection, "ormix.exe: process start to painted main window, median of " + n + " (ms)", "%.0f",
-      Median(ormixTimes));
-  Row(kSection, "bare window program: the same, median of " + n + " (ms)", "%.0f", Median(bareTimes));
-  Row(kSection, "bare window program: its own first WM_PAINT done, median (ms)", "%.0f", Median(bareOwnTimes));
-  Row(kSection, "ratio ormix.exe/bare", "%.2f", Median(ormixTimes) / Median(bareTimes));
+  for (const Program& p : programs)
+    Row(kSection, p.label + ": process start to painted main window, median of " + n + " (ms)", "%.0f",
+        Median(p.times));
+  Row(kSection, "bare window program: its own first WM_PAINT done, median (ms)", "%.0f",
+      Median(programs[1].ownTimes));
+  Row(kSection, "ratio ormix.exe/bare", "%.2f", Median(programs[0].times) / Median(programs[1].times));
+  if (count > 2)
+    Row(kSection, "ratio other ormix.exe/bare", "%.2f", Median(programs[2].times) / Median(programs[1].times));
   if (failures) std::printf("| %s | starts that showed no painted window | %d |\n", kSection, failures);
 }
 
@@ -543,13 +559,17 @@ int main(int argc, char** argv) {
   long events = 1000;
   long rows = 100000;
   int starts = 9;
-  bool growth = true, exportRows = true;
+  std::string otherOrmix;
+  bool eventCost = true, growth = true, exportRows = true, discovery = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--starts") && i + 1 < argc) starts = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--compare-startup") && i + 1 < argc) otherOrmix = argv[++i];
+    else if (!std::strcmp(argv[i], "--skip-events")) eventCost = false;
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
     else if (!std::strcmp(argv[i], "--skip-export")) exportRows = false;
+    else if (!std::strcmp(argv[i], "--skip-discovery")) discovery = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -561,11 +581,11 @@ int main(int argc, char** argv) {
       std::printf("simulator did not start: %s\n", SimulatorProcess::ExecutablePath().c_str());
       result = 1;
     } else {
-      MeasureEventCost(sim, events);
+      if (eventCost) MeasureEventCost(sim, events);
       if (growth) MeasureGrowth(rows);
       if (exportRows) MeasureExport(rows);
-      MeasureStartup(starts);
-      MeasureDiscovery(sim);
+      MeasureStartup(starts, otherOrmix);
+      if (discovery) MeasureDiscovery(sim);
       if (!sim.Stop()) result = 1;
     }
   }

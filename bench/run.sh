@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of a build tree under its Wine prefix and prints every figure as one
 # table (Markdown), ready for bench/README.md. Arguments go to sim_bench
-# (--events N, --rows N, --starts N, --skip-growth, --skip-export).
+# (--events N, --rows N, --starts N, --skip-events, --skip-growth, --skip-export,
+# --skip-discovery, --compare-startup OTHER_ORMIX_EXE).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
