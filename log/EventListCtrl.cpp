@@ -132,9 +132,11 @@ void CEventListCtrl::FlushPendingRows() {
   if (m_bRedrawOff) SendMessage(WM_SETREDRAW, TRUE);
   m_bRedrawOff = false;
   const int count = GetItemCount();
+  // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
+  // newest row had the list already been scrolled to it.
+  WidenParamColumn(m_nBurstFirstRow, count);
   // Only with redraw on does the list scroll; before, it would stay at the top.
   if (count > 0) EnsureVisible(count - 1, FALSE);
-  WidenParamColumn(m_nBurstFirstRow, count);
   // The header is a window of its own: it is repainted with the rows.
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

@@ -586,7 +586,9 @@ TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
 
 TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   CEventListCtrl list;
-  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 600, 200}, &m_host, 2));
+  // Wide enough that only the widened parameter column brings a horizontal scroll bar, which
+  // then must not hide the newest row.
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 1000, 200}, &m_host, 2));
   IDispatch* sink = list.GetSink()->GetIDispatch(FALSE);
   auto onTheNewestRow = [&] {
     const int top = static_cast<int>(list.SendMessage(LVM_GETTOPINDEX));
@@ -615,6 +617,7 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   EXPECT_TRUE(list.SaveLog(path));
   EXPECT_FALSE(list.HasPendingRows());
   EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
+  EXPECT_NE(0u, list.GetStyle() & WS_HSCROLL);
   EXPECT_TRUE(onTheNewestRow());
   std::ifstream saved(path, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
