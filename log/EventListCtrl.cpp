@@ -129,16 +129,17 @@ void CEventListCtrl::FlushPendingRows() {
   if (!m_bBurst) return;
   m_bBurst = false;
   ::KillTimer(m_hWnd, kBurstTimerId);
-  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, TRUE);
-  m_bRedrawOff = false;
   const int count = GetItemCount();
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
   // newest row had the list already been scrolled to it.
   WidenParamColumn(m_nBurstFirstRow, count);
+  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, TRUE);
+  m_bRedrawOff = false;
+  // All of the list, its header too, is marked for painting before it scrolls: a list that
+  // paints as it scrolls then paints each row once, not the scrolled rows and then all again.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   // Only with redraw on does the list scroll; before, it would stay at the top.
   if (count > 0) EnsureVisible(count - 1, FALSE);
-  // The header is a window of its own: it is repainted with the rows.
-  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CEventListCtrl::WidenParamColumn(int first, int last) {
