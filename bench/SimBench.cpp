@@ -318,6 +318,8 @@ void MeasureEventCost(SimulatorProcess& sim, long n) {
       {"BeforeNavigate2 + post data",
        "fire e1 BeforeNavigate2 disp:browser pvar:bstr:http://example.com/login pvar:i4:0 pvar:bstr: "
        "pvar:pvar:text:user=a&pw=b pvar:bstr:\"Content-Type: application/x-www-form-urlencoded\\r\\n\" pbool:false"},
+      // Also the tab's label: a browser repeats the title while a page loads.
+      {"TitleChange, the same title", "fire e1 TitleChange \"bstr:Example page\""},
   };
   for (const Event& event : events) {
     double inCall[3] = {0, 0, 0};

@@ -529,8 +529,9 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
   EXPECT_LT(shortened.size(), longLabel.size());
   EXPECT_EQ("...", shortened.substr(shortened.size() - 3));
   view->SetShortenLabels(FALSE);
-  view->SetTabLabelFor(&pages[0], longLabel.c_str());
   EXPECT_EQ(longLabel, TabText(view, 1));
+  view->SetShortenLabels(TRUE);
+  EXPECT_EQ(shortened, TabText(view, 1));
 
   view->RemoveTabAt(5, TRUE);
   view->ActivateTab(-1);

@@ -1,6 +1,7 @@
 #include "toolkit/TabView.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/FrameworkMessages.h"
 #include "framework/StandardIds.h"
@@ -274,12 +275,24 @@ void CTabView::ChangeTabStyle(DWORD dwRemove, DWORD dwAdd) {
   Invalidate();
 }
 
+void CTabView::SetShortenLabels(BOOL bShorten) {
+  if (!bShorten == !m_bShortenLabels) return;
+  m_bShortenLabels = bShorten;
+  if (m_tabs.empty()) return;
+  UpdateItemSizes();
+  RecalcTabLayout();
+}
+
 void CTabView::SetTabLabelFor(CWnd* pWnd, const char* text) {
   if (!pWnd || !text || !*text) return;
   const int index = IndexOfWindow(pWnd->m_hWnd);
   if (index < 0) return;
   TabRecord& tab = m_tabs[static_cast<size_t>(index)];
-  tab.label = FitLabel(text);
+  std::string label = FitLabel(text);
+  // Browsers repeat a title many times while a page loads; laying the strip out again for
+  // each would keep the browser waiting for nothing.
+  if (label == tab.label && label == tab.toolTip) return;
+  tab.label = std::move(label);
   tab.toolTip = tab.label;
   UpdateItemSizes();
   RecalcTabLayout();
