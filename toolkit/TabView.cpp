@@ -350,7 +350,9 @@ void CTabView::UpdateItemSizes() {
 }
 
 void CTabView::UpdateToolRects() {
-  if (m_tabs.empty() ? !m_hWndToolTip : !EnsureToolTip()) return;
+  // The tool tip comes with the first tab; without tabs there is nothing to add to it.
+  if (!m_tabs.empty()) EnsureToolTip();
+  if (!m_hWndToolTip) return;
   TOOLINFOA tool = {};
   tool.cbSize = sizeof(tool);
   tool.hwnd = m_hWnd;

@@ -47,8 +47,8 @@ class CTabView : public CCtrlView {
   // Draws the pop-up menus this view tracks (its context menus) in the toolkit's style,
   // with the images of TOOLBAR resource `nIDToolBar` beside the commands that have one.
   BOOL AttachMenuDrawing(UINT nIDToolBar) { return m_menuImages.Load(nIDToolBar); }
-  // Whether labels that do not fit the strip are shortened with "..." (on by default); the
-  // tabs there are take the new rule at once.
+  // Whether labels that do not fit the strip are shortened with "..." (on by default); tabs
+  // already there follow the new rule at once.
   void SetShortenLabels(BOOL bShorten);
 
   int GetTabCount() const { return static_cast<int>(m_tabs.size()); }
