@@ -76,12 +76,27 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   CDialog* dialog = static_cast<CDialog*>(wnd);
   BOOL focusDefault = TRUE;
   try {
+    RECT before;
+    ::GetWindowRect(hWnd, &before);
+    const DWORD styleBefore = dialog->GetStyle();
     focusDefault = dialog->OnInitDialog();
+    dialog->CenterIfNotPlaced(before, styleBefore);
     if (const ModalHook& hook = ModalHookSlot()) hook(*dialog);
   } catch (...) {
     dialog->EndDialog(-1);
   }
   return focusDefault;
+}
+
+void CDialog::CenterIfNotPlaced(const RECT& rectBefore, DWORD styleBefore) {
+  // A dialog that shows itself, is a child, asks the system to place it or was moved by
+  // its own initialisation is where it wants to be.
+  if ((styleBefore & WS_VISIBLE) || (GetStyle() & (WS_VISIBLE | WS_CHILD))) return;
+  if (GetStyle() & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) return;
+  RECT rect;
+  GetWindowRect(&rect);
+  if (rect.left != rectBefore.left || rect.top != rectBefore.top) return;
+  CenterWindow();
 }
 
 void CDialog::EndDialog(int nResult) {

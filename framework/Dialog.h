@@ -5,6 +5,10 @@
 // EndDialog(IDOK); Cancel, Esc and the close box run OnCancel: EndDialog(IDCANCEL).
 // Derived dialogs add button handlers with msgmap::ButtonClicked in their message map.
 //
+// After OnInitDialog the dialog is centred over its owner (kept on the owner's monitor),
+// unless its template places it (DS_CENTER, DS_CENTERMOUSE, DS_ABSALIGN), it is visible or
+// a child, or OnInitDialog moved it.
+//
 // Without a parent window, the thread's active top-level window owns the dialog. While it
 // runs, every message of its modal loop is offered to PreTranslateMessage of the window it
 // is for and of that window's parents, as the program's own loop does.
@@ -47,6 +51,7 @@ class CDialog : public CWnd {
   CWnd* m_pParentWnd;
 
  private:
+  void CenterIfNotPlaced(const RECT& rectBefore, DWORD styleBefore);
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   ORMIX_DECLARE_MESSAGE_MAP()

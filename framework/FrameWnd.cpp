@@ -124,8 +124,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   return created;
 }
 
-BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs) {
-  if (cs.lpszClass) return TRUE;
+BOOL CFrameWnd::RegisterDefaultClass(CREATESTRUCTA& cs) {
   // One class per icon: the frame's icon is that of its resource id.
   static char className[32];
   std::snprintf(className, sizeof(className), "OrmixFrame:%u", m_nIDResource);

@@ -60,7 +60,8 @@ class CFrameWnd : public CWnd {
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
  protected:
-  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+  // The frame class of the resource id's icon, for a frame whose PreCreateWindow chose none.
+  BOOL RegisterDefaultClass(CREATESTRUCTA& cs) override;
   // Creates the view of the context's view class as the active view.
   virtual BOOL OnCreateClient(LPCREATESTRUCTA cs, CCreateContext* pContext);
   // Whether LoadFrame gives the window the menu of its resource as a system menu bar. A

@@ -3,6 +3,8 @@
 #include <memory>
 #include <unordered_map>
 
+#include "framework/CmdUI.h"
+
 ORMIX_IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
 namespace {
@@ -122,7 +124,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR className, LPCSTR windowName, DWORD 
   cs.hMenu = nIDorHMenu;
   cs.hInstance = ::GetModuleHandleA(nullptr);
   cs.lpCreateParams = lpParam;
-  if (!PreCreateWindow(cs)) {
+  if (!PreCreateWindow(cs) || (!cs.lpszClass && !RegisterDefaultClass(cs))) {
     PostNcDestroy();
     return FALSE;
   }
@@ -183,6 +185,8 @@ BOOL CWnd::DestroyWindow() {
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
+
+BOOL CWnd::RegisterDefaultClass(CREATESTRUCTA&) { return FALSE; }
 void CWnd::PreSubclassWindow() {}
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 void CWnd::PostNcDestroy() {}
@@ -329,7 +333,12 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (child && child != this && child->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr))
       return TRUE;
   } else {
-    nCode = CN_COMMAND;  // menu items and accelerators
+    // A menu item or an accelerator. An accelerator fires whatever its command's state, so
+    // the state is asked again and a command that is disabled now is dropped.
+    CCmdUI state(nID);
+    OnCmdMsg(nID, CN_UPDATE_COMMAND_UI, &state, nullptr);
+    if (!state.m_bEnabled) return TRUE;
+    nCode = CN_COMMAND;
   }
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }

@@ -47,6 +47,9 @@ class CWnd : public CCmdTarget {
 
   // Hooks for derived classes.
   virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
+  // Gives `cs` a window class when neither the caller nor PreCreateWindow named one;
+  // registered only then, so a class that a derived window replaces is never made.
+  virtual BOOL RegisterDefaultClass(CREATESTRUCTA& cs);
   virtual void PreSubclassWindow();
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   // Offers `pMsg` to PreTranslateMessage of the window it is for and of each parent up to

@@ -1,6 +1,7 @@
 // The framework's window layer under Wine: message maps and their chain, subclassed common
 // controls, notification reflection, command routing and command state, modal dialogs with
-// data exchange, the message-box hook and the file dialog.
+// data exchange and placement over their owner, the message-box hook, the file dialog and
+// where a stored window placement lands on the screen.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,6 +18,7 @@
 #include "framework/ListCtrl.h"
 #include "framework/MessageBox.h"
 #include "framework/SystemFunction.h"
+#include "framework/WindowPlacement.h"
 
 namespace {
 
@@ -43,11 +45,13 @@ class CTestParent : public CWnd {
   }
   int m_nParentNotifications = 0;
   std::vector<UINT> m_clicks;
+  BOOL m_bAllow302 = TRUE;
 
  protected:
   void OnItemChanged(NMHDR*, LRESULT*) { ++m_nParentNotifications; }
   void OnClick301() { m_clicks.push_back(301); }
   void OnClick302() { m_clicks.push_back(302); }
+  void OnUpdate302(CCmdUI* ui) { ui->Enable(m_bAllow302); }
   ORMIX_DECLARE_MESSAGE_MAP()
 };
 
@@ -55,6 +59,7 @@ ORMIX_BEGIN_MESSAGE_MAP(CTestParent, CWnd)
   msgmap::Notify<&CTestParent::OnItemChanged>(LVN_ITEMCHANGED, 7),
   msgmap::ButtonClicked<&CTestParent::OnClick301>(301),
   msgmap::ButtonClicked<&CTestParent::OnClick302>(302),
+  msgmap::UpdateCommand<&CTestParent::OnUpdate302>(302),
 ORMIX_END_MESSAGE_MAP()
 
 // A button that handles its own clicks through reflection.
@@ -290,8 +295,16 @@ TEST(CommandRouting, ButtonClicksAndMenuCommandsThroughAWindow) {
   HACCEL table = ::CreateAcceleratorTableA(&accel, 1);
   MSG key = {parent.m_hWnd, WM_KEYDOWN, VK_F5, 0x003F0001, 0, {0, 0}};
   EXPECT_TRUE(::TranslateAcceleratorA(parent.m_hWnd, table, &key));
+  EXPECT_EQ((std::vector<UINT>{301, 302, 302}), parent.m_clicks);
+  // Once its update handler disables the command, neither the key nor a stale menu item
+  // runs it; its own button still reaches the button.
+  parent.m_bAllow302 = FALSE;
+  EXPECT_TRUE(::TranslateAcceleratorA(parent.m_hWnd, table, &key));
+  ::SendMessageA(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(302, 0), 0);
   ::DestroyAcceleratorTable(table);
   EXPECT_EQ((std::vector<UINT>{301, 302, 302}), parent.m_clicks);
+  ::SendMessageA(reflecting.m_hWnd, BM_CLICK, 0, 0);
+  EXPECT_EQ(2, reflecting.m_nClicks);
   parent.DestroyWindow();
 }
 
@@ -312,7 +325,7 @@ TEST(MessageMap, DeclaredTablesHoldNoDuplicateKeys) {
 
 class CTestDialog : public CDialog {
  public:
-  CTestDialog() : CDialog(IDD_TEST_DIALOG) {}
+  explicit CTestDialog(CWnd* owner = nullptr) : CDialog(IDD_TEST_DIALOG, owner) {}
   int m_nSelected = 1;
   int m_nRefreshes = 0;
   int m_nSelectionAtInit = -2;
@@ -387,6 +400,67 @@ TEST(Dialog, CancelAndCloseBoxEndWithoutReadingTheControls) {
     EXPECT_EQ(IDOK, none.DoModal());
   }
   EXPECT_EQ(-1, none.m_nSelected);
+}
+
+// Moves itself during its initialisation.
+class CSelfPlacedDialog : public CTestDialog {
+ public:
+  using CTestDialog::CTestDialog;
+
+ protected:
+  BOOL OnInitDialog() override {
+    CTestDialog::OnInitDialog();
+    SetWindowPos(nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+  }
+};
+
+TEST(Dialog, OpensCentredOverItsOwnerUnlessItPlacesItself) {
+  CTestParent owner;
+  ASSERT_TRUE(owner.CreateHidden());
+  owner.SetWindowPos(nullptr, 150, 120, 600, 450, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  RECT ownerRect, placed = {};
+  owner.GetWindowRect(&ownerRect);
+  ModalHookScope hook([&](CDialog& d) {
+    d.GetWindowRect(&placed);
+    d.EndDialog(IDCANCEL);
+  });
+
+  CTestDialog centred(&owner);
+  EXPECT_EQ(IDCANCEL, centred.DoModal());
+  EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2, (placed.left + placed.right) / 2, 2);
+  EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2, (placed.top + placed.bottom) / 2, 2);
+
+  CSelfPlacedDialog self(&owner);
+  EXPECT_EQ(IDCANCEL, self.DoModal());
+  EXPECT_EQ(10, placed.left);
+  EXPECT_EQ(10, placed.top);
+  owner.DestroyWindow();
+}
+
+// --- window placement ------------------------------------------------------------------
+
+TEST(WindowPlacement, NormalRectangleCountsFromTheWorkAreaAndStaysOnAMonitor) {
+  const RECT monitor = {0, 0, 1024, 768};
+  const struct {
+    const char* what;
+    RECT work, normal, expected;
+  } cases[] = {
+      {"no task bar", {0, 0, 1024, 728}, {100, 100, 700, 500}, {100, 100, 700, 500}},
+      {"task bar at the top", {0, 40, 1024, 768}, {100, 100, 700, 500}, {100, 140, 700, 540}},
+      {"task bar at the left", {60, 0, 1024, 768}, {100, 100, 700, 500}, {160, 100, 760, 500}},
+      {"partly off the screen", {0, 0, 1024, 728}, {-30, -20, 470, 380}, {-30, -20, 470, 380}},
+      {"on a monitor that is gone", {0, 40, 1024, 768}, {3000, 200, 3600, 600}, {424, 240, 1024, 640}},
+      {"above and left of it", {60, 0, 1024, 768}, {-2000, -900, -1400, -500}, {60, 0, 660, 400}},
+      {"larger than the work area", {0, 40, 1024, 768}, {2000, 0, 3500, 1000}, {0, 40, 1024, 768}},
+  };
+  for (const auto& c : cases) {
+    const RECT r = PlacementToScreen(c.normal, monitor, c.work);
+    EXPECT_EQ(c.expected.left, r.left) << c.what;
+    EXPECT_EQ(c.expected.top, r.top) << c.what;
+    EXPECT_EQ(c.expected.right, r.right) << c.what;
+    EXPECT_EQ(c.expected.bottom, r.bottom) << c.what;
+  }
 }
 
 // --- message boxes and the file dialog ---------------------------------------------------
