@@ -6,6 +6,7 @@
 #include "framework/StandardIds.h"
 #include "framework/StringResource.h"
 #include "framework/WinApp.h"
+#include "framework/WindowPlacement.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
 #include "toolkit/ControlBarStyles.h"
@@ -67,7 +68,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
   if (LoadWindowPlacement(&placement)) {
-    const RECT& r = placement.rcNormalPosition;
+    const RECT r = PlacementToScreen(placement.rcNormalPosition);
     ::SetWindowPos(m_hWnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -100,7 +101,8 @@ void CMainFrame::OnClose() {
     if (::IsZoomed(m_hWnd)) placement.flags |= WPF_RESTORETOMAXIMIZED;
     SaveWindowPlacement(&placement);
   }
-  Default();
+  // The framework's close: the document is closed, which destroys this frame and the view.
+  CToolkitFrameWnd::OnClose();
 }
 
 BOOL CMainFrame::LoadWindowPlacement(WINDOWPLACEMENT* placement) {

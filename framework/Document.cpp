@@ -62,7 +62,7 @@ void CDocument::RemoveView(CView* pView) {
 }
 
 void CDocument::SetPathName(const char* path, BOOL bAddToMRU) {
-  m_strPathName = path ? path : "";
+  m_strPathName = AfxFullPath(path);
   // The title is the file's name without its folder.
   const size_t slash = m_strPathName.find_last_of("\\/:");
   SetTitle(slash == std::string::npos ? m_strPathName.c_str()

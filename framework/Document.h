@@ -33,6 +33,7 @@ class CDocument : public CCmdTarget {
   const std::vector<CView*>& GetViews() const { return m_views; }
 
   const std::string& GetPathName() const { return m_strPathName; }
+  // Keeps `path` as a full path; bAddToMRU also puts it first in the recent-file list.
   virtual void SetPathName(const char* path, BOOL bAddToMRU = TRUE);
   const std::string& GetTitle() const { return m_strTitle; }
   virtual void SetTitle(const char* title);

@@ -174,8 +174,18 @@ void CWinApp::SaveStdProfileSettings() {
     profile::WriteInt(kSettingsSection, kPreviewPagesEntry, static_cast<int>(m_nPreviewPages));
 }
 
-void CWinApp::AddToRecentFileList(const char* path) {
-  if (!path || !*path || m_nMaxMRU == 0) return;
+std::string AfxFullPath(const char* path) {
+  if (!path || !*path) return "";
+  char full[MAX_PATH * 2] = "";
+  const DWORD length = ::GetFullPathNameA(path, sizeof(full), full, nullptr);
+  return length > 0 && length < sizeof(full) ? std::string(full, length) : std::string(path);
+}
+
+void CWinApp::AddToRecentFileList(const char* pathGiven) {
+  if (!pathGiven || !*pathGiven || m_nMaxMRU == 0) return;
+  // The list names files wherever the program is started later: never relative to a folder.
+  const std::string fullPath = AfxFullPath(pathGiven);
+  const char* path = fullPath.c_str();
   for (auto it = m_recentFiles.begin(); it != m_recentFiles.end(); ++it) {
     if (::lstrcmpiA(it->c_str(), path) == 0) {
       m_recentFiles.erase(it);

@@ -76,6 +76,8 @@ void AfxEnableControlContainer();
 BOOL AfxControlContainerEnabled();
 // Registers the common control classes (tab, bars, list views) with their 3-D look.
 void Enable3dControlsStatic();
+// The full path of `path` as the current folder makes it; `path` itself if it has none.
+std::string AfxFullPath(const char* path);
 // The application's main window, or NULL.
 CWnd* AfxGetMainWnd();
 // The window that should own a modal dialog or message box raised from `hWndFrom`: its

@@ -1,7 +1,6 @@
 #include "log/EventListCtrl.h"
 
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include "framework/FrameworkMessages.h"
@@ -155,15 +154,28 @@ void CEventListCtrl::WidenParamColumn(int first, int last) {
   }
 }
 
+namespace {
+CEventListCtrl::ClockSource& ClockSlot() {
+  static CEventListCtrl::ClockSource source = &::GetLocalTime;
+  return source;
+}
+}  // namespace
+
+CEventListCtrl::ClockSource CEventListCtrl::SetClockSource(ClockSource source) {
+  const ClockSource previous = ClockSlot();
+  ClockSlot() = source ? source : &::GetLocalTime;
+  return previous;
+}
+
 BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
   char number[16];
   std::snprintf(number, sizeof(number), "%08ld", static_cast<long>(m_nNextNumber));
   ++m_nNextNumber;
 
+  SYSTEMTIME now = {};
+  ClockSlot()(&now);
   char clock[16] = "";
-  const std::time_t now = std::time(nullptr);
-  if (const std::tm* local = std::localtime(&now))
-    std::strftime(clock, sizeof(clock), "%H:%M:%S", local);
+  std::snprintf(clock, sizeof(clock), "%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
 
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();

@@ -60,6 +60,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int GetNextNumber() const { return m_nNextNumber; }
   int GetParamColumnWidth() const { return m_nParamColumnWidth; }
 
+  // Where every log takes a row's time of day (24-hour clock); the system's local time
+  // unless replaced. Returns the previous source; NULL puts the system's back.
+  using ClockSource = void(WINAPI*)(SYSTEMTIME* time);
+  static ClockSource SetClockSource(ClockSource source);
+
   // Listener slots: each event becomes a row if its mask flag is set.
   void StatusTextChange(const char* text) override;
   void ProgressChange(long progress, long progressMax) override;

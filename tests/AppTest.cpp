@@ -3,8 +3,8 @@
 // restarts, a document that cannot be opened, the About box, and a browser watched end to
 // end through the window and the system's save dialog. Created in this process the way its
 // start-up creates it and driven with real messages: command states in menus and on the
-// tool bar, the accelerators, fly-by prompts, the equal-width check mark and the status
-// panes after a font change.
+// tool bar, the accelerators, the selection dialog over the window, closing, fly-by
+// prompts, the equal-width check mark and the status panes after a font change.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,6 +22,8 @@
 #include "app/OrmixApp.h"
 #include "browser/SelectBrowserDlg.h"
 #include "framework/CmdUI.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
@@ -138,12 +140,13 @@ class OrmixProcess {
     return built;
   }
 
-  bool Start(const std::string& arguments = "") {
+  // Starts ormix.exe with `arguments` in `folder` (NULL: this process's current folder).
+  bool Start(const std::string& arguments = "", const char* folder = nullptr) {
     std::string line = "\"" + ExecutablePath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
       return false;
     CloseHandle(info.hThread);
     m_process = info.hProcess;
@@ -272,6 +275,8 @@ TEST_F(ProgramTest, StoredPlacementNeedsTenNumbersInAnyCBase) {
       {"0x0:0x1:-1:-0x1:-1:-1:0x64:0x50:0x258:0x1C2", {100, 80, 600, 450}},
       {"0:1:-1:-1:-1:-1:0170:0132:01200:0620", {120, 90, 640, 400}},
       {"0:1:-1:-1:-1:-1:-30:-20:470:380", {-30, -20, 470, 380}},
+      // Saved on a monitor that is gone: brought onto the screen (1024 x 768, no task bar).
+      {"0:1:-1:-1:-1:-1:3000:3000:3600:3400", {424, 368, 1024, 768}},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(c.expected), Describe(StartedRect(c.stored))) << c.stored;
 }
@@ -321,14 +326,16 @@ TEST_F(ProgramTest, DocumentsOnTheCommandLineEnterTheRecentFilesOrEndStartUp) {
   GetTempPathA(MAX_PATH, folder);
   const std::string document = std::string(folder) + "ormix-app-test.ormix";
   std::ofstream(document, std::ios::binary) << "anything";
-  {
+  // Named in full, or relative to the folder the program starts in: the list keeps it in full.
+  for (const std::string& named : {document, std::string("ormix-app-test.ormix")}) {
+    ClearSettings();
     OrmixProcess ormix;
-    ASSERT_TRUE(ormix.Start("\"" + document + "\""));
+    ASSERT_TRUE(ormix.Start("\"" + named + "\"", folder));
     ASSERT_NE(nullptr, ormix.MainWindow());
     ASSERT_TRUE(ormix.Close());
     EXPECT_EQ(0u, ormix.ExitCode());
+    EXPECT_EQ(document, GetString("Recent File List", "File1")) << named;
   }
-  EXPECT_EQ(document, GetString("Recent File List", "File1"));
   DeleteFileA(document.c_str());
 
   // A file that cannot be opened: the framework says so, and the program ends.
@@ -356,6 +363,9 @@ TEST_F(ProgramTest, AboutBoxFromTheHelpMenuClosesWithEnterAndEsc) {
     ASSERT_NE(nullptr, about);
     EXPECT_EQ(main, GetWindow(about, GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(main));
+    const RECT box = WindowRect(about), frame = WindowRect(main);
+    EXPECT_NEAR((frame.left + frame.right) / 2, (box.left + box.right) / 2, 2) << "centred across";
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (box.top + box.bottom) / 2, 2) << "centred down";
     EXPECT_EQ("ormix@example.com", TextOf(GetDlgItem(about, IDC_ABOUT_MAIL)));
     EXPECT_EQ("https://www.example.com/ormix/", TextOf(GetDlgItem(about, IDC_ABOUT_URL)));
     PressKeyIn(ormix.Thread(), key);
@@ -646,6 +656,34 @@ TEST_F(WindowTest, CommandStatesFollowTabsRecordingAndSelection) {
   Select(0, false);
   ExpectEnabled(ID_EDIT_COPY, false);
   for (UINT id : always) ExpectEnabled(id, true);
+}
+
+TEST_F(WindowTest, SelectionDialogOpensCentredOverTheWindow) {
+  Start();
+  m_frame->SetWindowPos(nullptr, 100, 40, 820, 700, SWP_NOZORDER);
+  RECT frame, dialog = {};
+  m_frame->GetWindowRect(&frame);
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& d) {
+    d.GetWindowRect(&dialog);
+    d.EndDialog(IDCANCEL);
+  });
+  Command(ID_SELECT_BROWSER);
+  CDialog::SetModalHook(previous);
+  EXPECT_NEAR((frame.left + frame.right) / 2, (dialog.left + dialog.right) / 2, 2) << Describe(dialog);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (dialog.top + dialog.bottom) / 2, 2) << Describe(dialog);
+}
+
+TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {
+  Start();
+  CDocument* document = m_view->GetDocument();
+  ASSERT_NE(nullptr, document);
+  auto* docTemplate = dynamic_cast<CSingleDocTemplate*>(document->GetDocTemplate());
+  ASSERT_NE(nullptr, docTemplate);
+  ASSERT_EQ(document, docTemplate->GetDocument());
+  m_frame->SendMessage(WM_CLOSE);
+  EXPECT_FALSE(IsWindow(m_hWndFrame));
+  // Closed (and deleted) with its window, while the program still runs with OLE up.
+  EXPECT_EQ(nullptr, docTemplate->GetDocument());
 }
 
 TEST_F(WindowTest, FirstPaintShowsCommandStatesAndTheTabStripMakesItsToolTipForItsFirstTab) {

@@ -548,6 +548,29 @@ TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
   EXPECT_EQ("100000000", ReadRow(m_hWnd, 4).number);
 }
 
+// The time column's clock is the 24-hour one, whatever the hour.
+SYSTEMTIME g_clock = {};
+void WINAPI TestClock(SYSTEMTIME* time) { *time = g_clock; }
+
+TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
+  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  const struct {
+    WORD hour, minute, second;
+    const char* shown;
+  } times[] = {{13, 5, 9, "13:05:09"}, {0, 7, 3, "00:07:03"}, {12, 0, 0, "12:00:00"},
+               {23, 59, 59, "23:59:59"}, {9, 30, 0, "09:30:00"}};
+  for (const auto& t : times) {
+    g_clock.wHour = t.hour;
+    g_clock.wMinute = t.minute;
+    g_clock.wSecond = t.second;
+    m_list->AddMessageRow("", "x", 1);
+    EXPECT_EQ(t.shown, Last().time);
+  }
+  CEventListCtrl::SetClockSource(previous);
+  m_list->AddMessageRow("", "x", 1);
+  EXPECT_TRUE(LooksLikeTimeOfDay(Last().time)) << Last().time;
+}
+
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   HFONT font = m_list->GetFont();
   const std::string longText(120, 'W');

@@ -174,6 +174,14 @@ TEST_F(HyperLinkTest, HoverColoursAndUnderlinesByMode) {
     EXPECT_EQ(m.underlinedAfter, Underlined(link)) << m.mode;
     EXPECT_FALSE(link.KillTimer(100)) << "the hover timer still runs in mode " << m.mode;
   }
+  // A visited link too turns to the hover colour under the pointer, and back to visited.
+  link.SetVisitedState(TRUE);
+  EXPECT_EQ(kVisited, TextColour(link));
+  ::SetCursorPos(rect.left + 5, rect.top + 5);
+  link.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(kHover, TextColour(link));
+  ::SetCursorPos(rect.right + 100, rect.bottom + 200);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return TextColour(link) == kVisited; }, 3000));
 }
 
 TEST_F(HyperLinkTest, ClickOpensTheTargetAndShowsVisitedUntilAFailure) {

@@ -1,6 +1,7 @@
 // Every value Ormix reads from the registry, filled with garbage of every length and of
 // every type: the view, the profile settings and the window placement fall back to their
-// defaults and never crash or read past a value.
+// defaults and never crash or read past a value. Also: the registry helpers leave no key
+// open, and a full recent-file list survives a restart.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -99,5 +100,59 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
       EXPECT_TRUE(type == REG_SZ || !loaded);
     }
   }
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+}
+
+TEST(SettingsStoreTest, RegistryHelpersLeaveNoKeyOpen) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName));
+  const BYTE bytes[60] = {1, 2, 3};
+  // Each helper, on success and on the failures that happen after a key was opened.
+  auto useEveryHelper = [&] {
+    EXPECT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
+    EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 1));
+    DWORD number = 0;
+    EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number));
+    EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "missing", &number));
+    EXPECT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, bytes, sizeof(bytes)));
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &data, &size));
+    FreeRegistryBuffer(data);
+    EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &data, &size));
+    EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "missing", &data, &size));
+  };
+  useEveryHelper();  // whatever the system opens once for itself
+  DWORD before = 0;
+  ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+  for (int i = 0; i < 100; ++i) useEveryHelper();
+  DWORD after = 0;
+  ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+  EXPECT_LE(after, before + 5) << "handles before " << before << ", after 100 rounds " << after;
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+}
+
+TEST(SettingsStoreTest, FourRecentFilesSurviveARestart) {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+  const std::vector<std::string> files = {"C:\\logs\\first.ormix", "C:\\logs\\second.ormix",
+                                          "C:\\logs\\third.ormix", "C:\\logs\\fourth.ormix"};
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string entry = "File" + std::to_string(i + 1);
+    Store("Recent File List", entry.c_str(), REG_SZ,
+          std::vector<BYTE>(files[i].c_str(), files[i].c_str() + files[i].size() + 1));
+  }
+  CWinApp app("Ormix");
+  app.SetRegistryKey("Morvane");
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE("start " + std::to_string(start + 1));
+    app.LoadStdProfileSettings(4);
+    EXPECT_EQ(files, app.GetRecentFiles());
+    app.ExitInstance(0);
+  }
+  char text[MAX_PATH] = "";
+  DWORD size = sizeof(text);
+  EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\Morvane\\Ormix\\Recent File List",
+                                        "File4", RRF_RT_REG_SZ, nullptr, text, &size));
+  EXPECT_EQ(files[3], text);
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
