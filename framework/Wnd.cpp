@@ -185,7 +185,6 @@ BOOL CWnd::DestroyWindow() {
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
-
 BOOL CWnd::RegisterDefaultClass(CREATESTRUCTA&) { return FALSE; }
 void CWnd::PreSubclassWindow() {}
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }

@@ -175,7 +175,8 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
   SYSTEMTIME now = {};
   ClockSlot()(&now);
   char clock[16] = "";
-  std::snprintf(clock, sizeof(clock), "%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+  std::snprintf(clock, sizeof(clock), "%02u:%02u:%02u", static_cast<unsigned>(now.wHour),
+                static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond));
 
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
