@@ -735,6 +735,43 @@ TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStored
   })) << m_frame->GetMessageText();
 }
 
+// The tab's context menu, tracked by the view, shows its items' prompts in the frame's
+// status bar as the frame's own menus do, and the idle text once it closes.
+TEST_F(WindowTest, TabContextMenuShowsPromptsInTheStatusBar) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  static CMainFrame* frame;
+  static std::vector<std::string> seen;
+  static int step;
+  frame = m_frame;
+  seen.clear();
+  step = 0;
+  // Down to the first item, down to the next past the separator, then Esc; the status text
+  // is read after each key has been handled.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menuWnd = FindWindowA("#32768", nullptr);
+    if (!menuWnd || !IsWindowVisible(menuWnd)) return;
+    if (step == 3) {
+      KillTimer(nullptr, id);
+      return;
+    }
+    if (step > 0) seen.push_back(frame->GetMessageText());
+    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_ESCAPE};
+    PostMessageA(menuWnd, WM_KEYDOWN, keys[step++], 0);
+  });
+  RECT tab = {};
+  m_view->SendMessage(TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+  m_view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2));
+  KillTimer(nullptr, timer);
+  ASSERT_EQ(2u, seen.size());
+  EXPECT_EQ("", seen[0]);  // アクティブ化(&A) has no prompt
+  EXPECT_EQ("アクティブなタブを閉じます。", seen[1]);
+  EXPECT_EQ("レディ", m_frame->GetMessageText());
+  EXPECT_EQ(1, m_view->GetTabCount());
+}
+
 TEST_F(WindowTest, StatusPanesFollowTheSystemStatusFont) {
   Start();
   NONCLIENTMETRICSA original = {};
