@@ -664,7 +664,7 @@ TEST_F(WindowTest, FirstPaintShowsCommandStatesAndTheTabStripMakesItsToolTipForI
   const HWND tip = m_view->GetToolTips();
   ASSERT_NE(nullptr, tip);
   EXPECT_EQ(reinterpret_cast<LRESULT>(tip), m_view->SendMessage(TCM_GETTOOLTIPS));
-  EXPECT_EQ(1, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);
+  EXPECT_EQ(2, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);  // the tab's and the close button's
 }
 
 TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {

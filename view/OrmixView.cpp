@@ -89,6 +89,7 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
     ChangeTabStyle(0, TCS_FIXEDWIDTH);
 
   AttachMenuDrawing(IDR_MAINFRAME);
+  SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
 
   const LOGFONTA fallback = SystemStatusFont();
