@@ -149,7 +149,13 @@ void COrmixView::OnSelectBrowser() {
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
-  InsertTab(label.c_str(), list, -1, 0);
+  if (InsertTab(label.c_str(), list, -1, 0) < 0) {
+    // No tab shows the list: it goes before anything is connected to it.
+    list->DestroyWindow();
+    delete list;
+    browser->Release();
+    return;
+  }
   ActivateTab(GetTabCount() - 1);
 
   IWebBrowserApp* app = nullptr;
