@@ -772,6 +772,34 @@ TEST_F(WindowTest, TabContextMenuShowsPromptsInTheStatusBar) {
   EXPECT_EQ(1, m_view->GetTabCount());
 }
 
+// The selected log's column header stays painted when the equal-width command restyles
+// the strip, either way.
+TEST_F(WindowTest, ColumnHeaderStaysPaintedThroughTheEqualWidthCommand) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  const HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+  auto textPixels = [header] {
+    RECT client = {};
+    GetClientRect(header, &client);
+    HDC dc = GetDC(header);
+    int count = 0;
+    for (int y = 0; y < client.bottom; ++y)
+      for (int x = 0; x < client.right; ++x) {
+        const COLORREF c = GetPixel(dc, x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++count;
+      }
+    ReleaseDC(header, dc);
+    return count;
+  };
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return textPixels() > 0; }));
+  for (int i = 0; i < 2; ++i) {
+    Command(ID_TAB_EQUAL_WIDTH);
+    PumpProgram(m_app, [] { return true; });
+    EXPECT_GT(textPixels(), 0) << "after the command's run " << i + 1;
+  }
+}
+
 TEST_F(WindowTest, StatusPanesFollowTheSystemStatusFont) {
   Start();
   NONCLIENTMETRICSA original = {};

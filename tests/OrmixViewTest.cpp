@@ -176,14 +176,6 @@ std::vector<COLORREF> Pixels(HWND hWnd) {
   return pixels;
 }
 
-// How many pixels of a window are dark enough to be text.
-int TextPixels(HWND hWnd) {
-  int count = 0;
-  for (COLORREF c : Pixels(hWnd))
-    if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++count;
-  return count;
-}
-
 // The strip's tool rectangle for tab `index`.
 RECT ToolRect(CTabView* view, int index) {
   TOOLINFOA tool = {};
@@ -469,26 +461,16 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
     return r.right - r.left;
   };
 
-  // The selected log's column header stays painted through the restyling.
-  m_host.host.ShowWindow(SW_SHOWNA);
-  const HWND header = reinterpret_cast<HWND>(List(view, 1)->SendMessage(LVM_GETHEADER));
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return TextPixels(header) > 0; }, 5000));
-
   ASSERT_TRUE(view->GetStyle() & TCS_FIXEDWIDTH);  // the default
   EXPECT_EQ(width(0), width(1));
   EXPECT_EQ(1, QueryCommandState(view, ID_TAB_EQUAL_WIDTH).m_nCheck);
   RouteCommand(view, ID_TAB_EQUAL_WIDTH);
-  testsupport::PumpPendingMessages();
-  EXPECT_GT(TextPixels(header), 0) << "header blank after equal widths went off";
   EXPECT_LT(width(0), width(1));
   EXPECT_EQ(0, QueryCommandState(view, ID_TAB_EQUAL_WIDTH).m_nCheck);
   EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(kTabFixedWidthValue));
   view->ReapplyTabWidthStyle();
   EXPECT_FALSE(view->GetStyle() & TCS_FIXEDWIDTH);
   RouteCommand(view, ID_TAB_EQUAL_WIDTH);
-  testsupport::PumpPendingMessages();
-  EXPECT_GT(TextPixels(header), 0) << "header blank after equal widths came on";
-  m_host.host.ShowWindow(SW_HIDE);
   EXPECT_EQ(width(0), width(1));
   EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(kTabFixedWidthValue));
 
