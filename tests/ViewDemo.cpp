@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
         sim.Send(std::string("open ") + id + u8" title=\"ページ " + id + "\"");
       for (const char* id : {"b4", "b5", "b6", "b7", "b8"})
         SelectBrowser(view, SimulatorProcess::Window(sim.Send(std::string("window ") + id), "hwnd"));
+      view->ActivateTab(3);  // the long title
       RECT close = {};
       GetWindowRect(view->GetCloseButton(), &close);
       SetCursorPos((close.left + close.right) / 2, (close.top + close.bottom) / 2);

@@ -88,7 +88,7 @@ class CTabView : public CCtrlView {
   LRESULT OnParentNotify(WPARAM wParam, LPARAM lParam);
   LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
 
-  // Places the selected tab's window and the close button; sizes the tabs.
+  // Places the selected tab's window and the close button, and the tabs' tool rectangles.
   void RecalcTabLayout();
 
   ORMIX_DECLARE_MESSAGE_MAP()
