@@ -7,6 +7,10 @@
 
 ORMIX_IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
+ORMIX_BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+  msgmap::MenuSelect<&CWnd::OnMenuSelect>(),
+ORMIX_END_MESSAGE_MAP()
+
 namespace {
 
 // The user-interface thread's window state. Every window object lives on the thread that
@@ -372,6 +376,15 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
   return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+void CWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu) {
+  const HWND hWndTop = ::GetAncestor(m_hWnd, GA_ROOT);
+  if (!(GetStyle() & WS_CHILD) || !hWndTop || hWndTop == m_hWnd) {
+    Default();
+    return;
+  }
+  ::SendMessageA(hWndTop, WM_MENUSELECT, MAKEWPARAM(nItemID, nFlags), reinterpret_cast<LPARAM>(hMenu));
 }
 
 LRESULT CWnd::Default() {

@@ -124,6 +124,9 @@ class CWnd : public CCmdTarget {
   // Default handlers that derived classes' entries call first.
   int OnCreate(LPCREATESTRUCTA) { return static_cast<int>(Default()); }
   void OnDestroy() { Default(); }
+  // A menu that a child window tracks (a context menu) shows its items' prompts where the
+  // frame's own menus do: the child hands WM_MENUSELECT on to its top-level window.
+  void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
 
   // Attaches this object to the next window that this thread creates (used by Create and
   // by modal dialogs); EndCreateHook removes the hook again.
@@ -131,6 +134,8 @@ class CWnd : public CCmdTarget {
   static void EndCreateHook();
 
   WNDPROC m_pfnSuper = nullptr;  // the window's original procedure
+
+  ORMIX_DECLARE_MESSAGE_MAP()
 
  private:
   void AttachSubclassed(HWND hWnd);

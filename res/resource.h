@@ -23,6 +23,9 @@
 #define ID_EDIT_COPY 0xE122
 #endif
 
+// Strings
+#define IDS_TAB_CLOSE_TIP 32783
+
 // About box (IDD_ABOUTBOX)
 #define IDC_ABOUT_ICON 1006
 #define IDC_ABOUT_MAIL 1008

@@ -702,7 +702,7 @@ TEST_F(WindowTest, FirstPaintShowsCommandStatesAndTheTabStripMakesItsToolTipForI
   const HWND tip = m_view->GetToolTips();
   ASSERT_NE(nullptr, tip);
   EXPECT_EQ(reinterpret_cast<LRESULT>(tip), m_view->SendMessage(TCM_GETTOOLTIPS));
-  EXPECT_EQ(1, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);
+  EXPECT_EQ(2, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);  // the tab's and the close button's
 }
 
 TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
@@ -771,6 +771,71 @@ TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStored
   EXPECT_TRUE(PumpProgram(m_app, [&] {
     return m_frame->GetMessageText() == "イベントを監視するInternet Explorerを選択します。";
   })) << m_frame->GetMessageText();
+}
+
+// The tab's context menu, tracked by the view, shows its items' prompts in the frame's
+// status bar as the frame's own menus do, and the idle text once it closes.
+TEST_F(WindowTest, TabContextMenuShowsPromptsInTheStatusBar) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  static CMainFrame* frame;
+  static std::vector<std::string> seen;
+  static int step;
+  frame = m_frame;
+  seen.clear();
+  step = 0;
+  // Down to the first item, down to the next past the separator, then Esc; the status text
+  // is read after each key has been handled.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menuWnd = FindWindowA("#32768", nullptr);
+    if (!menuWnd || !IsWindowVisible(menuWnd)) return;
+    if (step == 3) {
+      KillTimer(nullptr, id);
+      return;
+    }
+    if (step > 0) seen.push_back(frame->GetMessageText());
+    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_ESCAPE};
+    PostMessageA(menuWnd, WM_KEYDOWN, keys[step++], 0);
+  });
+  RECT tab = {};
+  m_view->SendMessage(TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
+  m_view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2));
+  KillTimer(nullptr, timer);
+  ASSERT_EQ(2u, seen.size());
+  EXPECT_EQ("", seen[0]);  // アクティブ化(&A) has no prompt
+  EXPECT_EQ("アクティブなタブを閉じます。", seen[1]);
+  EXPECT_EQ("レディ", m_frame->GetMessageText());
+  EXPECT_EQ(1, m_view->GetTabCount());
+}
+
+// The selected log's column header stays painted when the equal-width command restyles
+// the strip, either way.
+TEST_F(WindowTest, ColumnHeaderStaysPaintedThroughTheEqualWidthCommand) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  const HWND header = reinterpret_cast<HWND>(SendMessageA(List(), LVM_GETHEADER, 0, 0));
+  auto textPixels = [header] {
+    RECT client = {};
+    GetClientRect(header, &client);
+    HDC dc = GetDC(header);
+    int count = 0;
+    for (int y = 0; y < client.bottom; ++y)
+      for (int x = 0; x < client.right; ++x) {
+        const COLORREF c = GetPixel(dc, x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96) ++count;
+      }
+    ReleaseDC(header, dc);
+    return count;
+  };
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return textPixels() > 0; }));
+  for (int i = 0; i < 2; ++i) {
+    Command(ID_TAB_EQUAL_WIDTH);
+    PumpProgram(m_app, [] { return true; });
+    EXPECT_GT(textPixels(), 0) << "after the command's run " << i + 1;
+  }
 }
 
 TEST_F(WindowTest, StatusPanesFollowTheSystemStatusFont) {

@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "settings/RegistrySettings.h"
 #include "support/DialogDriver.h"
+#include "support/FakeBrowser.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -147,6 +148,53 @@ std::vector<std::string> RightClick(COrmixView* view, POINT pt, char key) {
   KillTimer(nullptr, timer);
   testsupport::PumpPendingMessages();  // the chosen command arrives as a posted WM_COMMAND
   return texts;
+}
+
+RECT ItemRect(CTabView* view, int index) {
+  RECT rect = {};
+  view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+
+// A window's rectangle in the client coordinates of `parent`.
+RECT RectIn(HWND parent, HWND hWnd) {
+  RECT rect = {};
+  GetWindowRect(hWnd, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// The colours a window shows now, row by row.
+std::vector<COLORREF> Pixels(HWND hWnd) {
+  RECT client = {};
+  GetClientRect(hWnd, &client);
+  std::vector<COLORREF> pixels;
+  HDC dc = GetDC(hWnd);
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  ReleaseDC(hWnd, dc);
+  return pixels;
+}
+
+// The strip's tool rectangle for tab `index`.
+RECT ToolRect(CTabView* view, int index) {
+  TOOLINFOA tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = view->m_hWnd;
+  tool.uId = static_cast<UINT_PTR>(index);
+  SendMessageA(view->GetToolTips(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool));
+  return tool.rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// A user's click at a point of a window, in its client coordinates.
+void Click(HWND hWnd, POINT pt) {
+  SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+  SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+  testsupport::PumpPendingMessages();
 }
 
 }  // namespace
@@ -325,12 +373,13 @@ TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
   std::string longTitle = "x";
   for (int i = 0; i < 200; ++i) longTitle += u8"表";
   Ok("title b1 \"" + longTitle + "\"");
-  const std::string cut = TabText(view, 0);
+  const std::string cut = ToolTipText(view, 0);
   EXPECT_EQ(255u, cut.size());  // "x" and 127 two-byte characters
-  EXPECT_EQ(cut, ToolTipText(view, 0));
+  const std::string shown = TabText(view, 0);
+  EXPECT_EQ(cut.substr(0, shown.size() - 3) + "...", shown);  // the label is cut to its width
   EXPECT_EQ("", ToolTipText(view, 2));
   Ok("title b1 \"\"");
-  EXPECT_EQ(cut, TabText(view, 0));  // an empty title leaves the label
+  EXPECT_EQ(shown, TabText(view, 0));  // an empty title leaves the label
 
   // A browser that quits keeps its tab.
   Ok("quit b2");
@@ -466,6 +515,97 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   EXPECT_EQ(m_host.host.m_hWnd, saveOwner);
 }
 
+TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMovesAlong) {
+  Ok("open b1 title=Tab");
+  COrmixView* view = m_host.view;
+  for (int i = 0; i < 4; ++i) SelectBrowser("b1");
+  ASSERT_EQ(4, view->GetTabCount());
+  HWND tabs[4];
+  for (int i = 0; i < 4; ++i) tabs[i] = view->TabWindow(i)->m_hWnd;
+
+  RightClick(view, TabCentre(view, 3), 0);  // remembered, the menu closed without a choice
+  ASSERT_EQ(3, view->m_nContextTab);
+
+  // A middle tab closes: the one to its left is selected, and the remembered tab moves along.
+  view->ActivateTab(1);
+  SendMessageA(view->GetCloseButton(), BM_CLICK, 0, 0);
+  ASSERT_EQ(3, view->GetTabCount());
+  EXPECT_EQ(0, view->GetActiveTab());
+  EXPECT_TRUE(Shown(tabs[0]));
+  EXPECT_EQ(2, view->m_nContextTab);
+
+  // The main menu's Close then closes the tab the user right-clicked.
+  EXPECT_TRUE(Enabled(ID_TAB_CLOSE));
+  RouteCommand(view, ID_TAB_CLOSE);
+  ASSERT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(tabs[0], view->TabWindow(0)->m_hWnd);
+  EXPECT_EQ(tabs[2], view->TabWindow(1)->m_hWnd);
+  EXPECT_EQ(1, view->GetActiveTab());
+  EXPECT_EQ(-1, view->m_nContextTab);
+}
+
+namespace {
+
+// Runs the view's "select a browser" command with `browser` chosen in the dialog.
+void SelectFakeBrowser(COrmixView* view, FakeBrowser* browser) {
+  CDialog::ModalHook previous = CDialog::SetModalHook([browser](CDialog& running) {
+    auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+    browser->AddRef();
+    dialog.m_pBrowser = browser;
+    dialog.EndDialog(IDOK);
+  });
+  RouteCommand(view, ID_SELECT_BROWSER);
+  CDialog::SetModalHook(previous);
+}
+
+}  // namespace
+
+TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab) {
+  ClearSettings();
+  ViewInHost host;
+  ASSERT_TRUE(host.created);
+  auto* browser = new FakeBrowser;
+  browser->browserQueryError = RPC_E_DISCONNECTED;
+  MessageBoxRecorder boxes;
+  SelectFakeBrowser(host.view, browser);
+
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("Ormix", boxes.Boxes()[0].caption);
+  EXPECT_EQ(host.host.m_hWnd, boxes.Boxes()[0].owner);
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("Internet Explorer"));
+  ASSERT_EQ(1, host.view->GetTabCount());
+  EXPECT_EQ("Internet Explorer", TabText(host.view, 0));
+  EXPECT_EQ(0, List(host.view, 0)->GetItemCount());  // no start row: not connected
+  EXPECT_EQ(0u, browser->SinkCount());
+  RouteCommand(host.view, ID_TAB_CLOSE_BUTTON);
+  EXPECT_EQ(1, browser->RefCount());
+  browser->Release();
+}
+
+TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
+  ClearSettings();
+  ViewInHost host;
+  ASSERT_TRUE(host.created);
+  // The tab control refuses every new tab.
+  static WNDPROC previous;
+  previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      host.view->m_hWnd, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == TCM_INSERTITEMA) return -1;
+        return CallWindowProcA(previous, hWnd, message, wParam, lParam);
+      })));
+  auto* browser = new FakeBrowser;
+  MessageBoxRecorder boxes;
+  SelectFakeBrowser(host.view, browser);
+  SetWindowLongPtrA(host.view->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+
+  EXPECT_EQ(0, host.view->GetTabCount());
+  EXPECT_EQ(nullptr, FindWindowExA(host.view->m_hWnd, nullptr, WC_LISTVIEWA, nullptr));
+  EXPECT_EQ(0u, browser->SinkCount());
+  EXPECT_EQ(1, browser->RefCount());
+  browser->Release();
+}
+
 TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   Ok("open b1 title=One");
   SelectBrowser("b1");
@@ -517,8 +657,8 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
   Host host;
   auto* view = new CTabView;
   ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-  view->MoveWindow(0, 0, 300, 200);
-  const std::string longLabel(60, 'W');
+  view->MoveWindow(0, 0, 200, 200);
+  const std::string longLabel(8, 'W');  // wider than half the strip, within a label's limit
   CWnd pages[2];
   for (CWnd& page : pages)
     ASSERT_TRUE(page.CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
@@ -538,4 +678,119 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
   EXPECT_EQ(2, view->GetTabCount());
   EXPECT_EQ(nullptr, view->TabWindow(2));
   EXPECT_EQ(-1, view->TabFromPoint(290, 190));
+}
+
+// An overflowing strip: its own scroll arrows stay clear of the close button, scroll the
+// strip (and the tabs' tool tips) as far as the last tab, and a selected tab comes into view
+// in full. The close button lights up under the pointer and has a tool tip.
+TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsToolTips) {
+  Host host;
+  host.ShowWindow(SW_SHOWNA);
+  auto* view = new CTabView;
+  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
+  view->MoveWindow(0, 0, 400, 200);
+  view->SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
+  CWnd pages[12];
+  for (int i = 0; i < 12; ++i) {
+    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
+    view->InsertTab(("Page " + std::to_string(i)).c_str(), &pages[i]);
+  }
+  view->ActivateTab(0);
+  testsupport::PumpPendingMessages();
+  const HWND arrows = FindWindowExA(view->m_hWnd, nullptr, UPDOWN_CLASSA, nullptr);
+  ASSERT_TRUE(arrows && IsWindowVisible(arrows));
+  const HWND close = view->GetCloseButton();
+  const RECT arrowRect = RectIn(view->m_hWnd, arrows);
+  const RECT closeRect = RectIn(view->m_hWnd, close);
+  EXPECT_LE(arrowRect.right, closeRect.left);
+
+  // What a click on the right arrow hits is the arrow.
+  const POINT rightArrow = {arrowRect.right - arrowRect.left - 4, (arrowRect.bottom - arrowRect.top) / 2};
+  POINT screen = rightArrow;
+  ClientToScreen(arrows, &screen);
+  EXPECT_EQ(arrows, WindowFromPoint(screen));
+
+  // Each click scrolls by one tab and closes nothing; the tool tips follow the tabs.
+  auto expectToolsOnTabs = [&](const char* when) {
+    for (int i = 0; i < 12; ++i) {
+      RECT visible = ItemRect(view, i);
+      RECT strip = {0, visible.top, arrowRect.left, visible.bottom};
+      if (!IntersectRect(&visible, &visible, &strip)) visible = RECT{};
+      const RECT tool = ToolRect(view, i);
+      EXPECT_TRUE(SameRect(visible, tool) || (IsRectEmpty(&visible) && IsRectEmpty(&tool)))
+          << when << ", tab " << i;
+    }
+  };
+  const LONG firstLeft = ItemRect(view, 1).left;
+  Click(arrows, rightArrow);
+  EXPECT_EQ(12, view->GetTabCount());
+  EXPECT_EQ(firstLeft, ItemRect(view, 2).left);  // the strip moved by one tab
+  EXPECT_EQ(0, view->GetActiveTab());
+  expectToolsOnTabs("after one click");
+
+  // At the end of its travel the last tab shows in full, left of the arrows.
+  for (int i = 0; i < 12; ++i) Click(arrows, rightArrow);
+  EXPECT_LE(ItemRect(view, 11).right, arrowRect.left);
+  EXPECT_GT(ItemRect(view, 11).left, 0);
+  expectToolsOnTabs("at the end");
+
+  // Back at the start, selecting the last tab brings it into view in full.
+  for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
+  EXPECT_EQ(firstLeft, ItemRect(view, 1).left);
+  view->ActivateTab(11);
+  EXPECT_LE(ItemRect(view, 11).right, arrowRect.left);
+  EXPECT_GE(ItemRect(view, 11).left, 0);
+  expectToolsOnTabs("after selecting the last tab");
+
+  // The close button under the pointer looks different, and shows its tip.
+  testsupport::PumpPendingMessages();
+  const std::vector<COLORREF> cold = Pixels(close);
+  POINT centre = {(closeRect.right - closeRect.left) / 2, (closeRect.bottom - closeRect.top) / 2};
+  screen = centre;
+  ClientToScreen(close, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) != cold; }, 2000));
+  char tip[80] = "";
+  TOOLINFOA tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = view->m_hWnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(close);
+  tool.lpszText = tip;
+  SendMessageA(view->GetToolTips(), TTM_GETTEXTA, sizeof(tip), reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ("タブを閉じる", tip);
+  SetCursorPos(0, 0);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) == cold; }, 3000));
+}
+
+// A title as long as a tab item holds is cut to a width several tabs share, on a character
+// boundary, with equal widths on and off; its tool tip keeps the whole title.
+TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {
+  Host host;
+  auto* view = new CTabView;
+  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
+  view->MoveWindow(0, 0, 780, 460);
+  view->SetShortenLabels(FALSE);
+  std::string title = "x";
+  for (int i = 0; i < 127; ++i) title += "表";
+  ASSERT_EQ(255u, title.size());
+  CWnd pages[4];
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
+    view->InsertTab(i == 1 ? title.c_str() : "Tab", &pages[i]);
+  }
+  view->ActivateTab(0);
+  for (bool equal : {true, false}) {
+    SCOPED_TRACE(equal ? "equal widths" : "widths of their own");
+    view->ChangeTabStyle(equal ? 0 : TCS_FIXEDWIDTH, equal ? TCS_FIXEDWIDTH : 0);
+    const std::string shown = TabText(view, 1);
+    ASSERT_GT(shown.size(), 4u);
+    EXPECT_EQ("...", shown.substr(shown.size() - 3));
+    EXPECT_EQ(1u, (shown.size() - 3) % 2);  // "x" and whole two-byte characters
+    EXPECT_EQ(title.substr(0, shown.size() - 3), shown.substr(0, shown.size() - 3));
+    EXPECT_EQ(title, view->TabToolTip(1));
+    const HWND arrows = FindWindowExA(view->m_hWnd, nullptr, UPDOWN_CLASSA, nullptr);
+    EXPECT_FALSE(arrows && IsWindowVisible(arrows));
+    EXPECT_LE(ItemRect(view, 3).right, RectIn(view->m_hWnd, view->GetCloseButton()).left);
+  }
 }

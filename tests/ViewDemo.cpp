@@ -1,6 +1,8 @@
 // Not a test: the tabbed monitor view in a frame window over the browser simulator, with
 // three tabs — one whose browser quit, one stopped, one still recording — for a look or a
 // screenshot. Closes itself after the number of seconds given as its argument (default 10).
+// With "overflow" as the second argument, more tabs follow than the strip shows, one titled
+// as long as a tab holds, and the pointer rests on the close button.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -72,6 +74,20 @@ int main(int argc, char** argv) {
     sim.Send(u8"status b3 \"読み込み中...\"");
     sim.Send("progress b3 50 100");
 
+    if (argc > 2 && std::string(argv[2]) == "overflow") {
+      std::string title = u8"長いタイトル";
+      while (title.size() < 380) title += u8" とても長いページのタイトル";
+      sim.Send(u8"open b4 title=\"" + title + "\"");
+      for (const char* id : {"b5", "b6", "b7", "b8"})
+        sim.Send(std::string("open ") + id + u8" title=\"ページ " + id + "\"");
+      for (const char* id : {"b4", "b5", "b6", "b7", "b8"})
+        SelectBrowser(view, SimulatorProcess::Window(sim.Send(std::string("window ") + id), "hwnd"));
+      view->ActivateTab(3);  // the long title
+      RECT close = {};
+      GetWindowRect(view->GetCloseButton(), &close);
+      SetCursorPos((close.left + close.right) / 2, (close.top + close.bottom) / 2);
+      PostMessageA(view->GetCloseButton(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    }
     testsupport::PumpUntil([] { return false; }, seconds * 1000);
     DestroyWindow(frame.Detach());
     if (!sim.Stop()) result = 1;

@@ -5,6 +5,8 @@
 
 #include "framework/FrameworkMessages.h"
 #include "framework/StandardIds.h"
+#include "framework/StringResource.h"
+#include "toolkit/LabelFitter.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CTabView, CCtrlView)
 
@@ -21,27 +23,22 @@ ORMIX_BEGIN_MESSAGE_MAP(CTabView, CCtrlView)
   msgmap::Message<&CTabView::OnNotifyFormat>(WM_NOTIFYFORMAT),
   msgmap::Message<&CTabView::OnInitMenuPopup>(WM_INITMENUPOPUP),
   msgmap::Message<&CTabView::OnMeasureItem>(WM_MEASUREITEM),
+  msgmap::Message<&CTabView::OnParentNotify>(WM_PARENTNOTIFY),
+  msgmap::Message<&CTabView::OnHScroll>(WM_HSCROLL),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
 
-constexpr int kCloseButtonSize = 14;
-constexpr int kCloseButtonMargin = 3;
+// The close button's column at the right end of the strip: the tabs never show there, and
+// the control's scroll arrows sit left of it.
+constexpr int kCloseButtonWidth = 20;
 // Room around a label in a tab: the icon, its gap and the tab's own padding.
 constexpr int kTabPadding = 16 + 6 + 12;
-const char kEllipsis[] = "...";
 
-// Length of the longest prefix of `text` that is at most `limit` bytes and does not end
-// inside a double-byte character.
-size_t CharBoundaryPrefix(const std::string& text, size_t limit) {
-  size_t end = 0;
-  while (end < text.size()) {
-    const size_t step =
-        (::IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size()) ? 2 : 1;
-    if (end + step > limit) break;
-    end += step;
-  }
-  return end;
+bool IsScrollArrows(HWND hWnd) {
+  char name[32] = "";
+  ::GetClassNameA(hWnd, name, sizeof(name));
+  return ::lstrcmpiA(name, UPDOWN_CLASSA) == 0;
 }
 
 }  // namespace
@@ -52,7 +49,7 @@ CTabView::~CTabView() = default;
 
 std::string CTabView::FitLabel(const char* text) {
   std::string label = text ? text : "";
-  label.resize(CharBoundaryPrefix(label, kLabelBufferSize - 1));
+  label.resize(CLabelFitter::BoundaryPrefix(label, kLabelBufferSize - 1));
   return label;
 }
 
@@ -69,11 +66,7 @@ BOOL CTabView::PreCreateWindow(CREATESTRUCTA& cs) {
 int CTabView::OnCreate(LPCREATESTRUCTA cs) {
   if (CCtrlView::OnCreate(cs) == -1) return -1;
   if (m_bToolTipStyle) ModifyStyle(0, TCS_TOOLTIPS);
-  m_hWndClose = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_OWNERDRAW, 0, 0,
-                                  kCloseButtonSize, kCloseButtonSize, m_hWnd,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TAB_CLOSE_BUTTON)),
-                                  ::GetModuleHandleA(nullptr), nullptr);
-  if (!m_hWndClose) return -1;
+  if (!m_wndClose.Create(this, ID_TAB_CLOSE_BUTTON)) return -1;
   // The strip measures its labels with the font it draws them in.
   SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)));
   return 0;
@@ -90,7 +83,25 @@ BOOL CTabView::EnsureToolTip() {
   HWND hWndOwn = reinterpret_cast<HWND>(SendMessage(TCM_GETTOOLTIPS));
   SendMessage(TCM_SETTOOLTIPS, reinterpret_cast<WPARAM>(m_hWndToolTip));
   if (hWndOwn && hWndOwn != m_hWndToolTip) ::DestroyWindow(hWndOwn);
+  AddCloseButtonTool();
   return TRUE;
+}
+
+void CTabView::AddCloseButtonTool() {
+  if (!m_hWndToolTip || m_strCloseTip.empty() || !m_wndClose.m_hWnd) return;
+  TOOLINFOA tool = {};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = m_hWnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(m_wndClose.m_hWnd);
+  tool.lpszText = const_cast<char*>(m_strCloseTip.c_str());
+  ::SendMessageA(m_hWndToolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  ::SendMessageA(m_hWndToolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CTabView::SetCloseButtonTip(UINT nIDText) {
+  m_strCloseTip = LoadResourceString(nIDText);
+  AddCloseButtonTool();
 }
 
 void CTabView::OnDestroy() {
@@ -155,23 +166,31 @@ LRESULT CTabView::OnMeasureItem(WPARAM, LPARAM lParam) {
 LRESULT CTabView::OnDrawItem(WPARAM wParam, LPARAM lParam) {
   auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
   if (item && item->CtlType == ODT_MENU) return m_menuImages.OnDrawItem(item) ? TRUE : Default();
-  if (wParam != ID_TAB_CLOSE_BUTTON || !item || item->hwndItem != m_hWndClose) return Default();
-  // A flat button with a cross; raised while pressed. Drawn by hand because the caption
-  // glyph font is not everywhere.
-  RECT rc = item->rcItem;
-  ::FillRect(item->hDC, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
-  const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-  if (pressed) ::DrawEdge(item->hDC, &rc, BDR_SUNKENOUTER, BF_RECT);
-  const int inset = 4 + (pressed ? 1 : 0);
-  HPEN pen = ::CreatePen(PS_SOLID, 2, ::GetSysColor(COLOR_BTNTEXT));
-  HGDIOBJ old = ::SelectObject(item->hDC, pen);
-  ::MoveToEx(item->hDC, rc.left + inset, rc.top + inset, nullptr);
-  ::LineTo(item->hDC, rc.right - inset + (pressed ? 1 : 0) - 1, rc.bottom - inset - 1 + (pressed ? 1 : 0));
-  ::MoveToEx(item->hDC, rc.right - inset - 1 + (pressed ? 1 : 0), rc.top + inset, nullptr);
-  ::LineTo(item->hDC, rc.left + inset, rc.bottom - inset - 1 + (pressed ? 1 : 0));
-  ::SelectObject(item->hDC, old);
-  ::DeleteObject(pen);
+  if (wParam != ID_TAB_CLOSE_BUTTON || !item || item->hwndItem != m_wndClose.m_hWnd) return Default();
+  m_wndClose.Draw(*item);
   return TRUE;
+}
+
+LRESULT CTabView::OnParentNotify(WPARAM wParam, LPARAM lParam) {
+  // The control makes its scroll arrows when the tabs first overflow: keep them clear of
+  // the close button from then on.
+  const HWND hWndChild = reinterpret_cast<HWND>(lParam);
+  if (LOWORD(wParam) == WM_CREATE && !m_wndArrows.m_hWnd && IsScrollArrows(hWndChild) &&
+      m_wndArrows.SubclassWindow(hWndChild)) {
+    m_wndArrows.SetReservedWidth(kCloseButtonWidth);
+    RECT rect = {};
+    m_wndArrows.GetWindowRect(&rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    m_wndArrows.SetWindowPos(nullptr, rect.left, rect.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return Default();
+}
+
+LRESULT CTabView::OnHScroll(WPARAM, LPARAM) {
+  const LRESULT result = Default();
+  UpdateToolRects();
+  return result;
 }
 
 int CTabView::GetActiveTab() const {
@@ -215,6 +234,7 @@ CWnd* CTabView::ActiveTabWindow() const { return TabWindow(GetActiveTab()); }
 void CTabView::ActivateTab(int nIndex) {
   if (nIndex < 0 || nIndex >= GetTabCount()) return;
   SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(nIndex));
+  m_wndArrows.EnsureTabVisible(nIndex);
   for (size_t i = 0; i < m_tabs.size(); ++i) {
     if (static_cast<int>(i) == nIndex || !::IsWindow(m_tabs[i].hWnd)) continue;
     ::SendMessageA(m_tabs[i].hWnd, WM_FLUSHDEFERREDPAINT, 0, 0);
@@ -272,7 +292,9 @@ void CTabView::ChangeTabStyle(DWORD dwRemove, DWORD dwAdd) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   UpdateItemSizes();
   RecalcTabLayout();
-  Invalidate();
+  // The control paints over its children when it repaints (it does not clip them), so the
+  // tab's window and its own children, such as a list's column header, repaint as well.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CTabView::SetShortenLabels(BOOL bShorten) {
@@ -305,48 +327,28 @@ void CTabView::SetItemText(int nIndex, const std::string& text) {
   SendMessage(TCM_SETITEMA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&item));
 }
 
-int CTabView::TextWidth(const std::string& text) const {
-  HDC dc = ::GetDC(m_hWnd);
-  if (!dc) return 0;
-  HFONT font = GetFont();
-  HGDIOBJ old = ::SelectObject(dc, font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
-  SIZE size = {};
-  ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(m_hWnd, dc);
-  return size.cx;
-}
-
 void CTabView::UpdateItemSizes() {
   if (!m_hWnd) return;
   const int count = GetTabCount();
   RECT client = {};
   GetClientRect(&client);
-  const int strip = std::max(0, static_cast<int>(client.right - client.left) -
-                                    (kCloseButtonSize + 2 * kCloseButtonMargin));
-  // With shortening on, each label gets an equal share of the strip when all do not fit.
+  const int strip = std::max(0, static_cast<int>(client.right - client.left) - kCloseButtonWidth);
+  const CLabelFitter fitter(m_hWnd, GetFont());
+  // No label is wider than the longest allowed; with shortening on, each label also gets no
+  // more than an equal share of the strip when all do not fit.
+  int limit = kMaxLabelChars * fitter.AverageCharWidth();
   const int share = count > 0 ? strip / count - kTabPadding : 0;
+  if (m_bShortenLabels && share > 0) limit = std::min(limit, share);
   int widest = 0;
   for (int i = 0; i < count; ++i) {
-    const std::string& label = m_tabs[static_cast<size_t>(i)].label;
-    std::string shown = label;
-    if (m_bShortenLabels && share > 0 && TextWidth(label) > share) {
-      size_t keep = label.size();
-      const int ellipsis = TextWidth(kEllipsis);
-      while (keep > 0) {
-        keep = CharBoundaryPrefix(label, keep - 1);
-        if (TextWidth(label.substr(0, keep)) + ellipsis <= share) break;
-      }
-      shown = label.substr(0, keep) + kEllipsis;
-    }
+    const std::string shown = fitter.Fit(m_tabs[static_cast<size_t>(i)].label, limit);
     SetItemText(i, shown);
-    widest = std::max(widest, TextWidth(shown));
+    widest = std::max(widest, fitter.Width(shown));
   }
   // Equal widths: every tab as wide as the widest label. Without the style the control
   // sizes each tab to its label; setting the size makes it measure the tabs again.
   const int width = (GetStyle() & TCS_FIXEDWIDTH) && count > 0 ? widest + kTabPadding : 0;
   SendMessage(TCM_SETITEMSIZE, 0, MAKELPARAM(width, 0));
-  UpdateToolRects();
 }
 
 void CTabView::UpdateToolRects() {
@@ -356,17 +358,28 @@ void CTabView::UpdateToolRects() {
   TOOLINFOA tool = {};
   tool.cbSize = sizeof(tool);
   tool.hwnd = m_hWnd;
-  for (size_t i = 0; i < m_nTools; ++i) {
-    tool.uId = i;
+  tool.lpszText = LPSTR_TEXTCALLBACKA;
+  for (; m_nTools > m_tabs.size(); --m_nTools) {
+    tool.uId = m_nTools - 1;
     ::SendMessageA(m_hWndToolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
-  m_nTools = m_tabs.size();
-  for (size_t i = 0; i < m_nTools; ++i) {
-    tool.uId = i;
-    tool.uFlags = 0;
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
-    SendMessage(TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
+  for (; m_nTools < m_tabs.size(); ++m_nTools) {
+    tool.uId = m_nTools;
     ::SendMessageA(m_hWndToolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  // A tab's tool is the part of it the strip shows: scrolled away, under the arrows or
+  // the close button, it has none.
+  RECT client = {};
+  GetClientRect(&client);
+  const int arrows = m_wndArrows.StripRight();
+  const LONG stripRight = arrows >= 0 ? arrows : client.right - kCloseButtonWidth;
+  for (size_t i = 0; i < m_nTools; ++i) {
+    RECT rect = {};
+    SendMessage(TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rect));
+    const RECT strip = {0, rect.top, stripRight, rect.bottom};
+    if (!::IntersectRect(&tool.rect, &rect, &strip)) tool.rect = RECT{};
+    tool.uId = i;
+    ::SendMessageA(m_hWndToolTip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -384,21 +397,20 @@ void CTabView::RecalcTabLayout() {
                      std::max(0, static_cast<int>(display.right - display.left)),
                      std::max(0, static_cast<int>(display.bottom - display.top)), SWP_NOACTIVATE);
   }
-  if (!m_hWndClose) return;
+  UpdateToolRects();
+  if (!m_wndClose.m_hWnd) return;
   if (m_tabs.empty()) {
-    ::ShowWindow(m_hWndClose, SW_HIDE);
+    m_wndClose.ShowWindow(SW_HIDE);
     return;
   }
-  // The button sits at the right end of the strip, centred on the row of tabs.
+  // The button fills its column at the right end of the strip, from the top down to the
+  // row of tabs' lower edge, so that no part of a tab shows beside it.
   RECT first = {};
   SendMessage(TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
-  const int rowTop = first.top;
-  const int rowHeight = std::max(static_cast<int>(first.bottom - first.top), kCloseButtonSize);
-  const int x = client.right - kCloseButtonSize - kCloseButtonMargin;
-  const int y = rowTop + (rowHeight - kCloseButtonSize) / 2;
-  ::SetWindowPos(m_hWndClose, HWND_TOP, x, y, kCloseButtonSize, kCloseButtonSize,
-                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  ::RedrawWindow(m_hWndClose, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  const int height = std::max(static_cast<int>(first.bottom), 1);
+  m_wndClose.SetWindowPos(HWND_TOP, client.right - kCloseButtonWidth, 0, kCloseButtonWidth, height,
+                          SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::RedrawWindow(m_wndClose.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 BOOL CTabView::OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) {

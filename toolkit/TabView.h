@@ -2,7 +2,8 @@
 // A view whose window is itself a tab control ("SysTabControl32") and which keeps, for
 // every tab, the window shown while that tab is selected. The tab windows are children of
 // the tab control, placed in its display area; a small close button at the right end of
-// the strip, shown while a tab exists, sends ID_TAB_CLOSE_BUTTON to the view. Commands and
+// the strip, shown while a tab exists, sends ID_TAB_CLOSE_BUTTON to the view. When the tabs
+// overflow, the control's scroll arrows sit left of the close button. Commands and
 // command-state updates go to the selected tab's window first, then to the view. Derived
 // views add their tabs with InsertTab and take them away with RemoveTabWindow/RemoveTabAt.
 #include <windows.h>
@@ -13,6 +14,8 @@
 
 #include "framework/View.h"
 #include "toolkit/ImageMenus.h"
+#include "toolkit/TabCloseButton.h"
+#include "toolkit/TabScrollArrows.h"
 
 class CTabView : public CCtrlView {
   ORMIX_DECLARE_DYNAMIC(CTabView)
@@ -48,15 +51,19 @@ class CTabView : public CCtrlView {
   // with the images of TOOLBAR resource `nIDToolBar` beside the commands that have one.
   BOOL AttachMenuDrawing(UINT nIDToolBar) { return m_menuImages.Load(nIDToolBar); }
   // Whether labels that do not fit the strip are shortened with "..." (on by default); tabs
-  // already there follow the new rule at once.
+  // already there follow the new rule at once. Either way, no label is shown wider than
+  // kMaxLabelChars average characters: a longer one is cut, and its tool tip shows it whole.
   void SetShortenLabels(BOOL bShorten);
+  static constexpr int kMaxLabelChars = 24;
+  // The close button's tool tip: string resource `nIDText`.
+  void SetCloseButtonTip(UINT nIDText);
 
   int GetTabCount() const { return static_cast<int>(m_tabs.size()); }
   int GetActiveTab() const;
   const std::string& TabToolTip(int nIndex) const { return m_tabs[static_cast<size_t>(nIndex)].toolTip; }
   // The tab strip's tool tip window; made when the first tab is added (NULL before).
   HWND GetToolTips() const { return m_hWndToolTip; }
-  HWND GetCloseButton() const { return m_hWndClose; }
+  HWND GetCloseButton() const { return m_wndClose.m_hWnd; }
 
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;
 
@@ -78,8 +85,10 @@ class CTabView : public CCtrlView {
   LRESULT OnNotifyFormat(WPARAM wParam, LPARAM lParam);
   LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
   LRESULT OnMeasureItem(WPARAM wParam, LPARAM lParam);
+  LRESULT OnParentNotify(WPARAM wParam, LPARAM lParam);
+  LRESULT OnHScroll(WPARAM wParam, LPARAM lParam);
 
-  // Places the selected tab's window and the close button; sizes the tabs.
+  // Places the selected tab's window and the close button, and the tabs' tool rectangles.
   void RecalcTabLayout();
 
   ORMIX_DECLARE_MESSAGE_MAP()
@@ -95,18 +104,21 @@ class CTabView : public CCtrlView {
   int IndexOfWindow(HWND hWnd) const;
   void SetItemText(int nIndex, const std::string& text);
   void UpdateItemSizes();
+  // Gives the tabs' tools the visible parts of the tabs, as the strip now shows them.
   void UpdateToolRects();
   // Makes the strip's tool tip and hands it to the control, once.
   BOOL EnsureToolTip();
-  int TextWidth(const std::string& text) const;
+  void AddCloseButtonTool();
   // Lets the strip's tool tip see the pointer, then runs the control's own handling.
   void RelayToToolTip(UINT message, UINT keys, POINT pt);
 
   std::vector<TabRecord> m_tabs;
-  HWND m_hWndClose = nullptr;
+  CTabCloseButton m_wndClose;
+  CTabScrollArrows m_wndArrows;
   HWND m_hWndToolTip = nullptr;
   BOOL m_bShortenLabels = TRUE;
   BOOL m_bToolTipStyle = FALSE;
   size_t m_nTools = 0;
+  std::string m_strCloseTip;
   CImageMenus m_menuImages;
 };

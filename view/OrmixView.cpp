@@ -89,6 +89,7 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
     ChangeTabStyle(0, TCS_FIXEDWIDTH);
 
   AttachMenuDrawing(IDR_MAINFRAME);
+  SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
 
   const LOGFONTA fallback = SystemStatusFont();
@@ -148,7 +149,13 @@ void COrmixView::OnSelectBrowser() {
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
-  InsertTab(label.c_str(), list, -1, 0);
+  if (InsertTab(label.c_str(), list, -1, 0) < 0) {
+    // No tab shows the list: it goes before anything is connected to it.
+    list->DestroyWindow();
+    delete list;
+    browser->Release();
+    return;
+  }
   ActivateTab(GetTabCount() - 1);
 
   IWebBrowserApp* app = nullptr;

@@ -28,6 +28,16 @@ const FakeBrowser::Entry FakeBrowser::kInterfaces[] = {
     {},
 };
 
+STDMETHODIMP FakeBrowser::QueryInterface(REFIID riid, void** object) {
+  const bool browserInterface =
+      IsEqualIID(riid, IID_IWebBrowserApp) || IsEqualIID(riid, IID_IWebBrowser2) || IsEqualIID(riid, IID_IWebBrowser);
+  if (browserInterface && FAILED(browserQueryError)) {
+    if (object) *object = nullptr;
+    return browserQueryError;
+  }
+  return ComObject::QueryInterface(riid, object);
+}
+
 STDMETHODIMP FakeBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
   if (ppEnum) *ppEnum = nullptr;
   return E_NOTIMPL;

@@ -23,6 +23,11 @@ class FakeBrowser final : public sim::ComObject<FakeBrowser, NotImplIWebBrowser2
   bool hasConnectionPoint = true;
   HRESULT adviseResult = S_OK;
   HRESULT unadviseResult = S_OK;
+  // Not S_OK: queries for the browser interfaces fail with this error, as a browser that
+  // cannot be reached makes them fail.
+  HRESULT browserQueryError = S_OK;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
 
   LONG RefCount() const { return References(); }
   size_t SinkCount() const { return m_sinks.size(); }
