@@ -96,6 +96,10 @@ void BrowserWindow::Repaint() {
   for (HWND server : m_servers) InvalidateRect(server, nullptr, TRUE);
 }
 
+void BrowserWindow::MoveTo(int x, int y) {
+  if (m_frame) SetWindowPos(m_frame, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void BrowserWindow::Layout() {
   RECT client = {};
   GetClientRect(m_frame, &client);

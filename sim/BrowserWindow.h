@@ -32,6 +32,8 @@ class BrowserWindow {
   // A new page title: a browser's caption shows it; a host program keeps its own caption.
   void ShowPageTitle(const std::wstring& title);
   void Repaint();
+  // Puts the top-level window's corner at (x, y) on the screen.
+  void MoveTo(int x, int y);
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -176,6 +176,12 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
     ok = m_browsers.OpenOther(id, Option(tokens, 2, "exit", "0") != "0", &error);
   }
   if (!ok) return Error(error);
+  const std::string at = Option(tokens, 2, "at", "");
+  long x = 0, y = 0;
+  const size_t comma = at.find(',');
+  if (comma != std::string::npos && ParseLong(at.substr(0, comma), &x) && ParseLong(at.substr(comma + 1), &y) &&
+      m_browsers.Find(id)->window)
+    m_browsers.Find(id)->window->MoveTo(static_cast<int>(x), static_cast<int>(y));
   const std::string frames = Option(tokens, 2, "frames", "");
   if (!frames.empty()) {
     const Result result = Frames(*m_browsers.Find(id), {"frames", id, frames});
@@ -240,6 +246,7 @@ CommandInterpreter::Result CommandInterpreter::Navigate(BrowserSet::Entry& entry
 bool CommandInterpreter::NavigateFrames(BrowserSet::Entry& entry, Calls* calls, std::string* error) {
   // The page has arrived, so its frames are known: each loads in turn and completes before
   // the page's own DocumentComplete. A frame whose navigation a receiver cancels stops there.
+  if (entry.frames.Count() == 0) return true;
   entry.frames.ShowPage(entry.documents[0]->Title(), entry.browser->LocationUrl());
   for (size_t i = 0; i < entry.frames.Count(); ++i) {
     const PageFrames::Frame& frame = entry.frames.Frames()[i];
