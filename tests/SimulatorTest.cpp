@@ -539,6 +539,7 @@ std::string LocationUrl(IWebBrowser2* browser) {
 
 TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
   Ok("open b1 title=Framed url=http://framed.example/index.html frames=2");
+  const std::string openedRefs = Ok("refs b1");
   ComPtr<IWebBrowser2> browser = FirstBrowser();
   ASSERT_TRUE(browser);
   FrameRecordingConnection holder(browser.Get());
@@ -567,8 +568,8 @@ TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
 
   // Each frame is an object of its own; the page's own completion comes last.
   ASSERT_EQ(3u, holder.completed.size());
-  const ComPtr<IUnknown> frame1 = Identity(holder.completed[0].Get());
-  const ComPtr<IUnknown> frame2 = Identity(holder.completed[1].Get());
+  ComPtr<IUnknown> frame1 = Identity(holder.completed[0].Get());
+  ComPtr<IUnknown> frame2 = Identity(holder.completed[1].Get());
   ASSERT_TRUE(frame1 && frame2);
   EXPECT_NE(frame1.Get(), frame2.Get());
   EXPECT_EQ(Identity(browser.Get()).Get(), Identity(holder.completed[2].Get()).Get());
@@ -605,6 +606,15 @@ TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
   Ok("fire b1 NavigateError disp:frame2 pvar:bstr:http://framed.example/x pvar:bstr:frame2 pvar:i4:404 pbool:false");
   EXPECT_EQ(std::vector<std::string>{"NavigateError(other,bstr:http://framed.example/x,bstr:frame2,i4:404,pbool:0)"},
             holder.events);
+  // The frames got back every reference this process took from them.
+  holder.completed.clear();
+  frame.Reset();
+  document.Reset();
+  provider.Reset();
+  top.Reset();
+  frame1.Reset();
+  frame2.Reset();
+  EXPECT_EQ(SimulatorProcess::Field(openedRefs, "frames"), SimulatorProcess::Field(Ok("refs b1"), "frames"));
   Ok("frames b1 0");
   EXPECT_EQ("8", SimulatorProcess::Field(Ok("navigate b1 http://plain.example/"), "calls"));
   EXPECT_EQ(0u, m_sim.Send("fire b1 DocumentComplete disp:frame1 pvar:bstr:x").rfind("ERR", 0));
