@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ormix and runs it under Wine, with the browser simulator
-# standing in for Internet Explorer (two demonstration browsers, scripts/demo-scenario.txt).
+# standing in for Internet Explorer (demonstration browsers, one with a framed page, and two
+# programs embedding a browser control: scripts/demo-scenario.txt, demo-host-scenario.txt).
 # With a display, Ormix opens in a Wine desktop window there: choose
 # オルミクス(S) > Internet Explorerの選択(S)... to start watching a browser. Without one, it
 # runs on a virtual display, watches both browsers, saves a screenshot and says where it is.
@@ -24,7 +25,15 @@ cp "$ROOT/scripts/demo-scenario.txt" "$SCENARIO"
 for i in $(seq 1 360); do
   printf 'sleep 2500\nstatus b1 "読み込み中... %d"\nprogress b1 %d 360\nstatus b1 "完了"\n' "$i" "$i"
   [ $((i % 20)) -eq 0 ] && printf 'title b1 "Ormix デモ: %d 回目の更新"\n' "$i"
+  [ $((i % 12)) -eq 6 ] && printf 'navigate b3 http://www.example.com/frames/news%d.html title="Frames: ニュース %d"\n' "$i" "$i"
+  [ $((i % 12)) -eq 0 ] && printf 'navigate h1 http://help.example.com/topic%d.html title="トピック %d"\n' "$i" "$i"
 done >> "$SCENARIO"
+# A host program in a process of its own, beside the browsers.
+HOST_SCENARIO="$BUILD/demo-host-scenario.txt"
+cp "$ROOT/scripts/demo-host-scenario.txt" "$HOST_SCENARIO"
+for i in $(seq 1 120); do
+  printf 'sleep 7500\nnavigate setup http://setup.example.com/step%d.html title="手順 %d"\nstatus setup "完了"\n' "$i" "$i"
+done >> "$HOST_SCENARIO"
 winpath() { echo "Z:${1//\//\\}"; }
 
 export WINEPREFIX="$BUILD/wineprefix"
@@ -33,10 +42,11 @@ run_demo() {
   local desktop=/desktop=Ormix,1024x768
   "$wine" explorer "$desktop" "$BUILD/sim/ormix-sim.exe" --scenario "$(winpath "$SCENARIO")" &
   local sim=$!
+  "$wine" explorer "$desktop" "$BUILD/sim/ormix-sim-host.exe" --host-only --scenario "$(winpath "$HOST_SCENARIO")" &
   sleep 3
   if [ "${1:-}" = "screenshot" ]; then
     "$wine" explorer "$desktop" "$BUILD/app/ormix.exe" &
-    "$wine" "$BUILD/tests/ormix-demo-driver.exe" Ormix Example || true
+    "$wine" "$BUILD/tests/ormix-demo-driver.exe" Ormix Example Frames || true
     sleep 6
     import -window root "$BUILD/ormix-screenshot.png"
     echo "Ormix ran on a virtual display; screenshot: $BUILD/ormix-screenshot.png"

@@ -21,9 +21,27 @@ bool BrowserSet::CheckNewId(const std::string& id, std::string* error) const {
   return true;
 }
 
+bool BrowserSet::CheckListable(std::string* error) const {
+  if (!m_hostOnly) return true;
+  *error = "this simulator only hosts browser controls";
+  return false;
+}
+
+void BrowserSet::Watch(SimBrowser* browser) {
+  if (m_counter)
+    m_counter->Watch(browser, {static_cast<IWebBrowser2*>(browser), static_cast<IConnectionPointContainer*>(browser),
+                               browser->ConnectionPoint(), static_cast<IConnectionPoint*>(browser->ConnectionPoint())});
+}
+
+void BrowserSet::Forget(SimBrowser* browser) {
+  if (m_counter) m_counter->Forget(browser);
+}
+
+long BrowserSet::CallsInto(const SimBrowser* browser) const { return m_counter ? m_counter->Count(browser) : -1; }
+
 bool BrowserSet::OpenBrowser(const std::string& id, const std::wstring& title, const std::wstring& url,
                              int panes, bool visible, std::string* error) {
-  if (!CheckNewId(id, error)) return false;
+  if (!CheckNewId(id, error) || !CheckListable(error)) return false;
   Entry entry;
   entry.browser.Attach(new SimBrowser(id, m_queue));
   std::vector<SimDocument*> documents;
@@ -45,14 +63,52 @@ bool BrowserSet::OpenBrowser(const std::string& id, const std::wstring& title, c
   entry.browser->SetDocument(static_cast<IHTMLDocument2*>(entry.documents[0].Get()));
   entry.browser->SetLocation(title, url);
   entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
+  Watch(entry.browser.Get());
   m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));
   return true;
 }
 
-bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bool visible, std::string* error) {
+bool BrowserSet::OpenHost(const std::string& id, const std::wstring& caption, const std::wstring& title,
+                          const std::wstring& url, bool visible, std::string* error) {
   if (!CheckNewId(id, error)) return false;
+  Entry entry;
+  entry.browser.Attach(new SimBrowser(id, m_queue));
+  entry.browser->SetRole(SimBrowser::Role::kControl);
+  Microsoft::WRL::ComPtr<SimDocument> document;
+  document.Attach(new SimDocument(entry.browser.Get(), title, url));
+  entry.documents.push_back(document);
+  entry.window = std::make_unique<BrowserWindow>(BrowserWindow::Kind::kHost, caption,
+                                                 std::vector<SimDocument*>{document.Get()}, visible,
+                                                 [this, id]() { m_queue("close " + id); });
+  if (!entry.window->Frame()) {
+    *error = "window not created";
+    return false;
+  }
+  entry.browser->SetWindow(entry.window->Frame());
+  entry.browser->SetDocument(static_cast<IHTMLDocument2*>(document.Get()));
+  entry.browser->SetLocation(title, url);
+  entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
+  Watch(entry.browser.Get());
+  m_order.push_back(id);
+  m_entries.emplace(id, std::move(entry));
+  return true;
+}
+
+bool BrowserSet::SetFrames(Entry& entry, size_t count, std::string* error) {
+  if (!entry.browser || entry.documents.empty()) {
+    *error = "only a page in a browser has frames";
+    return false;
+  }
+  for (const PageFrames::Frame& frame : entry.frames.Frames()) Forget(frame.browser.Get());
+  entry.frames.Reset(count, entry.browser.Get(), entry.documents[0]->Title(), entry.browser->LocationUrl());
+  for (const PageFrames::Frame& frame : entry.frames.Frames()) Watch(frame.browser.Get());
+  return true;
+}
+
+bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bool visible, std::string* error) {
+  if (!CheckNewId(id, error) || !CheckListable(error)) return false;
   Entry entry;
   entry.browser.Attach(new SimBrowser(id, m_queue));
   entry.window = std::make_unique<BrowserWindow>(BrowserWindow::Kind::kFolder, title, std::vector<SimDocument*>(), visible,
@@ -63,6 +119,7 @@ bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bo
   entry.browser->SetDocument(view.Get());
   entry.browser->SetLocation(title, L"file:///C:/" + title);
   entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
+  Watch(entry.browser.Get());
   m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));
@@ -70,7 +127,7 @@ bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bo
 }
 
 bool BrowserSet::OpenOther(const std::string& id, bool exitWhenAsked, std::string* error) {
-  if (!CheckNewId(id, error)) return false;
+  if (!CheckNewId(id, error) || !CheckListable(error)) return false;
   Entry entry;
   std::function<void()> onAsked;
   if (exitWhenAsked) onAsked = [this]() { m_queue("exit"); };
@@ -89,11 +146,14 @@ bool BrowserSet::Close(const std::string& id) {
   m_order.erase(std::remove(m_order.begin(), m_order.end(), id), m_order.end());
   m_collection->Remove(entry.item.Get());
   entry.window.reset();
+  for (const PageFrames::Frame& frame : entry.frames.Frames()) Forget(frame.browser.Get());
+  entry.frames.Clear();
   for (auto& document : entry.documents) {
     document->DetachBrowser();
     CoDisconnectObject(static_cast<IHTMLDocument2*>(document.Get()), 0);
   }
   if (entry.browser) {
+    Forget(entry.browser.Get());
     entry.browser->Close();
     CoDisconnectObject(static_cast<IWebBrowser2*>(entry.browser.Get()), 0);
     CoDisconnectObject(entry.browser->ConnectionPoint(), 0);
@@ -123,12 +183,14 @@ ArgumentObjects BrowserSet::ObjectsFor(const Entry& entry) const {
   objects.browser = entry.item.Get();
   objects.document = entry.documents.empty() ? nullptr : static_cast<IHTMLDocument2*>(entry.documents[0].Get());
   objects.other = m_other.Get();
+  for (const PageFrames::Frame& frame : entry.frames.Frames())
+    objects.frames.push_back(static_cast<IWebBrowser2*>(frame.browser.Get()));
   return objects;
 }
 
 void BrowserSet::SetTitle(Entry& entry, const std::wstring& title) {
   if (!entry.documents.empty()) entry.documents[0]->SetTitle(title);
-  if (entry.window) entry.window->SetCaption(title);
+  if (entry.window) entry.window->ShowPageTitle(title);
   if (entry.browser) entry.browser->SetLocation(title, entry.browser->LocationUrl());
 }
 

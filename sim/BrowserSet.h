@@ -1,7 +1,9 @@
 #pragma once
 // The items the simulator has open, by the ids the driving script gave them: browsers
-// (automation object, documents, windows), shell-folder windows and plain objects. Keeps
-// the ShellWindows collection in step with them and raises events on a browser's sinks.
+// (automation object, documents, windows, the frames of their page), shell-folder windows,
+// plain objects, and host programs with an embedded browser control. Keeps the ShellWindows
+// collection in step with the items it lists (a host program's control is not among them)
+// and has the incoming-call counter watch every browser object.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -13,6 +15,8 @@
 
 #include "sim/BrowserWindow.h"
 #include "sim/EventArguments.h"
+#include "sim/IncomingCallCounter.h"
+#include "sim/PageFrames.h"
 #include "sim/ShellWindowsCollection.h"
 #include "sim/SimBrowser.h"
 #include "sim/SimDocument.h"
@@ -26,6 +30,7 @@ class BrowserSet {
     Microsoft::WRL::ComPtr<SimBrowser> browser;  // null for a plain object
     std::vector<Microsoft::WRL::ComPtr<SimDocument>> documents;
     std::unique_ptr<BrowserWindow> window;
+    PageFrames frames;
   };
   using CommandQueue = std::function<void(const std::string& command)>;
 
@@ -40,6 +45,20 @@ class BrowserSet {
   // `exitWhenAsked`: asking the item for a browser interface makes the simulator exit
   // (after answering).
   bool OpenOther(const std::string& id, bool exitWhenAsked, std::string* error);
+  // A host program: a top-level window of its own class and caption embedding a browser
+  // control that shows `title` at `url`; the shell's window list does not show it.
+  bool OpenHost(const std::string& id, const std::wstring& caption, const std::wstring& title,
+                const std::wstring& url, bool visible, std::string* error);
+  // The browser's page gets `count` frames (0: none), each a browser object of its own.
+  bool SetFrames(Entry& entry, size_t count, std::string* error);
+  // A simulator that only hosts controls refuses the items the shell's window list shows.
+  void RefuseListedItems() { m_hostOnly = true; }
+  // Counts the calls other processes make into the browser objects from now on.
+  void CountCalls(IncomingCallCounter* counter) { m_counter = counter; }
+  // Calls other processes made into the browser (its connection point included) and into
+  // each of its frames; -1 when calls are not counted.
+  long CallsInto(const SimBrowser* browser) const;
+  long TotalCalls() const { return m_counter ? m_counter->Total() : -1; }
   // Destroys the windows, takes the item out of the collection and lets go of the sinks.
   bool Close(const std::string& id);
   void CloseAll();
@@ -54,10 +73,15 @@ class BrowserSet {
 
  private:
   bool CheckNewId(const std::string& id, std::string* error) const;
+  bool CheckListable(std::string* error) const;
+  void Watch(SimBrowser* browser);
+  void Forget(SimBrowser* browser);
 
   ShellWindowsCollection* m_collection;
   CommandQueue m_queue;
   Microsoft::WRL::ComPtr<IDispatch> m_other;  // the object "disp:other" names
+  IncomingCallCounter* m_counter = nullptr;
+  bool m_hostOnly = false;
   std::vector<std::string> m_order;
   std::map<std::string, Entry> m_entries;
 };

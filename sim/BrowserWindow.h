@@ -2,7 +2,9 @@
 // The windows of one simulated browser: a top-level frame captioned with the page title,
 // and per document pane a "Shell DocObject View" holding an "Internet Explorer_Server"
 // window that hands out its HTML document for the registered message "WM_HTML_GETOBJECT".
-// A shell-folder window has a frame and no rendering window.
+// A shell-folder window has a frame and no rendering window. A host program's window (a class
+// of its own, its own caption) holds the browser control's "Shell Embedding" window, with
+// the pane and the rendering window below it, beneath a strip of its own.
 #include <windows.h>
 
 #include <functional>
@@ -15,9 +17,10 @@ namespace sim {
 
 class BrowserWindow {
  public:
-  enum class Kind { kBrowser, kFolder };
+  enum class Kind { kBrowser, kFolder, kHost };
   using CloseRequest = std::function<void()>;
 
+  // `title` is the caption: the page title, or a host program's own caption.
   BrowserWindow(Kind kind, const std::wstring& title, const std::vector<SimDocument*>& documents, bool visible,
                 CloseRequest onClose);
   BrowserWindow(const BrowserWindow&) = delete;
@@ -26,8 +29,11 @@ class BrowserWindow {
 
   HWND Frame() const { return m_frame; }
   const std::vector<HWND>& ServerWindows() const { return m_servers; }
-  void SetCaption(const std::wstring& title);
+  // A new page title: a browser's caption shows it; a host program keeps its own caption.
+  void ShowPageTitle(const std::wstring& title);
   void Repaint();
+  // Puts the top-level window's corner at (x, y) on the screen.
+  void MoveTo(int x, int y);
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -36,7 +42,11 @@ class BrowserWindow {
   static void RegisterClasses();
   void Layout();
 
+  static void PaintHostStrip(HWND window);
+
+  Kind m_kind;
   HWND m_frame = nullptr;
+  HWND m_embedding = nullptr;  // the control's own window inside a host program
   std::vector<HWND> m_panes;
   std::vector<HWND> m_servers;
   CloseRequest m_onClose;

@@ -16,12 +16,18 @@ struct InterfaceEntry {
   void* (*cast)(Self* self);
 };
 
+// When set, called with the object at the start of every QueryInterface on a simulator
+// object: the simulator's incoming-call counter learns from it which object a remote
+// interface query reached. Never set in the test programs' own doubles.
+inline void (*g_queryInterfaceObserver)(const void* object) = nullptr;
+
 template <class Self, class... Interfaces>
 class ComObject : public Interfaces... {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
+    if (g_queryInterfaceObserver) g_queryInterfaceObserver(static_cast<Self*>(this));
     for (const InterfaceEntry<Self>* entry = Self::kInterfaces; entry->iid; ++entry) {
       if (*entry->iid != riid) continue;
       *object = entry->cast(static_cast<Self*>(this));

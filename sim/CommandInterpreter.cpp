@@ -10,7 +10,7 @@ namespace sim {
 
 namespace {
 
-enum OpenKind { kOpenBrowser, kOpenFolder, kOpenOther };
+enum OpenKind { kOpenBrowser, kOpenFolder, kOpenOther, kOpenHost };
 
 // {A7D3F0C2-1B2E-4C5D-8E9F-0A1B2C3D4E5F}: an interface id no receiver knows.
 const IID kForeignIid = {0xa7d3f0c2, 0x1b2e, 0x4c5d, {0x8e, 0x9f, 0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}};
@@ -70,6 +70,8 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
   if (verb == "open") return Open(tokens, kOpenBrowser);
   if (verb == "folder") return Open(tokens, kOpenFolder);
   if (verb == "other") return Open(tokens, kOpenOther);
+  if (verb == "host") return Open(tokens, kOpenHost);
+  if (verb == "calls") return CallCounts(tokens);
   if (verb == "close") return Close(tokens);
   if (verb == "wait") return Wait(tokens);
   if (verb == "repeat") return Repeat(tokens);
@@ -121,9 +123,15 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
     std::string text = "browser=" + std::to_string(entry->browser->References()) + " documents=";
     for (size_t i = 0; i < entry->documents.size(); ++i)
       text += (i ? "," : "") + std::to_string(entry->documents[i]->References());
+    const auto& frames = entry->frames.Frames();
+    if (!frames.empty()) text += " frames=";
+    for (size_t i = 0; i < frames.size(); ++i)
+      text += (i ? "," : "") + std::to_string(frames[i].browser->References()) + "/" +
+              std::to_string(frames[i].document->References());
     return Ok(text);
   }
   if (verb == "navigate") return Navigate(*entry, tokens);
+  if (verb == "frames") return Frames(*entry, tokens);
   if (verb == "fire") return Fire(*entry, tokens, false);
   if (verb == "raw") return Fire(*entry, tokens, true);
 
@@ -162,10 +170,26 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
   bool ok = false;
   if (kind == kOpenBrowser) ok = m_browsers.OpenBrowser(id, title, url, static_cast<int>(panes), visible, &error);
   else if (kind == kOpenFolder) ok = m_browsers.OpenFolder(id, title, visible, &error);
+  else if (kind == kOpenHost)
+    ok = m_browsers.OpenHost(id, Utf8ToWide(Option(tokens, 2, "caption", id)), title, url, visible, &error);
   else {
     ok = m_browsers.OpenOther(id, Option(tokens, 2, "exit", "0") != "0", &error);
   }
   if (!ok) return Error(error);
+  const std::string at = Option(tokens, 2, "at", "");
+  long x = 0, y = 0;
+  const size_t comma = at.find(',');
+  if (comma != std::string::npos && ParseLong(at.substr(0, comma), &x) && ParseLong(at.substr(comma + 1), &y) &&
+      m_browsers.Find(id)->window)
+    m_browsers.Find(id)->window->MoveTo(static_cast<int>(x), static_cast<int>(y));
+  const std::string frames = Option(tokens, 2, "frames", "");
+  if (!frames.empty()) {
+    const Result result = Frames(*m_browsers.Find(id), {"frames", id, frames});
+    if (result.reply.compare(0, 2, "OK") != 0) {
+      m_browsers.Close(id);
+      return result;
+    }
+  }
   return Ok("count=" + std::to_string(m_browsers.Count()));
 }
 
@@ -210,12 +234,59 @@ CommandInterpreter::Result CommandInterpreter::Navigate(BrowserSet::Entry& entry
   if (!Raise(entry, "NavigateComplete2", {"disp:browser", BstrSpec(url)}, &calls, &error)) return Error(error);
   m_browsers.SetTitle(entry, Utf8ToWide(title));
   const bool rest = Raise(entry, "TitleChange", {"bstr:" + title}, &calls, &error) &&
+                    NavigateFrames(entry, &calls, &error) &&
                     Raise(entry, "ProgressChange", {"i4:10000", "i4:10000"}, &calls, &error) &&
                     Raise(entry, "DownloadComplete", {}, &calls, &error) &&
                     Raise(entry, "DocumentComplete", {"disp:browser", BstrSpec(url)}, &calls, &error);
   if (!rest) return Error(error);
   calls.outputs.clear();
   return Ok(Reply(calls));
+}
+
+bool CommandInterpreter::NavigateFrames(BrowserSet::Entry& entry, Calls* calls, std::string* error) {
+  // The page has arrived, so its frames are known: each loads in turn and completes before
+  // the page's own DocumentComplete. A frame whose navigation a receiver cancels stops there.
+  if (entry.frames.Count() == 0) return true;
+  entry.frames.ShowPage(entry.documents[0]->Title(), entry.browser->LocationUrl());
+  for (size_t i = 0; i < entry.frames.Count(); ++i) {
+    const PageFrames::Frame& frame = entry.frames.Frames()[i];
+    const std::string self = "disp:" + frame.name;
+    const std::string url = WideToUtf8(frame.browser->LocationUrl());
+    const Tokens before = {self, BstrSpec(url), "pvar:i4:0", BstrSpec(frame.name), PostSpec("empty"), BstrSpec(""),
+                           "pbool:false"};
+    calls->outputs.clear();
+    if (!Raise(entry, "BeforeNavigate2", before, calls, error)) return false;
+    const bool cancelled = calls->outputs.find("pbool:0") == std::string::npos;
+    calls->outputs.clear();
+    if (cancelled) continue;
+    if (!Raise(entry, "NavigateComplete2", {self, BstrSpec(url)}, calls, error) ||
+        !Raise(entry, "DocumentComplete", {self, BstrSpec(url)}, calls, error))
+      return false;
+  }
+  return true;
+}
+
+CommandInterpreter::Result CommandInterpreter::Frames(BrowserSet::Entry& entry, const Tokens& tokens) {
+  long count = 0;
+  if (tokens.size() < 3 || !ParseLong(tokens[2], &count) || count < 0 || count > 16)
+    return Error("usage: frames ID N (0 to 16)");
+  std::string error;
+  if (!m_browsers.SetFrames(entry, static_cast<size_t>(count), &error)) return Error(error);
+  return Ok("frames=" + std::to_string(count));
+}
+
+CommandInterpreter::Result CommandInterpreter::CallCounts(const Tokens& tokens) {
+  // calls: every incoming call; calls ID: those into the browser and into each frame.
+  if (tokens.size() < 2) return Ok("total=" + std::to_string(m_browsers.TotalCalls()));
+  BrowserSet::Entry* entry = m_browsers.Find(tokens[1]);
+  if (!entry || !entry->browser) return Error("no such browser: " + tokens[1]);
+  std::string text = "calls=" + std::to_string(m_browsers.CallsInto(entry->browser.Get()));
+  if (entry->frames.Count()) {
+    text += " frames=";
+    for (size_t i = 0; i < entry->frames.Count(); ++i)
+      text += (i ? "," : "") + std::to_string(m_browsers.CallsInto(entry->frames.Frames()[i].browser.Get()));
+  }
+  return Ok(text);
 }
 
 CommandInterpreter::Result CommandInterpreter::Fire(BrowserSet::Entry& entry, const Tokens& tokens, bool raw) {

@@ -39,6 +39,11 @@ class CommandInterpreter {
   Result Dispatch(const Tokens& tokens);
   Result Open(const Tokens& tokens, int kind);
   Result Navigate(BrowserSet::Entry& entry, const Tokens& tokens);
+  // The frames' part of a navigation: each frame's BeforeNavigate2, NavigateComplete2 and
+  // DocumentComplete with the frame as the first argument.
+  bool NavigateFrames(BrowserSet::Entry& entry, Calls* calls, std::string* error);
+  Result Frames(BrowserSet::Entry& entry, const Tokens& tokens);
+  Result CallCounts(const Tokens& tokens);
   Result Fire(BrowserSet::Entry& entry, const Tokens& tokens, bool raw);
   Result Close(const Tokens& tokens);
   Result Wait(const Tokens& tokens);

@@ -67,7 +67,11 @@ IDispatch* EventArguments::NamedObject(const std::string& name, const ArgumentOb
   if (name == "browser") object = objects.browser;
   else if (name == "document") object = objects.document;
   else if (name == "other") object = objects.other;
-  else if (name != "null") *ok = false;
+  else if (name.compare(0, 5, "frame") == 0) {
+    long number = 0;
+    *ok = ParseLong(name.substr(5), &number) && number >= 1 && static_cast<size_t>(number) <= objects.frames.size();
+    if (*ok) object = objects.frames[static_cast<size_t>(number) - 1];
+  } else if (name != "null") *ok = false;
   if (object) object->AddRef();
   return object;
 }

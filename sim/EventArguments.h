@@ -17,6 +17,7 @@ struct ArgumentObjects {
   IDispatch* browser = nullptr;
   IDispatch* document = nullptr;
   IDispatch* other = nullptr;
+  std::vector<IDispatch*> frames;  // "frame1", "frame2", ...: the frames of the page
 };
 
 class EventArguments {

@@ -81,7 +81,7 @@ HRESULT SimBrowser::get_Document(IDispatch** document) {
 
 HRESULT SimBrowser::get_TopLevelContainer(VARIANT_BOOL* topLevel) {
   if (!topLevel) return E_POINTER;
-  *topLevel = VARIANT_TRUE;
+  *topLevel = m_role == Role::kFrame ? VARIANT_FALSE : VARIANT_TRUE;
   return S_OK;
 }
 
@@ -110,7 +110,7 @@ HRESULT SimBrowser::get_Busy(VARIANT_BOOL* busy) {
 }
 
 HRESULT SimBrowser::Quit() {
-  if (m_window) m_queue("close " + m_id + " quit");
+  if (m_window && m_role == Role::kApplication) m_queue("close " + m_id + " quit");
   return S_OK;
 }
 
@@ -122,8 +122,10 @@ HRESULT SimBrowser::get_Name(BSTR* name) {
 
 HRESULT SimBrowser::get_HWND(SHANDLE_PTR* window) {
   if (!window) return E_POINTER;
-  *window = reinterpret_cast<SHANDLE_PTR>(m_window);
-  return m_window ? S_OK : E_FAIL;
+  // A control or a frame has no application window to report.
+  const HWND own = m_role == Role::kApplication ? m_window : nullptr;
+  *window = reinterpret_cast<SHANDLE_PTR>(own);
+  return own ? S_OK : E_FAIL;
 }
 
 HRESULT SimBrowser::get_FullName(BSTR* path) {

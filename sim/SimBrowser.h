@@ -23,8 +23,15 @@ class SimBrowser final
   static const Entry kInterfaces[];
 
   using CommandQueue = std::function<void(const std::string& command)>;
+  // What the object stands for: a browser application window (the shell lists it), a
+  // browser control embedded in another program's window, or a frame of a page. Only an
+  // application has a window handle of its own and quits; a frame is no top-level container.
+  enum class Role { kApplication, kControl, kFrame };
 
   SimBrowser(const std::string& id, CommandQueue queue);
+
+  void SetRole(Role role) { m_role = role; }
+  Role GetRole() const { return m_role; }
 
   const std::string& Id() const { return m_id; }
   void SetWindow(HWND window) { m_window = window; }
@@ -71,6 +78,7 @@ class SimBrowser final
 
   std::string m_id;
   CommandQueue m_queue;
+  Role m_role = Role::kApplication;
   HWND m_window = nullptr;
   Microsoft::WRL::ComPtr<IDispatch> m_document;
   Microsoft::WRL::ComPtr<EventConnectionPoint> m_connectionPoint;

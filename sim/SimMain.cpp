@@ -2,6 +2,9 @@
 //   ormix-sim.exe [--pipe NAME] [--scenario FILE]   run browsers, driven by a pipe or script
 //   ormix-sim.exe --register | --unregister         write or remove the COM registration
 //   ormix-sim.exe -Embedding                        started by COM: an empty collection
+//   ormix-sim.exe --host-only [--pipe NAME] [--scenario FILE]
+//                                                   a host program's process: embedded
+//                                                   browser controls only, no ShellWindows
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
@@ -28,6 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (IsFlag(arg, "register")) return sim::RegisterShellWindowsServer() ? 0 : 3;
     if (IsFlag(arg, "unregister")) return sim::UnregisterShellWindowsServer() ? 0 : 3;
     if (IsFlag(arg, "Embedding")) options.embedding = true;
+    else if (IsFlag(arg, "host-only")) options.hostOnly = true;
     else if (IsFlag(arg, "pipe") && i + 1 < __argc) options.pipeName = __argv[++i];
     else if (IsFlag(arg, "scenario") && i + 1 < __argc) options.scenarioPath = __argv[++i];
     else return 1;

@@ -26,6 +26,9 @@ Simulator::Simulator(const SimOptions& options) : m_options(options) {
     if (m_options.embedding) PostThreadMessageW(GetCurrentThreadId(), kRevokeMessage, 0, 0);
   }));
   m_browsers = std::make_unique<BrowserSet>(m_collection.Get(), [this](const std::string& line) { Queue(line, false); });
+  m_calls.Attach(new IncomingCallCounter);
+  m_browsers->CountCalls(m_calls.Get());
+  if (options.hostOnly) m_browsers->RefuseListedItems();
   m_interpreter = std::make_unique<CommandInterpreter>(
       *m_browsers, [this](DWORD ms, const std::function<bool()>& done) { Pump(ms, done); },
       // Driven by a test, windows stay hidden: under Wine without a window manager, hiding
@@ -43,16 +46,22 @@ bool Simulator::Start() {
     std::string line;
     while (std::getline(file, line)) m_scenario.push_back(line);
   }
-  if (!m_options.embedding && !RegisterShellWindowsServer()) m_exitCode = 3;
-  if (FAILED(CoRegisterClassObject(kSimulatorShellWindowsClsid, m_factory.Get(), CLSCTX_LOCAL_SERVER,
-                                   REGCLS_MULTIPLEUSE, &m_registration)))
-    return false;
+  if (!m_calls->Install()) return false;
+  // A host program's process serves no window list: the shell's list is another process's.
+  if (!m_options.hostOnly) {
+    if (!m_options.embedding && !RegisterShellWindowsServer()) m_exitCode = 3;
+    if (FAILED(CoRegisterClassObject(kSimulatorShellWindowsClsid, m_factory.Get(), CLSCTX_LOCAL_SERVER,
+                                     REGCLS_MULTIPLEUSE, &m_registration)))
+      return false;
+  }
   if (!m_options.pipeName.empty()) {
     if (!m_channel.Open(m_options.pipeName)) return false;
     m_channel.WriteLine("READY pid=" + std::to_string(GetCurrentProcessId()));
   }
   if (!m_options.embedding && m_options.pipeName.empty() && m_scenario.empty())
-    Queue("open demo title=\"Ormix browser simulator\" url=about:blank", false);
+    Queue(m_options.hostOnly ? "host demo caption=\"Ormix host simulator\" url=about:blank"
+                             : "open demo title=\"Ormix browser simulator\" url=about:blank",
+          false);
   return true;
 }
 
@@ -147,6 +156,7 @@ void Simulator::Shutdown() {
   m_factory->DetachCollection();
   m_browsers->CloseAll();
   m_collection->Clear();
+  m_calls->Uninstall();
   CoDisconnectObject(static_cast<IShellWindows*>(m_collection.Get()), 0);
   m_channel.Close();
 }

@@ -15,6 +15,7 @@
 #include "sim/BrowserSet.h"
 #include "sim/CommandInterpreter.h"
 #include "sim/ControlChannel.h"
+#include "sim/IncomingCallCounter.h"
 #include "sim/ShellWindowsCollection.h"
 #include "sim/ShellWindowsFactory.h"
 
@@ -24,6 +25,7 @@ struct SimOptions {
   std::string pipeName;      // --pipe NAME
   std::string scenarioPath;  // --scenario FILE
   bool embedding = false;    // started by COM (-Embedding)
+  bool hostOnly = false;     // --host-only: a host program's process, no ShellWindows
 };
 
 class Simulator {
@@ -55,6 +57,7 @@ class Simulator {
   Microsoft::WRL::ComPtr<ShellWindowsCollection> m_collection;
   Microsoft::WRL::ComPtr<ShellWindowsFactory> m_factory;
   DWORD m_registration = 0;
+  Microsoft::WRL::ComPtr<IncomingCallCounter> m_calls;
   std::unique_ptr<BrowserSet> m_browsers;
   std::unique_ptr<CommandInterpreter> m_interpreter;
   ControlChannel m_channel;

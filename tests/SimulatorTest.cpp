@@ -509,6 +509,230 @@ TEST_F(SimulatorTest, ClosingBrowsersWithAndWithoutOnQuit) {
   EXPECT_EQ(0, count);
 }
 
+// ---------------------------------------------------------------------------------------
+
+// Keeps the first argument of every DocumentComplete, so a test can look at the objects.
+class FrameRecordingConnection : public RecordingConnection {
+ public:
+  using RecordingConnection::RecordingConnection;
+  std::vector<ComPtr<IDispatch>> completed;
+
+  void DocumentComplete(IDispatch* browser, VARIANT* url) override {
+    RecordingConnection::DocumentComplete(browser, url);
+    completed.push_back(browser);
+  }
+};
+
+ComPtr<IUnknown> Identity(IUnknown* object) {
+  ComPtr<IUnknown> identity;
+  if (object) object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()));
+  return identity;
+}
+
+std::string LocationUrl(IWebBrowser2* browser) {
+  BSTR url = nullptr;
+  if (FAILED(browser->get_LocationURL(&url))) return "<failed>";
+  const std::string text = Narrow(url);
+  SysFreeString(url);
+  return text;
+}
+
+TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
+  Ok("open b1 title=Framed url=http://framed.example/index.html frames=2");
+  const std::string openedRefs = Ok("refs b1");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  FrameRecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+  const std::string callsBefore = Ok("calls b1");
+  EXPECT_EQ("0,0", SimulatorProcess::Field(callsBefore, "frames"));
+
+  const std::string reply = Ok("navigate b1 http://framed.example/news/index.html title=News");
+  EXPECT_EQ("14", SimulatorProcess::Field(reply, "calls"));
+  const std::vector<std::string> expected = {
+      "BeforeNavigate2(self,bstr:http://framed.example/news/index.html,i4:0,bstr:,ref:empty,bstr:,pbool:0)",
+      "DownloadBegin()",
+      "ProgressChange(100,10000)",
+      "NavigateComplete2(self,bstr:http://framed.example/news/index.html)",
+      "TitleChange(News)",
+      "BeforeNavigate2(other,bstr:http://framed.example/news/frame1.html,i4:0,bstr:frame1,ref:empty,bstr:,pbool:0)",
+      "NavigateComplete2(other,bstr:http://framed.example/news/frame1.html)",
+      "DocumentComplete(other,bstr:http://framed.example/news/frame1.html)",
+      "BeforeNavigate2(other,bstr:http://framed.example/news/frame2.html,i4:0,bstr:frame2,ref:empty,bstr:,pbool:0)",
+      "NavigateComplete2(other,bstr:http://framed.example/news/frame2.html)",
+      "DocumentComplete(other,bstr:http://framed.example/news/frame2.html)",
+      "ProgressChange(10000,10000)",
+      "DownloadComplete()",
+      "DocumentComplete(self,bstr:http://framed.example/news/index.html)"};
+  EXPECT_EQ(expected, holder.events);
+
+  // Each frame is an object of its own; the page's own completion comes last.
+  ASSERT_EQ(3u, holder.completed.size());
+  ComPtr<IUnknown> frame1 = Identity(holder.completed[0].Get());
+  ComPtr<IUnknown> frame2 = Identity(holder.completed[1].Get());
+  ASSERT_TRUE(frame1 && frame2);
+  EXPECT_NE(frame1.Get(), frame2.Get());
+  EXPECT_EQ(Identity(browser.Get()).Get(), Identity(holder.completed[2].Get()).Get());
+
+  // Telling the objects apart cost the simulator no call; asking a frame for an interface
+  // and for its URL are one call each, counted for that frame.
+  EXPECT_EQ(callsBefore, Ok("calls b1"));
+  ComPtr<IWebBrowser2> frame;
+  ASSERT_EQ(S_OK, holder.completed[0].As(&frame));
+  EXPECT_EQ("1,0", SimulatorProcess::Field(Ok("calls b1"), "frames"));
+  EXPECT_EQ("http://framed.example/news/frame1.html", LocationUrl(frame.Get()));
+  EXPECT_EQ("2,0", SimulatorProcess::Field(Ok("calls b1"), "frames"));
+  EXPECT_EQ(SimulatorProcess::Field(callsBefore, "calls"), SimulatorProcess::Field(Ok("calls b1"), "calls"));
+
+  // A frame is no top-level container and has no window; its document is its own, and
+  // leads through its service chain to the top-level browser.
+  VARIANT_BOOL topLevel = VARIANT_TRUE;
+  EXPECT_EQ(S_OK, frame->get_TopLevelContainer(&topLevel));
+  EXPECT_EQ(VARIANT_FALSE, topLevel);
+  SHANDLE_PTR handle = 0;
+  EXPECT_TRUE(FAILED(frame->get_HWND(&handle)));
+  ComPtr<IDispatch> document;
+  ASSERT_EQ(S_OK, frame->get_Document(document.GetAddressOf()));
+  EXPECT_EQ("News (frame 1)", DocumentTitle(document.Get()));
+  ComPtr<IServiceProvider> provider;
+  ASSERT_EQ(S_OK, document.As(&provider));
+  ComPtr<IWebBrowser2> top;
+  ASSERT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                         reinterpret_cast<void**>(top.GetAddressOf())));
+  EXPECT_EQ(Identity(browser.Get()).Get(), Identity(top.Get()).Get());
+
+  // Events can name a frame; a page without frames navigates as before.
+  holder.events.clear();
+  Ok("fire b1 NavigateError disp:frame2 pvar:bstr:http://framed.example/x pvar:bstr:frame2 pvar:i4:404 pbool:false");
+  EXPECT_EQ(std::vector<std::string>{"NavigateError(other,bstr:http://framed.example/x,bstr:frame2,i4:404,pbool:0)"},
+            holder.events);
+  // The frames got back every reference this process took from them.
+  holder.completed.clear();
+  frame.Reset();
+  document.Reset();
+  provider.Reset();
+  top.Reset();
+  frame1.Reset();
+  frame2.Reset();
+  EXPECT_EQ(SimulatorProcess::Field(openedRefs, "frames"), SimulatorProcess::Field(Ok("refs b1"), "frames"));
+  Ok("frames b1 0");
+  EXPECT_EQ("8", SimulatorProcess::Field(Ok("navigate b1 http://plain.example/"), "calls"));
+  EXPECT_EQ(0u, m_sim.Send("fire b1 DocumentComplete disp:frame1 pvar:bstr:x").rfind("ERR", 0));
+  EXPECT_TRUE(holder.Disconnect());
+}
+
+// The top-level windows with an "Internet Explorer_Server" among their descendants.
+std::vector<std::pair<HWND, HWND>> EmbeddedServers() {
+  std::vector<std::pair<HWND, HWND>> found;
+  EnumWindows(
+      [](HWND top, LPARAM list) -> BOOL {
+        HWND server = nullptr;
+        EnumChildWindows(top, FindServer, reinterpret_cast<LPARAM>(&server));
+        if (server) reinterpret_cast<std::vector<std::pair<HWND, HWND>>*>(list)->emplace_back(top, server);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+ComPtr<IWebBrowser2> BrowserOfServer(HWND server) {
+  ComPtr<IHTMLDocument> document = DocumentFromServer(server);
+  ComPtr<IServiceProvider> provider;
+  ComPtr<IWebBrowser2> browser;
+  if (!document || FAILED(document.As(&provider))) return nullptr;
+  provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(browser.GetAddressOf()));
+  return browser;
+}
+
+bool InShellWindows(IUnknown* browser) {
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  LONG count = 0;
+  if (!windows || FAILED(windows->get_Count(&count))) return false;
+  for (long i = 0; i < count; ++i)
+    if (Identity(ItemAt(windows.Get(), i).Get()).Get() == Identity(browser).Get()) return true;
+  return false;
+}
+
+std::string ClassName(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+std::string ExecutableName(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  char path[MAX_PATH] = "";
+  DWORD size = MAX_PATH;
+  if (process) QueryFullProcessImageNameA(process, 0, path, &size);
+  if (process) CloseHandle(process);
+  const std::string full = path;
+  return full.substr(full.find_last_of("\\/") + 1);
+}
+
+TEST_F(SimulatorTest, EmbeddedBrowsersAreFoundBesideTheShellsWindowList) {
+  Ok("open b1 title=Shell url=http://shell.example/");
+  Ok("host h1 caption=\"Help Viewer\" title=\"Help topic\" url=http://help.example/topic");
+  SimulatorProcess hostProcess;
+  hostProcess.HostOnly();
+  ASSERT_TRUE(hostProcess.Start());
+  EXPECT_EQ(0u, hostProcess.Send("open x1").rfind("ERR", 0));  // a host process lists no browsers
+  EXPECT_EQ(0u, hostProcess.Send("host h2 caption=Installer title=Setup url=http://setup.example/").rfind("OK", 0));
+  const HWND hostWindows[2] = {Frame("h1"), SimulatorProcess::Window(hostProcess.Send("window h2"), "hwnd")};
+
+  // Walking every top-level window's children finds both hosts and the shell's browser;
+  // only the shell's browser is in its window list.
+  std::vector<ComPtr<IWebBrowser2>> hosted;
+  int shellBrowsers = 0;
+  for (const auto& [top, server] : EmbeddedServers()) {
+    ComPtr<IWebBrowser2> browser = BrowserOfServer(server);
+    if (!browser) continue;
+    if (InShellWindows(browser.Get())) {
+      EXPECT_EQ(Frame("b1"), top);
+      ++shellBrowsers;
+      continue;
+    }
+    EXPECT_NE("IEFrame", ClassName(top));
+    EXPECT_NE(top, GetParent(server));
+    if (top == hostWindows[0]) {
+      EXPECT_EQ("Help Viewer", Caption(top));
+      EXPECT_EQ("ormix-sim.exe", ExecutableName(top));
+      EXPECT_EQ("http://help.example/topic", LocationUrl(browser.Get()));
+      hosted.insert(hosted.begin(), browser);
+    } else if (top == hostWindows[1]) {
+      EXPECT_EQ("Installer", Caption(top));
+      EXPECT_EQ("ormix-sim-host.exe", ExecutableName(top));
+      EXPECT_EQ("Setup", DocumentTitle(DocumentFromServer(server).Get()));
+      hosted.push_back(browser);
+    }
+  }
+  EXPECT_EQ(1, shellBrowsers);
+  ASSERT_EQ(2u, hosted.size());
+  SHANDLE_PTR handle = 0;
+  EXPECT_TRUE(FAILED(hosted[0]->get_HWND(&handle)));  // a control has no application window
+
+  // Their events reach an advised sink, from either process.
+  RecordingConnection first(hosted[0].Get()), second(hosted[1].Get());
+  ASSERT_TRUE(first.Connect(hosted[0].Get()));
+  ASSERT_TRUE(second.Connect(hosted[1].Get()));
+  Ok("navigate h1 http://help.example/next title=Next");
+  EXPECT_EQ(8u, first.events.size());
+  EXPECT_EQ("DocumentComplete(self,bstr:http://help.example/next)", first.events.back());
+  EXPECT_EQ("Help Viewer", Caption(hostWindows[0]));  // the host keeps its own caption
+  EXPECT_EQ(0u, hostProcess.Send("status h2 Installing").rfind("OK calls=1 hr=0x00000000", 0));
+  EXPECT_EQ(std::vector<std::string>{"StatusTextChange(Installing)"}, second.events);
+
+  // A host goes away with its windows.
+  EXPECT_TRUE(first.Disconnect());
+  EXPECT_TRUE(second.Disconnect());
+  EXPECT_EQ(0u, hostProcess.Send("close h2").rfind("OK", 0));
+  EXPECT_FALSE(IsWindow(hostWindows[1]));
+  hosted.clear();
+  EXPECT_TRUE(hostProcess.Stop());
+  EXPECT_EQ(0u, hostProcess.ExitCode());
+}
+
 // Runs last: it leaves a simulator started by COM that ends once released.
 TEST(SimulatorServerTest, ComStartsAnEmptyCollectionWhenNoSimulatorRuns) {
   ASSERT_TRUE(SimulatorProcess::Register());

@@ -46,13 +46,20 @@ class SimulatorFixture : public testing::Test {
   SimulatorProcess m_sim;
 
  private:
-  // Notes the reference counts of each browser and folder as it opens; forgets it when it
-  // closes.
+  // Notes the reference counts of each browser, folder and host as it opens or gets new
+  // frames; forgets it when it closes.
   void Track(const std::string& command) {
     std::istringstream words(command);
     std::string verb, id;
     words >> verb >> id;
-    if (verb == "open" || verb == "folder") m_openedRefs[id] = m_sim.Send("refs " + id);
+    if (verb == "open" || verb == "folder" || verb == "host") m_openedRefs[id] = m_sim.Send("refs " + id);
+    else if (verb == "frames" && m_openedRefs.count(id)) {
+      // New frames are new objects: their counts now join what the browser had at opening.
+      const std::string now = m_sim.Send("refs " + id);
+      const std::string& opened = m_openedRefs[id];
+      m_openedRefs[id] = opened.substr(0, opened.find(" frames=")) +
+                         (now.find(" frames=") == std::string::npos ? "" : now.substr(now.find(" frames=")));
+    }
     else if (verb == "close") m_openedRefs.erase(id);
   }
 

@@ -54,6 +54,11 @@ std::string SimulatorProcess::ExecutablePath() {
   return built;
 }
 
+std::string SimulatorProcess::HostExecutablePath() {
+  const std::string path = ExecutablePath();
+  return path.substr(0, path.find_last_of("\\/") + 1) + "ormix-sim-host.exe";
+}
+
 bool SimulatorProcess::Register(DWORD timeoutMs) {
   DWORD code = 1;
   return RunAndWait("\"" + ExecutablePath() + "\" --register", timeoutMs, nullptr, &code) && code == 0;
@@ -82,7 +87,8 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
     CloseHandles();
     return false;
   }
-  if (!RunAndWait("\"" + ExecutablePath() + "\" --pipe " + name, 0, &m_process, nullptr)) {
+  const std::string program = m_hostOnly ? "\"" + HostExecutablePath() + "\" --host-only" : "\"" + ExecutablePath() + "\"";
+  if (!RunAndWait(program + " --pipe " + name, 0, &m_process, nullptr)) {
     CancelIo(m_pipe);
     CloseHandle(connect.hEvent);
     CloseHandles();

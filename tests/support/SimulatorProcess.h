@@ -21,6 +21,9 @@ class SimulatorProcess {
   // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
   // class is registered by then.
   bool Start(DWORD timeoutMs = 20000);
+  // Before Start: run as a host program's process instead (--host-only, under the file
+  // name HostExecutablePath()), which embeds browser controls and serves no ShellWindows.
+  void HostOnly() { m_hostOnly = true; }
   // One command line; the reply line, or "" if the simulator did not answer in time.
   std::string Send(const std::string& command, DWORD timeoutMs = 20000);
   // Asks the simulator to exit and waits for its process, pumping; kills it by its own
@@ -33,6 +36,8 @@ class SimulatorProcess {
   // Writes the COM registration that routes ShellWindows to the simulator.
   static bool Register(DWORD timeoutMs = 20000);
   static std::string ExecutablePath();
+  // The simulator's copy for host programs, beside ExecutablePath().
+  static std::string HostExecutablePath();
 
   // "key=value" fields of a reply: Field("OK count=2", "count") is "2".
   static std::string Field(const std::string& reply, const char* key);
@@ -52,6 +57,7 @@ class SimulatorProcess {
   HANDLE m_readEvent = nullptr;
   std::string m_buffer;
   DWORD m_exitCode = STILL_ACTIVE;
+  bool m_hostOnly = false;
 };
 
 }  // namespace testsupport
