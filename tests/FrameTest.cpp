@@ -599,12 +599,31 @@ TEST_F(FrameTest, ReleasingAPressedButtonOutsideTheToolBarBringsBackTheIdlePromp
   RECT button;
   bar.GetItemRect(bar.CommandToIndex(ID_SELECT_BROWSER), &button);
   const LPARAM on = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-  const LPARAM outside = MAKELPARAM((button.left + button.right) / 2, button.bottom + 150);
-  bar.SendMessage(WM_MOUSEMOVE, 0, on);
+  const LPARAM outside = MAKELPARAM((button.left + button.right) / 2, button.bottom + 500);
+  RECT other;
+  bar.GetItemRect(bar.CommandToIndex(ID_RECORD_RESUME), &other);
+  const LPARAM next = MAKELPARAM((other.left + other.right) / 2, (other.top + other.bottom) / 2);
+  // Real mouse input: the tool bar captures the mouse while its button is down.
+  auto mouse = [&](LPARAM at, DWORD flags) {
+    POINT pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ::ClientToScreen(bar.m_hWnd, &pt);
+    ::SetCursorPos(pt.x, pt.y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = pt.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = pt.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    ::SendInput(1, &input, sizeof(input));
+    PumpThroughFrame(frame->m_hWnd, [] { return true; });
+  };
+  mouse(on, 0);
+  mouse(on, 0);
   ASSERT_EQ(frame->GetMessageText(), "イベントを監視するInternet Explorerを選択します。");
-  bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, on);
-  bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside);
-  bar.SendMessage(WM_LBUTTONUP, 0, outside);
+  // Pressed on one button, over the next, then off the bar, released there.
+  mouse(on, MOUSEEVENTF_LEFTDOWN);
+  mouse(next, 0);
+  mouse(outside, 0);
+  mouse(outside, MOUSEEVENTF_LEFTUP);
   PumpThroughFrame(frame->m_hWnd, [] { return true; });
   EXPECT_EQ(frame->GetMessageText(), "レディ");
   EXPECT_TRUE(g_handled.empty());  // released outside: no command
