@@ -668,3 +668,68 @@ TEST_F(FrameTest, BarsNeverHoldADeletedFontAcrossASystemFontChange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FrameTest, MenuImagesKeepTheirGapToTheTextAndNoTextIsCut) {
+  CToolkitSettings& settings = CToolkitSettings::Get();
+  settings.SetMenuImages(true);
+  settings.SetMenuImageGap(5);
+  struct Restore {
+    ~Restore() {
+      CToolkitSettings::Get().SetMenuImages(false);
+      CToolkitSettings::Get().SetMenuImageGap(0);
+    }
+  } restore;
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(frame->EnableMenuImages(IDR_DEMOFRAME));
+  HMENU viewMenu = Popup(frame, 3);
+  const int last = ::GetMenuItemCount(viewMenu) - 1;  // ステータスバー(&S), the longest text
+  // An item's rectangle in the pop-up, and the columns where it differs from the background.
+  struct Row {
+    RECT rect;
+    std::vector<int> ink;
+  };
+  std::vector<Row> rows;
+  frame->m_onMenuShown = [&](HWND popup) {
+    ::UpdateWindow(popup);
+    HDC dc = ::GetDC(popup);
+    for (int index : {0, last}) {
+      Row row;
+      ::GetMenuItemRect(popup, viewMenu, static_cast<UINT>(index), &row.rect);
+      ::MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&row.rect), 2);
+      const COLORREF background = ::GetPixel(dc, row.rect.right - 2, row.rect.top + 1);
+      for (int x = row.rect.left; x < row.rect.right; ++x)
+        for (int y = row.rect.top; y < row.rect.bottom; ++y)
+          if (::GetPixel(dc, x, y) != background) {
+            row.ink.push_back(x - row.rect.left);
+            break;
+          }
+      rows.push_back(row);
+    }
+    ::ReleaseDC(popup, dc);
+    ::EndMenu();
+  };
+  frame->m_wndMenuBar.OpenMenu(3, FALSE);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return rows.size() == 2; }));
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return frame->m_wndMenuBar.GetOpenMenu() < 0; }));
+
+  // フォント(&F)...: the 16-pixel image, then at least the gap, then the text.
+  const std::vector<int>& font = rows[0].ink;
+  ASSERT_FALSE(font.empty());
+  const int imageLeft = font.front();
+  int imageRight = imageLeft, textLeft = -1;
+  for (int x : font) {
+    if (x < imageLeft + 16) imageRight = x;
+    else if (textLeft < 0) textLeft = x;
+  }
+  ASSERT_GE(textLeft, 0);
+  EXPECT_GE(textLeft - imageRight - 1, 5);
+  // ステータスバー(&S): its text ends inside the item, clear of the border.
+  const Row& longest = rows[1];
+  ASSERT_FALSE(longest.ink.empty());
+  EXPECT_LE(longest.ink.back(), longest.rect.right - longest.rect.left - 4);
+}
+
+}  // namespace
