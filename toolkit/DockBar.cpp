@@ -168,7 +168,14 @@ LRESULT CDockBar::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
   // The rebar starts its own drag only on its narrow gripper; a press anywhere in the band's
   // header is handed to it as a press on the gripper. The rebar's drag notification carries
   // no band index, so the band is remembered here.
-  const int gripperX = hit.flags == RBHT_GRABBER ? hit.pt.x : FindGripperX(hit.iBand, hit.pt.y);
+  RECT band = {}, borders = {};
+  SendMessage(RB_GETRECT, static_cast<WPARAM>(hit.iBand), reinterpret_cast<LPARAM>(&band));
+  SendMessage(RB_GETBANDBORDERS, static_cast<WPARAM>(hit.iBand),
+              reinterpret_cast<LPARAM>(&borders));
+  const bool inHeader = hit.pt.x < band.left + borders.left;
+  const int gripperX = hit.flags == RBHT_GRABBER ? hit.pt.x
+                       : inHeader                ? FindGripperX(hit.iBand, hit.pt.y)
+                                                 : -1;
   if (gripperX < 0) return Default();
   m_nDragBand = hit.iBand;
   m_cxGrabOffset = gripperX - hit.pt.x;
@@ -237,14 +244,17 @@ LRESULT CDockBar::OnLButtonUp(WPARAM wParam, LPARAM lParam) {
   const UINT nID = GetBand(m_nDragBand).nID;
   const LPARAM shifted = Shifted(lParam, m_cxGrabOffset);
   EndDrag();
-  if (!move) return DefWindowProc(WM_LBUTTONUP, wParam, shifted);
+  // Back in this area after the pointer went past the middle, the mouse is still this
+  // area's own capture rather than the rebar's.
+  const LRESULT result = move ? 0 : DefWindowProc(WM_LBUTTONUP, wParam, shifted);
   if (::GetCapture() == m_hWnd) ::ReleaseCapture();
-  m_pFrame->MoveBarToEdge(nID, m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
-  return 0;
+  if (move)
+    m_pFrame->MoveBarToEdge(nID, m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
+  return result;
 }
 
 LRESULT CDockBar::OnCaptureChanged(WPARAM, LPARAM lParam) {
-  // Another window took the mouse (a menu, a dialog, Esc in a drag): the drag is over.
+  // Another window took the mouse (a menu, a dialog): the drag is over.
   if (reinterpret_cast<HWND>(lParam) != m_hWnd && !m_bHandingOver) EndDrag();
   return Default();
 }
