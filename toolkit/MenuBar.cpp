@@ -203,9 +203,11 @@ BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   switch (pMsg->message) {
     case WM_SYSKEYDOWN:
       if (key == VK_MENU || key == VK_F10) {
-        // A held key repeats; only its first press counts.
+        // A held key repeats; only its first press counts. The bar takes the press itself:
+        // the system's default handling would remember it too and, at a release that the bar
+        // no longer counts (after a switch away and back), open keyboard mode all the same.
         if (!(pMsg->lParam & (1 << 30))) m_bAltAlone = TRUE;
-        return key == VK_F10;
+        return TRUE;
       }
       m_bAltAlone = FALSE;
       LeaveKeyboardMode();
