@@ -139,12 +139,10 @@ void CMainFrame::SaveWindowPlacement(const WINDOWPLACEMENT* placement) {
 }
 
 void CMainFrame::OnSettingChange(UINT uFlags, LPCSTR section) {
-  Default();
-  CToolkitSettings::Get().RefreshSystemMetrics();
-  if (m_wndMenuBar.IsWindow())
-    m_wndMenuBar.SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(section));
+  // The toolkit frame reads the system's fonts again, gives the menu bar and the status bar
+  // theirs and only then deletes the fonts they replace.
+  CToolkitFrameWnd::OnSettingChange(uFlags, section);
   if (m_wndStatusBar.IsWindow()) {
-    m_wndStatusBar.SetFont(CToolkitSettings::Get().GetStatusFont(), TRUE);
     for (int i = 0; i < m_wndStatusBar.GetCount(); ++i) {
       const UINT id = m_wndStatusBar.GetItemID(i);
       if (id == 0) continue;

@@ -1,10 +1,11 @@
 // Shows a toolkit frame for looking at (and capturing) its bars: a Japanese menu in the menu
 // bar, the tool bar with the program's button images, a status bar with CAP, NUM and SCRL,
 // and an edit control as the view. Its own message loop refreshes the bars at idle time.
-// Usage: frame_demo [SECONDS [MENU [locks]]] — closes itself after SECONDS (default 30);
+// Usage: frame_demo [SECONDS [MENU [locks|- [WIDTH]]]] — closes itself after SECONDS (default 30);
 // with MENU (a top-level index, -1 for none), opens that menu from the keyboard after one
 // second (Alt, then Right MENU times, then Down), as a user would; with "locks", turns the
-// Caps, Num and Scroll Lock toggles on so that the key indicators show.
+// Caps, Num and Scroll Lock toggles on so that the key indicators show; WIDTH sets the
+// window's width in pixels (default 640).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -147,7 +148,8 @@ int main(int argc, char** argv) {
   context.m_pNewViewClass = ORMIX_RUNTIME_CLASS(CDemoView);
   if (!frame->LoadFrame(IDR_DEMOFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) return 1;
   g_hWndFrame = frame->m_hWnd;
-  frame->SetWindowPos(nullptr, 40, 30, 640, 420, SWP_NOZORDER);
+  const int width = argc > 4 ? std::atoi(argv[4]) : 640;
+  frame->SetWindowPos(nullptr, 40, 30, width, 420, SWP_NOZORDER);
   frame->InitialUpdateFrame(nullptr, TRUE);
   frame->SetMessageText(static_cast<const char*>(nullptr));
 

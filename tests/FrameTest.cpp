@@ -1,7 +1,7 @@
 // The frame window and the toolkit's bars under Wine, in real windows: command routing and
 // automatic disabling in drop-down menus, status-bar prompts, tool bar states at idle time,
-// showing and hiding bars, status pane widths and key indicators, the saved bar layout and
-// the menu bar's keyboard mode.
+// showing and hiding bars, status pane widths and key indicators, the saved bar layout, the
+// menu bar's keyboard mode and narrow windows, dragging bars between edges, and fonts.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -18,6 +18,7 @@
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "toolkit/StatusBar.h"
+#include "toolkit/ToolkitSettings.h"
 #include "toolkit/ToolBar.h"
 #include "toolkit/ToolkitFrameWnd.h"
 
@@ -56,6 +57,7 @@ class CTestFrame : public CToolkitFrameWnd {
   CStatusBar m_wndStatusBar;
   std::vector<HMENU> m_popupsOpened;
   std::vector<UINT> m_keysOnOpen;  // one key pressed as each pop-up opens, like a user
+  std::function<void(HWND)> m_onMenuShown;  // called with the shown pop-up, once
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs) {
@@ -83,6 +85,14 @@ class CTestFrame : public CToolkitFrameWnd {
     }
     CToolkitFrameWnd::OnInitMenuPopup(hPopup, nIndex, bSysMenu);
   }
+  LRESULT OnEnterIdle(WPARAM wParam, LPARAM lParam) {
+    if (wParam == MSGF_MENU && m_onMenuShown && ::IsWindowVisible(reinterpret_cast<HWND>(lParam))) {
+      auto onShown = std::move(m_onMenuShown);
+      m_onMenuShown = nullptr;
+      onShown(reinterpret_cast<HWND>(lParam));
+    }
+    return Default();
+  }
   void OnCopy() { g_handled.push_back("frame"); }
   void OnViewFont() { g_handled.push_back("frame"); }
   ORMIX_DECLARE_MESSAGE_MAP()
@@ -91,6 +101,7 @@ class CTestFrame : public CToolkitFrameWnd {
 ORMIX_BEGIN_MESSAGE_MAP(CTestFrame, CToolkitFrameWnd)
   msgmap::Create<&CTestFrame::OnCreate>(),
   msgmap::InitMenuPopup<&CTestFrame::OnInitMenuPopup>(),
+  msgmap::Message<&CTestFrame::OnEnterIdle>(WM_ENTERIDLE),
   msgmap::Command<&CTestFrame::OnCopy>(ID_EDIT_COPY),
   msgmap::Command<&CTestFrame::OnViewFont>(ID_VIEW_FONT),
 ORMIX_END_MESSAGE_MAP()
@@ -128,6 +139,11 @@ bool PumpThroughFrame(HWND hWndFrame, const std::function<bool()>& done, DWORD t
   }
 }
 
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
 class FrameTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -161,6 +177,18 @@ class FrameTest : public testing::Test {
   }
   static HMENU Popup(CTestFrame* frame, int index) {
     return ::GetSubMenu(frame->m_wndMenuBar.GetMenu(), index);
+  }
+  // Posts a key message to the view as the keyboard sends it.
+  static void PostKey(CTestFrame* frame, UINT message, UINT key) {
+    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
+    const LPARAM flags = (up ? (3u << 30) : 0) | (key == VK_MENU ? 1 << 29 : 0);
+    ::PostMessageA(frame->GetActiveView()->m_hWnd, message, key, 1 | flags);
+  }
+  static RECT ClientOnScreen(HWND hWnd) {
+    RECT rect;
+    ::GetClientRect(hWnd, &rect);
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
   }
 
   std::vector<CTestFrame*> m_frames;
@@ -385,6 +413,312 @@ TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
     return !frame->m_popupsOpened.empty() && bar.GetOpenMenu() < 0;
   }));
   EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  const RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  for (int width : {200, 330, 600}) {
+    // At the right edge of the screen, where a pop-up as wide as the window would not fit.
+    frame->SetWindowPos(nullptr, screen.right - width, 10, width, 400, SWP_NOZORDER);
+    PumpThroughFrame(frame->m_hWnd, [] { return true; });
+    const RECT client = ClientOnScreen(frame->m_hWnd);
+    RECT barRect;
+    bar.GetWindowRect(&barRect);
+    EXPECT_TRUE(Inside(barRect, client)) << width;
+    for (int i = 0; i < bar.GetCount(); ++i) {
+      RECT item = {};
+      bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      ::MapWindowPoints(bar.m_hWnd, nullptr, reinterpret_cast<POINT*>(&item), 2);
+      EXPECT_TRUE(Inside(item, barRect)) << width << " px, item " << i;
+    }
+    EXPECT_GE(ViewRect(frame).top, barRect.bottom) << width;  // the view is below every row
+
+    // Alt+H opens ヘルプ inside the screen, below its button.
+    RECT popupRect = {};
+    frame->m_popupsOpened.clear();
+    frame->m_onMenuShown = [&](HWND popup) {
+      ::GetWindowRect(popup, &popupRect);
+      ::EndMenu();
+    };
+    PostKey(frame, WM_SYSKEYDOWN, 'H');
+    PostKey(frame, WM_SYSCHAR, 'h');
+    ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !frame->m_onMenuShown; })) << width;
+    RECT help = {};
+    bar.SendMessage(TB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&help));
+    ::MapWindowPoints(bar.m_hWnd, nullptr, reinterpret_cast<POINT*>(&help), 2);
+    EXPECT_TRUE(Inside(popupRect, screen)) << width;
+    EXPECT_GE(popupRect.top, help.bottom) << width;
+    ASSERT_FALSE(frame->m_popupsOpened.empty());
+    EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
+    ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
+  }
+}
+
+TEST_F(FrameTest, AltThenALowerCaseMnemonicOpensItsMenu) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  frame->m_keysOnOpen = {VK_ESCAPE};
+  // Alt, released, then F without Shift: the keyboard gives WM_KEYDOWN 'F' and WM_CHAR 'f'.
+  PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
+  PostKey(frame, WM_SYSKEYUP, VK_MENU);
+  PostKey(frame, WM_KEYDOWN, 'F');
+  PostKey(frame, WM_CHAR, 'f');
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !frame->m_popupsOpened.empty(); }));
+  EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 0));
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
+}
+
+TEST_F(FrameTest, LosingTheKeyboardEndsTheMenuBarsKeyboardMode) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  struct Loss {
+    UINT message;
+    WPARAM wParam;
+  };
+  for (const Loss& loss : {Loss{WM_ACTIVATE, WA_INACTIVE}, Loss{WM_KILLFOCUS, 0},
+                           Loss{WM_CANCELMODE, 0}}) {
+    PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
+    PostKey(frame, WM_SYSKEYUP, VK_MENU);
+    ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.IsKeyboardMode(); }));
+    frame->SendMessage(loss.message, loss.wParam);
+    EXPECT_FALSE(bar.IsKeyboardMode()) << loss.message;
+    if (loss.message == WM_ACTIVATE) frame->SendMessage(WM_ACTIVATE, WA_ACTIVE);
+    // Alt pressed here, released after a switch away and back: no keyboard mode.
+    bar.LeaveKeyboardMode();
+    PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
+    PumpThroughFrame(frame->m_hWnd, [] { return true; });
+    frame->SendMessage(loss.message, loss.wParam);
+    if (loss.message == WM_ACTIVATE) frame->SendMessage(WM_ACTIVATE, WA_ACTIVE);
+    PostKey(frame, WM_SYSKEYUP, VK_MENU);
+    PumpThroughFrame(frame->m_hWnd, [] { return true; });
+    EXPECT_FALSE(bar.IsKeyboardMode()) << loss.message;
+    // The arrow keys go to the view again.
+    MSG arrow = {frame->GetActiveView()->m_hWnd, WM_KEYDOWN, VK_RIGHT, 1, 0, {0, 0}};
+    EXPECT_FALSE(frame->PreTranslateMessage(&arrow)) << loss.message;
+    EXPECT_EQ(bar.GetHotItem(), -1) << loss.message;
+  }
+}
+
+TEST_F(FrameTest, ASavedLayoutCannotHideTheMenuBar) {
+  CTestFrame* first = CreateFrame();
+  ASSERT_NE(first, nullptr);
+  first->ShowControlBar(&first->m_wndMenuBar, FALSE);
+  ASSERT_TRUE(first->MoveBarToEdge(AFX_IDW_TOOLBAR, CBRS_ALIGN_BOTTOM));
+  first->SaveBarState(kBarState);
+
+  CTestFrame* second = CreateFrame();
+  ASSERT_NE(second, nullptr);
+  second->LoadBarState(kBarState);
+  EXPECT_TRUE(second->m_wndMenuBar.IsVisible());
+  RECT menuBar;
+  second->m_wndMenuBar.GetWindowRect(&menuBar);
+  EXPECT_GT(menuBar.bottom - menuBar.top, 0);
+  EXPECT_LE(menuBar.bottom, ViewRect(second).top);
+  EXPECT_EQ(second->GetDockBar(CBRS_ALIGN_BOTTOM)->FindBand(AFX_IDW_TOOLBAR), 0);  // the rest applies
+}
+
+TEST_F(FrameTest, ToolTipTextComesThroughTheWideNotificationForAWindowTool) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  // The tool is the tool bar's window, whose id is the show-tool-bar command.
+  NMTTDISPINFOW tip = {};
+  tip.hdr.code = TTN_GETDISPINFOW;
+  tip.hdr.idFrom = reinterpret_cast<UINT_PTR>(frame->m_wndToolBar.m_hWnd);
+  tip.uFlags = TTF_IDISHWND;
+  frame->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+  ASSERT_NE(tip.lpszText, nullptr);
+  EXPECT_STREQ(tip.lpszText, L"ツールバーの表示切り替え");
+}
+
+TEST_F(FrameTest, DraggingABarByItsHeaderShowsWhereItGoesAndDocksItThere) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CDockBar* top = frame->GetDockBar(CBRS_ALIGN_TOP);
+  const int band = top->FindBand(AFX_IDW_TOOLBAR);
+  ASSERT_GE(band, 0);
+  RECT bandRect = {}, borders = {};
+  top->SendMessage(RB_GETRECT, static_cast<WPARAM>(band), reinterpret_cast<LPARAM>(&bandRect));
+  top->SendMessage(RB_GETBANDBORDERS, static_cast<WPARAM>(band), reinterpret_cast<LPARAM>(&borders));
+  // Just left of the bar: the header's margin, not the rebar's own narrow gripper.
+  const POINT press = {bandRect.left + borders.left - 2, (bandRect.top + bandRect.bottom) / 2};
+  RBHITTESTINFO hit = {};
+  hit.pt = press;
+  top->SendMessage(RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  ASSERT_EQ(hit.iBand, band);
+  EXPECT_NE(hit.flags, static_cast<UINT>(RBHT_GRABBER));
+
+  const RECT client = ClientOnScreen(frame->m_hWnd);
+  POINT below = {press.x, 0};
+  below.y = client.bottom - 40 - ClientOnScreen(top->m_hWnd).top;  // dock area coordinates
+  top->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+  top->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(press.x, press.y + 3));
+  EXPECT_FALSE(top->GetDockMarker().IsVisible());
+  top->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(below.x, below.y));
+  ASSERT_TRUE(top->GetDockMarker().IsVisible());
+  RECT marker, status;
+  ::GetWindowRect(top->GetDockMarker().GetSafeHwnd(), &marker);
+  frame->m_wndStatusBar.GetWindowRect(&status);
+  EXPECT_EQ(marker.bottom, status.top);  // along the bottom edge, above the status bar
+  EXPECT_EQ(marker.left, client.left);
+  EXPECT_EQ(marker.right, client.right);
+  EXPECT_EQ(frame->GetDockBar(CBRS_ALIGN_BOTTOM)->FindBand(AFX_IDW_TOOLBAR), -1);  // not yet
+
+  top->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(below.x, below.y));
+  EXPECT_FALSE(top->GetDockMarker().IsVisible());
+  EXPECT_EQ(frame->GetDockBar(CBRS_ALIGN_BOTTOM)->FindBand(AFX_IDW_TOOLBAR), 0);
+  RECT toolBar;
+  frame->m_wndToolBar.GetWindowRect(&toolBar);
+  EXPECT_GE(toolBar.top, ViewRect(frame).bottom);
+}
+
+TEST_F(FrameTest, ReleasingAPressedButtonOutsideTheToolBarBringsBackTheIdlePrompt) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CToolBar& bar = frame->m_wndToolBar;
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  RECT button;
+  bar.GetItemRect(bar.CommandToIndex(ID_SELECT_BROWSER), &button);
+  const LPARAM on = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  const LPARAM outside = MAKELPARAM((button.left + button.right) / 2, button.bottom + 500);
+  RECT other;
+  bar.GetItemRect(bar.CommandToIndex(ID_RECORD_RESUME), &other);
+  const LPARAM next = MAKELPARAM((other.left + other.right) / 2, (other.top + other.bottom) / 2);
+  // Real mouse input: the tool bar captures the mouse while its button is down.
+  auto mouse = [&](LPARAM at, DWORD flags) {
+    POINT pt = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ::ClientToScreen(bar.m_hWnd, &pt);
+    ::SetCursorPos(pt.x, pt.y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = pt.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = pt.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    ::SendInput(1, &input, sizeof(input));
+    PumpThroughFrame(frame->m_hWnd, [] { return true; });
+  };
+  mouse(on, 0);
+  mouse(on, 0);
+  ASSERT_EQ(frame->GetMessageText(), "イベントを監視するInternet Explorerを選択します。");
+  // Pressed on one button, over the next, then off the bar, released there.
+  mouse(on, MOUSEEVENTF_LEFTDOWN);
+  mouse(next, 0);
+  mouse(outside, 0);
+  mouse(outside, MOUSEEVENTF_LEFTUP);
+  PumpThroughFrame(frame->m_hWnd, [] { return true; });
+  EXPECT_EQ(frame->GetMessageText(), "レディ");
+  EXPECT_TRUE(g_handled.empty());  // released outside: no command
+}
+
+TEST_F(FrameTest, BarsNeverHoldADeletedFontAcrossASystemFontChange) {
+  CTestFrame* first = CreateFrame();
+  CTestFrame* second = CreateFrame();
+  ASSERT_TRUE(first && second);
+  NONCLIENTMETRICSA original = {};
+  original.cbSize = sizeof(original);
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(original), &original, 0));
+  struct Restore {
+    NONCLIENTMETRICSA metrics;
+    ~Restore() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0); }
+  } restore = {original};
+  auto fontOf = [](CWnd& bar) { return reinterpret_cast<HFONT>(bar.SendMessage(WM_GETFONT)); };
+  auto alive = [](HFONT font) {
+    LOGFONTA logFont;
+    return ::GetObjectA(font, sizeof(logFont), &logFont) == sizeof(logFont);
+  };
+  // Both frames hear of the change, one after the other, as from a broadcast.
+  for (LONG height : {-20, -13}) {
+    NONCLIENTMETRICSA changed = original;
+    changed.lfMenuFont.lfHeight = height;
+    changed.lfStatusFont.lfHeight = height;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(changed), &changed, 0));
+    const HFONT oldMenuFont = fontOf(second->m_wndMenuBar);
+    for (CTestFrame* frame : {first, second}) {
+      frame->SendMessage(WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+                         reinterpret_cast<LPARAM>("WindowMetrics"));
+      for (CTestFrame* each : {first, second}) {
+        EXPECT_TRUE(alive(fontOf(each->m_wndMenuBar))) << height;
+        EXPECT_TRUE(alive(fontOf(each->m_wndStatusBar))) << height;
+      }
+    }
+    LOGFONTA menuFont = {};
+    ::GetObjectA(fontOf(first->m_wndMenuBar), sizeof(menuFont), &menuFont);
+    EXPECT_EQ(menuFont.lfHeight, height);
+    EXPECT_FALSE(alive(oldMenuFont)) << "the replaced font is deleted once no bar holds it";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameTest, MenuImagesKeepTheirGapToTheTextAndNoTextIsCut) {
+  CToolkitSettings& settings = CToolkitSettings::Get();
+  settings.SetMenuImages(true);
+  settings.SetMenuImageGap(5);
+  struct Restore {
+    ~Restore() {
+      CToolkitSettings::Get().SetMenuImages(false);
+      CToolkitSettings::Get().SetMenuImageGap(0);
+    }
+  } restore;
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(frame->EnableMenuImages(IDR_DEMOFRAME));
+  HMENU viewMenu = Popup(frame, 3);
+  const int last = ::GetMenuItemCount(viewMenu) - 1;  // ステータスバー(&S), the longest text
+  // An item's rectangle in the pop-up, and the columns where it differs from the background.
+  struct Row {
+    RECT rect;
+    std::vector<int> ink;
+  };
+  std::vector<Row> rows;
+  frame->m_onMenuShown = [&](HWND popup) {
+    ::UpdateWindow(popup);
+    HDC dc = ::GetDC(popup);
+    for (int index : {0, last}) {
+      Row row;
+      ::GetMenuItemRect(popup, viewMenu, static_cast<UINT>(index), &row.rect);
+      ::MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&row.rect), 2);
+      const COLORREF background = ::GetPixel(dc, row.rect.right - 2, row.rect.top + 1);
+      for (int x = row.rect.left; x < row.rect.right; ++x)
+        for (int y = row.rect.top; y < row.rect.bottom; ++y)
+          if (::GetPixel(dc, x, y) != background) {
+            row.ink.push_back(x - row.rect.left);
+            break;
+          }
+      rows.push_back(row);
+    }
+    ::ReleaseDC(popup, dc);
+    ::EndMenu();
+  };
+  frame->m_wndMenuBar.OpenMenu(3, FALSE);
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return rows.size() == 2; }));
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return frame->m_wndMenuBar.GetOpenMenu() < 0; }));
+
+  // フォント(&F)...: the 16-pixel image, then at least the gap, then the text.
+  const std::vector<int>& font = rows[0].ink;
+  ASSERT_FALSE(font.empty());
+  const int imageLeft = font.front();
+  int imageRight = imageLeft, textLeft = -1;
+  for (int x : font) {
+    if (x < imageLeft + 16) imageRight = x;
+    else if (textLeft < 0) textLeft = x;
+  }
+  ASSERT_GE(textLeft, 0);
+  EXPECT_GE(textLeft - imageRight - 1, 5);
+  // ステータスバー(&S): its text ends inside the item, clear of the border.
+  const Row& longest = rows[1];
+  ASSERT_FALSE(longest.ink.empty());
+  EXPECT_LE(longest.ink.back(), longest.rect.right - longest.rect.left - 4);
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ SIZE CControlBar::CalcFixedLayout() {
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
+void CControlBar::FitToWidth(int) {}
+
 void CControlBar::OnUpdateCmdUI(CFrameWnd*, BOOL) {}
 
 BOOL CControlBar::CreateBar(CWnd* pParent, LPCSTR className, DWORD dwCtrlStyle, DWORD dwStyle,

@@ -29,6 +29,8 @@ class CControlBar : public CWnd {
 
   // The size the bar needs along a horizontal edge.
   virtual SIZE CalcFixedLayout();
+  // Lays the bar out for a row `cx` pixels wide; a bar that can wrap onto more rows does.
+  virtual void FitToWidth(int cx);
   // Refreshes the bar's items from the command route of `pTarget`.
   virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHandler);
 

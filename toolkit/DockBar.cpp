@@ -12,6 +12,7 @@ ORMIX_BEGIN_MESSAGE_MAP(CDockBar, CWnd)
   msgmap::Message<&CDockBar::OnLButtonDown>(WM_LBUTTONDOWN),
   msgmap::Message<&CDockBar::OnMouseMove>(WM_MOUSEMOVE),
   msgmap::Message<&CDockBar::OnLButtonUp>(WM_LBUTTONUP),
+  msgmap::Message<&CDockBar::OnCaptureChanged>(WM_CAPTURECHANGED),
   msgmap::NotifyReflect<&CDockBar::OnHeightChange>(RBN_HEIGHTCHANGE),
 ORMIX_END_MESSAGE_MAP()
 
@@ -103,9 +104,10 @@ void CDockBar::ShowBar(CControlBar* pBar, BOOL bShow) {
   pBar->ShowWindow(bShow ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-void CDockBar::UpdateBarSize(CControlBar* pBar) {
+void CDockBar::UpdateBarSize(CControlBar* pBar, int cxDock) {
   const int index = pBar ? FindBand(static_cast<UINT>(pBar->GetDlgCtrlID())) : -1;
   if (index < 0) return;
+  if (cxDock > 0) pBar->FitToWidth(GetBandClientWidth(index, cxDock));
   const SIZE size = pBar->CalcFixedLayout();
   REBARBANDINFOA info = {};
   info.cbSize = sizeof(info);
@@ -124,37 +126,136 @@ int CDockBar::GetBarHeight() const {
   return 0;
 }
 
+int CDockBar::GetBandClientWidth(int nIndex, int cxDock) const {
+  RECT borders = {};
+  SendMessage(RB_GETBANDBORDERS, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&borders));
+  // The rebar keeps a few pixels at the row's right end as well.
+  const int width = cxDock - borders.left - borders.right - ::GetSystemMetrics(SM_CXEDGE) * 2;
+  return width > 0 ? width : 0;
+}
+
 // --- moving a bar to the other edge -------------------------------------------------------
 
-LRESULT CDockBar::OnLButtonDown(WPARAM, LPARAM lParam) {
+namespace {
+
+LPARAM Shifted(LPARAM lParam, int dx) {
+  return MAKELPARAM(static_cast<short>(GET_X_LPARAM(lParam) + dx), GET_Y_LPARAM(lParam));
+}
+
+}  // namespace
+
+int CDockBar::FindGripperX(int nIndex, int y) const {
+  RECT band = {};
+  SendMessage(RB_GETRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&band));
+  for (int x = band.left; x < band.right; ++x) {
+    RBHITTESTINFO hit = {};
+    hit.pt = POINT{x, y};
+    SendMessage(RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iBand == nIndex && hit.flags == RBHT_GRABBER) return x;
+    if (hit.flags == RBHT_CLIENT) break;
+  }
+  return -1;
+}
+
+LRESULT CDockBar::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
   RBHITTESTINFO hit = {};
   hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   SendMessage(RB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-  // The rebar's own drag notification carries no band index, so the grip is found here.
-  m_nDragBand = hit.flags == RBHT_GRABBER ? hit.iBand : -1;
-  return Default();
+  m_nDragBand = -1;
+  m_cxGrabOffset = 0;
+  m_bTowardOther = FALSE;
+  if (hit.iBand < 0 || hit.flags == RBHT_CLIENT || hit.flags == RBHT_CHEVRON) return Default();
+  // The rebar starts its own drag only on its narrow gripper; a press anywhere in the band's
+  // header is handed to it as a press on the gripper. The rebar's drag notification carries
+  // no band index, so the band is remembered here.
+  RECT band = {}, borders = {};
+  SendMessage(RB_GETRECT, static_cast<WPARAM>(hit.iBand), reinterpret_cast<LPARAM>(&band));
+  SendMessage(RB_GETBANDBORDERS, static_cast<WPARAM>(hit.iBand),
+              reinterpret_cast<LPARAM>(&borders));
+  const bool inHeader = hit.pt.x < band.left + borders.left;
+  const int gripperX = hit.flags == RBHT_GRABBER ? hit.pt.x
+                       : inHeader                ? FindGripperX(hit.iBand, hit.pt.y)
+                                                 : -1;
+  if (gripperX < 0) return Default();
+  m_nDragBand = hit.iBand;
+  m_cxGrabOffset = gripperX - hit.pt.x;
+  return DefWindowProc(WM_LBUTTONDOWN, wParam, Shifted(lParam, m_cxGrabOffset));
+}
+
+RECT CDockBar::TargetRect(int nBarHeight) const {
+  CDockBar* other =
+      m_pFrame->GetDockBar(m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
+  RECT area = {};
+  other->GetWindowRect(&area);
+  // The bar goes on a new row after the other area's rows: below them at the top, at the
+  // very bottom of the bottom area.
+  if (other->GetEdge() == CBRS_ALIGN_TOP) {
+    area.top = area.bottom;
+    area.bottom = area.top + nBarHeight;
+  } else {
+    area.top = area.bottom - nBarHeight;
+  }
+  return area;
 }
 
 LRESULT CDockBar::OnMouseMove(WPARAM wParam, LPARAM lParam) {
   if (m_nDragBand < 0 || !(wParam & MK_LBUTTON) || !m_pFrame) return Default();
+  const UINT otherEdge = m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP;
+  CDockBar* other = m_pFrame->GetDockBar(otherEdge);
+  auto* bar = dynamic_cast<CControlBar*>(m_pFrame->GetControlBar(GetBand(m_nDragBand).nID));
   POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   ::ClientToScreen(m_hWnd, &pt);
   RECT client;
   m_pFrame->GetClientRect(&client);
   ::MapWindowPoints(m_pFrame->m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
   const int middle = (client.top + client.bottom) / 2;
-  const bool towardOther = m_dwEdge == CBRS_ALIGN_TOP ? pt.y > middle : pt.y < middle;
-  if (!towardOther) return Default();
-  const UINT nID = GetBand(m_nDragBand).nID;
-  m_nDragBand = -1;
-  SendMessage(RB_ENDDRAG);
-  ::ReleaseCapture();
-  m_pFrame->MoveBarToEdge(nID, m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
+  const BOOL towardOther = other && bar && (bar->GetDockStyle() == 0 ||
+                                            (bar->GetDockStyle() & otherEdge)) &&
+                           (m_dwEdge == CBRS_ALIGN_TOP ? pt.y > middle : pt.y < middle);
+  if (!towardOther && !m_bTowardOther)
+    return DefWindowProc(WM_MOUSEMOVE, wParam, Shifted(lParam, m_cxGrabOffset));
+  if (towardOther && !m_bTowardOther) {
+    // The rebar's own drag moves bands within this area only: end it, keep the mouse.
+    m_bHandingOver = TRUE;
+    SendMessage(RB_ENDDRAG);
+    ::SetCapture(m_hWnd);
+    m_bHandingOver = FALSE;
+  }
+  m_bTowardOther = towardOther;
+  if (towardOther) {
+    RECT barRect;
+    bar->GetWindowRect(&barRect);
+    m_marker.Show(TargetRect(barRect.bottom - barRect.top));
+  } else {
+    m_marker.Hide();
+  }
   return 0;
 }
 
-LRESULT CDockBar::OnLButtonUp(WPARAM, LPARAM) {
+void CDockBar::EndDrag() {
   m_nDragBand = -1;
+  m_bTowardOther = FALSE;
+  m_marker.Hide();
+}
+
+LRESULT CDockBar::OnLButtonUp(WPARAM wParam, LPARAM lParam) {
+  if (m_nDragBand < 0) return Default();
+  const BOOL move = m_bTowardOther;
+  const UINT nID = GetBand(m_nDragBand).nID;
+  const LPARAM shifted = Shifted(lParam, m_cxGrabOffset);
+  EndDrag();
+  // Back in this area after the pointer went past the middle, the mouse is still this
+  // area's own capture rather than the rebar's.
+  const LRESULT result = move ? 0 : DefWindowProc(WM_LBUTTONUP, wParam, shifted);
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  if (move)
+    m_pFrame->MoveBarToEdge(nID, m_dwEdge == CBRS_ALIGN_TOP ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP);
+  return result;
+}
+
+LRESULT CDockBar::OnCaptureChanged(WPARAM, LPARAM lParam) {
+  // Another window took the mouse (a menu, a dialog): the drag is over.
+  if (reinterpret_cast<HWND>(lParam) != m_hWnd && !m_bHandingOver) EndDrag();
   return Default();
 }
 

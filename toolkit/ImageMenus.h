@@ -4,7 +4,9 @@
 // on: WM_INITMENUPOPUP marks the items (an owner-drawn item bitmap, HBMMENU_CALLBACK),
 // WM_MEASUREITEM and WM_DRAWITEM size and draw the images from the tool bar's image list.
 // Owner-drawn bitmaps rather than 32-bit item bitmaps, whose transparency not every
-// system honours.
+// system honours. The images get a column of their own after the check marks, as wide as an
+// image plus the gap to the text; every item of a pop-up with images takes part in it, so
+// that all texts start in one place and none is cut.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -27,6 +29,11 @@ class CImageMenus {
   // TRUE when the item was one of ours.
   BOOL OnMeasureItem(MEASUREITEMSTRUCT* measure);
   BOOL OnDrawItem(const DRAWITEMSTRUCT* draw);
+
+  // Pixels between an image and its item's text.
+  static int ImageGap();
+  // The colour of a disabled item's image under the menu highlight.
+  static COLORREF DisabledOnHighlightColor();
 
  private:
   HIMAGELIST m_hImageList = nullptr;

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 #include "framework/FrameWnd.h"
@@ -47,6 +48,8 @@ ORMIX_BEGIN_MESSAGE_MAP(CMenuBar, CControlBar)
   msgmap::NotifyReflect<&CMenuBar::OnDropDown>(TBN_DROPDOWN),
   msgmap::Message<&CMenuBar::OnOpenMenuMessage>(kOpenMenuMessage),
   msgmap::SettingChange<&CMenuBar::OnSettingChange>(),
+  msgmap::Message<&CMenuBar::OnLoseInput>(WM_KILLFOCUS),
+  msgmap::Message<&CMenuBar::OnLoseInput>(WM_CANCELMODE),
 ORMIX_END_MESSAGE_MAP()
 
 CMenuBar::CMenuBar() = default;
@@ -111,14 +114,46 @@ void CMenuBar::ApplyFont() {
 SIZE CMenuBar::CalcFixedLayout() {
   SIZE size = {0, 0};
   const int count = GetCount();
+  int top = 0;
   for (int i = 0; i < count; ++i) {
     RECT rect = {};
     SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
     if (rect.right > size.cx) size.cx = rect.right;
-    if (rect.bottom - rect.top > size.cy) size.cy = rect.bottom - rect.top;
+    if (i == 0 || rect.top < top) top = rect.top;
+    if (rect.bottom - top > size.cy) size.cy = rect.bottom - top;
   }
   if (size.cy == 0) size.cy = HIWORD(static_cast<DWORD>(SendMessage(TB_GETBUTTONSIZE)));
   return size;
+}
+
+void CMenuBar::FitToWidth(int cx) {
+  // A row ends after the last button that fits; a button wider than the row gets one of
+  // its own.
+  const int count = GetCount();
+  int x = 0;
+  BOOL changed = FALSE;
+  for (int i = 0; i < count; ++i) {
+    RECT rect = {};
+    SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
+    const int width = rect.right - rect.left;
+    const BOOL wrapBefore = i > 0 && x + width > cx;
+    if (i > 0) {
+      const WPARAM previous = kFirstButtonId + static_cast<UINT>(i - 1);
+      const LRESULT state = SendMessage(TB_GETSTATE, previous);
+      const LRESULT wanted = wrapBefore ? (state | TBSTATE_WRAP) : (state & ~TBSTATE_WRAP);
+      if (state != wanted) {
+        SendMessage(TB_SETSTATE, previous, MAKELPARAM(static_cast<WORD>(wanted), 0));
+        changed = TRUE;
+      }
+    }
+    x = (wrapBefore ? 0 : x) + width;
+  }
+  if (changed) {
+    // Not every tool bar lays its buttons out again when a wrap flag changes; setting its
+    // font (the same one) does.
+    SendMessage(WM_SETFONT, SendMessage(WM_GETFONT), FALSE);
+    SendMessage(TB_AUTOSIZE);
+  }
 }
 
 int CMenuBar::FindMnemonic(UINT ch) const {
@@ -147,16 +182,32 @@ void CMenuBar::LeaveKeyboardMode() {
   SendMessage(TB_SETHOTITEM, static_cast<WPARAM>(-1));
 }
 
+void CMenuBar::ResetKeyboardState() {
+  m_bAltAlone = FALSE;
+  LeaveKeyboardMode();
+}
+
+LRESULT CMenuBar::OnLoseInput(WPARAM, LPARAM) {
+  ResetKeyboardState();
+  return Default();
+}
+
 BOOL CMenuBar::TranslateFrameMessage(MSG* pMsg) {
   if (!m_hWnd || GetCount() == 0 || !IsVisible()) return FALSE;
+  // Keys reach the bar only while its frame is the active window; keyboard mode left over
+  // from before a switch away would swallow them.
+  if ((m_bKeyboardMode || m_bAltAlone) && m_pFrame && ::GetActiveWindow() != m_pFrame->m_hWnd)
+    ResetKeyboardState();
   const UINT key = static_cast<UINT>(pMsg->wParam);
   const int count = GetCount();
   switch (pMsg->message) {
     case WM_SYSKEYDOWN:
       if (key == VK_MENU || key == VK_F10) {
-        // A held key repeats; only its first press counts.
+        // A held key repeats; only its first press counts. The bar takes the press itself:
+        // the system's default handling would remember it too and, at a release that the bar
+        // no longer counts (after a switch away and back), open keyboard mode all the same.
         if (!(pMsg->lParam & (1 << 30))) m_bAltAlone = TRUE;
-        return key == VK_F10;
+        return TRUE;
       }
       m_bAltAlone = FALSE;
       LeaveKeyboardMode();
@@ -263,6 +314,16 @@ void CMenuBar::TrackPopups(int nIndex, BOOL bByKeyboard) {
     RECT rect = {};
     SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    // The pop-up opens below its button and never off the screen: the system moves it
+    // inside the monitor, provided its corner is there.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    POINT corner = {rect.left, rect.bottom};
+    if (::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const RECT& work = monitor.rcWork;
+      corner.x = std::max(work.left, std::min(corner.x, work.right - 1));
+      corner.y = std::max(work.top, std::min(corner.y, work.bottom - 1));
+    }
     TPMPARAMS params = {sizeof(params), rect};
     // Opened from the keyboard, the pop-up starts with its first item highlighted.
     if (byKeyboard) ::PostMessageA(m_pFrame->m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
@@ -271,7 +332,7 @@ void CMenuBar::TrackPopups(int nIndex, BOOL bByKeyboard) {
     m_hFilterHook = ::SetWindowsHookExA(WH_MSGFILTER, &CMenuBar::MenuInputFilter, nullptr,
                                         ::GetCurrentThreadId());
     ::TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL | TPM_LEFTBUTTON,
-                       rect.left, rect.bottom, m_pFrame->m_hWnd, &params);
+                       corner.x, corner.y, m_pFrame->m_hWnd, &params);
     if (m_hFilterHook) ::UnhookWindowsHookEx(m_hFilterHook);
     m_hFilterHook = nullptr;
     t_pTracking = nullptr;

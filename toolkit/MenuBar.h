@@ -4,7 +4,8 @@
 // button's pop-up below it; while a pop-up is open, Left and Right (outside submenus) and
 // moving the pointer over another button open the neighbour; Alt or F10 enters keyboard
 // mode (arrows move, Enter or Down opens, Esc leaves) and Alt+mnemonic opens a menu
-// directly. Pop-ups are tracked with the frame as owner, so the frame receives
+// directly. In a window too narrow for one row the buttons wrap onto more rows, as the
+// system's menu bar does, and a pop-up always opens on the screen. Pop-ups are tracked with the frame as owner, so the frame receives
 // WM_INITMENUPOPUP, WM_MENUSELECT and the chosen WM_COMMAND as with a system menu. The
 // frame hands its key messages to TranslateFrameMessage and its menu messages to the
 // OnFrame* functions.
@@ -42,6 +43,9 @@ class CMenuBar : public CControlBar {
   int GetHotItem() const { return m_bKeyboardMode ? m_nHot : -1; }
   void EnterKeyboardMode(int nIndex);
   void LeaveKeyboardMode();
+  // Leaves keyboard mode and forgets a pressed Alt: the window lost the keyboard, so the
+  // key's release may never come, or come after a switch back with Alt+Tab.
+  void ResetKeyboardState();
   // The button whose mnemonic is `ch`, or -1.
   int FindMnemonic(UINT ch) const;
 
@@ -54,11 +58,13 @@ class CMenuBar : public CControlBar {
   void OnFrameMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
 
   SIZE CalcFixedLayout() override;
+  void FitToWidth(int cx) override;
 
  protected:
   void OnDropDown(NMHDR* header, LRESULT* result);
   LRESULT OnOpenMenuMessage(WPARAM wParam, LPARAM lParam);
   void OnSettingChange(UINT uFlags, LPCSTR section);
+  LRESULT OnLoseInput(WPARAM wParam, LPARAM lParam);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 

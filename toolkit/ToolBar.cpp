@@ -1,5 +1,7 @@
 #include "toolkit/ToolBar.h"
 
+#include <windowsx.h>
+
 #include "framework/CmdUI.h"
 #include "framework/FrameWnd.h"
 #include "toolkit/ToolBarResource.h"
@@ -9,6 +11,7 @@ ORMIX_IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
 ORMIX_BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
   msgmap::NotifyReflect<&CToolBar::OnHotItemChange>(TBN_HOTITEMCHANGE),
+  msgmap::Message<&CToolBar::OnLButtonUp>(WM_LBUTTONUP),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -138,4 +141,17 @@ void CToolBar::OnHotItemChange(NMHDR* header, LRESULT* result) {
     m_pFrame->SetMessageText(static_cast<const char*>(nullptr));
   else
     m_pFrame->SetMessageText(static_cast<UINT>(change->idNew));
+}
+
+LRESULT CToolBar::OnLButtonUp(WPARAM, LPARAM lParam) {
+  const LRESULT result = Default();
+  // A press that left the bar before the release reports no leaving hot item: the pointer
+  // was captured, so the prompt of the pressed button would stay in the status bar.
+  if (!(m_dwStyle & CBRS_FLYBY) || !m_pFrame || !m_hWnd) return result;
+  const POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  RECT client;
+  GetClientRect(&client);
+  if (!::PtInRect(&client, pt) || SendMessage(TB_GETHOTITEM) < 0)
+    m_pFrame->SetMessageText(static_cast<const char*>(nullptr));
+  return result;
 }

@@ -40,6 +40,7 @@ class CToolBar : public CControlBar {
 
  protected:
   void OnHotItemChange(NMHDR* header, LRESULT* result);
+  LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
 
   HIMAGELIST m_hImageList = nullptr;
 

@@ -8,6 +8,7 @@
 #include "framework/StandardIds.h"
 #include "framework/StringResource.h"
 #include "toolkit/ControlBarStyles.h"
+#include "toolkit/StatusBar.h"
 #include "toolkit/ToolkitSettings.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CToolkitFrameWnd, CFrameWnd)
@@ -20,6 +21,10 @@ ORMIX_BEGIN_MESSAGE_MAP(CToolkitFrameWnd, CFrameWnd)
   msgmap::Message<&CToolkitFrameWnd::OnMeasureItem>(WM_MEASUREITEM),
   msgmap::Message<&CToolkitFrameWnd::OnDrawItem>(WM_DRAWITEM),
   msgmap::Message<&CToolkitFrameWnd::OnSysCommand>(WM_SYSCOMMAND),
+  msgmap::SettingChange<&CToolkitFrameWnd::OnSettingChange>(),
+  msgmap::Message<&CToolkitFrameWnd::OnActivate>(WM_ACTIVATE),
+  msgmap::Message<&CToolkitFrameWnd::OnLoseInput>(WM_KILLFOCUS),
+  msgmap::Message<&CToolkitFrameWnd::OnLoseInput>(WM_CANCELMODE),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -157,13 +162,14 @@ void CToolkitFrameWnd::ShowControlBar(CWnd* pBar, BOOL bShow, BOOL bDelay) {
 void CToolkitFrameWnd::RecalcLayout(BOOL bNotify) {
   if (m_bInRecalcLayout || !m_hWnd) return;
   m_bInRecalcLayout = TRUE;
-  if (bNotify)
-    for (CControlBar* bar : m_bars)
-      if (CDockBar* dock = DockBarOf(bar)) dock->UpdateBarSize(bar);
-
   RECT rect;
   GetClientRect(&rect);
   const int width = rect.right - rect.left;
+  // Bars that wrap (the menu bar) lay themselves out for the frame's width first.
+  if (bNotify)
+    for (CControlBar* bar : m_bars)
+      if (CDockBar* dock = DockBarOf(bar)) dock->UpdateBarSize(bar, width);
+
   // First the bars outside the dock areas (the status bar): they size themselves.
   for (CControlBar* bar : m_bars) {
     if (!bar->IsVisible() || DockBarOf(bar) || bar->GetParent()->m_hWnd != m_hWnd) continue;
@@ -242,7 +248,13 @@ bool SameLayout(std::vector<CToolkitFrameWnd::BarPlace> a, std::vector<CToolkitF
 
 }  // namespace
 
-BOOL CToolkitFrameWnd::SetBarLayout(const std::vector<BarPlace>& places) {
+BOOL CToolkitFrameWnd::SetBarLayout(const std::vector<BarPlace>& requested) {
+  // The menu bar always shows: no command could show it again, and without it the menus
+  // are out of reach. Its visibility in a layout is ignored.
+  std::vector<BarPlace> places = requested;
+  for (BarPlace& place : places)
+    if (m_wndMenuBar.m_hWnd && place.nID == static_cast<UINT>(m_wndMenuBar.GetDlgCtrlID()))
+      place.bVisible = TRUE;
   // Check everything before moving anything.
   std::vector<UINT> seen;
   std::vector<int> topIndexes, bottomIndexes;
@@ -392,7 +404,11 @@ BOOL CToolkitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) 
   if (header && (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW)) {
     UINT nID = static_cast<UINT>(header->idFrom);
     auto* infoA = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-    if (infoA->uFlags & TTF_IDISHWND)
+    // The two layouts differ in the size of szText, so uFlags lies at different offsets.
+    const UINT flags = header->code == TTN_GETDISPINFOA
+                           ? infoA->uFlags
+                           : reinterpret_cast<NMTTDISPINFOW*>(lParam)->uFlags;
+    if (flags & TTF_IDISHWND)
       nID = static_cast<UINT>(::GetDlgCtrlID(reinterpret_cast<HWND>(header->idFrom)));
     m_strToolTip = ToolTipOf(nID);
     if (header->code == TTN_GETDISPINFOA) {
@@ -411,4 +427,26 @@ BOOL CToolkitFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) 
     return TRUE;
   }
   return CFrameWnd::OnNotify(wParam, lParam, pResult);
+}
+
+void CToolkitFrameWnd::OnSettingChange(UINT uFlags, LPCSTR section) {
+  Default();
+  CToolkitSettings& settings = CToolkitSettings::Get();
+  settings.RefreshSystemMetrics();
+  if (m_wndMenuBar.m_hWnd)
+    m_wndMenuBar.SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(section));
+  for (CControlBar* bar : m_bars)
+    if (bar->IsKindOf(ORMIX_RUNTIME_CLASS(CStatusBar)))
+      bar->SetFont(settings.GetStatusFont(), TRUE);
+  settings.DeleteRetiredFonts();
+}
+
+LRESULT CToolkitFrameWnd::OnActivate(WPARAM wParam, LPARAM) {
+  if (LOWORD(wParam) == WA_INACTIVE && m_wndMenuBar.m_hWnd) m_wndMenuBar.ResetKeyboardState();
+  return Default();
+}
+
+LRESULT CToolkitFrameWnd::OnLoseInput(WPARAM, LPARAM) {
+  if (m_wndMenuBar.m_hWnd) m_wndMenuBar.ResetKeyboardState();
+  return Default();
 }

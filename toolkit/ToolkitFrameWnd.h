@@ -54,7 +54,8 @@ class CToolkitFrameWnd : public CFrameWnd {
   void RecalcLayout(BOOL bNotify = TRUE) override;
 
   // The places of all bars, and moving them back there. SetBarLayout changes nothing and
-  // returns FALSE for a layout that names an unknown bar or is inconsistent.
+  // returns FALSE for a layout that names an unknown bar or is inconsistent; it always
+  // shows the menu bar, whatever the layout says.
   std::vector<BarPlace> GetBarLayout();
   BOOL SetBarLayout(const std::vector<BarPlace>& places);
   // The layout under the profile section `profileName`. A missing or unusable one leaves
@@ -84,6 +85,12 @@ class CToolkitFrameWnd : public CFrameWnd {
   LRESULT OnMeasureItem(WPARAM wParam, LPARAM lParam);
   LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
   LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+  // Reads the system's fonts again and hands them to the menu bar and the status bars before
+  // the fonts they replace are deleted. A derived frame's handler calls it first.
+  void OnSettingChange(UINT uFlags, LPCSTR section);
+  // Deactivation, focus loss and cancel-mode end the menu bar's keyboard mode.
+  LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnLoseInput(WPARAM wParam, LPARAM lParam);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 

@@ -1,5 +1,25 @@
 #include "toolkit/ToolkitSettings.h"
 
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+BOOL CALLBACK CollectChildFont(HWND hWnd, LPARAM lParam) {
+  auto* fonts = reinterpret_cast<std::vector<HFONT>*>(lParam);
+  if (HFONT font = reinterpret_cast<HFONT>(::SendMessageA(hWnd, WM_GETFONT, 0, 0)))
+    fonts->push_back(font);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectWindowFonts(HWND hWnd, LPARAM lParam) {
+  CollectChildFont(hWnd, lParam);
+  ::EnumChildWindows(hWnd, &CollectChildFont, lParam);
+  return TRUE;
+}
+
+}  // namespace
+
 CToolkitSettings& CToolkitSettings::Get() {
   static CToolkitSettings settings;
   return settings;
@@ -8,26 +28,44 @@ CToolkitSettings& CToolkitSettings::Get() {
 CToolkitSettings::~CToolkitSettings() {
   if (m_hMenuFont) ::DeleteObject(m_hMenuFont);
   if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
+  for (HFONT font : m_retiredFonts) ::DeleteObject(font);
+}
+
+void CToolkitSettings::UpdateFont(const LOGFONTA& logFont, HFONT* font) {
+  LOGFONTA current = {};
+  if (*font && ::GetObjectA(*font, sizeof(current), &current) == sizeof(current) &&
+      memcmp(&current, &logFont, sizeof(current)) == 0)
+    return;
+  HFONT created = ::CreateFontIndirectA(&logFont);
+  if (!created) return;
+  if (*font) m_retiredFonts.push_back(*font);
+  *font = created;
 }
 
 void CToolkitSettings::RefreshSystemMetrics() {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = sizeof(metrics);
   if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    // The old fonts stay alive until the new ones exist: windows may still be using them.
-    HFONT menuFont = ::CreateFontIndirectA(&metrics.lfMenuFont);
-    HFONT statusFont = ::CreateFontIndirectA(&metrics.lfStatusFont);
-    if (menuFont) {
-      if (m_hMenuFont) ::DeleteObject(m_hMenuFont);
-      m_hMenuFont = menuFont;
-    }
-    if (statusFont) {
-      if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
-      m_hStatusFont = statusFont;
-    }
+    UpdateFont(metrics.lfMenuFont, &m_hMenuFont);
+    UpdateFont(metrics.lfStatusFont, &m_hStatusFont);
   }
   for (int i = 0; i <= COLOR_MENUBAR; ++i) m_colors[i] = ::GetSysColor(i);
   m_bMetricsRead = true;
+}
+
+void CToolkitSettings::DeleteRetiredFonts() {
+  if (m_retiredFonts.empty()) return;
+  std::vector<HFONT> inUse;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectWindowFonts,
+                      reinterpret_cast<LPARAM>(&inUse));
+  std::vector<HFONT> kept;
+  for (HFONT font : m_retiredFonts) {
+    if (std::find(inUse.begin(), inUse.end(), font) != inUse.end())
+      kept.push_back(font);
+    else
+      ::DeleteObject(font);
+  }
+  m_retiredFonts.swap(kept);
 }
 
 void CToolkitSettings::EnsureMetrics() {

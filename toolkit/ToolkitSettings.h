@@ -2,8 +2,11 @@
 // The toolkit's global appearance: three options the application sets before it creates any
 // window (flat bars, images in menus, the gap between a menu image and its text), and the
 // system fonts and colours the bars and menus draw with. RefreshSystemMetrics reads the
-// fonts and colours again after the user changed them (WM_SETTINGCHANGE).
+// fonts and colours again after the user changed them (WM_SETTINGCHANGE); a font it replaces
+// stays alive until DeleteRetiredFonts finds that no window of the thread holds it.
 #include <windows.h>
+
+#include <vector>
 
 class CToolkitSettings {
  public:
@@ -19,8 +22,12 @@ class CToolkitSettings {
   void SetMenuImageGap(int cx) { m_nMenuImageGap = cx < 0 ? 0 : cx; }
   int GetMenuImageGap() const { return m_nMenuImageGap; }
 
-  // Reads the system's non-client fonts and colours again.
+  // Reads the system's non-client fonts and colours again. A font whose description did not
+  // change keeps its handle; a replaced one is retired, not deleted: windows still use it.
   void RefreshSystemMetrics();
+  // Deletes the retired fonts that no window of this thread holds any more (WM_GETFONT).
+  // Call it after the windows were given the new fonts.
+  void DeleteRetiredFonts();
   // The menu font, for the menu bar.
   HFONT GetMenuFont();
   // The system's status-bar font.
@@ -33,6 +40,8 @@ class CToolkitSettings {
   CToolkitSettings(const CToolkitSettings&) = delete;
   CToolkitSettings& operator=(const CToolkitSettings&) = delete;
   void EnsureMetrics();
+  // Puts a font for `logFont` into *font, retiring the one it replaces.
+  void UpdateFont(const LOGFONTA& logFont, HFONT* font);
 
   bool m_bFlatBars = false;
   bool m_bMenuImages = false;
@@ -40,5 +49,6 @@ class CToolkitSettings {
   bool m_bMetricsRead = false;
   HFONT m_hMenuFont = nullptr;
   HFONT m_hStatusFont = nullptr;
+  std::vector<HFONT> m_retiredFonts;
   COLORREF m_colors[COLOR_MENUBAR + 1] = {};
 };
