@@ -86,13 +86,19 @@ BOOL CBrowserEventConnection::Unadvise() {
   if (!m_pBrowserApp) return FALSE;
   if (!m_pConnectionPoint) return TRUE;
 
-  const HRESULT hr = m_pConnectionPoint->Unadvise(m_dwCookie);
-  m_dwCookie = 0;
-  m_pConnectionPoint->Release();
+  // Events arrive re-entrantly during any outgoing call, OnQuit among them, and OnQuit
+  // unadvises: the members are taken and cleared before calling out, so a nested call finds
+  // nothing left to give back and the references are released exactly once.
+  IConnectionPoint* connectionPoint = m_pConnectionPoint;
+  const DWORD cookie = m_dwCookie;
   m_pConnectionPoint = nullptr;
+  m_dwCookie = 0;
+  const HRESULT hr = connectionPoint->Unadvise(cookie);
+  connectionPoint->Release();
   if (FAILED(hr)) return FALSE;
 
-  m_pBrowserApp->Release();
+  IWebBrowserApp* browserApp = m_pBrowserApp;
   m_pBrowserApp = nullptr;
+  if (browserApp) browserApp->Release();
   return TRUE;
 }

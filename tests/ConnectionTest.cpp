@@ -155,3 +155,13 @@ TEST_F(ConnectionTest, DestroyingAnAdvisedHolderUnadvisesFirst) {
   EXPECT_EQ(0u, browser->SinkCount()) << "the browser holds no sink of a destroyed holder";
   EXPECT_EQ(S_FALSE, browser->Fire(DISPID_PROGRESSCHANGE, {VarI4(1), VarI4(2)}));
 }
+
+TEST_F(ConnectionTest, QuitArrivingDuringUnadviseReleasesEachReferenceOnce) {
+  ASSERT_TRUE(holder->Connect(Unknown()));
+  browser->quitDuringUnadvise = true;
+  EXPECT_TRUE(holder->Disconnect());
+  EXPECT_EQ(1, holder->quits);
+  EXPECT_FALSE(holder->IsAttached());
+  EXPECT_EQ(0u, browser->SinkCount());
+  EXPECT_EQ(1, browser->RefCount());
+}

@@ -23,6 +23,9 @@ class FakeBrowser final : public sim::ComObject<FakeBrowser, NotImplIWebBrowser2
   bool hasConnectionPoint = true;
   HRESULT adviseResult = S_OK;
   HRESULT unadviseResult = S_OK;
+  // On: the next Unadvise first fires OnQuit at the advised sinks, as a browser closing
+  // during the call does (once; the switch turns itself off).
+  bool quitDuringUnadvise = false;
 
   LONG RefCount() const { return References(); }
   size_t SinkCount() const { return m_sinks.size(); }
