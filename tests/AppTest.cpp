@@ -118,8 +118,13 @@ class OrmixProcess {
   OrmixProcess() = default;
   OrmixProcess(const OrmixProcess&) = delete;
   OrmixProcess& operator=(const OrmixProcess&) = delete;
+  // A test that ended early (a failed assertion) leaves the program running: it is ended by
+  // its own handle at once, so it holds neither the display nor the browsers it watches.
   ~OrmixProcess() {
-    if (m_process && !WaitForExit(20000)) TerminateProcess(m_process, 255);  // this one only
+    if (m_process && !HasExited()) {
+      TerminateProcess(m_process, 255);  // this one only
+      WaitForSingleObject(m_process, 5000);
+    }
     if (m_process) CloseHandle(m_process);
   }
 

@@ -19,8 +19,16 @@ class SimulatorProcess {
   ~SimulatorProcess();
 
   // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
-  // class is registered by then.
+  // class is registered by then, and the shell's window list that this process reaches is
+  // this simulator's (Problem() says what went wrong otherwise).
   bool Start(DWORD timeoutMs = 20000);
+  // Why the last Start failed, for a test's failure message.
+  const std::string& Problem() const { return m_problem; }
+  DWORD ProcessId() const { return m_processId; }
+  // Writes command lines without waiting for replies.
+  bool Write(const std::string& lines) { return WriteLine(lines); }
+  // Closes this end of the control pipe without a word, as a test that dies does.
+  void BreakPipe();
   // One command line; the reply line, or "" if the simulator did not answer in time.
   std::string Send(const std::string& command, DWORD timeoutMs = 20000);
   // Asks the simulator to exit and waits for its process, pumping; kills it by its own
@@ -44,6 +52,9 @@ class SimulatorProcess {
 
  private:
   bool ReadLine(std::string* line, DWORD timeoutMs);
+  // Empty when the shell's window list reached from another apartment of this process is
+  // served by this simulator; otherwise what is wrong.
+  std::string CheckWindowList() const;
   bool WriteLine(const std::string& line);
   void CloseHandles();
 
@@ -52,6 +63,8 @@ class SimulatorProcess {
   HANDLE m_readEvent = nullptr;
   std::string m_buffer;
   DWORD m_exitCode = STILL_ACTIVE;
+  DWORD m_processId = 0;
+  std::string m_problem;
 };
 
 }  // namespace testsupport
