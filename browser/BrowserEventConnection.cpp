@@ -1,6 +1,24 @@
 #include "browser/BrowserEventConnection.h"
 
+#include <memory>
+
 #include "browser/WebBrowserEvents2.h"
+#include "framework/ApartmentWork.h"
+#include "framework/GlobalInterface.h"
+
+namespace {
+
+// What a connection let go in the background hands its worker thread.
+struct ReleasedConnection {
+  CGlobalInterface connectionPoint;
+  DWORD cookie = 0;
+};
+
+// How long letting go of a connection waits for the browser: not at all. The window goes on
+// at once; the worker finishes whenever the browser answers.
+constexpr DWORD kDisconnectWaitMs = 0;
+
+}  // namespace
 
 CBrowserEventConnection::CBrowserEventConnection()
     : m_pSink(nullptr), m_pBrowserApp(nullptr), m_pConnectionPoint(nullptr), m_dwCookie(0) {
@@ -79,6 +97,7 @@ BOOL CBrowserEventConnection::Advise() {
     m_dwCookie = 0;
     return FALSE;
   }
+  m_parkedConnectionPoint.Register(m_pConnectionPoint, IID_IConnectionPoint);
   return TRUE;
 }
 
@@ -93,6 +112,7 @@ BOOL CBrowserEventConnection::Unadvise() {
   const DWORD cookie = m_dwCookie;
   m_pConnectionPoint = nullptr;
   m_dwCookie = 0;
+  m_parkedConnectionPoint.Revoke();
   const HRESULT hr = connectionPoint->Unadvise(cookie);
   connectionPoint->Release();
   if (FAILED(hr)) return FALSE;
@@ -101,4 +121,39 @@ BOOL CBrowserEventConnection::Unadvise() {
   m_pBrowserApp = nullptr;
   if (browserApp) browserApp->Release();
   return TRUE;
+}
+
+void CBrowserEventConnection::DisconnectInBackground() {
+  IConnectionPoint* connectionPoint = m_pConnectionPoint;
+  IWebBrowserApp* browserApp = m_pBrowserApp;
+  auto released = std::make_shared<ReleasedConnection>();
+  released->cookie = m_dwCookie;
+  m_pConnectionPoint = nullptr;
+  m_pBrowserApp = nullptr;
+  m_dwCookie = 0;
+  // Calls already on their way from the browser find no sink: nothing reaches the holder
+  // after this, whenever the browser hears of the unadvise.
+  if (m_pSink) m_pSink->ExternalDisconnect();
+  if (!connectionPoint && !browserApp) return;
+
+  // The worker unadvises through its own proxy, parked when the advise succeeded. This
+  // thread's proxies are released only once the worker has heard from the browser: the last
+  // release of a proxy is itself a call into the browser.
+  released->connectionPoint.TakeFrom(m_parkedConnectionPoint);
+  CApartmentWork::Run(
+      [released] {
+        IConnectionPoint* point = nullptr;
+        if (released->cookie && SUCCEEDED(released->connectionPoint.Get(IID_IConnectionPoint,
+                                                                         reinterpret_cast<void**>(&point))) &&
+            point) {
+          point->Unadvise(released->cookie);
+          point->Release();
+        }
+      },
+      kDisconnectWaitMs,
+      [released, connectionPoint, browserApp] {
+        released->connectionPoint.Revoke();
+        if (connectionPoint) connectionPoint->Release();
+        if (browserApp) browserApp->Release();
+      });
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "framework/ApartmentWork.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameworkMessages.h"
@@ -23,6 +24,11 @@ ORMIX_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
+
+// How long the program, once its windows are gone, waits for peers that are still being let
+// go: long enough for a browser that is merely slow, short enough that exiting never seems
+// stuck on one that hangs.
+constexpr DWORD kExitReleaseWaitMs = 2000;
 
 CWinApp* g_app = nullptr;
 bool g_oleInitialized = false;
@@ -277,6 +283,9 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
   } catch (...) {
     exitCode = -1;
   }
+  // Peers being let go on worker threads (a browser's connection) get a short while to
+  // answer; one that does not is left behind as the process ends.
+  CApartmentWork::WaitForOutstanding(kExitReleaseWaitMs);
   if (g_oleInitialized) {
     ::OleUninitialize();
     g_oleInitialized = false;
