@@ -131,10 +131,22 @@ void CBrowserEventConnection::DisconnectInBackground() {
   m_pConnectionPoint = nullptr;
   m_pBrowserApp = nullptr;
   m_dwCookie = 0;
-  // Calls already on their way from the browser find no sink: nothing reaches the holder
-  // after this, whenever the browser hears of the unadvise.
-  if (m_pSink) m_pSink->ExternalDisconnect();
-  if (!connectionPoint && !browserApp) return;
+  // The browser may call the sink until it hears of the unadvise, and one in this apartment
+  // holds it directly: the sink leaves the holder, stops passing events on, takes no more
+  // calls from other processes, and lives until the browser has let go of it. The holder
+  // gets a fresh sink for the same listener.
+  CWebBrowserEvents2* sink = m_pSink;
+  m_pSink = new CWebBrowserEvents2;
+  m_pSink->SetListener(sink->GetListener());
+  sink->SetListener(nullptr);
+  // The stubs' references go; the holder's own stays until the browser has let go.
+  sink->ExternalAddRef();
+  ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
+  sink->ExternalRelease();
+  if (!connectionPoint && !browserApp) {
+    sink->ExternalRelease();
+    return;
+  }
 
   // The worker unadvises through its own proxy, parked when the advise succeeded. This
   // thread's proxies are released only once the worker has heard from the browser: the last
@@ -151,9 +163,10 @@ void CBrowserEventConnection::DisconnectInBackground() {
         }
       },
       kDisconnectWaitMs,
-      [released, connectionPoint, browserApp] {
+      [released, connectionPoint, browserApp, sink] {
         released->connectionPoint.Revoke();
         if (connectionPoint) connectionPoint->Release();
         if (browserApp) browserApp->Release();
+        sink->ExternalRelease();
       });
 }
