@@ -91,13 +91,16 @@ BOOL CBrowserEventConnection::Advise() {
     return FALSE;
   }
 
+  // Parked before advising: parking is a call into the browser, during which events could
+  // arrive, and none may come between the advise and the caller's next step.
+  m_parkedConnectionPoint.Register(m_pConnectionPoint, IID_IConnectionPoint);
   const HRESULT hr = m_pConnectionPoint->Advise(m_pSink->GetIDispatch(FALSE), &m_dwCookie);
   container->Release();
   if (FAILED(hr)) {
     m_dwCookie = 0;
+    m_parkedConnectionPoint.Revoke();
     return FALSE;
   }
-  m_parkedConnectionPoint.Register(m_pConnectionPoint, IID_IConnectionPoint);
   return TRUE;
 }
 

@@ -284,9 +284,10 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
     exitCode = -1;
   }
   // Peers being let go on worker threads (a browser's connection) get a short while to
-  // answer; one that does not is left behind as the process ends.
-  CApartmentWork::WaitForOutstanding(kExitReleaseWaitMs);
-  if (g_oleInitialized) {
+  // answer. One that does not is left behind as the process ends: closing this apartment
+  // would release its proxies, and each release waits for that peer.
+  const BOOL settled = CApartmentWork::WaitForOutstanding(kExitReleaseWaitMs);
+  if (g_oleInitialized && settled) {
     ::OleUninitialize();
     g_oleInitialized = false;
   }
