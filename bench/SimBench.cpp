@@ -236,6 +236,8 @@ bool SelectBrowserIn(RunningProgram& ormix, const wchar_t* title) {
     if (!dialog) Sleep(10);
   }
   if (!dialog) return false;
+  // The list is filled off the dialog's thread; OK comes on with it.
+  while (!IsWindowEnabled(GetDlgItem(dialog, IDOK)) && Now() - start < 20000) Sleep(10);
   const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {

@@ -26,6 +26,7 @@
 #include "framework/StandardIds.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
+#include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -594,6 +595,7 @@ class WindowTest : public testsupport::SimulatorFixture {
   void SelectBrowser(const char* id) {
     const HWND browser = Frame(id);
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+      ASSERT_TRUE(testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(dialog)));
       const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
       for (LRESULT i = 0; i < count; ++i) {
         if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,

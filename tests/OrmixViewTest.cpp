@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "settings/RegistrySettings.h"
 #include "support/DialogDriver.h"
+#include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -261,6 +262,7 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
     const HWND frame = id ? Frame(id) : nullptr;
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& running) {
       auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+      ASSERT_TRUE(testsupport::WaitForListing(dialog));
       m_dialogOwner = ::GetWindow(dialog.m_hWnd, GW_OWNER);
       if (steps) steps(dialog);
       const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);

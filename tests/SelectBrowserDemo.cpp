@@ -9,6 +9,7 @@
 
 #include "browser/SelectBrowserDlg.h"
 #include "res/resource.h"
+#include "support/ListingWait.h"
 #include "support/SimulatorProcess.h"
 
 namespace {
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
       CSelectBrowserDlg dialog;
       dialog.m_eventMask.Set(0, 0);  // StatusTextChange unchecked, to show both states
       CDialog::SetModalHook([](CDialog& d) {
+        testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(d));
         d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
         SetTimer(d.m_hWnd, 1, g_seconds * 1000, CloseDialog);
       });
