@@ -78,10 +78,16 @@ ItemResult VisitBrowserItem(IShellWindows* windows, long index,
 // The walk; `found` says whether the entry was kept.
 BOOL Walk(const std::function<bool(const BrowserListEntry&)>& found) {
   // The document interfaces are marshalled from the HTML type library, which COM otherwise
-  // loads again for every item's proxies; held for the walk, it loads once (about half the
-  // cost of a walk under Wine). Failing to load it changes nothing but the speed.
-  ComPtr<ITypeLib> htmlTypes;
-  LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, htmlTypes.GetAddressOf());
+  // loads again for every item's proxies (about half the cost of a walk under Wine). It is
+  // loaded by the first walk and kept for the program's life, so later walks, each on a
+  // thread of its own, find it loaded; a type library serves every thread. Failing to load
+  // it changes nothing but the speed.
+  static ITypeLib* htmlTypes = [] {
+    ITypeLib* loaded = nullptr;
+    if (FAILED(LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, &loaded))) loaded = nullptr;
+    return loaded;
+  }();
+  (void)htmlTypes;
 
   ComPtr<IUnknown> unknown;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr,
