@@ -2,6 +2,14 @@
 
 namespace sim {
 
+namespace {
+
+// How long a reply may take to go into the pipe. A reply is a line; the pipe holds 64 KB, so
+// a write waits only when the test has stopped reading.
+constexpr DWORD kWriteLimitMs = 10000;
+
+}  // namespace
+
 ControlChannel::~ControlChannel() { Close(); }
 
 bool ControlChannel::Open(const std::string& name) {
@@ -59,8 +67,17 @@ bool ControlChannel::WriteLine(const std::string& line) {
   overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   DWORD written = 0;
   BOOL ok = WriteFile(m_pipe, data.data(), static_cast<DWORD>(data.size()), nullptr, &overlapped);
-  if (!ok && GetLastError() == ERROR_IO_PENDING) ok = TRUE;
-  if (ok) ok = GetOverlappedResult(m_pipe, &overlapped, &written, TRUE);
+  if (!ok && GetLastError() == ERROR_IO_PENDING) {
+    // A test that stops reading must not hold this thread, and with it every browser it
+    // serves: the reply is given up after a while.
+    ok = WaitForSingleObject(overlapped.hEvent, kWriteLimitMs) == WAIT_OBJECT_0;
+    if (!ok) {
+      CancelIo(m_pipe);
+      GetOverlappedResult(m_pipe, &overlapped, &written, TRUE);  // the cancelled write has ended
+      written = 0;
+    }
+  }
+  if (ok) ok = GetOverlappedResult(m_pipe, &overlapped, &written, FALSE);
   CloseHandle(overlapped.hEvent);
   return ok && written == data.size();
 }

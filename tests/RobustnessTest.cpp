@@ -37,6 +37,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
+#include "framework/ApartmentWork.h"
 #include "support/SimulatorFixture.h"
 #include "support/Variants.h"
 #include "view/OrmixView.h"
@@ -742,11 +743,15 @@ const CLSID kSimulatorShellWindows = {0x6F3C2A91, 0x5B7E, 0x4D08, {0x9A, 0x1C, 0
 // The HTML object library, version 4.0, whose loading is most of a listing walk's cost.
 const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
 
-// A view in a hidden top-level window, whose selection dialog lists an empty collection of
-// this process and then hands the view the browser the test chose, as OK does after a walk:
-// the view's own path from the dialog's OK onward is what runs.
+// A view in a hidden top-level window, whose selection dialog hands the view the browser the
+// test chose as soon as it opens, as OK does after a walk: the view's own path from the
+// dialog's OK onward is what runs. The dialog's listing, on a worker apartment of its own
+// (which this thread's registered collection does not serve), is abandoned each time.
 class TabResourceTest : public PeerFaultTest {
  protected:
+  // Letting go of a connection runs on a worker; a browser that answers is done well within this.
+  static constexpr DWORD kReleaseWaitMs = 10000;
+
   void SetUp() override {
     PeerFaultTest::SetUp();
     // Held, the type library is loaded once instead of once per dialog (a tenth of a second).
@@ -772,6 +777,9 @@ class TabResourceTest : public PeerFaultTest {
   void TearDown() override {
     CDialog::SetModalHook(m_previousHook);
     if (m_host.m_hWnd) DestroyWindow(m_host.Detach());
+    // Listings and connections still being let go on worker threads end before the
+    // simulator's references are counted.
+    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
     for (DWORD cookie : m_cookies)
       if (cookie) CoRevokeClassObject(cookie);
     if (m_factory) {
@@ -796,6 +804,8 @@ class TabResourceTest : public PeerFaultTest {
       m_view->m_nContextTab = 0;
       RouteCommand(m_view, i % 2 ? ID_TAB_CLOSE : ID_TAB_CLOSE_BUTTON);
     }
+    // The tabs' connections are let go on worker threads, which this thread answers.
+    CApartmentWork::WaitForOutstanding(kReleaseWaitMs);
     testsupport::PumpPendingMessages();
     return opened && m_view->GetTabCount() == 0;
   }
