@@ -153,8 +153,17 @@ class OrmixProcess {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
-      return false;
+    // Wine's process start has been seen to fail once in a long run on a loaded machine; a
+    // second try tells such a passing failure from a program that cannot start.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+      started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info);
+      if (!started) {
+        std::fprintf(stderr, "CreateProcess of ormix.exe failed (error %lu)\n", GetLastError());
+        PumpUntil([] { return false; }, 500);
+      }
+    }
+    if (!started) return false;
     CloseHandle(info.hThread);
     m_process = info.hProcess;
     m_id = info.dwProcessId;
