@@ -4,9 +4,11 @@
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
-// Rows go into the control at once; what need not happen per row under a burst of events
-// (repainting, scrolling to the newest row, widening the parameter column) happens once
-// when the burst ends, a few tens of milliseconds later.
+// Rows live in the log's own store; the control is an owner-data list that asks the log
+// for each text it shows. A row is stored at once; telling the control about it (the item
+// count), scrolling to the newest row and widening the parameter column happen once when
+// the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
+// control about its items.
 #include <windows.h>
 
 #include <string>
@@ -14,6 +16,7 @@
 
 #include "browser/BrowserEventConnection.h"
 #include "events/EventMask.h"
+#include "log/EventRowStore.h"
 #include "log/LogTitleObserver.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
@@ -102,7 +105,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void PrivacyImpactedStateChange(BOOL impacted) override;
 
  protected:
+  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   int OnCreate(LPCREATESTRUCTA cs);
+  void OnGetDispInfo(NMHDR* header, LRESULT* result);
+  void OnFindItem(NMHDR* header, LRESULT* result);
   void OnDestroy();
   LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
   void OnSaveLog();
@@ -131,6 +138,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
+  // Gives the control the store's row count, if it does not have it yet.
+  void ShowStoredRows();
   // Widens the parameter column to the widest of rows [first, last) if that is wider.
   void WidenParamColumn(int first, int last);
   // Whether the mask records the event of catalogue slot `slot`.
@@ -139,11 +148,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void LogEvent(size_t slot, const std::string& params);
   void MeasureFixedColumns();
   int TextWidth(const char* text);
-  // "number,time,name,params" of one row.
-  std::string RowLine(int item);
+  // Writes `lineCount` lines, each made by `writeLine(index, out)`, to `path`.
+  template <typename LineWriter>
+  BOOL WriteLogFile(const char* path, size_t lineCount, LineWriter writeLine);
 
-  bool m_bBurst = false;      // the burst timer runs; scrolling and measuring wait for it
-  bool m_bRedrawOff = false;  // the burst switched the shown list's redraw off
+  EventRowStore m_rows;
+  int m_nShownCount = 0;      // the item count the control has been given
+  bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
   int m_nBurstFirstRow = 0;   // the first row added in the burst
   DWORD m_dwBurstStart = 0;   // tick count at its first row
   DWORD m_dwLastRow = 0;      // tick count at its latest row

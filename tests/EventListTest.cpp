@@ -234,7 +234,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(13, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(15, CountEntries(m_list->GetMessageMap()));
 }
 
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
@@ -849,6 +849,55 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   const std::string expected = "00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n" +
                                "00000004," + ReadRow(m_hWnd, 3).time + ",,末尾\r\n";
   EXPECT_EQ(expected, clipboardBytes());
+}
+
+// Post data is any bytes a page sends; what is not code page 932 text comes back unchanged:
+// in the list's texts, in the saved file and on the clipboard.
+TEST_F(EventListExportTest, PostDataThatIsNotCp932TextIsSavedAndCopiedByteForByte) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  // A lead byte before a blank, a lead byte at the end of a piece, bytes 0xA0 and 0xFD-0xFF,
+  // a double-byte character and a lone trail-range byte.
+  const std::string body = "a=\x81\x20&b=\x9f&c=\xa0\xfd\xfe\xff&d=\x82\xa0&e=\x40\x81";
+  SAFEARRAYBOUND bound = {static_cast<ULONG>(body.size()), 0};
+  VARIANT inner;
+  VariantInit(&inner);
+  inner.vt = VT_ARRAY | VT_UI1;
+  inner.parray = SafeArrayCreate(VT_UI1, 1, &bound);
+  void* data = nullptr;
+  SafeArrayAccessData(inner.parray, &data);
+  memcpy(data, body.data(), body.size());
+  SafeArrayUnaccessData(inner.parray);
+  Bstrs bstr;
+  VARIANT url = VarBstr(bstr(L"http://h/")), flags = VarI4(0), frame = VarBstr(bstr(L"")),
+          headers = VarBstr(bstr(L""));
+  VARIANT post = VarRef(VT_VARIANT, &inner);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  m_browser->Fire(DISPID_BEFORENAVIGATE2,
+                  {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &flags),
+                   VarRef(VT_VARIANT, &frame), VarRef(VT_VARIANT, &post),
+                   VarRef(VT_VARIANT, &headers), VarRef(VT_BOOL, &cancel)});
+  SafeArrayDestroy(inner.parray);
+  ASSERT_EQ(2, RowCount(m_hWnd));
+  const std::string params = "URL:http://h/  Flags:0  TargetFrameName:  PostData:" + body + "  Headers:";
+  EXPECT_EQ(params, ReadRow(m_hWnd, 1).params);
+
+  m_list->StopRecording();
+  const std::string row = "00000002," + ReadRow(m_hWnd, 1).time +
+                          ",DIID_DWebBrowserEvents2::BeforeNavigate2," + params;
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  const std::string saved = ReadFile(m_path);
+  EXPECT_NE(std::string::npos, saved.find("\r\n" + row + "\r\n")) << saved;
+
+  m_list->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
+  std::string copied;
+  ASSERT_TRUE(::OpenClipboard(m_hWnd));
+  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
+    copied = static_cast<const char*>(::GlobalLock(text));
+    ::GlobalUnlock(text);
+  }
+  ::CloseClipboard();
+  EXPECT_EQ(row + "\r\n", copied);
 }
 
 }  // namespace

@@ -1,0 +1,119 @@
+#include "log/EventRowStore.h"
+
+#include <cstdio>
+#include <cstring>
+
+void EventRowStore::Append(long number, const SYSTEMTIME& time, const char* name,
+                           const char* text, int image) {
+  if (m_count % kRowsPerBlock == 0 && m_count / kRowsPerBlock == m_blocks.size())
+    m_blocks.emplace_back(new Row[kRowsPerBlock]);
+  const size_t length = text ? std::strlen(text) : 0;
+  Row& row = m_blocks[m_count / kRowsPerBlock][m_count % kRowsPerBlock];
+  row.text = KeepText(text ? text : "", length);
+  row.length = static_cast<uint32_t>(length);
+  row.number = static_cast<int32_t>(number);
+  row.time = ((time.wHour * 60u + time.wMinute) * 60u + time.wSecond) * 1000u + time.wMilliseconds;
+  row.name = NameIndex(name ? name : "");
+  row.image = static_cast<uint8_t>(image);
+  ++m_count;
+}
+
+void EventRowStore::Clear() {
+  m_blocks.clear();
+  m_count = 0;
+  m_chunks.clear();
+  m_longTexts.clear();
+  m_chunkUsed = kTextChunkBytes;
+}
+
+uint16_t EventRowStore::NameIndex(const char* name) {
+  const auto found = m_nameIndex.find(name);
+  if (found != m_nameIndex.end()) return found->second;
+  const uint16_t index = static_cast<uint16_t>(m_names.size());
+  m_names.emplace_back(name);
+  m_nameIndex.emplace(m_names.back(), index);
+  return index;
+}
+
+// Texts go one after another into chunks that never move, each with its terminating zero;
+// a long text gets a block of its own, so a chunk is never left mostly empty.
+const char* EventRowStore::KeepText(const char* text, size_t length) {
+  const size_t size = length + 1;
+  char* place = nullptr;
+  if (size > kTextChunkBytes / 4) {
+    m_longTexts.emplace_back(new char[size]);
+    place = m_longTexts.back().get();
+  } else {
+    if (m_chunkUsed + size > kTextChunkBytes) {
+      m_chunks.emplace_back(new char[kTextChunkBytes]);
+      m_chunkUsed = 0;
+    }
+    place = m_chunks.back().get() + m_chunkUsed;
+    m_chunkUsed += size;
+  }
+  std::memcpy(place, text, length);
+  place[length] = '\0';
+  return place;
+}
+
+std::string EventRowStore::CellText(size_t row, int column) const {
+  char text[24];
+  switch (column) {
+    case 0:
+      std::snprintf(text, sizeof(text), "%08ld", static_cast<long>(At(row).number));
+      return text;
+    case 1: {
+      const unsigned long seconds = At(row).time / 1000;
+      std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu", seconds / 3600, seconds / 60 % 60,
+                    seconds % 60);
+      return text;
+    }
+    case 2:
+      return Name(row);
+    case 3:
+      return std::string(At(row).text, At(row).length);
+    default:
+      return std::string();
+  }
+}
+
+void EventRowStore::AppendLine(size_t row, std::string& out) const {
+  out += CellText(row, 0);
+  out += ',';
+  out += CellText(row, 1);
+  out += ',';
+  out += Name(row);
+  out += ',';
+  out.append(At(row).text, At(row).length);
+}
+
+size_t EventRowStore::CopyCellText(size_t row, int column, char* out, size_t size) const {
+  if (!out || size == 0) return 0;
+  std::string formatted;
+  const char* text = nullptr;
+  size_t length = 0;
+  if (column == 2) {
+    text = Name(row);
+    length = std::strlen(text);
+  } else if (column == 3) {
+    text = At(row).text;
+    length = At(row).length;
+  } else {
+    formatted = CellText(row, column);
+    text = formatted.c_str();
+    length = formatted.size();
+  }
+  if (length >= size) {
+    // Walk whole characters up to the room there is.
+    size_t fits = 0;
+    while (fits < size - 1) {
+      const size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[fits])) && fits + 1 < length ? 2 : 1;
+      if (fits + step > size - 1) break;
+      fits += step;
+    }
+    length = fits;
+  }
+  std::memcpy(out, text, length);
+  out[length] = '\0';
+  return length;
+}
