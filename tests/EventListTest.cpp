@@ -535,6 +535,49 @@ TEST_F(EventListConnectedTest, NumberingRunsAcrossStopResumeAndClear) {
   EXPECT_EQ(kResumed, ReadRow(m_hWnd, 0).params);
 }
 
+// Other programs read the log's texts with LVM_GETITEMTEXT, their buffer in this process.
+TEST_F(EventListTest, AnotherProgramReadsTheSameTexts) {
+  m_list->AddMessageRow("", kStarted, 1);
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:読み込み中 \x81\x20");
+  const std::string longText = "Text:" + std::string(600, 'x');
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", longText.c_str());
+  std::string expected;
+  for (int row = 0; row < 3; ++row) {
+    const Row r = ReadRow(m_hWnd, row);
+    expected += r.number + "," + r.time + "," + r.name + "," + r.params + "\n";
+  }
+  EXPECT_NE(std::string::npos, expected.find(",DIID_DWebBrowserEvents2::StatusTextChange," + longText + "\n"));
+  EXPECT_NE(std::string::npos, expected.find("Text:読み込み中 \x81\x20\n"));
+
+  char temp[MAX_PATH], out[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olr", 0, out);
+  std::string reader = LIST_TEXT_READER;
+  if (!reader.empty() && reader[0] == '/') {  // a host path under Wine: drive Z: is the root
+    std::replace(reader.begin(), reader.end(), '/', '\\');
+    reader = "Z:" + reader;
+  }
+  std::string command = "\"" + reader + "\" " +
+                        std::to_string(reinterpret_cast<UINT_PTR>(m_hWnd)) + " 3 \"" + out + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+  // The reader's messages are answered by this thread's message loop.
+  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process.hProcess, 1, 20000));
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  EXPECT_EQ(0u, code);
+  std::ifstream in(out, std::ios::binary);
+  const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  ::DeleteFileA(out);
+  EXPECT_EQ(expected, read);
+}
+
 TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
   for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
   // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
