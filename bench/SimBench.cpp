@@ -562,7 +562,7 @@ int main(int argc, char** argv) {
   long rows = 100000;
   int starts = 9;
   std::string otherOrmix;
-  bool eventCost = true, growth = true, exportRows = true, discovery = true;
+  bool eventCost = true, growth = true, exportRows = true, startup = true, discovery = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -571,6 +571,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-events")) eventCost = false;
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
     else if (!std::strcmp(argv[i], "--skip-export")) exportRows = false;
+    else if (!std::strcmp(argv[i], "--skip-startup")) startup = false;
     else if (!std::strcmp(argv[i], "--skip-discovery")) discovery = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
@@ -586,7 +587,7 @@ int main(int argc, char** argv) {
       if (eventCost) MeasureEventCost(sim, events);
       if (growth) MeasureGrowth(rows);
       if (exportRows) MeasureExport(rows);
-      MeasureStartup(starts, otherOrmix);
+      if (startup) MeasureStartup(starts, otherOrmix);
       if (discovery) MeasureDiscovery(sim);
       if (!sim.Stop()) result = 1;
     }

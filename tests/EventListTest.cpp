@@ -578,6 +578,39 @@ TEST_F(EventListTest, AnotherProgramReadsTheSameTexts) {
   EXPECT_EQ(expected, read);
 }
 
+// The end of a burst paints only the new rows and what scrolling uncovers: the rows already
+// on screen are moved, never painted again, and the header is left alone.
+TEST_F(EventListTest, EndingABurstPaintsOnlyTheNewRows) {
+  // A log that notes each row the control paints, as the control tells it through custom draw.
+  struct PaintRecordingList : CEventListCtrl {
+    std::vector<int> painted;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+      const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
+      if (message != WM_NOTIFY || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+        return CEventListCtrl::OnChildNotify(message, wParam, lParam, pResult);
+      if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) painted.push_back(static_cast<int>(draw->nmcd.dwItemSpec));
+      *pResult = draw->nmcd.dwDrawStage == CDDS_PREPAINT ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+      return TRUE;
+    }
+  };
+  ::ShowWindow(m_host.m_hWnd, SW_SHOWNOACTIVATE);
+  PaintRecordingList list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 600, 200}, &m_host, 2));
+  const HWND header = reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER));
+  for (int rows : {3, 40}) {
+    while (list.GetItemCount() < rows) list.AddMessageRow("", "row", 1);
+    EndBurst(&list);
+    ::RedrawWindow(m_host.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    list.painted.clear();
+    list.AddMessageRow("", "new", 1);
+    list.FlushPendingRows();
+    EXPECT_FALSE(::GetUpdateRect(header, nullptr, FALSE)) << rows << " rows";
+    ::RedrawWindow(m_host.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(std::vector<int>{rows}, list.painted) << rows << " rows";
+  }
+  ::ShowWindow(m_host.m_hWnd, SW_HIDE);
+}
+
 TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
   for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
   // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
