@@ -144,6 +144,7 @@ void CEventListCtrl::FlushPendingRows() {
   if (!m_bBurst) return;
   m_bBurst = false;
   ::KillTimer(m_hWnd, kBurstTimerId);
+  const bool follow = FollowsNewestRow();
   ShowStoredRows();
   const int count = static_cast<int>(m_rows.Count());
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
@@ -151,7 +152,17 @@ void CEventListCtrl::FlushPendingRows() {
   WidenParamColumn(m_nBurstFirstRow, count);
   // Only the new rows were marked for painting; scrolling moves the rows on screen and
   // paints what it uncovers, so no row already shown is erased.
-  if (count > 0) EnsureVisible(count - 1, FALSE);
+  if (count > 0 && follow) EnsureVisible(count - 1, FALSE);
+}
+
+bool CEventListCtrl::FollowsNewestRow() const {
+  if (::GetKeyState(VK_SCROLL) & 1) return false;
+  if (!m_bFollowOnlyAtBottom || m_nBurstFirstRow <= 0) return true;
+  // The newest row before this burst, as the user last saw the list.
+  const int newest = m_nBurstFirstRow - 1;
+  const int top = static_cast<int>(SendMessage(LVM_GETTOPINDEX));
+  const int perPage = static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+  return newest >= top && newest < top + (perPage > 0 ? perPage : 1);
 }
 
 void CEventListCtrl::ShowStoredRows() {

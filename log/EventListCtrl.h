@@ -58,6 +58,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // file touched) for no lines, FALSE when the file cannot be opened for exclusive writing.
   BOOL WriteLines(const std::vector<std::string>& lines, const char* path);
 
+  // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,
+  // unless the newest row before the burst was out of view (the user scrolled away to read).
+  void SetFollowOnlyAtBottom(bool only) { m_bFollowOnlyAtBottom = only; }
+  bool GetFollowOnlyAtBottom() const { return m_bFollowOnlyAtBottom; }
+
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
   BOOL IsRecording() const { return m_bRecording; }
   int GetNextNumber() const { return m_nNextNumber; }
@@ -138,6 +143,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
+  // Whether the end of this burst scrolls to the newest row.
+  bool FollowsNewestRow() const;
   // Gives the control the store's row count, if it does not have it yet.
   void ShowStoredRows();
   // Widens the parameter column to the widest of rows [first, last) if that is wider.
@@ -154,6 +161,7 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
   EventRowStore m_rows;
   int m_nShownCount = 0;      // the item count the control has been given
+  bool m_bFollowOnlyAtBottom = false;
   bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
   int m_nBurstFirstRow = 0;   // the first row added in the burst
   DWORD m_dwBurstStart = 0;   // tick count at its first row

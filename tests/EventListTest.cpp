@@ -611,6 +611,58 @@ TEST_F(EventListTest, EndingABurstPaintsOnlyTheNewRows) {
   ::ShowWindow(m_host.m_hWnd, SW_HIDE);
 }
 
+// Following the newest row: by default after every burst, wherever the user scrolled to;
+// never while Scroll Lock is on; with the option, only while the newest row was in view.
+TEST_F(EventListTest, TheLogFollowsItsNewestRowByTheFollowRules) {
+  CEventListCtrl list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 800, 200}, &m_host, 2));
+  auto top = [&] { return static_cast<int>(list.SendMessage(LVM_GETTOPINDEX)); };
+  auto onTheNewestRow = [&] {
+    return top() > 0 && top() + static_cast<int>(list.SendMessage(LVM_GETCOUNTPERPAGE)) >= list.GetItemCount();
+  };
+  auto rowsArrive = [&](int n) {
+    for (int i = 0; i < n; ++i) list.AddMessageRow("", "row", 1);
+    EndBurst(&list);
+  };
+  auto setScrollLock = [](bool on) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SCROLL] = static_cast<BYTE>(on ? (keys[VK_SCROLL] | 1) : (keys[VK_SCROLL] & ~1));
+    ::SetKeyboardState(keys);
+  };
+  rowsArrive(50);
+  EXPECT_TRUE(onTheNewestRow());
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(1);
+  EXPECT_TRUE(onTheNewestRow()) << "by default, a user who scrolled up is brought back";
+
+  setScrollLock(true);
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(3);
+  EXPECT_EQ(0, top());
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(3);
+  EXPECT_FALSE(onTheNewestRow()) << "Scroll Lock keeps even the bottom still";
+  setScrollLock(false);
+
+  list.SetFollowOnlyAtBottom(true);
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(2);
+  EXPECT_TRUE(onTheNewestRow());
+  list.EnsureVisible(10, FALSE);
+  const int reading = top();
+  rowsArrive(5);
+  EXPECT_EQ(reading, top()) << "scrolled up to read, the user stays where they are";
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(2);
+  EXPECT_TRUE(onTheNewestRow()) << "back at the bottom, the log follows again";
+
+  list.SetFollowOnlyAtBottom(false);
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(1);
+  EXPECT_TRUE(onTheNewestRow());
+}
+
 TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
   for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
   // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
