@@ -466,6 +466,36 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   EXPECT_EQ(m_host.host.m_hWnd, saveOwner);
 }
 
+// Following the newest row only while it is in view: an option of every log, disabled
+// with no tab, kept with the settings and read again by a view made later.
+TEST_F(ViewTabsTest, FollowingOnlyAtTheBottomReachesEveryLogAndPersists) {
+  COrmixView* view = m_host.view;
+  EXPECT_FALSE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
+  EXPECT_TRUE(GetValue(COrmixView::kFollowOnlyAtBottomValue).empty());
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  EXPECT_TRUE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
+
+  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetFollowOnlyAtBottom());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
+  SelectBrowser("b1");
+  EXPECT_TRUE(List(view, 1)->GetFollowOnlyAtBottom());
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  }
+
+  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
+  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
+  EXPECT_FALSE(List(view, 1)->GetFollowOnlyAtBottom());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
+}
+
 TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   Ok("open b1 title=One");
   SelectBrowser("b1");

@@ -26,6 +26,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
+  msgmap::Command<&COrmixView::OnViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
@@ -87,6 +89,9 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   if (!ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &fixedWidth) ||
       fixedWidth != 0)
     ChangeTabStyle(0, TCS_FIXEDWIDTH);
+  DWORD followAtBottom = 0;
+  m_bFollowOnlyAtBottom = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue,
+                                            &followAtBottom) && followAtBottom != 0;
 
   AttachMenuDrawing(IDR_MAINFRAME);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
@@ -145,6 +150,7 @@ void COrmixView::OnSelectBrowser() {
   list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
   list->SetListFont(m_fontList, TRUE);
+  list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
@@ -234,6 +240,18 @@ void COrmixView::OnTabEqualWidth() {
 
 void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
   pCmdUI->SetCheck((GetStyle() & TCS_FIXEDWIDTH) ? 1 : 0);
+}
+
+void COrmixView::OnViewFollowAtBottom() {
+  m_bFollowOnlyAtBottom = !m_bFollowOnlyAtBottom;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue, m_bFollowOnlyAtBottom ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
+}
+
+void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bFollowOnlyAtBottom ? 1 : 0);
 }
 
 void COrmixView::ReapplyTabWidthStyle() {

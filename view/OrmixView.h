@@ -37,6 +37,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   LOGFONTA m_lfList;
   CFont m_fontList;
   int m_nNextListId;
+  // Whether the logs follow their newest row only while it is in view.
+  bool m_bFollowOnlyAtBottom = false;
+  static constexpr char kFollowOnlyAtBottomValue[] = "FollowOnlyAtBottom";
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -48,6 +51,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnTabEqualWidth();
   void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
   void OnViewFont();
+  void OnViewFollowAtBottom();
+  void OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
