@@ -541,6 +541,35 @@ TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
   m_host.host.ShowWindow(SW_HIDE);
 }
 
+// The strip repaints itself when a tab's label changes; a log's column header, which the
+// log does not repaint with its new rows, keeps its texts on screen.
+TEST_F(ViewTabsTest, ALogsColumnHeaderStaysDrawnWhenTheStripRepaints) {
+  Ok("open b1 title=Before");
+  COrmixView* view = m_host.view;
+  m_host.host.ShowWindow(SW_SHOWNA);
+  SelectBrowser("b1");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  Ok("title b1 \"A new title\"");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return TabText(view, 0) == "A new title"; }, 5000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  ::RedrawWindow(view->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  testsupport::PumpPendingMessages();
+  // Text in the header: pixels far darker than its face colour.
+  const HWND header = reinterpret_cast<HWND>(List(view, 0)->SendMessage(LVM_GETHEADER));
+  RECT area = {};
+  ::GetClientRect(header, &area);
+  HDC dc = ::GetDC(header);
+  int dark = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right && x < 300; ++x) {
+      const COLORREF c = ::GetPixel(dc, x, y);
+      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++dark;
+    }
+  ::ReleaseDC(header, dc);
+  EXPECT_GT(dark, 20);
+  m_host.host.ShowWindow(SW_HIDE);
+}
+
 // The toolkit's tab view on its own: labels too wide for the strip are shortened only
 // while shortening is on, and indexes out of range change nothing.
 TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {

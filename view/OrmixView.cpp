@@ -82,6 +82,9 @@ void COrmixView::CreateListFont(const LOGFONTA& fallback) {
 int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   SetShortenLabels(FALSE);
   if (CTabView::OnCreate(cs) == -1) return -1;
+  // The strip repaints itself whenever a tab changes; it must not paint over the logs,
+  // which paint only what changed in them (a log's column header would stay blank).
+  ModifyStyle(0, WS_CLIPCHILDREN);
   if (!m_imlTabs.Create(IDB_TAB_ICONS, 16, 1, kTabIconMask)) return -1;
   SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imlTabs.GetSafeHandle()));
 
