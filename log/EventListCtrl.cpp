@@ -27,6 +27,12 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateEditCopy>(ID_EDIT_COPY),
   msgmap::Command<&CEventListCtrl::ClearLog>(ID_LOG_CLEAR),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateLogClear>(ID_LOG_CLEAR),
+  msgmap::Command<&CEventListCtrl::OnFindLog>(ID_EDIT_FIND_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindLog>(ID_EDIT_FIND_LOG),
+  msgmap::Command<&CEventListCtrl::OnFindNextLog>(ID_EDIT_FIND_NEXT_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_NEXT_LOG),
+  msgmap::Command<&CEventListCtrl::OnFindPreviousLog>(ID_EDIT_FIND_PREVIOUS_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_PREVIOUS_LOG),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {

@@ -52,6 +52,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void StopRecording();
   void ClearLog();
 
+  // Looks for `text` in every column of the rows after (forward) or before the selected row,
+  // wrapping round the log, and selects and shows the row found. Its index, or -1.
+  int FindRow(const std::string& text, bool forward);
+  // The text that find next and find previous look for, shared by every log.
+  static std::string& FindText();
+
   // Writes every row to `path`; FALSE for an empty log or a file that cannot be written.
   BOOL SaveLog(const char* path);
   // Writes the lines to `path` in text mode, each followed by a line feed; FALSE (and no
@@ -124,6 +130,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnUpdateFileSaveLog(CCmdUI* pCmdUI);
   void OnUpdateEditCopy(CCmdUI* pCmdUI);
   void OnUpdateLogClear(CCmdUI* pCmdUI);
+  void OnFindLog();
+  void OnFindNextLog();
+  void OnFindPreviousLog();
+  void OnUpdateFindLog(CCmdUI* pCmdUI);
+  void OnUpdateFindAgain(CCmdUI* pCmdUI);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -143,6 +154,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
+  // Find again in one direction; says so when nothing is found.
+  void FindAgain(bool forward);
   // Whether the end of this burst scrolls to the newest row.
   bool FollowsNewestRow() const;
   // Gives the control the store's row count, if it does not have it yet.

@@ -26,6 +26,9 @@ class EventRowStore {
   long Number(size_t row) const { return At(row).number; }
   int Image(size_t row) const { return At(row).image; }
   const char* Name(size_t row) const { return m_names[At(row).name].c_str(); }
+  // Rows with the same event name share its index, below NameCount().
+  size_t NameIndexOf(size_t row) const { return At(row).name; }
+  size_t NameCount() const { return m_names.size(); }
   const char* Text(size_t row) const { return At(row).text; }
   size_t TextLength(size_t row) const { return At(row).length; }
   // Milliseconds since midnight.

@@ -20,6 +20,9 @@
 #define ID_FILE_SAVE_LOG 32781
 #define ID_LOG_CLEAR 32782
 #define ID_VIEW_FOLLOW_AT_BOTTOM 32783
+#define ID_EDIT_FIND_LOG 32784
+#define ID_EDIT_FIND_NEXT_LOG 32785
+#define ID_EDIT_FIND_PREVIOUS_LOG 32786
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif
@@ -37,6 +40,10 @@
 #define IDC_LAST_EVENT_CHECK 1035
 #define IDC_CLEAR_ALL 1036
 #define IDC_SELECT_ALL 1037
+
+// Find dialog of the event log
+#define IDD_FIND_LOG 151
+#define IDC_FIND_TEXT 1038
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

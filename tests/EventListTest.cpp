@@ -22,6 +22,7 @@
 #include "events/EventCatalog.h"
 #include "log/EventListCtrl.h"
 #include "framework/CmdUI.h"
+#include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
 #include "support/FakeBrowser.h"
@@ -234,7 +235,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(15, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(21, CountEntries(m_list->GetMessageMap()));
 }
 
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
@@ -697,6 +698,69 @@ TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
   CEventListCtrl::SetClockSource(previous);
   m_list->AddMessageRow("", "x", 1);
   EXPECT_TRUE(LooksLikeTimeOfDay(Last().time)) << Last().time;
+}
+
+// Find looks in every column, whatever the case of single-byte letters, compares double-byte
+// characters whole, wraps both ways, and says when nothing is found.
+TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
+  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  g_clock = {};
+  g_clock.wHour = 9;
+  g_clock.wMinute = 15;
+  g_clock.wSecond = 42;
+  m_list->AddMessageRow("", kStarted, 1);
+  g_clock.wHour = 10;
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::DocumentComplete", "URL:http://Example.com/");
+  // ソ is 0x83 0x5C: its trail byte is the byte of a backslash.
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:\x83\x5C");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:C:\\dir \x83\x5C");
+  CEventListCtrl::SetClockSource(previous);
+  auto selected = [&] { return m_list->GetNextItem(-1, LVNI_SELECTED); };
+
+  EXPECT_EQ(2, m_list->FindRow("00000003", true));
+  EXPECT_EQ(0, m_list->FindRow("09:15:4", true)) << "wraps from the last row to the first";
+  EXPECT_EQ(1, m_list->FindRow("documentCOMPLETE", true));
+  EXPECT_EQ(1, m_list->FindRow("EXAMPLE.com", true)) << "found again in the selected row only after every other";
+  EXPECT_EQ(1, selected());
+  EXPECT_EQ(1u, m_list->GetSelectedCount());
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_EQ(3, m_list->FindRow("\\", true)) << "a trail byte is no backslash";
+  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", false));
+  EXPECT_EQ(3, m_list->FindRow("\x83\x5C", false)) << "wraps from the first row to the last";
+  EXPECT_EQ(-1, m_list->FindRow("nowhere", true));
+  EXPECT_EQ(3, selected());
+
+  // Through the commands: the find dialog, then find next and find previous.
+  MessageBoxRecorder boxes;
+  std::string typed = "statusTEXT";
+  CDialog::ModalHook hook = CDialog::SetModalHook([&](CDialog& dialog) {
+    ::SetDlgItemTextA(dialog.m_hWnd, IDC_FIND_TEXT, typed.c_str());
+    dialog.SendMessage(WM_COMMAND, IDOK, 0);
+  });
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_TRUE(Enabled(ID_EDIT_FIND_LOG));
+  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_FIND_LOG));
+  EXPECT_EQ(2, selected());
+  EXPECT_TRUE(Enabled(ID_EDIT_FIND_NEXT_LOG));
+  RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
+  EXPECT_EQ(3, selected());
+  RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
+  EXPECT_EQ(2, selected());
+  RouteCommand(m_list, ID_EDIT_FIND_PREVIOUS_LOG);
+  EXPECT_EQ(3, selected());
+  EXPECT_TRUE(boxes.Boxes().empty());
+  typed = "zzz";
+  RouteCommand(m_list, ID_EDIT_FIND_LOG);
+  CDialog::SetModalHook(hook);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
+  EXPECT_EQ(3, selected());
+  m_list->StopRecording();
+  m_list->ClearLog();
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_NEXT_LOG));
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_PREVIOUS_LOG));
+  CEventListCtrl::FindText().clear();
 }
 
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
