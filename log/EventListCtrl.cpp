@@ -44,6 +44,7 @@ const char kStoppedMessage[] = "イベントの記録を停止しました。";
 // Sample texts that size the fixed columns.
 const char kNumberSample[] = "ABCEF00000";
 const char kTimeSample[] = "00:00:0000";
+const char kTimeWithMillisecondsSample[] = "00:00:00.00000";
 const char kEventNameSample[] = "DIID_DWebBrowserEvents2::CommandStateChange00";
 constexpr int kNumberColumnPadding = 16;
 
@@ -69,7 +70,7 @@ int CEventListCtrl::TextWidth(const char* text) {
 
 void CEventListCtrl::MeasureFixedColumns() {
   SetColumnWidth(0, TextWidth(kNumberSample) + kNumberColumnPadding);
-  SetColumnWidth(1, TextWidth(kTimeSample));
+  SetColumnWidth(1, TextWidth(m_rows.IsTimeWithMilliseconds() ? kTimeWithMillisecondsSample : kTimeSample));
   SetColumnWidth(2, TextWidth(kEventNameSample));
 }
 
@@ -274,6 +275,15 @@ void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
   MeasureFixedColumns();
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
   UpdateWindow();
+}
+
+void CEventListCtrl::SetTimeWithMilliseconds(bool on) {
+  if (on == m_rows.IsTimeWithMilliseconds()) return;
+  m_rows.SetTimeWithMilliseconds(on);
+  if (!m_hWnd) return;
+  MeasureFixedColumns();
+  // The rows' texts change where they stand: painted over, not erased first.
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 void CEventListCtrl::ResumeRecording() {

@@ -69,6 +69,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void SetFollowOnlyAtBottom(bool only) { m_bFollowOnlyAtBottom = only; }
   bool GetFollowOnlyAtBottom() const { return m_bFollowOnlyAtBottom; }
 
+  // Shows and writes times to the millisecond ("HH:MM:SS.mmm"); the time column is measured
+  // for the longer text.
+  void SetTimeWithMilliseconds(bool on);
+  bool GetTimeWithMilliseconds() const { return m_rows.IsTimeWithMilliseconds(); }
+
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
   BOOL IsRecording() const { return m_bRecording; }
   int GetNextNumber() const { return m_nNextNumber; }

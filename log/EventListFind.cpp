@@ -48,7 +48,12 @@ int CEventListCtrl::FindRow(const std::string& text, bool forward) {
       found = search.FoundIn(cell.data(), cell.size());
     }
     if (!found) continue;
-    SetItemState(-1, 0, LVIS_SELECTED);
+    // Only the row found stays selected. Deselecting every item at once goes over each of
+    // them in the list view; with one row selected, that row alone is deselected.
+    if (selected >= 0 && GetSelectedCount() == 1)
+      SetItemState(selected, 0, LVIS_SELECTED);
+    else if (selected >= 0)
+      SetItemState(-1, 0, LVIS_SELECTED);
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     EnsureVisible(row, FALSE);
     return row;

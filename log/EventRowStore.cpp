@@ -64,8 +64,12 @@ std::string EventRowStore::CellText(size_t row, int column) const {
       return text;
     case 1: {
       const unsigned long seconds = At(row).time / 1000;
-      std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu", seconds / 3600, seconds / 60 % 60,
-                    seconds % 60);
+      if (m_bMilliseconds)
+        std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu.%03lu", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60, static_cast<unsigned long>(At(row).time % 1000));
+      else
+        std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
       return text;
     }
     case 2:
@@ -96,6 +100,14 @@ void EventRowStore::AppendLine(size_t row, std::string& out) const {
     text[length++] = static_cast<char>('0' + parts[i] / 10 % 10);
     text[length++] = static_cast<char>('0' + parts[i] % 10);
     text[length++] = i < 2 ? ':' : ',';
+  }
+  if (m_bMilliseconds) {
+    const unsigned long ms = r.time % 1000;
+    text[length - 1] = '.';
+    text[length++] = static_cast<char>('0' + ms / 100);
+    text[length++] = static_cast<char>('0' + ms / 10 % 10);
+    text[length++] = static_cast<char>('0' + ms % 10);
+    text[length++] = ',';
   }
   out.append(text, length);
   out += m_names[r.name];

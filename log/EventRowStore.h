@@ -34,6 +34,10 @@ class EventRowStore {
   // Milliseconds since midnight.
   unsigned long TimeOfDay(size_t row) const { return At(row).time; }
 
+  // Times as "HH:MM:SS.mmm" rather than "HH:MM:SS".
+  void SetTimeWithMilliseconds(bool on) { m_bMilliseconds = on; }
+  bool IsTimeWithMilliseconds() const { return m_bMilliseconds; }
+
   // The shown text of column 0-3 (number "%08ld", time "HH:MM:SS", name, text).
   std::string CellText(size_t row, int column) const;
   // Copies the shown text of a column into `out` (`size` bytes, zero included); a text that
@@ -60,6 +64,7 @@ class EventRowStore {
 
   std::vector<std::unique_ptr<Row[]>> m_blocks;
   size_t m_count = 0;
+  bool m_bMilliseconds = false;
   std::vector<std::unique_ptr<char[]>> m_chunks;
   std::vector<std::unique_ptr<char[]>> m_longTexts;
   size_t m_chunkUsed = kTextChunkBytes;  // bytes taken in the last chunk; full at first

@@ -20,7 +20,7 @@ LogTextSearch::LogTextSearch(const std::string& wanted) : m_digitsOnly(!wanted.e
       continue;
     }
     m_wanted += Fold(wanted[i]);
-    if (!(wanted[i] >= '0' && wanted[i] <= '9') && wanted[i] != ':') m_digitsOnly = false;
+    if (!(wanted[i] >= '0' && wanted[i] <= '9') && wanted[i] != ':' && wanted[i] != '.') m_digitsOnly = false;
   }
 }
 

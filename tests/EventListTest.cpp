@@ -763,6 +763,43 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   CEventListCtrl::FindText().clear();
 }
 
+// Times to the millisecond: shown, read by other programs, saved and copied; the time
+// column is measured for the longer text, and the option off gives back the seconds.
+TEST_F(EventListTest, TimesToTheMillisecondWhenAsked) {
+  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  g_clock = {};
+  g_clock.wHour = 7;
+  g_clock.wMinute = 8;
+  g_clock.wSecond = 9;
+  g_clock.wMilliseconds = 45;
+  m_list->AddMessageRow("", "x", 1);
+  CEventListCtrl::SetClockSource(previous);
+  EXPECT_EQ("07:08:09", Last().time);
+  const int seconds = m_list->GetColumnWidth(1);
+  m_list->SetTimeWithMilliseconds(true);
+  EXPECT_EQ("07:08:09.045", Last().time);
+  EXPECT_EQ(TextWidthIn(m_hWnd, m_list->GetFont(), "00:00:00.00000"), m_list->GetColumnWidth(1));
+  EXPECT_GT(m_list->GetColumnWidth(1), seconds);
+  char temp[MAX_PATH], path[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olg", 0, path);
+  ASSERT_TRUE(m_list->SaveLog(path));
+  std::ifstream in(path, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  EXPECT_EQ("00000001,07:08:09.045,,x\r\n", saved);
+  EXPECT_EQ(0, m_list->FindRow("09.045", true));
+  m_list->SetTimeWithMilliseconds(false);
+  EXPECT_EQ("07:08:09", Last().time);
+  EXPECT_EQ(seconds, m_list->GetColumnWidth(1));
+  ASSERT_TRUE(m_list->SaveLog(path));
+  std::ifstream again(path, std::ios::binary);
+  const std::string plain((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  again.close();
+  ::DeleteFileA(path);
+  EXPECT_EQ("00000001,07:08:09,,x\r\n", plain);
+}
+
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   HFONT font = m_list->GetFont();
   const std::string longText(120, 'W');

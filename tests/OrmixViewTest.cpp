@@ -466,9 +466,10 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   EXPECT_EQ(m_host.host.m_hWnd, saveOwner);
 }
 
-// Following the newest row only while it is in view: an option of every log, disabled
-// with no tab, kept with the settings and read again by a view made later.
-TEST_F(ViewTabsTest, FollowingOnlyAtTheBottomReachesEveryLogAndPersists) {
+// Following the newest row only while it is in view, and times to the millisecond: options
+// of every log, disabled with no tab, kept with the settings and read again by a view made
+// later.
+TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
   COrmixView* view = m_host.view;
   EXPECT_FALSE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
   EXPECT_TRUE(GetValue(COrmixView::kFollowOnlyAtBottomValue).empty());
@@ -489,6 +490,23 @@ TEST_F(ViewTabsTest, FollowingOnlyAtTheBottomReachesEveryLogAndPersists) {
     ASSERT_TRUE(later.created);
     EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
   }
+
+  // Times to the millisecond: the same kind of option.
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetTimeWithMilliseconds());
+  EXPECT_TRUE(List(view, 1)->GetTimeWithMilliseconds());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+    EXPECT_FALSE(QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_bEnabled);
+  }
+  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
+  EXPECT_FALSE(List(view, 0)->GetTimeWithMilliseconds());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
 
   RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
   EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());

@@ -28,6 +28,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
   msgmap::Command<&COrmixView::OnViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
+  msgmap::Command<&COrmixView::OnViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
@@ -95,6 +97,9 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   DWORD followAtBottom = 0;
   m_bFollowOnlyAtBottom = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue,
                                             &followAtBottom) && followAtBottom != 0;
+  DWORD milliseconds = 0;
+  m_bTimeWithMilliseconds = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue,
+                                              &milliseconds) && milliseconds != 0;
 
   AttachMenuDrawing(IDR_MAINFRAME);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
@@ -154,6 +159,7 @@ void COrmixView::OnSelectBrowser() {
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
   list->SetListFont(m_fontList, TRUE);
   list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
+  list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
@@ -255,6 +261,18 @@ void COrmixView::OnViewFollowAtBottom() {
 void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) {
   pCmdUI->Enable(GetTabCount() > 0);
   pCmdUI->SetCheck(m_bFollowOnlyAtBottom ? 1 : 0);
+}
+
+void COrmixView::OnViewTimeMilliseconds() {
+  m_bTimeWithMilliseconds = !m_bTimeWithMilliseconds;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue, m_bTimeWithMilliseconds ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
+}
+
+void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bTimeWithMilliseconds ? 1 : 0);
 }
 
 void COrmixView::ReapplyTabWidthStyle() {

@@ -40,6 +40,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Whether the logs follow their newest row only while it is in view.
   bool m_bFollowOnlyAtBottom = false;
   static constexpr char kFollowOnlyAtBottomValue[] = "FollowOnlyAtBottom";
+  // Whether the logs show and write times to the millisecond.
+  bool m_bTimeWithMilliseconds = false;
+  static constexpr char kTimeWithMillisecondsValue[] = "TimeWithMilliseconds";
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -53,6 +56,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnViewFont();
   void OnViewFollowAtBottom();
   void OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI);
+  void OnViewTimeMilliseconds();
+  void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
