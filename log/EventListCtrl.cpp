@@ -110,11 +110,10 @@ bool AsksAboutItems(UINT message) {
 
 LRESULT CEventListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Whoever asks the control about its rows, this program or another, sees every stored
-  // row, also in the middle of a burst. Other questions (the selection count that the
-  // commands' states ask at every idle moment) leave the burst alone: telling a shown list
-  // of one more row costs tens of milliseconds.
-  // The row count is the store's: a program polling it while rows stream in (as one that
-  // waits for the log to settle does) must not make every burst show its rows one by one.
+  // row, also in the middle of a burst. The row count comes from the store, and other
+  // questions (the selection count that the commands' states ask at every idle moment)
+  // leave the burst alone: a program polling while rows stream in must not make a shown
+  // list be told of each row on its own, at tens of milliseconds each.
   if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(m_rows.Count());
   if (AsksAboutItems(message)) ShowStoredRows();
   return CListCtrl::WindowProc(message, wParam, lParam);
