@@ -74,6 +74,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void SetTimeWithMilliseconds(bool on);
   bool GetTimeWithMilliseconds() const { return m_rows.IsTimeWithMilliseconds(); }
 
+  // Saves as RFC 4180 comma-separated values: a heading line, fields quoted where needed,
+  // line breaks kept inside quotes.
+  void SetSaveAsCsv(bool on) { m_bSaveAsCsv = on; }
+  bool GetSaveAsCsv() const { return m_bSaveAsCsv; }
+
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
   BOOL IsRecording() const { return m_bRecording; }
   int GetNextNumber() const { return m_nNextNumber; }
@@ -175,11 +180,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int TextWidth(const char* text);
   // Writes `lineCount` lines, each made by `writeLine(index, out)`, to `path`.
   template <typename LineWriter>
-  BOOL WriteLogFile(const char* path, size_t lineCount, LineWriter writeLine);
+  BOOL WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine);
 
   EventRowStore m_rows;
   int m_nShownCount = 0;      // the item count the control has been given
   bool m_bFollowOnlyAtBottom = false;
+  bool m_bSaveAsCsv = false;
   bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
   int m_nBurstFirstRow = 0;   // the first row added in the burst
   DWORD m_dwBurstStart = 0;   // tick count at its first row

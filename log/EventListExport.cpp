@@ -40,31 +40,62 @@ void CEventListCtrl::OnSaveLog() {
   SaveLog(dialog.GetPathName().c_str());
 }
 
+namespace {
+
+const char* const kCsvHeadings[] = {"番号", "日時", "イベント名", "パラメータ"};
+
+// A field as RFC 4180 writes it: in double quotes, its quotes doubled, when it holds a
+// comma, a quote or a line break; as it is otherwise.
+void AppendCsvField(const std::string& field, std::string& out) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
 BOOL CEventListCtrl::SaveLog(const char* path) {
   FlushPendingRows();
   const size_t count = m_rows.Count();
-  return WriteLogFile(path, count, [&](size_t row, std::string& out) { m_rows.AppendLine(row, out); });
+  if (!m_bSaveAsCsv)
+    return WriteLogFile(path, count, false, [&](size_t row, std::string& out) { m_rows.AppendLine(row, out); });
+  // A heading line, then one line per row, each field quoted where it needs to be; written
+  // as binary, so a field's own line breaks stay exactly as they are inside its quotes.
+  return WriteLogFile(path, count == 0 ? 0 : count + 1, true, [&](size_t line, std::string& out) {
+    for (int column = 0; column < 4; ++column) {
+      if (column) out += ',';
+      AppendCsvField(line == 0 ? kCsvHeadings[column] : m_rows.CellText(line - 1, column), out);
+    }
+  });
 }
 
 BOOL CEventListCtrl::WriteLines(const std::vector<std::string>& lines, const char* path) {
-  return WriteLogFile(path, lines.size(), [&](size_t line, std::string& out) { out += lines[line]; });
+  return WriteLogFile(path, lines.size(), false, [&](size_t line, std::string& out) { out += lines[line]; });
 }
 
 // Each line is followed by a line feed and written in text mode, so it reaches the file as
-// carriage return + line feed, as does every line feed inside a line. The lines are written
-// a buffer at a time.
+// carriage return + line feed, as does every line feed inside a line; or, as `crlfBinary`,
+// followed by carriage return + line feed and written as it is. The lines are written a
+// buffer at a time.
 template <typename LineWriter>
-BOOL CEventListCtrl::WriteLogFile(const char* path, size_t lineCount, LineWriter writeLine) {
+BOOL CEventListCtrl::WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine) {
   if (lineCount == 0 || !path) return FALSE;
   // Exclusive, so that a file another program has open is refused rather than mixed into.
-  std::FILE* file = _fsopen(path, "wt", _SH_DENYRW);
+  std::FILE* file = _fsopen(path, crlfBinary ? "wb" : "wt", _SH_DENYRW);
   if (!file) return FALSE;
   constexpr size_t kBufferBytes = 1 << 20;
   std::string buffer;
   buffer.reserve(kBufferBytes + 4096);
   for (size_t line = 0; line < lineCount; ++line) {
     writeLine(line, buffer);
-    buffer += '\n';
+    buffer += crlfBinary ? "\r\n" : "\n";
     if (buffer.size() < kBufferBytes && line + 1 < lineCount) continue;
     if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
       const int error = errno;

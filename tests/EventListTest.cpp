@@ -1080,6 +1080,64 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   EXPECT_EQ(expected, clipboardBytes());
 }
 
+// RFC 4180 text read back: records of fields, quoted fields unquoted, lines ending in CRLF.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    std::string& field = records.back().back();
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      records.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      ++i;
+      records.emplace_back(1);
+    } else {
+      field += c;
+    }
+  }
+  if (records.back().size() == 1 && records.back()[0].empty()) records.pop_back();
+  return records;
+}
+
+// Saved as RFC 4180: a heading line, then every row's four texts, read back unchanged by a
+// CSV reader, commas, quotes and line breaks inside fields included.
+TEST_F(EventListExportTest, SavedAsCsvEveryFieldReadsBackUnchanged) {
+  FillLog();  // a URL with a comma and headers ending in CRLF
+  m_list->SetSaveAsCsv(true);
+  m_list->ResumeRecording();
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:say \"hi\", then\r\nmore\nand \"");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:plain");
+  m_list->StopRecording();
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  const std::string saved = ReadFile(m_path);
+  ASSERT_GE(saved.size(), 2u);
+  EXPECT_EQ("\r\n", saved.substr(saved.size() - 2));
+  const auto records = ParseCsv(saved);
+  ASSERT_EQ(static_cast<size_t>(RowCount(m_hWnd)) + 1, records.size());
+  EXPECT_EQ((std::vector<std::string>{"番号", "日時", "イベント名", "パラメータ"}), records[0]);
+  for (int row = 0; row < RowCount(m_hWnd); ++row) {
+    const Row r = ReadRow(m_hWnd, row);
+    EXPECT_EQ((std::vector<std::string>{r.number, r.time, r.name, r.params}), records[static_cast<size_t>(row) + 1]) << row;
+  }
+  EXPECT_NE(std::string::npos, saved.find("\"Text:say \"\"hi\"\", then\r\nmore\nand \"\"\""));
+
+  m_list->SetSaveAsCsv(false);
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  EXPECT_EQ(0u, ReadFile(m_path).rfind("00000001,", 0));
+}
+
 // Post data is any bytes a page sends; what is not code page 932 text comes back unchanged:
 // in the list's texts, in the saved file and on the clipboard.
 TEST_F(EventListExportTest, PostDataThatIsNotCp932TextIsSavedAndCopiedByteForByte) {

@@ -466,7 +466,8 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   EXPECT_EQ(m_host.host.m_hWnd, saveOwner);
 }
 
-// Following the newest row only while it is in view, and times to the millisecond: options
+// Following the newest row only while it is in view, times to the millisecond and saving as
+// RFC 4180 comma-separated values: options
 // of every log, disabled with no tab, kept with the settings and read again by a view made
 // later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
@@ -504,6 +505,20 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
     EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
     EXPECT_FALSE(QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_bEnabled);
   }
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetSaveAsCsv());
+  EXPECT_TRUE(List(view, 1)->GetSaveAsCsv());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_SAVE_CSV).m_nCheck);
+  }
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  EXPECT_FALSE(List(view, 0)->GetSaveAsCsv());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
+
   RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
   EXPECT_FALSE(List(view, 0)->GetTimeWithMilliseconds());
   EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));

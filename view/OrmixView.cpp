@@ -30,6 +30,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
   msgmap::Command<&COrmixView::OnViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
+  msgmap::Command<&COrmixView::OnViewSaveCsv>(ID_VIEW_SAVE_CSV),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewSaveCsv>(ID_VIEW_SAVE_CSV),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
@@ -100,6 +102,8 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   DWORD milliseconds = 0;
   m_bTimeWithMilliseconds = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue,
                                               &milliseconds) && milliseconds != 0;
+  DWORD csv = 0;
+  m_bSaveAsCsv = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, &csv) && csv != 0;
 
   AttachMenuDrawing(IDR_MAINFRAME);
   m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
@@ -160,6 +164,7 @@ void COrmixView::OnSelectBrowser() {
   list->SetListFont(m_fontList, TRUE);
   list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
   list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
+  list->SetSaveAsCsv(m_bSaveAsCsv);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
@@ -273,6 +278,18 @@ void COrmixView::OnViewTimeMilliseconds() {
 void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) {
   pCmdUI->Enable(GetTabCount() > 0);
   pCmdUI->SetCheck(m_bTimeWithMilliseconds ? 1 : 0);
+}
+
+void COrmixView::OnViewSaveCsv() {
+  m_bSaveAsCsv = !m_bSaveAsCsv;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, m_bSaveAsCsv ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetSaveAsCsv(m_bSaveAsCsv);
+}
+
+void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bSaveAsCsv ? 1 : 0);
 }
 
 void COrmixView::ReapplyTabWidthStyle() {

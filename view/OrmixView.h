@@ -43,6 +43,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Whether the logs show and write times to the millisecond.
   bool m_bTimeWithMilliseconds = false;
   static constexpr char kTimeWithMillisecondsValue[] = "TimeWithMilliseconds";
+  // Whether the logs save as RFC 4180 comma-separated values.
+  bool m_bSaveAsCsv = false;
+  static constexpr char kSaveAsCsvValue[] = "SaveAsCsv";
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -58,6 +61,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI);
   void OnViewTimeMilliseconds();
   void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
+  void OnViewSaveCsv();
+  void OnUpdateViewSaveCsv(CCmdUI* pCmdUI);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
