@@ -16,6 +16,8 @@ class LogTextSearch {
 
  private:
   bool IsLead(unsigned char byte) const { return m_lead[byte]; }
+  // Whether the wanted text stands in `text` from `start`, a character's first byte.
+  bool MatchesAt(const char* text, size_t length, size_t start) const;
 
   std::string m_wanted;  // folded to lower case in its single-byte characters
   bool m_digitsOnly;
