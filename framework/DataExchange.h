@@ -5,6 +5,8 @@
 // members into the controls.
 #include <windows.h>
 
+#include <string>
+
 class CWnd;
 
 class CDataExchange {
@@ -22,6 +24,9 @@ class CDataExchange {
 
 // The selected index of list box `nIDC` (LB_GETCURSEL, -1 for none) and LB_SETCURSEL.
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index);
+
+// The text of control `nIDC` (an edit box) and the control's text set from `text`.
+void DDX_Text(CDataExchange* pDX, int nIDC, std::string& text);
 
 // Binds control `nIDC` to the window object `rControl` the first time: subclasses it, so its
 // messages pass through the object's message map (and PreSubclassWindow runs). Later calls

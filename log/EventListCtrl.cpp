@@ -1,8 +1,10 @@
 #include "log/EventListCtrl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "framework/ChildNotifyReflector.h"
 #include "framework/FrameworkMessages.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
@@ -12,6 +14,8 @@ ORMIX_IMPLEMENT_DYNAMIC(CEventListCtrl, CListCtrl)
 ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::Create<&CEventListCtrl::OnCreate>(),
   msgmap::Destroy<&CEventListCtrl::OnDestroy>(),
+  msgmap::NotifyReflect<&CEventListCtrl::OnGetDispInfo>(LVN_GETDISPINFOA),
+  msgmap::NotifyReflect<&CEventListCtrl::OnFindItem>(LVN_ODFINDITEMA),
   msgmap::Message<&CEventListCtrl::OnFlushDeferredPaint>(WM_FLUSHDEFERREDPAINT),
   msgmap::Command<&CEventListCtrl::ResumeRecording>(ID_RECORD_RESUME),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateRecordResume>(ID_RECORD_RESUME),
@@ -23,6 +27,12 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateEditCopy>(ID_EDIT_COPY),
   msgmap::Command<&CEventListCtrl::ClearLog>(ID_LOG_CLEAR),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateLogClear>(ID_LOG_CLEAR),
+  msgmap::Command<&CEventListCtrl::OnFindLog>(ID_EDIT_FIND_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindLog>(ID_EDIT_FIND_LOG),
+  msgmap::Command<&CEventListCtrl::OnFindNextLog>(ID_EDIT_FIND_NEXT_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_NEXT_LOG),
+  msgmap::Command<&CEventListCtrl::OnFindPreviousLog>(ID_EDIT_FIND_PREVIOUS_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_PREVIOUS_LOG),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -34,6 +44,7 @@ const char kStoppedMessage[] = "イベントの記録を停止しました。";
 // Sample texts that size the fixed columns.
 const char kNumberSample[] = "ABCEF00000";
 const char kTimeSample[] = "00:00:0000";
+const char kTimeWithMillisecondsSample[] = "00:00:00.00000";
 const char kEventNameSample[] = "DIID_DWebBrowserEvents2::CommandStateChange00";
 constexpr int kNumberColumnPadding = 16;
 
@@ -59,12 +70,60 @@ int CEventListCtrl::TextWidth(const char* text) {
 
 void CEventListCtrl::MeasureFixedColumns() {
   SetColumnWidth(0, TextWidth(kNumberSample) + kNumberColumnPadding);
-  SetColumnWidth(1, TextWidth(kTimeSample));
+  SetColumnWidth(1, TextWidth(m_rows.IsTimeWithMilliseconds() ? kTimeWithMillisecondsSample : kTimeSample));
   SetColumnWidth(2, TextWidth(kEventNameSample));
+}
+
+BOOL CEventListCtrl::PreCreateWindow(CREATESTRUCTA& cs) {
+  cs.style |= LVS_OWNERDATA;
+  return CListCtrl::PreCreateWindow(cs);
+}
+
+namespace {
+
+// The list-view messages whose answer depends on the rows the control knows of.
+bool AsksAboutItems(UINT message) {
+  switch (message) {
+    case LVM_GETITEMA:
+    case LVM_GETITEMW:
+    case LVM_GETITEMTEXTA:
+    case LVM_GETITEMTEXTW:
+    case LVM_GETITEMSTATE:
+    case LVM_SETITEMSTATE:
+    case LVM_GETNEXTITEM:
+    case LVM_GETITEMRECT:
+    case LVM_GETSUBITEMRECT:
+    case LVM_GETITEMPOSITION:
+    case LVM_ENSUREVISIBLE:
+    case LVM_REDRAWITEMS:
+    case LVM_FINDITEMA:
+    case LVM_FINDITEMW:
+    case LVM_HITTEST:
+    case LVM_SUBITEMHITTEST:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+LRESULT CEventListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Whoever asks the control about its rows, this program or another, sees every stored
+  // row, also in the middle of a burst. The row count comes from the store, and other
+  // questions (the selection count that the commands' states ask at every idle moment)
+  // leave the burst alone: a program polling while rows stream in must not make a shown
+  // list be told of each row on its own, at tens of milliseconds each.
+  if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(m_rows.Count());
+  if (AsksAboutItems(message)) ShowStoredRows();
+  return CListCtrl::WindowProc(message, wParam, lParam);
 }
 
 int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   if (CListCtrl::OnCreate(cs) == -1) return -1;
+  // The control asks its parent for its texts; they must reach this object whatever the
+  // parent is.
+  ReflectChildNotifications(::GetParent(m_hWnd));
 
   InsertColumn(0, "番号", LVCFMT_CENTER);
   // The first column takes its alignment only when set after insertion.
@@ -86,25 +145,21 @@ void CEventListCtrl::OnDestroy() {
   if (m_bBurst) ::KillTimer(m_hWnd, kBurstTimerId);
   m_bBurst = false;  // the window goes, and with it what the burst left to do
   Unadvise();
+  StopReflectingChildNotifications(::GetParent(m_hWnd));
   CListCtrl::OnDestroy();
 }
 
-// Under Wine, inserting a row into a visible list with redraw on costs about 20 ms (the
-// scroll bar is redrawn) and scrolling it 7 ms more, while the browser waits in its event
-// call. With redraw off the same row costs well under a millisecond; so the first row of a
-// burst switches redraw off, and the end of the burst puts back the picture the per-row
-// work would have left: the newest row in view and the parameter column wide enough.
-// Events from another process come a millisecond or two apart and never wait in this
-// thread's queue, so the end of a burst is a short quiet time rather than an empty queue:
-// ending it between two such events would repaint the list while the browser waits.
+// Under Wine, telling a visible list of one more row costs about 20 ms (its scroll bar is
+// redrawn) and scrolling it 7 ms more, while the browser waits in its event call. So a row
+// only goes into the store, and the end of a burst of rows tells the control of them all at
+// once, scrolls to the newest and widens the parameter column. Events from another process
+// come a millisecond or two apart and never wait in this thread's queue, so the end of a
+// burst is a short quiet time rather than an empty queue: ending it between two such events
+// would repaint the list while the browser waits.
 void CEventListCtrl::BeginBurst() {
   m_bBurst = true;
-  m_nBurstFirstRow = GetItemCount();
+  m_nBurstFirstRow = static_cast<int>(m_rows.Count());
   m_dwBurstStart = ::GetTickCount();
-  // Only a shown list stops redrawing: turning redraw on again shows a window, so a
-  // hidden list (a tab in the background) defers its scrolling and measuring only.
-  m_bRedrawOff = ::IsWindowVisible(m_hWnd) != FALSE;
-  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, FALSE);
   // Without a timer no end would come: the row is then finished at once.
   if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
 }
@@ -128,29 +183,78 @@ void CEventListCtrl::FlushPendingRows() {
   if (!m_bBurst) return;
   m_bBurst = false;
   ::KillTimer(m_hWnd, kBurstTimerId);
-  const int count = GetItemCount();
+  const bool follow = FollowsNewestRow();
+  ShowStoredRows();
+  const int count = static_cast<int>(m_rows.Count());
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
   // newest row had the list already been scrolled to it.
   WidenParamColumn(m_nBurstFirstRow, count);
-  if (m_bRedrawOff) SendMessage(WM_SETREDRAW, TRUE);
-  m_bRedrawOff = false;
-  // All of the list, its header too, is marked for painting before it scrolls: a list that
-  // paints as it scrolls then paints each row once, not the scrolled rows and then all again.
-  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-  // Only with redraw on does the list scroll; before, it would stay at the top.
-  if (count > 0) EnsureVisible(count - 1, FALSE);
+  // Only the new rows were marked for painting; scrolling moves the rows on screen and
+  // paints what it uncovers, so no row already shown is erased.
+  if (count > 0 && follow) EnsureVisible(count - 1, FALSE);
+}
+
+bool CEventListCtrl::FollowsNewestRow() const {
+  if (::GetKeyState(VK_SCROLL) & 1) return false;
+  if (!m_bFollowOnlyAtBottom || m_nBurstFirstRow <= 0) return true;
+  // The newest row before this burst, as the user last saw the list.
+  const int newest = m_nBurstFirstRow - 1;
+  const int top = static_cast<int>(SendMessage(LVM_GETTOPINDEX));
+  const int perPage = static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+  return newest >= top && newest < top + (perPage > 0 ? perPage : 1);
+}
+
+void CEventListCtrl::ShowStoredRows() {
+  const int count = static_cast<int>(m_rows.Count());
+  if (count == m_nShownCount || !m_hWnd) return;
+  m_nShownCount = count;
+  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 void CEventListCtrl::WidenParamColumn(int first, int last) {
   int widest = 0;
   for (int item = first < 0 ? 0 : first; item < last; ++item) {
-    const std::string measured = GetItemText(item, 3) + "00";
+    const std::string measured = std::string(m_rows.Text(static_cast<size_t>(item))) + "00";
     const int width = TextWidth(measured.c_str());
     if (width > widest) widest = width;
   }
   if (widest > m_nParamColumnWidth) {
     m_nParamColumnWidth = widest;
     SetColumnWidth(3, m_nParamColumnWidth);
+  }
+}
+
+void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.Count()) return;
+  const size_t row = static_cast<size_t>(item.iItem);
+  if (item.mask & LVIF_IMAGE) item.iImage = m_rows.Image(row);
+  // Copied into the caller's buffer, which may be another program's (a pointer to a text
+  // of our own would not reach it).
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+    m_rows.CopyCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+}
+
+// Typing in the list finds the next row whose number begins with what was typed.
+void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
+  const NMLVFINDITEMA* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+  *result = -1;
+  if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return;
+  const std::string wanted = find->lvfi.psz;
+  const bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
+  const size_t count = m_rows.Count();
+  const size_t start = find->iStart < 0 || static_cast<size_t>(find->iStart) >= count ? 0 : static_cast<size_t>(find->iStart);
+  const bool wrap = (find->lvfi.flags & LVFI_WRAP) != 0;
+  for (size_t i = 0; i < count && (wrap || start + i < count); ++i) {
+    const size_t row = (start + i) % count;
+    const std::string number = m_rows.CellText(row, 0);
+    if (partial ? ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, number.c_str(),
+                                   static_cast<int>(std::min(number.size(), wanted.size())), wanted.c_str(),
+                                   static_cast<int>(wanted.size())) == CSTR_EQUAL
+                : ::lstrcmpiA(number.c_str(), wanted.c_str()) == 0) {
+      *result = static_cast<LRESULT>(row);
+      return;
+    }
   }
 }
 
@@ -168,24 +272,14 @@ CEventListCtrl::ClockSource CEventListCtrl::SetClockSource(ClockSource source) {
 }
 
 BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
-  char number[16];
-  std::snprintf(number, sizeof(number), "%08ld", static_cast<long>(m_nNextNumber));
-  ++m_nNextNumber;
-
   SYSTEMTIME now = {};
   ClockSlot()(&now);
-  char clock[16] = "";
-  std::snprintf(clock, sizeof(clock), "%02u:%02u:%02u", static_cast<unsigned>(now.wHour),
-                static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond));
-
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
-  const int item = InsertItem(GetItemCount(), number, image);
-  SetItemText(item, 1, clock);
-  SetItemText(item, 2, name);
-  SetItemText(item, 3, text);
-  if (!m_bBurst) {  // no burst could be started: scroll and measure now
-    m_nBurstFirstRow = item;
+  m_rows.Append(m_nNextNumber, now, name, text, image);
+  ++m_nNextNumber;
+  if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
+    m_nBurstFirstRow = static_cast<int>(m_rows.Count()) - 1;
     m_bBurst = true;
     FlushPendingRows();
   }
@@ -215,6 +309,15 @@ void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
   UpdateWindow();
 }
 
+void CEventListCtrl::SetTimeWithMilliseconds(bool on) {
+  if (on == m_rows.IsTimeWithMilliseconds()) return;
+  m_rows.SetTimeWithMilliseconds(on);
+  if (!m_hWnd) return;
+  MeasureFixedColumns();
+  // The rows' texts change where they stand: painted over, not erased first.
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CEventListCtrl::ResumeRecording() {
   if (m_bRecording) return;
   m_bRecording = TRUE;
@@ -229,7 +332,9 @@ void CEventListCtrl::StopRecording() {
 
 void CEventListCtrl::ClearLog() {
   FlushPendingRows();
+  m_rows.Clear();
   DeleteAllItems();
+  m_nShownCount = 0;
   m_nNextNumber = 1;
   if (m_bRecording) AddMessageRow("", kStartedMessage, kImageRecording);
 }
@@ -247,7 +352,9 @@ void CEventListCtrl::OnUpdateFileSaveLog(CCmdUI* pCmdUI) {
 }
 
 void CEventListCtrl::OnUpdateEditCopy(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(GetNextItem(-1, LVNI_SELECTED) != -1);
+  // The selection count, not a search for the first selected row, which goes over every row
+  // of a long log at each idle moment.
+  pCmdUI->Enable(GetSelectedCount() > 0);
 }
 
-void CEventListCtrl::OnUpdateLogClear(CCmdUI* pCmdUI) { pCmdUI->Enable(GetItemCount() > 0); }
+void CEventListCtrl::OnUpdateLogClear(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }

@@ -4,9 +4,11 @@
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
-// Rows go into the control at once; what need not happen per row under a burst of events
-// (repainting, scrolling to the newest row, widening the parameter column) happens once
-// when the burst ends, a few tens of milliseconds later.
+// Rows live in the log's own store; the control is an owner-data list that asks the log
+// for each text it shows. A row is stored at once; telling the control about it (the item
+// count), scrolling to the newest row and widening the parameter column happen once when
+// the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
+// control about its items.
 #include <windows.h>
 
 #include <string>
@@ -14,6 +16,7 @@
 
 #include "browser/BrowserEventConnection.h"
 #include "events/EventMask.h"
+#include "log/EventRowStore.h"
 #include "log/LogTitleObserver.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
@@ -49,11 +52,32 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void StopRecording();
   void ClearLog();
 
+  // Looks for `text` in every column of the rows after (forward) or before the selected row,
+  // wrapping round the log, and selects and shows the row found. Its index, or -1.
+  int FindRow(const std::string& text, bool forward);
+  // The text that find next and find previous look for, shared by every log.
+  static std::string& FindText();
+
   // Writes every row to `path`; FALSE for an empty log or a file that cannot be written.
   BOOL SaveLog(const char* path);
   // Writes the lines to `path` in text mode, each followed by a line feed; FALSE (and no
   // file touched) for no lines, FALSE when the file cannot be opened for exclusive writing.
   BOOL WriteLines(const std::vector<std::string>& lines, const char* path);
+
+  // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,
+  // unless the newest row before the burst was out of view (the user scrolled away to read).
+  void SetFollowOnlyAtBottom(bool only) { m_bFollowOnlyAtBottom = only; }
+  bool GetFollowOnlyAtBottom() const { return m_bFollowOnlyAtBottom; }
+
+  // Shows and writes times to the millisecond ("HH:MM:SS.mmm"); the time column is measured
+  // for the longer text.
+  void SetTimeWithMilliseconds(bool on);
+  bool GetTimeWithMilliseconds() const { return m_rows.IsTimeWithMilliseconds(); }
+
+  // Saves as RFC 4180 comma-separated values: a heading line, fields quoted where needed,
+  // line breaks kept inside quotes.
+  void SetSaveAsCsv(bool on) { m_bSaveAsCsv = on; }
+  bool GetSaveAsCsv() const { return m_bSaveAsCsv; }
 
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
   BOOL IsRecording() const { return m_bRecording; }
@@ -102,7 +126,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void PrivacyImpactedStateChange(BOOL impacted) override;
 
  protected:
+  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   int OnCreate(LPCREATESTRUCTA cs);
+  void OnGetDispInfo(NMHDR* header, LRESULT* result);
+  void OnFindItem(NMHDR* header, LRESULT* result);
   void OnDestroy();
   LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
   void OnSaveLog();
@@ -112,6 +140,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnUpdateFileSaveLog(CCmdUI* pCmdUI);
   void OnUpdateEditCopy(CCmdUI* pCmdUI);
   void OnUpdateLogClear(CCmdUI* pCmdUI);
+  void OnFindLog();
+  void OnFindNextLog();
+  void OnFindPreviousLog();
+  void OnUpdateFindLog(CCmdUI* pCmdUI);
+  void OnUpdateFindAgain(CCmdUI* pCmdUI);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -131,6 +164,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
+  // Find again in one direction; says so when nothing is found.
+  void FindAgain(bool forward);
+  // Whether the end of this burst scrolls to the newest row.
+  bool FollowsNewestRow() const;
+  // Gives the control the store's row count, if it does not have it yet.
+  void ShowStoredRows();
   // Widens the parameter column to the widest of rows [first, last) if that is wider.
   void WidenParamColumn(int first, int last);
   // Whether the mask records the event of catalogue slot `slot`.
@@ -139,11 +178,15 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void LogEvent(size_t slot, const std::string& params);
   void MeasureFixedColumns();
   int TextWidth(const char* text);
-  // "number,time,name,params" of one row.
-  std::string RowLine(int item);
+  // Writes `lineCount` lines, each made by `writeLine(index, out)`, to `path`.
+  template <typename LineWriter>
+  BOOL WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine);
 
-  bool m_bBurst = false;      // the burst timer runs; scrolling and measuring wait for it
-  bool m_bRedrawOff = false;  // the burst switched the shown list's redraw off
+  EventRowStore m_rows;
+  int m_nShownCount = 0;      // the item count the control has been given
+  bool m_bFollowOnlyAtBottom = false;
+  bool m_bSaveAsCsv = false;
+  bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
   int m_nBurstFirstRow = 0;   // the first row added in the burst
   DWORD m_dwBurstStart = 0;   // tick count at its first row
   DWORD m_dwLastRow = 0;      // tick count at its latest row

@@ -27,11 +27,6 @@ DWORD FileDialogStructSize() {
 
 }  // namespace
 
-std::string CEventListCtrl::RowLine(int item) {
-  return GetItemText(item, 0) + "," + GetItemText(item, 1) + "," + GetItemText(item, 2) + "," +
-         GetItemText(item, 3);
-}
-
 void CEventListCtrl::OnSaveLog() {
   // Owned by the main window, which stays disabled meanwhile: the tab cannot be closed
   // while its log is being saved.
@@ -45,28 +40,70 @@ void CEventListCtrl::OnSaveLog() {
   SaveLog(dialog.GetPathName().c_str());
 }
 
+namespace {
+
+const char* const kCsvHeadings[] = {"番号", "日時", "イベント名", "パラメータ"};
+
+// A field as RFC 4180 writes it: in double quotes, its quotes doubled, when it holds a
+// comma, a quote or a line break; as it is otherwise.
+void AppendCsvField(const std::string& field, std::string& out) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
 BOOL CEventListCtrl::SaveLog(const char* path) {
   FlushPendingRows();
-  const int count = GetItemCount();
-  std::vector<std::string> lines;
-  lines.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-  for (int item = 0; item < count; ++item) lines.push_back(RowLine(item));
-  return WriteLines(lines, path);
+  const size_t count = m_rows.Count();
+  if (!m_bSaveAsCsv)
+    return WriteLogFile(path, count, false, [&](size_t row, std::string& out) { m_rows.AppendLine(row, out); });
+  // A heading line, then one line per row, each field quoted where it needs to be; written
+  // as binary, so a field's own line breaks stay exactly as they are inside its quotes.
+  return WriteLogFile(path, count == 0 ? 0 : count + 1, true, [&](size_t line, std::string& out) {
+    for (int column = 0; column < 4; ++column) {
+      if (column) out += ',';
+      AppendCsvField(line == 0 ? kCsvHeadings[column] : m_rows.CellText(line - 1, column), out);
+    }
+  });
 }
 
 BOOL CEventListCtrl::WriteLines(const std::vector<std::string>& lines, const char* path) {
-  if (lines.empty() || !path) return FALSE;
+  return WriteLogFile(path, lines.size(), false, [&](size_t line, std::string& out) { out += lines[line]; });
+}
+
+// Each line is followed by a line feed and written in text mode, so it reaches the file as
+// carriage return + line feed, as does every line feed inside a line; or, as `crlfBinary`,
+// followed by carriage return + line feed and written as it is. The lines are written a
+// buffer at a time.
+template <typename LineWriter>
+BOOL CEventListCtrl::WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine) {
+  if (lineCount == 0 || !path) return FALSE;
   // Exclusive, so that a file another program has open is refused rather than mixed into.
-  std::FILE* file = _fsopen(path, "wt", _SH_DENYRW);
+  std::FILE* file = _fsopen(path, crlfBinary ? "wb" : "wt", _SH_DENYRW);
   if (!file) return FALSE;
-  for (const std::string& line : lines) {
-    const std::string text = line + "\n";
-    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+  constexpr size_t kBufferBytes = 1 << 20;
+  std::string buffer;
+  buffer.reserve(kBufferBytes + 4096);
+  for (size_t line = 0; line < lineCount; ++line) {
+    writeLine(line, buffer);
+    buffer += crlfBinary ? "\r\n" : "\n";
+    if (buffer.size() < kBufferBytes && line + 1 < lineCount) continue;
+    if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
       const int error = errno;
       std::fclose(file);
       ReportFileWriteError(m_hWnd, path, error);
       return FALSE;
     }
+    buffer.clear();
   }
   if (std::fclose(file) != 0) {
     ReportFileWriteError(m_hWnd, path, errno);
@@ -80,7 +117,10 @@ void CEventListCtrl::OnCopy() {
   int item = GetNextItem(-1, LVNI_SELECTED);
   if (item == -1) return;
   std::string text;
-  for (; item != -1; item = GetNextItem(item, LVNI_SELECTED)) text += RowLine(item) + "\r\n";
+  for (; item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
+    m_rows.AppendLine(static_cast<size_t>(item), text);
+    text += "\r\n";
+  }
   CClipboardText clipboard;
   clipboard.SetOwner(m_hWnd);
   clipboard.SetText(text.c_str());

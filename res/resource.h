@@ -19,12 +19,18 @@
 #define ID_TAB_CLOSE 32779
 #define ID_FILE_SAVE_LOG 32781
 #define ID_LOG_CLEAR 32782
+#define ID_VIEW_FOLLOW_AT_BOTTOM 32783
+#define ID_EDIT_FIND_LOG 32784
+#define ID_EDIT_FIND_NEXT_LOG 32785
+#define ID_EDIT_FIND_PREVIOUS_LOG 32786
+#define ID_VIEW_TIME_MILLISECONDS 32787
+#define ID_VIEW_SAVE_CSV 32788
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif
 
 // Strings
-#define IDS_TAB_CLOSE_TIP 32783
+#define IDS_TAB_CLOSE_TIP 32789
 
 // About box (IDD_ABOUTBOX)
 #define IDC_ABOUT_ICON 1006
@@ -40,6 +46,10 @@
 #define IDC_CLEAR_ALL 1036
 #define IDC_SELECT_ALL 1037
 #define IDC_LISTING_STATUS 1038
+
+// Find dialog of the event log
+#define IDD_FIND_LOG 151
+#define IDC_FIND_TEXT 1039
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

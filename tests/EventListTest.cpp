@@ -22,6 +22,7 @@
 #include "events/EventCatalog.h"
 #include "log/EventListCtrl.h"
 #include "framework/CmdUI.h"
+#include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
 #include "support/FakeBrowser.h"
@@ -234,7 +235,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(13, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(21, CountEntries(m_list->GetMessageMap()));
 }
 
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
@@ -535,6 +536,134 @@ TEST_F(EventListConnectedTest, NumberingRunsAcrossStopResumeAndClear) {
   EXPECT_EQ(kResumed, ReadRow(m_hWnd, 0).params);
 }
 
+// Other programs read the log's texts with LVM_GETITEMTEXT, their buffer in this process.
+TEST_F(EventListTest, AnotherProgramReadsTheSameTexts) {
+  m_list->AddMessageRow("", kStarted, 1);
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:読み込み中 \x81\x20");
+  const std::string longText = "Text:" + std::string(600, 'x');
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", longText.c_str());
+  std::string expected;
+  for (int row = 0; row < 3; ++row) {
+    const Row r = ReadRow(m_hWnd, row);
+    expected += r.number + "," + r.time + "," + r.name + "," + r.params + "\n";
+  }
+  EXPECT_NE(std::string::npos, expected.find(",DIID_DWebBrowserEvents2::StatusTextChange," + longText + "\n"));
+  EXPECT_NE(std::string::npos, expected.find("Text:読み込み中 \x81\x20\n"));
+
+  char temp[MAX_PATH], out[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olr", 0, out);
+  std::string reader = LIST_TEXT_READER;
+  if (!reader.empty() && reader[0] == '/') {  // a host path under Wine: drive Z: is the root
+    std::replace(reader.begin(), reader.end(), '/', '\\');
+    reader = "Z:" + reader;
+  }
+  std::string command = "\"" + reader + "\" " +
+                        std::to_string(reinterpret_cast<UINT_PTR>(m_hWnd)) + " 3 \"" + out + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+  // The reader's messages are answered by this thread's message loop.
+  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process.hProcess, 1, 20000));
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  EXPECT_EQ(0u, code);
+  std::ifstream in(out, std::ios::binary);
+  const std::string read((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  ::DeleteFileA(out);
+  EXPECT_EQ(expected, read);
+}
+
+// The end of a burst paints only the new rows and what scrolling uncovers: the rows already
+// on screen are moved, never painted again, and the header is left alone.
+TEST_F(EventListTest, EndingABurstPaintsOnlyTheNewRows) {
+  // A log that notes each row the control paints, as the control tells it through custom draw.
+  struct PaintRecordingList : CEventListCtrl {
+    std::vector<int> painted;
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+      const auto* draw = reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
+      if (message != WM_NOTIFY || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+        return CEventListCtrl::OnChildNotify(message, wParam, lParam, pResult);
+      if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) painted.push_back(static_cast<int>(draw->nmcd.dwItemSpec));
+      *pResult = draw->nmcd.dwDrawStage == CDDS_PREPAINT ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+      return TRUE;
+    }
+  };
+  ::ShowWindow(m_host.m_hWnd, SW_SHOWNOACTIVATE);
+  PaintRecordingList list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 600, 200}, &m_host, 2));
+  const HWND header = reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER));
+  for (int rows : {3, 40}) {
+    while (list.GetItemCount() < rows) list.AddMessageRow("", "row", 1);
+    EndBurst(&list);
+    ::RedrawWindow(m_host.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    list.painted.clear();
+    list.AddMessageRow("", "new", 1);
+    list.FlushPendingRows();
+    EXPECT_FALSE(::GetUpdateRect(header, nullptr, FALSE)) << rows << " rows";
+    ::RedrawWindow(m_host.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(std::vector<int>{rows}, list.painted) << rows << " rows";
+  }
+  ::ShowWindow(m_host.m_hWnd, SW_HIDE);
+}
+
+// Following the newest row: by default after every burst, wherever the user scrolled to;
+// never while Scroll Lock is on; with the option, only while the newest row was in view.
+TEST_F(EventListTest, TheLogFollowsItsNewestRowByTheFollowRules) {
+  CEventListCtrl list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 800, 200}, &m_host, 2));
+  auto top = [&] { return static_cast<int>(list.SendMessage(LVM_GETTOPINDEX)); };
+  auto onTheNewestRow = [&] {
+    return top() > 0 && top() + static_cast<int>(list.SendMessage(LVM_GETCOUNTPERPAGE)) >= list.GetItemCount();
+  };
+  auto rowsArrive = [&](int n) {
+    for (int i = 0; i < n; ++i) list.AddMessageRow("", "row", 1);
+    EndBurst(&list);
+  };
+  auto setScrollLock = [](bool on) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SCROLL] = static_cast<BYTE>(on ? (keys[VK_SCROLL] | 1) : (keys[VK_SCROLL] & ~1));
+    ::SetKeyboardState(keys);
+  };
+  rowsArrive(50);
+  EXPECT_TRUE(onTheNewestRow());
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(1);
+  EXPECT_TRUE(onTheNewestRow()) << "by default, a user who scrolled up is brought back";
+
+  setScrollLock(true);
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(3);
+  EXPECT_EQ(0, top());
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(3);
+  EXPECT_FALSE(onTheNewestRow()) << "Scroll Lock keeps even the bottom still";
+  setScrollLock(false);
+
+  list.SetFollowOnlyAtBottom(true);
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(2);
+  EXPECT_TRUE(onTheNewestRow());
+  list.EnsureVisible(10, FALSE);
+  const int reading = top();
+  rowsArrive(5);
+  EXPECT_EQ(reading, top()) << "scrolled up to read, the user stays where they are";
+  list.EnsureVisible(list.GetItemCount() - 1, FALSE);
+  rowsArrive(2);
+  EXPECT_TRUE(onTheNewestRow()) << "back at the bottom, the log follows again";
+
+  list.SetFollowOnlyAtBottom(false);
+  list.EnsureVisible(0, FALSE);
+  rowsArrive(1);
+  EXPECT_TRUE(onTheNewestRow());
+}
+
 TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
   for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
   // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
@@ -569,6 +698,106 @@ TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
   CEventListCtrl::SetClockSource(previous);
   m_list->AddMessageRow("", "x", 1);
   EXPECT_TRUE(LooksLikeTimeOfDay(Last().time)) << Last().time;
+}
+
+// Find looks in every column, whatever the case of single-byte letters, compares double-byte
+// characters whole, wraps both ways, and says when nothing is found.
+TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
+  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  g_clock = {};
+  g_clock.wHour = 9;
+  g_clock.wMinute = 15;
+  g_clock.wSecond = 42;
+  m_list->AddMessageRow("", kStarted, 1);
+  g_clock.wHour = 10;
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::DocumentComplete", "URL:http://Example.com/");
+  // ソ is 0x83 0x5C: its trail byte is the byte of a backslash.
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:\x83\x5C");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:C:\\dir \x83\x5C");
+  CEventListCtrl::SetClockSource(previous);
+  auto selected = [&] { return m_list->GetNextItem(-1, LVNI_SELECTED); };
+
+  EXPECT_EQ(2, m_list->FindRow("00000003", true));
+  EXPECT_EQ(0, m_list->FindRow("09:15:4", true)) << "wraps from the last row to the first";
+  EXPECT_EQ(1, m_list->FindRow("documentCOMPLETE", true));
+  EXPECT_EQ(1, m_list->FindRow("EXAMPLE.com", true)) << "found again in the selected row only after every other";
+  EXPECT_EQ(1, selected());
+  EXPECT_EQ(1u, m_list->GetSelectedCount());
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_EQ(3, m_list->FindRow("\\", true)) << "a trail byte is no backslash";
+  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", false));
+  EXPECT_EQ(3, m_list->FindRow("\x83\x5C", false)) << "wraps from the first row to the last";
+  EXPECT_EQ(-1, m_list->FindRow("nowhere", true));
+  EXPECT_EQ(3, selected());
+
+  // Through the commands: the find dialog, then find next and find previous.
+  MessageBoxRecorder boxes;
+  std::string typed = "statusTEXT";
+  CDialog::ModalHook hook = CDialog::SetModalHook([&](CDialog& dialog) {
+    ::SetDlgItemTextA(dialog.m_hWnd, IDC_FIND_TEXT, typed.c_str());
+    dialog.SendMessage(WM_COMMAND, IDOK, 0);
+  });
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_TRUE(Enabled(ID_EDIT_FIND_LOG));
+  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_FIND_LOG));
+  EXPECT_EQ(2, selected());
+  EXPECT_TRUE(Enabled(ID_EDIT_FIND_NEXT_LOG));
+  RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
+  EXPECT_EQ(3, selected());
+  RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
+  EXPECT_EQ(2, selected());
+  RouteCommand(m_list, ID_EDIT_FIND_PREVIOUS_LOG);
+  EXPECT_EQ(3, selected());
+  EXPECT_TRUE(boxes.Boxes().empty());
+  typed = "zzz";
+  RouteCommand(m_list, ID_EDIT_FIND_LOG);
+  CDialog::SetModalHook(hook);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
+  EXPECT_EQ(3, selected());
+  m_list->StopRecording();
+  m_list->ClearLog();
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_NEXT_LOG));
+  EXPECT_FALSE(Enabled(ID_EDIT_FIND_PREVIOUS_LOG));
+  CEventListCtrl::FindText().clear();
+}
+
+// Times to the millisecond: shown, read by other programs, saved and copied; the time
+// column is measured for the longer text, and the option off gives back the seconds.
+TEST_F(EventListTest, TimesToTheMillisecondWhenAsked) {
+  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  g_clock = {};
+  g_clock.wHour = 7;
+  g_clock.wMinute = 8;
+  g_clock.wSecond = 9;
+  g_clock.wMilliseconds = 45;
+  m_list->AddMessageRow("", "x", 1);
+  CEventListCtrl::SetClockSource(previous);
+  EXPECT_EQ("07:08:09", Last().time);
+  const int seconds = m_list->GetColumnWidth(1);
+  m_list->SetTimeWithMilliseconds(true);
+  EXPECT_EQ("07:08:09.045", Last().time);
+  EXPECT_EQ(TextWidthIn(m_hWnd, m_list->GetFont(), "00:00:00.00000"), m_list->GetColumnWidth(1));
+  EXPECT_GT(m_list->GetColumnWidth(1), seconds);
+  char temp[MAX_PATH], path[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olg", 0, path);
+  ASSERT_TRUE(m_list->SaveLog(path));
+  std::ifstream in(path, std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  EXPECT_EQ("00000001,07:08:09.045,,x\r\n", saved);
+  EXPECT_EQ(0, m_list->FindRow("09.045", true));
+  m_list->SetTimeWithMilliseconds(false);
+  EXPECT_EQ("07:08:09", Last().time);
+  EXPECT_EQ(seconds, m_list->GetColumnWidth(1));
+  ASSERT_TRUE(m_list->SaveLog(path));
+  std::ifstream again(path, std::ios::binary);
+  const std::string plain((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  again.close();
+  ::DeleteFileA(path);
+  EXPECT_EQ("00000001,07:08:09,,x\r\n", plain);
 }
 
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
@@ -849,6 +1078,113 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   const std::string expected = "00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n" +
                                "00000004," + ReadRow(m_hWnd, 3).time + ",,末尾\r\n";
   EXPECT_EQ(expected, clipboardBytes());
+}
+
+// RFC 4180 text read back: records of fields, quoted fields unquoted, lines ending in CRLF.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    std::string& field = records.back().back();
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      records.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      ++i;
+      records.emplace_back(1);
+    } else {
+      field += c;
+    }
+  }
+  if (records.back().size() == 1 && records.back()[0].empty()) records.pop_back();
+  return records;
+}
+
+// Saved as RFC 4180: a heading line, then every row's four texts, read back unchanged by a
+// CSV reader, commas, quotes and line breaks inside fields included.
+TEST_F(EventListExportTest, SavedAsCsvEveryFieldReadsBackUnchanged) {
+  FillLog();  // a URL with a comma and headers ending in CRLF
+  m_list->SetSaveAsCsv(true);
+  m_list->ResumeRecording();
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:say \"hi\", then\r\nmore\nand \"");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:plain");
+  m_list->StopRecording();
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  const std::string saved = ReadFile(m_path);
+  ASSERT_GE(saved.size(), 2u);
+  EXPECT_EQ("\r\n", saved.substr(saved.size() - 2));
+  const auto records = ParseCsv(saved);
+  ASSERT_EQ(static_cast<size_t>(RowCount(m_hWnd)) + 1, records.size());
+  EXPECT_EQ((std::vector<std::string>{"番号", "日時", "イベント名", "パラメータ"}), records[0]);
+  for (int row = 0; row < RowCount(m_hWnd); ++row) {
+    const Row r = ReadRow(m_hWnd, row);
+    EXPECT_EQ((std::vector<std::string>{r.number, r.time, r.name, r.params}), records[static_cast<size_t>(row) + 1]) << row;
+  }
+  EXPECT_NE(std::string::npos, saved.find("\"Text:say \"\"hi\"\", then\r\nmore\nand \"\"\""));
+
+  m_list->SetSaveAsCsv(false);
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  EXPECT_EQ(0u, ReadFile(m_path).rfind("00000001,", 0));
+}
+
+// Post data is any bytes a page sends; what is not code page 932 text comes back unchanged:
+// in the list's texts, in the saved file and on the clipboard.
+TEST_F(EventListExportTest, PostDataThatIsNotCp932TextIsSavedAndCopiedByteForByte) {
+  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
+  // A lead byte before a blank, a lead byte at the end of a piece, bytes 0xA0 and 0xFD-0xFF,
+  // a double-byte character and a lone trail-range byte.
+  const std::string body = "a=\x81\x20&b=\x9f&c=\xa0\xfd\xfe\xff&d=\x82\xa0&e=\x40\x81";
+  SAFEARRAYBOUND bound = {static_cast<ULONG>(body.size()), 0};
+  VARIANT inner;
+  VariantInit(&inner);
+  inner.vt = VT_ARRAY | VT_UI1;
+  inner.parray = SafeArrayCreate(VT_UI1, 1, &bound);
+  void* data = nullptr;
+  SafeArrayAccessData(inner.parray, &data);
+  memcpy(data, body.data(), body.size());
+  SafeArrayUnaccessData(inner.parray);
+  Bstrs bstr;
+  VARIANT url = VarBstr(bstr(L"http://h/")), flags = VarI4(0), frame = VarBstr(bstr(L"")),
+          headers = VarBstr(bstr(L""));
+  VARIANT post = VarRef(VT_VARIANT, &inner);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  m_browser->Fire(DISPID_BEFORENAVIGATE2,
+                  {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &flags),
+                   VarRef(VT_VARIANT, &frame), VarRef(VT_VARIANT, &post),
+                   VarRef(VT_VARIANT, &headers), VarRef(VT_BOOL, &cancel)});
+  SafeArrayDestroy(inner.parray);
+  ASSERT_EQ(2, RowCount(m_hWnd));
+  const std::string params = "URL:http://h/  Flags:0  TargetFrameName:  PostData:" + body + "  Headers:";
+  EXPECT_EQ(params, ReadRow(m_hWnd, 1).params);
+
+  m_list->StopRecording();
+  const std::string row = "00000002," + ReadRow(m_hWnd, 1).time +
+                          ",DIID_DWebBrowserEvents2::BeforeNavigate2," + params;
+  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
+  const std::string saved = ReadFile(m_path);
+  EXPECT_NE(std::string::npos, saved.find("\r\n" + row + "\r\n")) << saved;
+
+  m_list->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
+  std::string copied;
+  ASSERT_TRUE(::OpenClipboard(m_hWnd));
+  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
+    copied = static_cast<const char*>(::GlobalLock(text));
+    ::GlobalUnlock(text);
+  }
+  ::CloseClipboard();
+  EXPECT_EQ(row + "\r\n", copied);
 }
 
 }  // namespace

@@ -613,6 +613,67 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
+// Following the newest row only while it is in view, times to the millisecond and saving as
+// RFC 4180 comma-separated values: options
+// of every log, disabled with no tab, kept with the settings and read again by a view made
+// later.
+TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
+  COrmixView* view = m_host.view;
+  EXPECT_FALSE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
+  EXPECT_TRUE(GetValue(COrmixView::kFollowOnlyAtBottomValue).empty());
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  EXPECT_TRUE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
+
+  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetFollowOnlyAtBottom());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
+  SelectBrowser("b1");
+  EXPECT_TRUE(List(view, 1)->GetFollowOnlyAtBottom());
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  }
+
+  // Times to the millisecond: the same kind of option.
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetTimeWithMilliseconds());
+  EXPECT_TRUE(List(view, 1)->GetTimeWithMilliseconds());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
+    EXPECT_FALSE(QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_bEnabled);
+  }
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
+  EXPECT_TRUE(List(view, 0)->GetSaveAsCsv());
+  EXPECT_TRUE(List(view, 1)->GetSaveAsCsv());
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
+  {
+    ViewInHost later;
+    ASSERT_TRUE(later.created);
+    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_SAVE_CSV).m_nCheck);
+  }
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  EXPECT_FALSE(List(view, 0)->GetSaveAsCsv());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
+
+  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
+  EXPECT_FALSE(List(view, 0)->GetTimeWithMilliseconds());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
+
+  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
+  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
+  EXPECT_FALSE(List(view, 1)->GetFollowOnlyAtBottom());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
 }
 
 TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
@@ -680,6 +741,35 @@ TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
   ASSERT_TRUE(testsupport::PumpUntil(settled, 5000));
   EXPECT_FALSE(Shown(view->TabWindow(1)->m_hWnd));
   EXPECT_EQ(21, List(view, 1)->GetItemCount());  // the start row and 20 events
+  m_host.host.ShowWindow(SW_HIDE);
+}
+
+// The strip repaints itself when a tab's label changes; a log's column header, which the
+// log does not repaint with its new rows, keeps its texts on screen.
+TEST_F(ViewTabsTest, ALogsColumnHeaderStaysDrawnWhenTheStripRepaints) {
+  Ok("open b1 title=Before");
+  COrmixView* view = m_host.view;
+  m_host.host.ShowWindow(SW_SHOWNA);
+  SelectBrowser("b1");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  Ok("title b1 \"A new title\"");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return TabText(view, 0) == "A new title"; }, 5000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  ::RedrawWindow(view->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  testsupport::PumpPendingMessages();
+  // Text in the header: pixels far darker than its face colour.
+  const HWND header = reinterpret_cast<HWND>(List(view, 0)->SendMessage(LVM_GETHEADER));
+  RECT area = {};
+  ::GetClientRect(header, &area);
+  HDC dc = ::GetDC(header);
+  int dark = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right && x < 300; ++x) {
+      const COLORREF c = ::GetPixel(dc, x, y);
+      if (c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++dark;
+    }
+  ::ReleaseDC(header, dc);
+  EXPECT_GT(dark, 20);
   m_host.host.ShowWindow(SW_HIDE);
 }
 

@@ -26,6 +26,12 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
+  msgmap::Command<&COrmixView::OnViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
+  msgmap::Command<&COrmixView::OnViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
+  msgmap::Command<&COrmixView::OnViewSaveCsv>(ID_VIEW_SAVE_CSV),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewSaveCsv>(ID_VIEW_SAVE_CSV),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
@@ -80,6 +86,9 @@ void COrmixView::CreateListFont(const LOGFONTA& fallback) {
 int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   SetShortenLabels(FALSE);
   if (CTabView::OnCreate(cs) == -1) return -1;
+  // The strip repaints itself whenever a tab changes; it must not paint over the logs,
+  // which paint only what changed in them (a log's column header would stay blank).
+  ModifyStyle(0, WS_CLIPCHILDREN);
   if (!m_imlTabs.Create(IDB_TAB_ICONS, 16, 1, kTabIconMask)) return -1;
   SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imlTabs.GetSafeHandle()));
 
@@ -87,6 +96,14 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   if (!ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &fixedWidth) ||
       fixedWidth != 0)
     ChangeTabStyle(0, TCS_FIXEDWIDTH);
+  DWORD followAtBottom = 0;
+  m_bFollowOnlyAtBottom = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue,
+                                            &followAtBottom) && followAtBottom != 0;
+  DWORD milliseconds = 0;
+  m_bTimeWithMilliseconds = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue,
+                                              &milliseconds) && milliseconds != 0;
+  DWORD csv = 0;
+  m_bSaveAsCsv = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, &csv) && csv != 0;
 
   AttachMenuDrawing(IDR_MAINFRAME);
   SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
@@ -146,6 +163,9 @@ void COrmixView::OnSelectBrowser() {
   list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
   list->SetListFont(m_fontList, TRUE);
+  list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
+  list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
+  list->SetSaveAsCsv(m_bSaveAsCsv);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
 
   const std::string label = TabLabelFor(browser);
@@ -242,6 +262,42 @@ void COrmixView::OnTabEqualWidth() {
 
 void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
   pCmdUI->SetCheck((GetStyle() & TCS_FIXEDWIDTH) ? 1 : 0);
+}
+
+void COrmixView::OnViewFollowAtBottom() {
+  m_bFollowOnlyAtBottom = !m_bFollowOnlyAtBottom;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue, m_bFollowOnlyAtBottom ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
+}
+
+void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bFollowOnlyAtBottom ? 1 : 0);
+}
+
+void COrmixView::OnViewTimeMilliseconds() {
+  m_bTimeWithMilliseconds = !m_bTimeWithMilliseconds;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue, m_bTimeWithMilliseconds ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
+}
+
+void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bTimeWithMilliseconds ? 1 : 0);
+}
+
+void COrmixView::OnViewSaveCsv() {
+  m_bSaveAsCsv = !m_bSaveAsCsv;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, m_bSaveAsCsv ? 1 : 0);
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->SetSaveAsCsv(m_bSaveAsCsv);
+}
+
+void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetTabCount() > 0);
+  pCmdUI->SetCheck(m_bSaveAsCsv ? 1 : 0);
 }
 
 void COrmixView::ReapplyTabWidthStyle() {

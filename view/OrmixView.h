@@ -37,6 +37,15 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   LOGFONTA m_lfList;
   CFont m_fontList;
   int m_nNextListId;
+  // Whether the logs follow their newest row only while it is in view.
+  bool m_bFollowOnlyAtBottom = false;
+  static constexpr char kFollowOnlyAtBottomValue[] = "FollowOnlyAtBottom";
+  // Whether the logs show and write times to the millisecond.
+  bool m_bTimeWithMilliseconds = false;
+  static constexpr char kTimeWithMillisecondsValue[] = "TimeWithMilliseconds";
+  // Whether the logs save as RFC 4180 comma-separated values.
+  bool m_bSaveAsCsv = false;
+  static constexpr char kSaveAsCsvValue[] = "SaveAsCsv";
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -48,6 +57,12 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnTabEqualWidth();
   void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
   void OnViewFont();
+  void OnViewFollowAtBottom();
+  void OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI);
+  void OnViewTimeMilliseconds();
+  void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
+  void OnViewSaveCsv();
+  void OnUpdateViewSaveCsv(CCmdUI* pCmdUI);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);

@@ -1,0 +1,87 @@
+// Finding rows of the event log: a text looked for in every column, case-insensitive in
+// single-byte letters and aware of double-byte characters; the row found is selected and
+// scrolled into view, and find next and find previous look again from it.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/MessageBox.h"
+#include "log/EventListCtrl.h"
+#include "log/FindLogDlg.h"
+#include "log/LogTextSearch.h"
+
+namespace {
+
+const char kCaption[] = "Ormix";
+const char kNotFound[] = "「%s」は見つかりませんでした。";
+
+}  // namespace
+
+std::string& CEventListCtrl::FindText() {
+  static std::string text;
+  return text;
+}
+
+int CEventListCtrl::FindRow(const std::string& text, bool forward) {
+  FlushPendingRows();
+  const LogTextSearch search(text);
+  const int count = static_cast<int>(m_rows.Count());
+  if (search.IsEmpty() || count == 0) return -1;
+  const int selected = GetNextItem(-1, LVNI_SELECTED);
+  const int from = selected >= 0 ? selected : (forward ? -1 : count);
+  // Whether each event name holds the text, decided once per name.
+  std::vector<signed char> nameHolds(m_rows.NameCount(), -1);
+  for (int step = 1; step <= count; ++step) {
+    const int row = ((forward ? from + step : from - step) % count + count) % count;
+    const size_t at = static_cast<size_t>(row);
+    bool found = search.FoundIn(m_rows.Text(at), m_rows.TextLength(at));
+    if (!found) {
+      signed char& holds = nameHolds[m_rows.NameIndexOf(at)];
+      if (holds < 0) {
+        const std::string name = m_rows.Name(at);
+        holds = search.FoundIn(name.data(), name.size()) ? 1 : 0;
+      }
+      found = holds == 1;
+    }
+    for (int column = 0; !found && search.CouldBeNumberOrTime() && column < 2; ++column) {
+      const std::string cell = m_rows.CellText(at, column);
+      found = search.FoundIn(cell.data(), cell.size());
+    }
+    if (!found) continue;
+    // Only the row found stays selected. Deselecting every item at once goes over each of
+    // them in the list view; with one row selected, that row alone is deselected.
+    if (selected >= 0 && GetSelectedCount() == 1)
+      SetItemState(selected, 0, LVIS_SELECTED);
+    else if (selected >= 0)
+      SetItemState(-1, 0, LVIS_SELECTED);
+    SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnsureVisible(row, FALSE);
+    return row;
+  }
+  return -1;
+}
+
+void CEventListCtrl::FindAgain(bool forward) {
+  if (FindText().empty() || FindRow(FindText(), forward) >= 0) return;
+  char message[512];
+  std::snprintf(message, sizeof(message), kNotFound, FindText().c_str());
+  ShowMessageBox(::GetAncestor(m_hWnd, GA_ROOT), message, kCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void CEventListCtrl::OnFindLog() {
+  CFindLogDlg dialog(this);
+  dialog.m_strFind = FindText();
+  if (dialog.DoModal() != IDOK || dialog.m_strFind.empty()) return;
+  FindText() = dialog.m_strFind;
+  FindAgain(true);
+}
+
+void CEventListCtrl::OnFindNextLog() { FindAgain(true); }
+
+void CEventListCtrl::OnFindPreviousLog() { FindAgain(false); }
+
+void CEventListCtrl::OnUpdateFindLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }
+
+void CEventListCtrl::OnUpdateFindAgain(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_rows.Count() > 0 && !FindText().empty());
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The rows of one event log, kept compactly: per row its number, time of day to the
+// millisecond, event name (each distinct name kept once), icon and text bytes exactly as
+// given. Rows are only appended or all cleared; the texts the log shows and writes are
+// formatted from here.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class EventRowStore {
+ public:
+  EventRowStore() = default;
+  EventRowStore(const EventRowStore&) = delete;
+  EventRowStore& operator=(const EventRowStore&) = delete;
+
+  // Appends a row; `text` is kept byte for byte up to its terminating zero.
+  void Append(long number, const SYSTEMTIME& time, const char* name, const char* text, int image);
+  void Clear();
+  size_t Count() const { return m_count; }
+
+  long Number(size_t row) const { return At(row).number; }
+  int Image(size_t row) const { return At(row).image; }
+  const char* Name(size_t row) const { return m_names[At(row).name].c_str(); }
+  // Rows with the same event name share its index, below NameCount().
+  size_t NameIndexOf(size_t row) const { return At(row).name; }
+  size_t NameCount() const { return m_names.size(); }
+  const char* Text(size_t row) const { return At(row).text; }
+  size_t TextLength(size_t row) const { return At(row).length; }
+  // Milliseconds since midnight.
+  unsigned long TimeOfDay(size_t row) const { return At(row).time; }
+
+  // Times as "HH:MM:SS.mmm" rather than "HH:MM:SS".
+  void SetTimeWithMilliseconds(bool on) { m_bMilliseconds = on; }
+  bool IsTimeWithMilliseconds() const { return m_bMilliseconds; }
+
+  // The shown text of column 0-3 (number "%08ld", time "HH:MM:SS", name, text).
+  std::string CellText(size_t row, int column) const;
+  // Copies the shown text of a column into `out` (`size` bytes, zero included); a text that
+  // does not fit is cut before a character, never inside one. The length copied.
+  size_t CopyCellText(size_t row, int column, char* out, size_t size) const;
+  // Appends the four column texts joined by commas.
+  void AppendLine(size_t row, std::string& out) const;
+
+ private:
+  struct Row {
+    const char* text;
+    uint32_t length;
+    int32_t number;
+    uint32_t time;
+    uint16_t name;
+    uint8_t image;
+  };
+  static constexpr size_t kRowsPerBlock = 4096;
+  static constexpr size_t kTextChunkBytes = 256 * 1024;
+
+  const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
+  uint16_t NameIndex(const char* name);
+  const char* KeepText(const char* text, size_t length);
+
+  std::vector<std::unique_ptr<Row[]>> m_blocks;
+  size_t m_count = 0;
+  bool m_bMilliseconds = false;
+  std::vector<std::unique_ptr<char[]>> m_chunks;
+  std::vector<std::unique_ptr<char[]>> m_longTexts;
+  size_t m_chunkUsed = kTextChunkBytes;  // bytes taken in the last chunk; full at first
+  std::vector<std::string> m_names;
+  std::unordered_map<std::string, uint16_t> m_nameIndex;
+};

@@ -1,0 +1,10 @@
+#include "log/FindLogDlg.h"
+
+#include "res/resource.h"
+
+CFindLogDlg::CFindLogDlg(CWnd* pParentWnd) : CDialog(IDD_FIND_LOG, pParentWnd) {}
+
+void CFindLogDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_FIND_TEXT, m_strFind);
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Finding a text inside a log's texts (code page 932 bytes): letters of the single-byte
+// range match whatever their case; a match starts only on a character, so the trail byte of
+// a double-byte character never matches as the start of what is looked for.
+#include <cstddef>
+#include <string>
+
+class LogTextSearch {
+ public:
+  explicit LogTextSearch(const std::string& wanted);
+  bool IsEmpty() const { return m_wanted.empty(); }
+  // Whether `text` (`length` bytes) holds the wanted text.
+  bool FoundIn(const char* text, size_t length) const;
+  // Whether the wanted text could occur in a row number or a time of day.
+  bool CouldBeNumberOrTime() const { return m_digitsOnly; }
+
+ private:
+  bool IsLead(unsigned char byte) const { return m_lead[byte]; }
+  // Whether the wanted text stands in `text` from `start`, a character's first byte.
+  bool MatchesAt(const char* text, size_t length, size_t start) const;
+
+  std::string m_wanted;  // folded to lower case in its single-byte characters
+  bool m_digitsOnly;
+  bool m_lead[256];      // the code page's lead bytes
+};
