@@ -613,6 +613,8 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
+}
+
 // Following the newest row only while it is in view, times to the millisecond and saving as
 // RFC 4180 comma-separated values: options
 // of every log, disabled with no tab, kept with the settings and read again by a view made
