@@ -26,6 +26,7 @@
 
 #include "browser/BrowserDiscovery.h"
 #include "browser/WebBrowserEvents2.h"
+#include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/MessagePump.h"
@@ -236,6 +237,8 @@ bool SelectBrowserIn(RunningProgram& ormix, const wchar_t* title) {
     if (!dialog) Sleep(10);
   }
   if (!dialog) return false;
+  // The list is filled off the dialog's thread; OK comes on with it.
+  while (!IsWindowEnabled(GetDlgItem(dialog, IDOK)) && Now() - start < 20000) Sleep(10);
   const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -555,6 +558,110 @@ void MeasureDiscovery(SimulatorProcess& sim) {
   for (int i = 0; i < opened; ++i) sim.Send("close d" + std::to_string(i));
 }
 
+// How long a running ormix.exe takes to handle a command posted to it: the status bar's
+// command, whose effect (the bar shown or hidden) is seen from here. A sent message would not
+// do: a thread waiting in a COM call still answers sent messages, but handles no input.
+double PostedCommandDelay(HWND main, DWORD timeoutMs = 30000) {
+  const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
+  const bool shown = IsWindowVisible(bar) != FALSE;
+  const double start = Now();
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0);
+  while ((IsWindowVisible(bar) != FALSE) == shown) {
+    if (Now() - start > timeoutMs) return -1;
+    Sleep(1);
+  }
+  return Now() - start;
+}
+
+// The longest delay of a posted command, probed one after another for `ms` milliseconds.
+double LongestDelayFor(HWND main, double ms) {
+  double longest = 0;
+  const double start = Now();
+  while (Now() - start < ms) {
+    const double delay = PostedCommandDelay(main);
+    if (delay < 0) return -1;
+    longest = std::max(longest, delay);
+  }
+  return longest;
+}
+
+// (6) The selection dialog of a running ormix.exe over 1, 5 and 20 browsers: from the
+// command to the dialog shown, and to its list filled.
+void MeasureSelectionDialog(SimulatorProcess& sim) {
+  const char* kSection = "6 selection dialog";
+  RunningProgram ormix;
+  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
+    std::printf("| %s | ormix.exe did not start | - |\n", kSection);
+    return;
+  }
+  std::vector<double> filledMedians;
+  int opened = 0;
+  for (int browsers : {1, 5, 20}) {
+    for (; opened < browsers; ++opened)
+      sim.Send("open s" + std::to_string(opened) + " title=Page" + std::to_string(opened));
+    std::vector<double> shown, filled;
+    const int rounds = 5;
+    for (int r = 0; r < rounds; ++r) {
+      const double start = Now();
+      PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
+      HWND dialog = nullptr;
+      while (!dialog && Now() - start < 20000) dialog = ormix.FindTopLevel(kSelectDialogCaption);
+      if (!dialog) break;
+      shown.push_back(Now() - start);
+      const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
+      while (Now() - start < 20000 &&
+             !(IsWindowEnabled(GetDlgItem(dialog, IDOK)) && SendMessageW(list, LB_GETCOUNT, 0, 0) == browsers))
+        Sleep(0);
+      filled.push_back(Now() - start);
+      PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+      while (IsWindow(dialog) && Now() - start < 20000) Sleep(1);
+    }
+    const std::string label = std::to_string(browsers) + (browsers == 1 ? " browser" : " browsers");
+    Row(kSection, label + ": command to dialog shown, median of " + std::to_string(shown.size()) + " (ms)", "%.1f",
+        Median(shown));
+    Row(kSection, label + ": command to list filled, median (ms)", "%.0f", Median(filled));
+    filledMedians.push_back(Median(filled));
+  }
+  if (filledMedians.size() == 3 && filledMedians[0] > 0)
+    Row(kSection, "ratio filled 20/1", "%.2f", filledMedians[2] / filledMedians[0]);
+  for (int i = 0; i < opened; ++i) sim.Send("close s" + std::to_string(i));
+}
+
+// (7) A watched browser that hangs: how long ormix.exe leaves a posted command waiting while
+// the tab closes, and how long it takes to end.
+void MeasureHungBrowser(SimulatorProcess& sim) {
+  const char* kSection = "7 hung browser";
+  const DWORD hangMs = 8000;
+  sim.Send("open h1 title=Hung");
+  for (const bool hung : {false, true}) {
+    const std::string label = hung ? "browser hung" : "browser answering";
+    for (const bool exiting : {false, true}) {
+      RunningProgram ormix;
+      if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+          !SelectBrowserIn(ormix, L"Hung") || sim.Send("wait sinks h1 1 timeout=20000").rfind("OK", 0) != 0) {
+        std::printf("| %s | %s: could not watch the browser | - |\n", kSection, label.c_str());
+        continue;
+      }
+      PostedCommandDelay(ormix.Window());  // the program is idle
+      if (hung) sim.Send("hang h1 " + std::to_string(hangMs));
+      if (!exiting) {
+        PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_TAB_CLOSE_BUTTON, 0), 0);
+        Row(kSection, label + ": closing the tab, longest wait of a posted command over 1.5 s (ms)", "%.0f",
+            LongestDelayFor(ormix.Window(), 1500));
+      } else {
+        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ormix.ProcessId());
+        const double start = Now();
+        PostMessageA(ormix.Window(), WM_CLOSE, 0, 0);
+        WaitForSingleObject(process, 30000);
+        Row(kSection, label + ": exit, close to process end (ms)", "%.0f", Now() - start);
+        CloseHandle(process);
+      }
+      if (hung) sim.Send("echo awake");  // answered once the hang is over
+    }
+  }
+  sim.Send("close h1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -562,7 +669,7 @@ int main(int argc, char** argv) {
   long rows = 100000;
   int starts = 9;
   std::string otherOrmix;
-  bool eventCost = true, growth = true, exportRows = true, discovery = true;
+  bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -572,6 +679,8 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
     else if (!std::strcmp(argv[i], "--skip-export")) exportRows = false;
     else if (!std::strcmp(argv[i], "--skip-discovery")) discovery = false;
+    else if (!std::strcmp(argv[i], "--skip-startup")) startup = false;
+    else if (!std::strcmp(argv[i], "--skip-hangs")) hangs = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -586,8 +695,10 @@ int main(int argc, char** argv) {
       if (eventCost) MeasureEventCost(sim, events);
       if (growth) MeasureGrowth(rows);
       if (exportRows) MeasureExport(rows);
-      MeasureStartup(starts, otherOrmix);
+      if (startup) MeasureStartup(starts, otherOrmix);
       if (discovery) MeasureDiscovery(sim);
+      if (discovery) MeasureSelectionDialog(sim);
+      if (hangs) MeasureHungBrowser(sim);
       if (!sim.Stop()) result = 1;
     }
   }

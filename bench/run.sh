@@ -2,7 +2,8 @@
 # Runs the benchmarks of a build tree under its Wine prefix and prints every figure as one
 # table (Markdown), ready for bench/README.md. Arguments go to sim_bench
 # (--events N, --rows N, --starts N, --skip-events, --skip-growth, --skip-export,
-# --skip-discovery, --compare-startup OTHER_ORMIX_EXE).
+# --skip-discovery (also the selection dialog), --skip-startup, --skip-hangs,
+# --compare-startup OTHER_ORMIX_EXE).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

@@ -27,7 +27,18 @@ enum class ItemResult { Listed, Skipped, Failed };
 // A failed query means "not there" only for E_NOINTERFACE; anything else is an error.
 ItemResult Absent(HRESULT hr) { return hr == E_NOINTERFACE ? ItemResult::Skipped : ItemResult::Failed; }
 
-ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
+// Adds one entry; false when the list box refused it.
+bool AddEntry(HWND listBox, const BrowserListEntry& entry) {
+  const LRESULT index = SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.caption.c_str()));
+  // LB_ERR or LB_ERRSPACE: nothing was added. Item data set at index -1 would go to every
+  // entry, so the browser is left out instead.
+  if (index < 0) return false;
+  SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry.window));
+  return true;
+}
+
+ItemResult VisitBrowserItem(IShellWindows* windows, long index,
+                            const std::function<bool(const BrowserListEntry&)>& found) {
   VARIANT position;
   VariantInit(&position);
   position.vt = VT_I4;
@@ -51,16 +62,12 @@ ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
       // Some servers fill only the low 4 bytes of the handle: start from zero.
       SHANDLE_PTR handle = 0;
       if (SUCCEEDED(browser->get_HWND(&handle))) {
-        const HWND window = reinterpret_cast<HWND>(handle);
+        BrowserListEntry entry;
+        entry.window = reinterpret_cast<HWND>(handle);
         char caption[kTextBufferSize] = "";
-        GetWindowTextA(window, caption, kTextBufferSize);
-        const LRESULT entry = SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption));
-        // LB_ERR or LB_ERRSPACE: nothing was added. Item data set at index -1 would go to
-        // every entry, so the browser is left out instead.
-        if (entry >= 0) {
-          SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(window));
-          result = ItemResult::Listed;
-        }
+        GetWindowTextA(entry.window, caption, kTextBufferSize);
+        entry.caption = caption;
+        if (found(entry)) result = ItemResult::Listed;
       }
     }
   }
@@ -68,16 +75,19 @@ ItemResult AddBrowserItem(IShellWindows* windows, long index, HWND listBox) {
   return result;
 }
 
-}  // namespace
-
-BOOL FillBrowserListBox(HWND listBox) {
-  SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
-
+// The walk; `found` says whether the entry was kept.
+BOOL Walk(const std::function<bool(const BrowserListEntry&)>& found) {
   // The document interfaces are marshalled from the HTML type library, which COM otherwise
-  // loads again for every item's proxies; held for the walk, it loads once (about half the
-  // cost of a walk under Wine). Failing to load it changes nothing but the speed.
-  ComPtr<ITypeLib> htmlTypes;
-  LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, htmlTypes.GetAddressOf());
+  // loads again for every item's proxies (about half the cost of a walk under Wine). It is
+  // loaded by the first walk and kept for the program's life, so later walks, each on a
+  // thread of its own, find it loaded; a type library serves every thread. Failing to load
+  // it changes nothing but the speed.
+  static ITypeLib* htmlTypes = [] {
+    ITypeLib* loaded = nullptr;
+    if (FAILED(LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, &loaded))) loaded = nullptr;
+    return loaded;
+  }();
+  (void)htmlTypes;
 
   ComPtr<IUnknown> unknown;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr,
@@ -94,8 +104,26 @@ BOOL FillBrowserListBox(HWND listBox) {
   long count = 0;
   if (FAILED(windows->get_Count(&count))) return FALSE;
   for (long i = 0; i < count; ++i)
-    if (AddBrowserItem(windows.Get(), i, listBox) == ItemResult::Failed) return FALSE;
+    if (VisitBrowserItem(windows.Get(), i, found) == ItemResult::Failed) return FALSE;
   return TRUE;
+}
+
+}  // namespace
+
+BOOL FillBrowserListBox(HWND listBox) {
+  SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
+  return Walk([listBox](const BrowserListEntry& entry) { return AddEntry(listBox, entry); });
+}
+
+BOOL WalkBrowsers(const std::function<void(const BrowserListEntry&)>& found) {
+  return Walk([&found](const BrowserListEntry& entry) {
+    found(entry);
+    return true;
+  });
+}
+
+void AddBrowserEntries(HWND listBox, const std::vector<BrowserListEntry>& entries) {
+  for (const BrowserListEntry& entry : entries) AddEntry(listBox, entry);
 }
 
 BOOL CALLBACK FindServerWindowProc(HWND window, LPARAM found) {

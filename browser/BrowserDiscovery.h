@@ -6,10 +6,29 @@
 #include <exdisp.h>
 #include <mshtml.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
+// One browser of the listing: the caption of its top-level window and that window.
+struct BrowserListEntry {
+  std::string caption;
+  HWND window;
+};
+
 // Refills `listBox` with one entry per browser that shows an HTML document: the caption of
 // its top-level window, with that window's handle as item data, in the collection's order.
 // TRUE when the walk ran to its end (also with nothing listed).
 BOOL FillBrowserListBox(HWND listBox);
+
+// The walk behind FillBrowserListBox without the list box, for any apartment: `found` is
+// called for each browser as it is found, in the collection's order. TRUE when the walk ran
+// to its end.
+BOOL WalkBrowsers(const std::function<void(const BrowserListEntry&)>& found);
+
+// Appends the entries to `listBox` as the walk lists them (an entry the list box refuses is
+// left out).
+void AddBrowserEntries(HWND listBox, const std::vector<BrowserListEntry>& entries);
 
 // The HTML document shown in `browserWindow`, from its first "Internet Explorer_Server"
 // descendant. `*document` is NULL unless this returns TRUE; the caller owns the reference.

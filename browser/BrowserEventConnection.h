@@ -8,6 +8,7 @@
 #include <ocidl.h>
 
 #include "browser/BrowserEventListener.h"
+#include "framework/GlobalInterface.h"
 
 class CWebBrowserEvents2;
 
@@ -28,6 +29,10 @@ class CBrowserEventConnection : public IBrowserEventListener {
   virtual BOOL Disconnect();
   virtual BOOL Advise();
   virtual BOOL Unadvise();
+  // Lets go of the browser without waiting for it: the sink stops taking calls at once, and
+  // the unadvise and the releases run on a worker thread, so a browser that does not answer
+  // never holds this thread. The holder is detached on return.
+  void DisconnectInBackground();
 
   BOOL SetListener(IBrowserEventListener* listener);
   bool IsAttached() const { return m_pBrowserApp != nullptr; }
@@ -39,4 +44,10 @@ class CBrowserEventConnection : public IBrowserEventListener {
   IWebBrowserApp* m_pBrowserApp;
   IConnectionPoint* m_pConnectionPoint;
   DWORD m_dwCookie;
+
+ private:
+  // While advised: the connection point, parked in the global interface table when the
+  // advise succeeded (parking a proxy asks its server for references, so it is done while
+  // the browser answers), so that a worker can unadvise it later.
+  CGlobalInterface m_parkedConnectionPoint;
 };

@@ -13,6 +13,11 @@ const char kCaption[] = "Ormix";
 const char kSelectBrowserMessage[] = "イベントを記録するInternet Explorerを選択してください。";
 const char kNoEventMessage[] = "記録するイベントが選択されていません。";
 const char kBrowserNotFoundMessage[] = "指定されたInternet Explorerは見つかりません。";
+const char kListingStatus[] = "Internet Explorerを探しています...";
+const char kNotAnsweredStatus[] = "応答しないウィンドウがあったため、一覧に含まれていません。";
+// Where the listing's status line goes, in dialog units: left of the Refresh button, under
+// the list.
+const RECT kStatusRect = {12, 106, 240, 116};
 
 }  // namespace
 
@@ -20,6 +25,7 @@ ORMIX_BEGIN_MESSAGE_MAP(CSelectBrowserDlg, CDialog)
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnRefresh>(IDC_REFRESH),
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnSelectAll>(IDC_SELECT_ALL),
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnClearAll>(IDC_CLEAR_ALL),
+  msgmap::Destroy<&CSelectBrowserDlg::OnDestroy>(),
 ORMIX_END_MESSAGE_MAP()
 
 CSelectBrowserDlg::CSelectBrowserDlg(CWnd* pParent)
@@ -36,7 +42,14 @@ BOOL CSelectBrowserDlg::FillBrowserList() {
 
 BOOL CSelectBrowserDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  FillBrowserList();
+  RECT status = kStatusRect;
+  ::MapDialogRect(m_hWnd, &status);
+  m_hWndStatus = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_LEFT | SS_NOPREFIX, status.left, status.top,
+                                   status.right - status.left, status.bottom - status.top, m_hWnd,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LISTING_STATUS)),
+                                   ::GetModuleHandleA(nullptr), nullptr);
+  if (m_hWndStatus) ::SendMessageA(m_hWndStatus, WM_SETFONT, static_cast<WPARAM>(SendMessage(WM_GETFONT)), FALSE);
+  StartListing(nullptr);
   for (const EventInfo& event : kEventCatalog)
     SendDlgItemMessage(event.checkBoxId, BM_SETCHECK,
                        m_eventMask.Get(event.maskIndex) != 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -44,6 +57,7 @@ BOOL CSelectBrowserDlg::OnInitDialog() {
 }
 
 void CSelectBrowserDlg::OnOK() {
+  if (IsListing()) return;  // Enter while the list is being filled
   UpdateData(TRUE);
 
   // The mask follows the boxes even when OK is refused below.
@@ -90,15 +104,35 @@ void CSelectBrowserDlg::ShowMessage(const char* text) {
 }
 
 void CSelectBrowserDlg::OnRefresh() {
+  if (IsListing()) return;
   UpdateData(TRUE);
   HWND remembered = nullptr;
   if (m_nSelected != -1)
     remembered = reinterpret_cast<HWND>(
         SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(m_nSelected)));
+  StartListing(remembered);
+}
 
-  FillBrowserList();
+void CSelectBrowserDlg::StartListing(HWND remembered) {
+  SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
+  SetListingStatus(kListingStatus);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), FALSE);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), FALSE);
+  m_listing.Start([this, remembered](const std::vector<BrowserListEntry>& entries, bool everyoneAnswered) {
+    ShowListing(entries, everyoneAnswered, remembered);
+  });
+}
 
-  if (m_nSelected == -1) return;
+void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered,
+                                    HWND remembered) {
+  const HWND list = ::GetDlgItem(m_hWnd, IDC_BROWSER_LIST);
+  // The buttons first: another program that sees the entries finds them usable.
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), TRUE);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), TRUE);
+  SetListingStatus(everyoneAnswered ? "" : kNotAnsweredStatus);
+  SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
+  AddBrowserEntries(list, entries);
+  if (!remembered) return;
   const LRESULT count = SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
   for (LRESULT i = 0; i < count; ++i) {
     if (reinterpret_cast<HWND>(SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
@@ -107,6 +141,19 @@ void CSelectBrowserDlg::OnRefresh() {
       return;
     }
   }
+}
+
+void CSelectBrowserDlg::SetListingStatus(const char* text) {
+  if (!m_hWndStatus) return;
+  ::SetWindowTextA(m_hWndStatus, text);
+  ::ShowWindow(m_hWndStatus, *text ? SW_SHOWNA : SW_HIDE);
+}
+
+void CSelectBrowserDlg::OnDestroy() {
+  // Nothing of a listing still under way may reach the dialog once it has gone.
+  m_listing.Abandon();
+  m_hWndStatus = nullptr;
+  Default();
 }
 
 void CSelectBrowserDlg::SetAllChecks(int state) {

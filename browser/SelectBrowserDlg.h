@@ -1,10 +1,14 @@
 #pragma once
 // The modal dialog in which the user picks a running browser and the events to record.
 // The caller copies its mask into m_eventMask, runs DoModal, and on IDOK takes m_pBrowser
-// (one reference, now the caller's) and the chosen flags from m_eventMask.
+// (one reference, now the caller's) and the chosen flags from m_eventMask. The dialog shows
+// at once; the browsers are listed off its thread, and OK and Refresh wait for the listing.
 #include <windows.h>
 #include <exdisp.h>
 
+#include <vector>
+
+#include "browser/BrowserListingWalk.h"
 #include "events/EventMask.h"
 #include "framework/Dialog.h"
 
@@ -18,6 +22,8 @@ class CSelectBrowserDlg : public CDialog {
 
   // Lists the running browsers in list box 1000; TRUE when the walk ran to its end.
   BOOL FillBrowserList();
+  // Whether the listing started by the dialog is still under way.
+  bool IsListing() const { return m_listing.IsRunning(); }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -26,6 +32,7 @@ class CSelectBrowserDlg : public CDialog {
   void OnRefresh();
   void OnSelectAll();
   void OnClearAll();
+  void OnDestroy();
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -34,4 +41,11 @@ class CSelectBrowserDlg : public CDialog {
   // Refuses OK with a message and removes the chosen entry, whose browser is gone.
   void RejectVanishedBrowser();
   void ShowMessage(const char* text);
+  // Starts listing; the entry whose window is `remembered` is selected again afterwards.
+  void StartListing(HWND remembered);
+  void ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered, HWND remembered);
+  void SetListingStatus(const char* text);
+
+  CBrowserListingWalk m_listing;
+  HWND m_hWndStatus = nullptr;
 };

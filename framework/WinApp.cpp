@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "framework/ApartmentWork.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameworkMessages.h"
@@ -23,6 +24,11 @@ ORMIX_BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
+
+// How long the program, once its windows are gone, waits for peers that are still being let
+// go: long enough for a browser that is merely slow, short enough that exiting never seems
+// stuck on one that hangs.
+constexpr DWORD kExitReleaseWaitMs = 2000;
 
 CWinApp* g_app = nullptr;
 bool g_oleInitialized = false;
@@ -287,7 +293,11 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
   } catch (...) {
     exitCode = -1;
   }
-  if (g_oleInitialized) {
+  // Peers being let go on worker threads (a browser's connection) get a short while to
+  // answer. One that does not is left behind as the process ends: closing this apartment
+  // would release its proxies, and each release waits for that peer.
+  const BOOL settled = CApartmentWork::WaitForOutstanding(kExitReleaseWaitMs);
+  if (g_oleInitialized && settled) {
     ::OleUninitialize();
     g_oleInitialized = false;
   }

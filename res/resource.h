@@ -39,6 +39,7 @@
 #define IDC_LAST_EVENT_CHECK 1035
 #define IDC_CLEAR_ALL 1036
 #define IDC_SELECT_ALL 1037
+#define IDC_LISTING_STATUS 1038
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -17,6 +17,25 @@ const ShellWindowsCollection::Entry ShellWindowsCollection::kInterfaces[] = {
     {},
 };
 
+HRESULT ShellWindowsCollection::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
+  if (!names || !dispids) return E_POINTER;
+  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
+  if (count != 1 || !names[0] || _wcsicmp(names[0], L"SimulatorProcessId") != 0) return DISP_E_UNKNOWNNAME;
+  dispids[0] = kProcessIdDispid;
+  return S_OK;
+}
+
+HRESULT ShellWindowsCollection::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                                       EXCEPINFO*, UINT*) {
+  if (dispid != kProcessIdDispid) return DISP_E_MEMBERNOTFOUND;
+  if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+  if (!result) return E_POINTER;
+  VariantInit(result);
+  V_VT(result) = VT_I4;
+  V_I4(result) = static_cast<LONG>(GetCurrentProcessId());
+  return S_OK;
+}
+
 HRESULT ShellWindowsCollection::get_Count(LONG* count) {
   if (!count) return E_POINTER;
   *count = static_cast<LONG>(m_items.size());

@@ -1,7 +1,9 @@
 #pragma once
 // The simulator's ShellWindows collection: IShellWindows over the open items (browsers,
 // folder windows, other objects) in the order they were opened. Item takes an index that
-// converts to VT_I4 and gives the item's IDispatch.
+// converts to VT_I4 and gives the item's IDispatch. Through IDispatch it also answers the
+// property "SimulatorProcessId", so that a test can tell its own simulator's list from one
+// that another process still serves.
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -25,6 +27,13 @@ class ShellWindowsCollection final
   // References held by others than the simulator itself.
   LONG OutsideReferences() const { return References() - 1; }
 
+  static constexpr DISPID kProcessIdDispid = 1;
+
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* dispids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
   // IShellWindows
   HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override;
   HRESULT STDMETHODCALLTYPE Item(VARIANT index, IDispatch** folder) override;

@@ -84,12 +84,7 @@ int Simulator::Run() {
     HANDLE events[1] = {m_channel.ReadEvent()};
     const DWORD count = m_channel.IsOpen() ? 1 : 0;
     const DWORD wait = MsgWaitForMultipleObjectsEx(count, events, 200, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (count && wait == WAIT_OBJECT_0) {
-      std::vector<std::string> lines;
-      // The test's end of the pipe has gone: nobody is left to drive us.
-      if (!m_channel.OnReadCompleted(&lines)) m_exit = true;
-      for (const std::string& line : lines) Queue(line, true);
-    }
+    if (count && wait == WAIT_OBJECT_0) ReadChannel();
   }
   Shutdown();
   return m_exitCode;
@@ -113,7 +108,7 @@ void Simulator::ExecuteNext() {
   m_queue.pop_front();
   const CommandInterpreter::Result result = m_interpreter->Execute(pending.line);
   if (pending.fromChannel) m_channel.WriteLine(result.reply);
-  if (result.hangMs) Sleep(result.hangMs);  // stops answering, like a browser that hangs
+  if (result.hangMs) Hang(result.hangMs);
   if (result.exit) m_exit = true;
   m_executing = false;
 }
@@ -132,16 +127,46 @@ bool Simulator::PumpMessages() {
   return true;
 }
 
+bool Simulator::ReadChannel() {
+  std::vector<std::string> lines;
+  // The test's end of the pipe has gone: nobody is left to drive us.
+  const bool open = m_channel.OnReadCompleted(&lines);
+  for (const std::string& line : lines) Queue(line, true);
+  if (!open) m_exit = true;
+  return open;
+}
+
+// Every wait of the simulator also waits on the pipe: a test that is killed mid-wait (a
+// crash, a time-out of its runner) must not leave the simulator holding the shell's window
+// list for the rest of the wait. Commands that arrive meanwhile are queued, not lost.
 void Simulator::Pump(DWORD ms, const std::function<bool()>& done) {
   const DWORD start = GetTickCount();
   while (!done()) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= ms) return;
-    MsgWaitForMultipleObjectsEx(0, nullptr, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    HANDLE events[1] = {m_channel.ReadEvent()};
+    const DWORD count = m_channel.IsOpen() ? 1 : 0;
+    const DWORD wait = MsgWaitForMultipleObjectsEx(count, events, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (count && wait == WAIT_OBJECT_0 && !ReadChannel()) return;
     if (!PumpMessages()) {
       m_exit = true;
       return;
     }
+  }
+}
+
+void Simulator::Hang(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return;
+    if (!m_channel.IsOpen()) {
+      Sleep(ms - elapsed);  // driven by a script: nothing to watch
+      return;
+    }
+    // Only the pipe is watched: messages, and so COM calls, wait as they would for a hung
+    // browser.
+    if (WaitForSingleObject(m_channel.ReadEvent(), ms - elapsed) == WAIT_OBJECT_0 && !ReadChannel()) return;
   }
 }
 

@@ -50,6 +50,11 @@ class Simulator {
   void ExecuteNext();
   bool PumpMessages();  // false on WM_QUIT
   void Pump(DWORD ms, const std::function<bool()>& done);
+  // Stops answering for `ms` (a hung browser): serves nothing, but still watches the pipe.
+  void Hang(DWORD ms);
+  // Takes the lines a completed read of the pipe brought into the queue; when the test's end
+  // has gone, marks the simulator to exit and returns false.
+  bool ReadChannel();
   bool ShouldStop() const;
   void RevokeClassObject();
 

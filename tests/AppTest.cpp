@@ -21,12 +21,14 @@
 #include "app/MainFrame.h"
 #include "app/OrmixApp.h"
 #include "browser/SelectBrowserDlg.h"
+#include "framework/ApartmentWork.h"
 #include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
+#include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -120,8 +122,13 @@ class OrmixProcess {
   OrmixProcess() = default;
   OrmixProcess(const OrmixProcess&) = delete;
   OrmixProcess& operator=(const OrmixProcess&) = delete;
+  // A test that ended early (a failed assertion) leaves the program running: it is ended by
+  // its own handle at once, so it holds neither the display nor the browsers it watches.
   ~OrmixProcess() {
-    if (m_process && !WaitForExit(20000)) TerminateProcess(m_process, 255);  // this one only
+    if (m_process && !HasExited()) {
+      TerminateProcess(m_process, 255);  // this one only
+      WaitForSingleObject(m_process, 5000);
+    }
     if (m_process) CloseHandle(m_process);
   }
 
@@ -374,6 +381,55 @@ TEST_F(ProgramTest, AboutBoxFromTheHelpMenuClosesWithEnterAndEsc) {
   EXPECT_TRUE(ormix.Close());
 }
 
+// Picks the browser titled `title` in the running program's selection dialog and presses OK.
+bool ChooseBrowser(OrmixProcess& ormix, const wchar_t* title) {
+  const HWND main = ormix.MainWindow();
+  if (!main) return false;
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
+  const HWND select = ormix.WaitFor("#32770", "イベントを記録するInternet Explorerの選択");
+  if (!select) return false;
+  const HWND list = GetDlgItem(select, IDC_BROWSER_LIST);
+  LRESULT chosen = -1;
+  PumpUntil([&] {
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && chosen < 0; ++i) {
+      wchar_t text[256] = L"";
+      if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) >= 256) continue;
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      if (wcscmp(text, title) == 0) chosen = i;
+    }
+    return chosen >= 0;
+  }, 10000);
+  if (chosen < 0) return false;
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+  SendMessageW(select, WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  PostMessageW(GetDlgItem(select, IDOK), BM_CLICK, 0, 0);
+  return true;
+}
+
+TEST_F(ProgramTest, ExitingWhileAWatchedBrowserHangsEndsAtOnce) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  ASSERT_EQ(0u, sim.Send("open b1 title=Hung").rfind("OK", 0));
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start());
+  ASSERT_TRUE(ChooseBrowser(ormix, L"Hung"));
+  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+
+  // Longer than the program's own exit (about 2 s under Wine) plus its 2 s of waiting.
+  const DWORD hangMs = 15000;
+  ASSERT_EQ(0u, sim.Send("hang b1 " + std::to_string(hangMs)).rfind("OK", 0));
+  PostMessageA(ormix.MainWindow(), WM_CLOSE, 0, 0);
+  // The program gives the browser a short while to answer, then ends without it.
+  EXPECT_TRUE(ormix.WaitForExit(hangMs / 2));
+  // A simulator whose pipe breaks ends its hang and leaves cleanly.
+  sim.BreakPipe();
+  const HANDLE process = sim.Process();
+  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process, 1, 10000));
+  sim.Stop();
+  EXPECT_EQ(0u, sim.ExitCode());
+}
+
 // Selects a simulated browser in the selection dialog, records its events, stops and saves
 // through the system's save dialog, all by commands and buttons of the running program.
 TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
@@ -389,22 +445,7 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
   ASSERT_TRUE(ormix.Start());
   const HWND main = ormix.MainWindow();
   ASSERT_NE(nullptr, main);
-  PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
-  const HWND select = ormix.WaitFor("#32770", "イベントを記録するInternet Explorerの選択");
-  ASSERT_NE(nullptr, select);
-  const HWND list = GetDlgItem(select, IDC_BROWSER_LIST);
-  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) > 0; }, 10000));
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  LRESULT watched = -1;
-  for (LRESULT i = 0; i < count; ++i) {
-    wchar_t text[256] = L"";
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    if (wcscmp(text, L"Watched") == 0) watched = i;
-  }
-  ASSERT_GE(watched, 0);
-  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(watched), 0);
-  SendMessageW(select, WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-  PostMessageW(GetDlgItem(select, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(ChooseBrowser(ormix, L"Watched"));
   ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
 
   for (const std::string& command : {std::string("status b1 ") + u8"\"読み込み中\"", std::string("progress b1 5 10"),
@@ -511,6 +552,8 @@ class WindowTest : public testsupport::SimulatorFixture {
   void TearDown() override {
     if (m_frame && CWnd::FromHandlePermanent(m_hWndFrame) == m_frame) m_frame->SendMessage(WM_CLOSE);
     testsupport::PumpPendingMessages();
+    // The tabs' connections are let go on worker threads before the references are counted.
+    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(10000));
     SimulatorFixture::TearDown();
     ClearSettings();
   }
@@ -562,6 +605,7 @@ class WindowTest : public testsupport::SimulatorFixture {
   void SelectBrowser(const char* id) {
     const HWND browser = Frame(id);
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+      ASSERT_TRUE(testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(dialog)));
       const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
       for (LRESULT i = 0; i < count; ++i) {
         if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,

@@ -34,6 +34,9 @@ bool Select(HWND frame, const char* prefix) {
   // Read as wide text: the list box belongs to another process.
   wchar_t wanted[256] = L"";
   MultiByteToWideChar(CP_ACP, 0, prefix, -1, wanted, 256);
+  // The list is filled off the dialog's thread; OK comes on with it.
+  const DWORD start = GetTickCount();
+  while (!IsWindowEnabled(GetDlgItem(dialog, IDOK)) && GetTickCount() - start < 20000) Sleep(20);
   HWND list = GetDlgItem(dialog, kBrowserList);
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {

@@ -15,6 +15,7 @@
 #include "browser/SelectBrowserDlg.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
+#include "framework/ApartmentWork.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "sim/PlainDispatch.h"
@@ -22,12 +23,14 @@
 #include "sim/ShellWindowsFactory.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
+#include "support/ListingWait.h"
 #include "support/SimulatorFixture.h"
 #include "support/SimulatorProcess.h"
 #include "support/DialogDriver.h"
 
 using testsupport::ClickButton;
 using testsupport::RunModal;
+using testsupport::WaitForListing;
 using testsupport::SimulatorProcess;
 
 namespace {
@@ -46,6 +49,12 @@ std::vector<Entry> Entries(HWND listBox) {
     entries.push_back({text, reinterpret_cast<HWND>(SendMessageA(listBox, LB_GETITEMDATA, static_cast<WPARAM>(i), 0))});
   }
   return entries;
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof(text));
+  return text;
 }
 
 std::string TitleOf(IHTMLDocument* document) {
@@ -237,11 +246,13 @@ TEST_F(DiscoveryTest, DialogRefreshKeepsTheChosenBrowserAndOkHandsItOver) {
   std::vector<Entry> opened, refreshed;
   LRESULT selection = -2;
   const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     const HWND list = ::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST);
     opened = Entries(list);
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
     Ok("close b1");
     ClickButton(d, IDC_REFRESH);
+    ASSERT_TRUE(WaitForListing(d));
     refreshed = Entries(list);
     selection = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
     ClickButton(d, IDOK);
@@ -322,6 +333,78 @@ TEST_F(DiscoveryTest, AnEntryTheListBoxRefusesIsLeftOutAndTheOthersKeepTheirWind
   EXPECT_EQ(Frame("b3"), entries[1].window);
 }
 
+TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
+  Ok("open b1 title=Hung");
+  const HWND frame = Frame("b1");
+  // Longer than the listing waits for one step, so that the step is given up.
+  const DWORD hangMs = 6000;
+  Ok("hang b1 " + std::to_string(hangMs));
+  const DWORD start = GetTickCount();
+  DWORD shownAfter = 0;
+  bool postedHandledWhileListing = false;
+  std::string statusWhileListing, statusAfter, statusAfterRefresh;
+  bool statusShownAfter = false;
+  bool okEnabledWhileListing = true;
+  std::vector<Entry> listed, refreshed;
+  CSelectBrowserDlg dialog;
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    shownAfter = GetTickCount() - start;
+    const HWND list = ::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST);
+    const HWND status = ::GetDlgItem(d.m_hWnd, IDC_LISTING_STATUS);
+    statusWhileListing = WindowText(status);
+    okEnabledWhileListing = ::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDOK)) != FALSE;
+    // A message posted to the dialog is handled while the walk waits for the browser.
+    static bool handled;
+    handled = false;
+    ::SetTimer(d.m_hWnd, 77, 0, [](HWND w, UINT, UINT_PTR id, DWORD) {
+      handled = true;
+      ::KillTimer(w, id);
+    });
+    testsupport::PumpUntil([&] { return handled || !d.IsListing(); }, 20000);
+    postedHandledWhileListing = handled && d.IsListing();
+
+    ASSERT_TRUE(WaitForListing(d));
+    listed = Entries(list);
+    statusAfter = WindowText(status);
+    statusShownAfter = (::GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE) != 0;
+    // Once the browser answers again, Refresh lists it as before.
+    EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+    ClickButton(d, IDC_REFRESH);
+    ASSERT_TRUE(WaitForListing(d));
+    refreshed = Entries(list);
+    statusAfterRefresh = (::GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE) ? WindowText(status) : "";
+    ClickButton(d, IDCANCEL);
+  });
+  EXPECT_LT(shownAfter, hangMs / 2);
+  EXPECT_FALSE(okEnabledWhileListing);
+  EXPECT_EQ("Internet Explorerを探しています...", statusWhileListing);
+  EXPECT_TRUE(postedHandledWhileListing);
+  EXPECT_TRUE(listed.empty());
+  EXPECT_TRUE(statusShownAfter);
+  EXPECT_EQ("応答しないウィンドウがあったため、一覧に含まれていません。", statusAfter);
+  ASSERT_EQ(1u, refreshed.size());
+  EXPECT_EQ("Hung", refreshed[0].text);
+  EXPECT_EQ(frame, refreshed[0].window);
+  EXPECT_EQ("", statusAfterRefresh);
+}
+
+TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
+  Ok("open b1 title=Slow");
+  Ok("hang b1 4000");
+  {
+    CSelectBrowserDlg dialog;
+    bool listing = false;
+    EXPECT_EQ(IDCANCEL, RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+      listing = d.IsListing();
+      ClickButton(d, IDCANCEL);
+    }));
+    EXPECT_TRUE(listing);
+  }  // the dialog object is gone too
+  // The walk ends when the browser answers, hands nothing to anyone, and gives back every
+  // reference it took (the fixture counts them).
+  EXPECT_TRUE(CApartmentWork::WaitForOutstanding(20000));
+}
+
 TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
   Ok("open b1 title=Closing");
   Ok("open b2 title=Staying");
@@ -330,12 +413,14 @@ TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
   std::vector<Entry> after;
   LRESULT selectionAfterRefresh = -2;
   RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
     Ok("close b1");
     ClickButton(d, IDOK);
     after = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
     // A refresh with nothing selected selects nothing.
     ClickButton(d, IDC_REFRESH);
+    ASSERT_TRUE(WaitForListing(d));
     selectionAfterRefresh = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
     ClickButton(d, IDCANCEL);
   });

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/SelectBrowserDlg.h"
+#include "framework/ApartmentWork.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "framework/FontDialog.h"
@@ -23,6 +24,7 @@
 #include "settings/RegistrySettings.h"
 #include "support/DialogDriver.h"
 #include "support/FakeBrowser.h"
+#include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -288,6 +290,9 @@ TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
 
 class ViewTabsTest : public testsupport::SimulatorFixture {
  protected:
+  // Connections are let go on worker threads; a browser that answers is done well within this.
+  static constexpr DWORD kReleaseWaitMs = 10000;
+
   void SetUp() override {
     SimulatorFixture::SetUp();
     ASSERT_TRUE(m_host.created);
@@ -295,6 +300,7 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
   // The view's tabs let go of their browsers before the simulator counts its references.
   void TearDown() override {
     if (m_host.host.IsWindow()) m_host.host.DestroyWindow();
+    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
     SimulatorFixture::TearDown();
   }
 
@@ -304,6 +310,7 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
     const HWND frame = id ? Frame(id) : nullptr;
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& running) {
       auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+      ASSERT_TRUE(testsupport::WaitForListing(dialog));
       m_dialogOwner = ::GetWindow(dialog.m_hWnd, GW_OWNER);
       if (steps) steps(dialog);
       const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
@@ -438,6 +445,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   EXPECT_EQ(2, view->GetTabCount());
   EXPECT_EQ(1, view->GetActiveTab());
   EXPECT_EQ(tab2, view->TabWindow(1)->m_hWnd);
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("2", Sinks("b1"));
 
   // Closing the rest gives back every reference the tabs took.
@@ -445,6 +453,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
   EXPECT_EQ(0, view->GetTabCount());
   EXPECT_FALSE(Shown(view->GetCloseButton()));
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
   EXPECT_EQ(refsBefore, SimulatorProcess::Field(Ok("refs b1"), "browser"));
 }
@@ -612,6 +621,29 @@ TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   SelectBrowser("b1");
   EXPECT_EQ("2", Sinks("b1"));
   m_host.host.DestroyWindow();
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  EXPECT_EQ("0", Sinks("b1"));
+}
+
+TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
+  Ok("open b1 title=Hung");
+  for (int i = 0; i < 3; ++i) SelectBrowser("b1");
+  COrmixView* view = m_host.view;
+  ASSERT_EQ(3, view->GetTabCount());
+  const DWORD hangMs = 6000;
+  Ok("hang b1 " + std::to_string(hangMs));
+  const DWORD start = GetTickCount();
+  // The close button, the context menu's Close and the view's destruction all return long
+  // before the browser answers again.
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  view->m_nContextTab = 0;
+  RouteCommand(view, ID_TAB_CLOSE);
+  EXPECT_EQ(1, view->GetTabCount());
+  m_host.host.DestroyWindow();
+  EXPECT_LT(GetTickCount() - start, hangMs / 2);
+  EXPECT_GT(CApartmentWork::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
+  // Once it answers, every connection has been let go (the fixture checks the references).
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(hangMs + kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
 }
 

@@ -37,6 +37,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
+#include "framework/ApartmentWork.h"
 #include "support/SimulatorFixture.h"
 #include "support/Variants.h"
 #include "view/OrmixView.h"
@@ -747,6 +748,9 @@ const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0x
 // the view's own path from the dialog's OK onward is what runs.
 class TabResourceTest : public PeerFaultTest {
  protected:
+  // Letting go of a connection runs on a worker; a browser that answers is done well within this.
+  static constexpr DWORD kReleaseWaitMs = 10000;
+
   void SetUp() override {
     PeerFaultTest::SetUp();
     // Held, the type library is loaded once instead of once per dialog (a tenth of a second).
@@ -796,6 +800,8 @@ class TabResourceTest : public PeerFaultTest {
       m_view->m_nContextTab = 0;
       RouteCommand(m_view, i % 2 ? ID_TAB_CLOSE : ID_TAB_CLOSE_BUTTON);
     }
+    // The tabs' connections are let go on worker threads, which this thread answers.
+    CApartmentWork::WaitForOutstanding(kReleaseWaitMs);
     testsupport::PumpPendingMessages();
     return opened && m_view->GetTabCount() == 0;
   }

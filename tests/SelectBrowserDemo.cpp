@@ -1,14 +1,18 @@
 // Not a test: starts the browser simulator with a few browsers and shows the selection
 // dialog over them for a look or a screenshot. Closes itself after the number of seconds
-// given as its argument (default 10).
+// given as its argument (default 10); a second argument "hang" shows the dialog over
+// browsers that do not answer.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "browser/SelectBrowserDlg.h"
 #include "res/resource.h"
+#include "support/ListingWait.h"
 #include "support/SimulatorProcess.h"
 
 namespace {
@@ -19,6 +23,8 @@ void CALLBACK CloseDialog(HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog
 
 int main(int argc, char** argv) {
   if (argc > 1) g_seconds = static_cast<UINT>(std::atoi(argv[1]));
+  // "hang": the browsers stop answering first, to show the line saying so under the list.
+  const bool hang = argc > 2 && std::strcmp(argv[2], "hang") == 0;
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
   int result = 0;
@@ -32,9 +38,11 @@ int main(int argc, char** argv) {
       sim.Send(u8"folder f1 title=ドキュメント");
       sim.Send(u8"open b3 title=\"検索結果 - Internet Explorer\" url=http://search.example.jp/?q=ormix");
 
+      if (hang) sim.Send("hang b3 " + std::to_string(g_seconds * 1000));
       CSelectBrowserDlg dialog;
       dialog.m_eventMask.Set(0, 0);  // StatusTextChange unchecked, to show both states
       CDialog::SetModalHook([](CDialog& d) {
+        testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(d));
         d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
         SetTimer(d.m_hWnd, 1, g_seconds * 1000, CloseDialog);
       });

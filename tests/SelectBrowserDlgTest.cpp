@@ -10,10 +10,12 @@
 #include "events/EventCatalog.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
+#include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 
 using testsupport::ClickButton;
 using testsupport::RunModal;
+using testsupport::WaitForListing;
 
 namespace {
 
@@ -44,6 +46,7 @@ TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
   dialog.m_eventMask.Set(9, 0);  // belongs to no event
   int checked = -1;
   RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     checked = CheckedBoxes(d);
     ClickButton(d, IDCANCEL);
   });
@@ -54,6 +57,7 @@ TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
   partial.m_eventMask.Set(kEventCatalog[kNavigateComplete2].maskIndex, 0);
   bool quitBox = true, navigateBox = true, progressBox = false;
   RunModal<CSelectBrowserDlg>(partial, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     quitBox = d.SendDlgItemMessage(1025, BM_GETCHECK) == BST_CHECKED;
     navigateBox = d.SendDlgItemMessage(1013, BM_GETCHECK) == BST_CHECKED;
     progressBox = d.SendDlgItemMessage(1005, BM_GETCHECK) == BST_CHECKED;
@@ -71,6 +75,7 @@ TEST(SelectBrowserDialog, OkWithoutSelectionAsksForABrowserOnly) {
   CSelectBrowserDlg dialog;
   bool stillOpen = false;
   const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     ClickButton(d, IDC_CLEAR_ALL);
     ClickButton(d, IDOK);
     stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
@@ -91,6 +96,7 @@ TEST(SelectBrowserDialog, OkWithNoEventChosenIsRefused) {
   MessageBoxRecorder boxes;
   CSelectBrowserDlg dialog;
   RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     AddVanishedEntry(d, "Some page");
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
     ClickButton(d, IDC_CLEAR_ALL);
@@ -108,6 +114,7 @@ TEST(SelectBrowserDialog, VanishedBrowserIsReportedAndItsEntryRemoved) {
   CSelectBrowserDlg dialog;
   LRESULT countAfter = -1;
   RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
     AddVanishedEntry(d, "First");
     AddVanishedEntry(d, "Closed");
@@ -129,6 +136,7 @@ TEST(SelectBrowserDialog, SelectAllAndClearAllSetEveryBoxButLeaveTheMask) {
   CSelectBrowserDlg dialog;
   int afterClear = -1, afterSelect = -1;
   const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
     ClickButton(d, IDC_CLEAR_ALL);
     afterClear = CheckedBoxes(d);
     ClickButton(d, IDC_SELECT_ALL);

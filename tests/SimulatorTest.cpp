@@ -731,6 +731,32 @@ TEST_F(SimulatorTest, EmbeddedBrowsersAreFoundBesideTheShellsWindowList) {
   hosted.clear();
   EXPECT_TRUE(hostProcess.Stop());
   EXPECT_EQ(0u, hostProcess.ExitCode());
+TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
+  // Each wait is far longer than the bound below: ending within it means the simulator saw
+  // its pipe break, as it does when the test driving it is killed.
+  const char* const waits[] = {"hang b1 60000", "sleep 60000", "wait sinks b1 1 timeout=60000"};
+  for (const char* wait : waits) {
+    SCOPED_TRACE(wait);
+    if (!m_sim.IsRunning()) {
+      m_sim.Stop();
+      ASSERT_TRUE(m_sim.Start()) << m_sim.Problem();
+    }
+    Ok("open b1");
+    // Written together: once the echo is answered, the wait is next in the simulator's queue.
+    ASSERT_EQ("OK next", m_sim.Send(std::string("echo next\n") + wait));
+    m_sim.BreakPipe();
+    const HANDLE process = m_sim.Process();
+    EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process, 1, 10000)) << "still waiting after its pipe broke";
+  }
+}
+
+TEST_F(SimulatorTest, ASecondSimulatorIsToldTheWindowListIsNotItsOwn) {
+  SimulatorProcess second;
+  EXPECT_FALSE(second.Start());
+  EXPECT_NE(std::string::npos, second.Problem().find("served by simulator process " +
+                                                      std::to_string(m_sim.ProcessId())))
+      << second.Problem();
+  EXPECT_FALSE(second.IsRunning());
 }
 
 // Runs last: it leaves a simulator started by COM that ends once released.

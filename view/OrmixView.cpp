@@ -208,7 +208,8 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
         --m_nContextTab;
       break;
     }
-    list->Disconnect();
+    // A browser that does not answer must not hold the window: it is let go off this thread.
+    list->DisconnectInBackground();
   }
   RemoveTabWindow(list, FALSE);
   if (list) {

@@ -1,5 +1,7 @@
 #include "support/FakeBrowser.h"
 
+#include <exdispid.h>
+
 #include <algorithm>
 
 #include "support/Variants.h"
@@ -79,6 +81,10 @@ STDMETHODIMP FakeBrowser::Advise(IUnknown* sink, DWORD* cookie) {
 }
 
 STDMETHODIMP FakeBrowser::Unadvise(DWORD cookie) {
+  if (quitDuringUnadvise) {
+    quitDuringUnadvise = false;
+    Fire(DISPID_ONQUIT, {});
+  }
   if (FAILED(unadviseResult)) return unadviseResult;
   auto it = std::find_if(m_sinks.begin(), m_sinks.end(),
                          [cookie](const Connection& c) { return c.cookie == cookie; });

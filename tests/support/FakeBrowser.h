@@ -28,6 +28,9 @@ class FakeBrowser final : public sim::ComObject<FakeBrowser, NotImplIWebBrowser2
   HRESULT browserQueryError = S_OK;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
+  // On: the next Unadvise first fires OnQuit at the advised sinks, as a browser closing
+  // during the call does (once; the switch turns itself off).
+  bool quitDuringUnadvise = false;
 
   LONG RefCount() const { return References(); }
   size_t SinkCount() const { return m_sinks.size(); }

@@ -18,7 +18,7 @@ namespace testsupport {
 
 class SimulatorFixture : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(m_sim.Start()) << SimulatorProcess::ExecutablePath(); }
+  void SetUp() override { ASSERT_TRUE(m_sim.Start()) << SimulatorProcess::ExecutablePath() << ": " << m_sim.Problem(); }
   void TearDown() override {
     ExpectReferencesGivenBack();
     EXPECT_TRUE(m_sim.Stop());

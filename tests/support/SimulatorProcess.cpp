@@ -1,7 +1,11 @@
 #include "support/SimulatorProcess.h"
 
+#include <exdisp.h>
+#include <shlguid.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "support/MessagePump.h"
 
@@ -31,7 +35,79 @@ bool RunAndWait(const std::string& commandLine, DWORD timeoutMs, HANDLE* process
   return exited;
 }
 
+// How long the window-list check waits for an answer. A simulator answers in well under a
+// second; a leftover that hangs would hold the test for the rest of its hang, so the check
+// gives up soon and says so.
+constexpr DWORD kWindowListCheckMs = 5000;
+
+// What the window-list check's thread found; shared with the test's thread, which may stop
+// waiting for it.
+struct WindowListAnswer {
+  LONG processId = 0;
+  HRESULT result = E_PENDING;
+};
+
+DWORD WINAPI AskWindowListOwner(void* parameter) {
+  std::unique_ptr<std::shared_ptr<WindowListAnswer>> answer(static_cast<std::shared_ptr<WindowListAnswer>*>(parameter));
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  IDispatch* list = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&list));
+  VARIANT value;
+  VariantInit(&value);
+  if (SUCCEEDED(hr)) {
+    wchar_t name[] = L"SimulatorProcessId";
+    LPOLESTR names[1] = {name};
+    DISPID dispid = DISPID_UNKNOWN;
+    hr = list->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
+    DISPPARAMS none = {};
+    if (SUCCEEDED(hr))
+      hr = list->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+    if (SUCCEEDED(hr) && V_VT(&value) != VT_I4) hr = DISP_E_TYPEMISMATCH;
+    list->Release();
+  }
+  (*answer)->processId = SUCCEEDED(hr) ? V_I4(&value) : 0;
+  VariantClear(&value);
+  CoUninitialize();
+  (*answer)->result = hr;  // written last: the waiting thread reads the answer after this
+  return 0;
+}
+
 }  // namespace
+
+std::string SimulatorProcess::CheckWindowList() const {
+  auto answer = std::make_shared<WindowListAnswer>();
+  auto* parameter = new std::shared_ptr<WindowListAnswer>(answer);
+  HANDLE thread = CreateThread(nullptr, 0, AskWindowListOwner, parameter, 0, nullptr);
+  if (!thread) {
+    delete parameter;
+    return "could not start the window-list check";
+  }
+  // A thread left waiting on a leftover simulator ends with the answer or the process.
+  const bool answered = WaitPumping(&thread, 1, kWindowListCheckMs) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  char text[256];
+  if (!answered) {
+    std::snprintf(text, sizeof(text),
+                  "the shell's window list did not answer within %lu ms: another process (a simulator "
+                  "left over from an earlier run?) holds its class",
+                  kWindowListCheckMs);
+    return text;
+  }
+  if (FAILED(answer->result)) {
+    std::snprintf(text, sizeof(text), "the shell's window list is not a simulator's (0x%08lX)",
+                  static_cast<unsigned long>(answer->result));
+    return text;
+  }
+  if (static_cast<DWORD>(answer->processId) != m_processId) {
+    std::snprintf(text, sizeof(text),
+                  "the shell's window list is served by simulator process %ld, not by this test's (%lu): "
+                  "a simulator left over from an earlier run holds its class",
+                  answer->processId, m_processId);
+    return text;
+  }
+  return std::string();
+}
 
 SimulatorProcess::~SimulatorProcess() {
   if (IsRunning()) Stop();
@@ -69,6 +145,7 @@ bool SimulatorProcess::IsRunning() const {
 }
 
 bool SimulatorProcess::Start(DWORD timeoutMs) {
+  m_problem.clear();
   char name[96];
   std::snprintf(name, sizeof(name), "ormix-sim-%lu-%lu-%p", GetCurrentProcessId(), GetTickCount(),
                 static_cast<void*>(this));
@@ -102,10 +179,24 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   CloseHandle(connect.hEvent);
   std::string ready;
   if (!connected || !ReadLine(&ready, timeoutMs) || ready.compare(0, 5, "READY") != 0) {
+    m_problem = "the simulator did not report ready: " + ready;
     Stop(2000);
     return false;
   }
+  m_processId = static_cast<DWORD>(std::strtoul(Field(ready, "pid").c_str(), nullptr, 10));
+  const std::string problem = CheckWindowList();
+  if (!problem.empty()) {
+    Stop(2000);
+    m_problem = problem;
+    return false;
+  }
   return true;
+}
+
+void SimulatorProcess::BreakPipe() {
+  if (m_pipe == INVALID_HANDLE_VALUE) return;
+  CloseHandle(m_pipe);
+  m_pipe = INVALID_HANDLE_VALUE;
 }
 
 bool SimulatorProcess::WriteLine(const std::string& line) {

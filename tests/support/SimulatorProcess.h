@@ -19,11 +19,19 @@ class SimulatorProcess {
   ~SimulatorProcess();
 
   // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
-  // class is registered by then.
+  // class is registered by then, and the shell's window list that this process reaches is
+  // this simulator's (Problem() says what went wrong otherwise).
   bool Start(DWORD timeoutMs = 20000);
   // Before Start: run as a host program's process instead (--host-only, under the file
   // name HostExecutablePath()), which embeds browser controls and serves no ShellWindows.
   void HostOnly() { m_hostOnly = true; }
+  // Why the last Start failed, for a test's failure message.
+  const std::string& Problem() const { return m_problem; }
+  DWORD ProcessId() const { return m_processId; }
+  // Writes command lines without waiting for replies.
+  bool Write(const std::string& lines) { return WriteLine(lines); }
+  // Closes this end of the control pipe without a word, as a test that dies does.
+  void BreakPipe();
   // One command line; the reply line, or "" if the simulator did not answer in time.
   std::string Send(const std::string& command, DWORD timeoutMs = 20000);
   // Asks the simulator to exit and waits for its process, pumping; kills it by its own
@@ -49,6 +57,9 @@ class SimulatorProcess {
 
  private:
   bool ReadLine(std::string* line, DWORD timeoutMs);
+  // Empty when the shell's window list reached from another apartment of this process is
+  // served by this simulator; otherwise what is wrong.
+  std::string CheckWindowList() const;
   bool WriteLine(const std::string& line);
   void CloseHandles();
 
@@ -58,6 +69,8 @@ class SimulatorProcess {
   std::string m_buffer;
   DWORD m_exitCode = STILL_ACTIVE;
   bool m_hostOnly = false;
+  DWORD m_processId = 0;
+  std::string m_problem;
 };
 
 }  // namespace testsupport

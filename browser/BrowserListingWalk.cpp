@@ -1,0 +1,109 @@
+#include "browser/BrowserListingWalk.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "framework/ApartmentWork.h"
+
+namespace {
+
+// How long one step of the walk (creating the shell's list, one browser's answers) may take
+// before the owner is given what was found so far. A walk takes 50-250 ms per browser here;
+// a browser kept busy by a script answers within a second or two; one that has not answered
+// after three is hung for all a user can tell.
+constexpr DWORD kStepLimitMs = 3000;
+// How often an owner looks at the walk's progress while it waits.
+constexpr UINT kProgressCheckMs = 100;
+
+}  // namespace
+
+// What the worker and the owners share: the entries found so far and when the last step ended.
+struct CBrowserListingWalk::Shared {
+  std::mutex lock;
+  std::vector<BrowserListEntry> entries;
+  DWORD lastProgress = ::GetTickCount();
+  bool ended = false;  // touched on the owners' thread only
+};
+
+namespace {
+
+// The owners waiting on this thread, and the walk under way (only these threads' owners
+// touch them, so no lock is needed).
+std::vector<CBrowserListingWalk*> g_owners;
+std::shared_ptr<CBrowserListingWalk::Shared> g_running;
+
+}  // namespace
+
+CBrowserListingWalk::CBrowserListingWalk() { g_owners.push_back(this); }
+
+CBrowserListingWalk::~CBrowserListingWalk() {
+  Abandon();
+  g_owners.erase(std::remove(g_owners.begin(), g_owners.end(), this), g_owners.end());
+}
+
+void CBrowserListingWalk::Abandon() {
+  if (m_timer) ::KillTimer(nullptr, m_timer);
+  m_timer = 0;
+  m_finished = nullptr;
+  m_shared.reset();
+}
+
+void CBrowserListingWalk::Start(Finished finished) {
+  Abandon();
+  m_finished = std::move(finished);
+  m_started = ::GetTickCount();
+  m_timer = ::SetTimer(nullptr, 0, kProgressCheckMs, &CBrowserListingWalk::CheckProgress);
+  if (g_running && !g_running->ended) {
+    m_shared = g_running;  // one walk at a time: wait for the one under way
+    return;
+  }
+  auto shared = std::make_shared<Shared>();
+  m_shared = shared;
+  g_running = shared;
+  CApartmentWork::Run(
+      [shared] {
+        WalkBrowsers([&shared](const BrowserListEntry& entry) {
+          std::lock_guard<std::mutex> hold(shared->lock);
+          shared->entries.push_back(entry);
+          shared->lastProgress = ::GetTickCount();
+        });
+      },
+      0, [shared] { WalkEnded(shared); });
+}
+
+void CBrowserListingWalk::WalkEnded(const std::shared_ptr<Shared>& shared) {
+  shared->ended = true;
+  if (g_running == shared) g_running.reset();
+  // A copy: an owner called back may start another listing, or go.
+  const std::vector<CBrowserListingWalk*> owners = g_owners;
+  for (CBrowserListingWalk* owner : owners)
+    if (std::find(g_owners.begin(), g_owners.end(), owner) != g_owners.end() && owner->m_shared == shared)
+      owner->Deliver(true);
+}
+
+void CALLBACK CBrowserListingWalk::CheckProgress(HWND, UINT, UINT_PTR timer, DWORD) {
+  for (CBrowserListingWalk* owner : g_owners) {
+    if (owner->m_timer != timer || !owner->m_shared) continue;
+    DWORD lastProgress = 0;
+    {
+      std::lock_guard<std::mutex> hold(owner->m_shared->lock);
+      lastProgress = owner->m_shared->lastProgress;
+    }
+    // An owner that joined a walk under way gives it the full time from its own start.
+    const DWORD now = ::GetTickCount();
+    const DWORD waited = std::min(now - lastProgress, now - owner->m_started);
+    if (waited > kStepLimitMs) owner->Deliver(false);
+    return;
+  }
+}
+
+void CBrowserListingWalk::Deliver(bool everyoneAnswered) {
+  std::vector<BrowserListEntry> entries;
+  {
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    entries = m_shared->entries;
+  }
+  Finished finished = std::move(m_finished);
+  Abandon();
+  if (finished) finished(entries, everyoneAnswered);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Lists the running browsers without holding the calling thread: the walk runs on a worker
+// apartment, and its entries come back on the calling thread, all of them when it ends, or
+// those found so far once one browser has kept it waiting too long. At most one walk runs in
+// the process: an owner that starts while one is still under way waits for that walk's
+// entries instead. An owner that abandons its walk is never called back.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "browser/BrowserDiscovery.h"
+
+class CBrowserListingWalk {
+ public:
+  // The entries in the collection's order, and whether every browser answered in time.
+  using Finished = std::function<void(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered)>;
+
+  CBrowserListingWalk();
+  CBrowserListingWalk(const CBrowserListingWalk&) = delete;
+  CBrowserListingWalk& operator=(const CBrowserListingWalk&) = delete;
+  ~CBrowserListingWalk();
+
+  // Starts listing (abandoning a listing of this owner still under way); `finished` runs
+  // once, on this thread, from its message loop.
+  void Start(Finished finished);
+  void Abandon();
+  bool IsRunning() const { return static_cast<bool>(m_finished); }
+
+  struct Shared;
+
+ private:
+  static void CALLBACK CheckProgress(HWND, UINT, UINT_PTR timer, DWORD);
+  static void WalkEnded(const std::shared_ptr<Shared>& shared);
+  void Deliver(bool everyoneAnswered);
+
+  std::shared_ptr<Shared> m_shared;
+  Finished m_finished;
+  UINT_PTR m_timer = 0;
+  DWORD m_started = 0;
+};
