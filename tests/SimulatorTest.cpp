@@ -731,6 +731,8 @@ TEST_F(SimulatorTest, EmbeddedBrowsersAreFoundBesideTheShellsWindowList) {
   hosted.clear();
   EXPECT_TRUE(hostProcess.Stop());
   EXPECT_EQ(0u, hostProcess.ExitCode());
+}
+
 TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
   // Each wait is far longer than the bound below: ending within it means the simulator saw
   // its pipe break, as it does when the test driving it is killed.

@@ -184,7 +184,8 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
     return false;
   }
   m_processId = static_cast<DWORD>(std::strtoul(Field(ready, "pid").c_str(), nullptr, 10));
-  const std::string problem = CheckWindowList();
+  // A host program's process serves no window list: the one this process reaches is another's.
+  const std::string problem = m_hostOnly ? std::string() : CheckWindowList();
   if (!problem.empty()) {
     Stop(2000);
     m_problem = problem;

@@ -20,7 +20,8 @@ class SimulatorProcess {
 
   // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
   // class is registered by then, and the shell's window list that this process reaches is
-  // this simulator's (Problem() says what went wrong otherwise).
+  // this simulator's, unless it is a host program's process (Problem() says what went
+  // wrong otherwise).
   bool Start(DWORD timeoutMs = 20000);
   // Before Start: run as a host program's process instead (--host-only, under the file
   // name HostExecutablePath()), which embeds browser controls and serves no ShellWindows.
