@@ -19,6 +19,7 @@
 #define ID_TAB_CLOSE 32779
 #define ID_FILE_SAVE_LOG 32781
 #define ID_LOG_CLEAR 32782
+#define ID_SELECT_EMBEDDED_BROWSER 32784
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif
@@ -40,6 +41,10 @@
 #define IDC_CLEAR_ALL 1036
 #define IDC_SELECT_ALL 1037
 #define IDC_LISTING_STATUS 1038
+
+// Embedded browser selection dialog: the browser selection dialog's controls and ids
+#define IDD_SELECT_EMBEDDED_BROWSER 151
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

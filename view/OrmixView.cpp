@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browser/SelectBrowserDlg.h"
+#include "browser/SelectEmbeddedBrowserDlg.h"
 #include "framework/AnsiString.h"
 #include "framework/FontDialog.h"
 #include "framework/MessageBox.h"
@@ -27,6 +28,7 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
+  msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
   msgmap::SetFocus<&COrmixView::OnSetFocus>(),
@@ -134,7 +136,19 @@ void COrmixView::OnSelectBrowser() {
   IWebBrowser2* browser = dialog.m_pBrowser;
   dialog.m_pBrowser = nullptr;
   if (!browser) return;
+  OpenTab(browser, dialog.m_eventMask);
+}
 
+void COrmixView::OnSelectEmbeddedBrowser() {
+  CSelectEmbeddedBrowserDlg dialog(OwnerOf(m_hWnd));
+  for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
+  if (dialog.DoModal() != IDOK) return;
+  IWebBrowser2* browser = dialog.m_pBrowser;
+  dialog.m_pBrowser = nullptr;
+  if (browser) OpenTab(browser, dialog.m_eventMask);
+}
+
+void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   auto* list = new CEventListCtrl;
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
@@ -146,7 +160,7 @@ void COrmixView::OnSelectBrowser() {
   list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
   list->SetListFont(m_fontList, TRUE);
-  for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
+  for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
   const std::string label = TabLabelFor(browser);
   if (InsertTab(label.c_str(), list, -1, 0) < 0) {
