@@ -824,6 +824,19 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
   Ok("host h2 caption=Installer title=Setup url=http://setup.example/");
   const HWND setupAgain = SimulatorProcess::Windows(Ok("window h2"), "servers").at(0);
 
+  // OK on a control whose host stopped answering after the listing is refused once the
+  // document request's time is up, as a vanished browser is.
+  choose([&](CSelectBrowserDlg& dialog) {
+    hostOk("hang h1 3000");
+    pick(dialog, help);
+    EXPECT_EQ((std::vector<std::pair<std::string, HWND>>{{"ormix-sim.exe | Installer | Setup", setupAgain}}),
+              Entries(dialog));
+    ClickButton(dialog, IDCANCEL);
+  });
+  ASSERT_EQ(2u, boxes.Boxes().size());
+  EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[1].text);
+  EXPECT_EQ(0, view->GetTabCount());
+
   // A host that stops answering, then one that ends, while the walk runs: the other host is
   // listed, the dialog shows at once and stays usable.
   for (const char* command : {"hang h1 3000", "hang h1 500 exit=1"}) {
