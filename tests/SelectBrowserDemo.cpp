@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         hosts.Send(u8"host help caption=\"Ormix ヘルプ\" title=\"はじめに\" url=http://help.example/start "
                    "visible=1 at=20,20");
         hosts.Send(u8"host setup caption=\"セットアップ ウィザード\" title=\"インストールの準備\" "
-                   "url=http://setup.example/ visible=1 at=500,300");
+                   "url=http://setup.example/ visible=1 at=530,20");
       }
       CSelectEmbeddedBrowserDlg embeddedDialog;
       CSelectBrowserDlg plainDialog;
