@@ -139,27 +139,32 @@ BOOL CALLBACK FindServerWindowProc(HWND window, LPARAM found) {
 BOOL GetDocumentFromWindow(HWND browserWindow, IHTMLDocument** document) {
   if (!document) return FALSE;
   *document = nullptr;
+  HWND server = nullptr;
+  // A window that no longer exists has no children: the enumeration finds nothing.
+  EnumChildWindows(browserWindow, FindServerWindowProc, reinterpret_cast<LPARAM>(&server));
+  if (!server) return FALSE;
+  return GetDocumentFromServerWindow(server, document);
+}
+
+BOOL GetDocumentFromServerWindow(HWND server, IHTMLDocument** document) {
+  if (!document) return FALSE;
+  *document = nullptr;
   HMODULE library = LoadLibraryA("OLEACC.DLL");
   if (!library) return FALSE;
 
   BOOL result = FALSE;
-  HWND server = nullptr;
-  // A window that no longer exists has no children: the enumeration finds nothing.
-  EnumChildWindows(browserWindow, FindServerWindowProc, reinterpret_cast<LPARAM>(&server));
-  if (server) {
-    const UINT message = RegisterWindowMessageA("WM_HTML_GETOBJECT");
-    DWORD_PTR reply = 0;
-    SendMessageTimeoutA(server, message, 0, 0, SMTO_ABORTIFHUNG, kDocumentRequestTimeoutMs, &reply);
-    auto objectFromLresult =
-        reinterpret_cast<ObjectFromLresultFn>(reinterpret_cast<void*>(GetProcAddress(library, "ObjectFromLresult")));
-    IHTMLDocument* found = nullptr;
-    if (objectFromLresult &&
-        SUCCEEDED(objectFromLresult(static_cast<LRESULT>(reply), IID_IHTMLDocument, 0,
-                                    reinterpret_cast<void**>(&found))) &&
-        found) {
-      *document = found;
-      result = TRUE;
-    }
+  const UINT message = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+  DWORD_PTR reply = 0;
+  SendMessageTimeoutA(server, message, 0, 0, SMTO_ABORTIFHUNG, kDocumentRequestTimeoutMs, &reply);
+  auto objectFromLresult =
+      reinterpret_cast<ObjectFromLresultFn>(reinterpret_cast<void*>(GetProcAddress(library, "ObjectFromLresult")));
+  IHTMLDocument* found = nullptr;
+  if (objectFromLresult &&
+      SUCCEEDED(objectFromLresult(static_cast<LRESULT>(reply), IID_IHTMLDocument, 0,
+                                  reinterpret_cast<void**>(&found))) &&
+      found) {
+    *document = found;
+    result = TRUE;
   }
   FreeLibrary(library);
   return result;

@@ -34,6 +34,10 @@ void AddBrowserEntries(HWND listBox, const std::vector<BrowserListEntry>& entrie
 // descendant. `*document` is NULL unless this returns TRUE; the caller owns the reference.
 BOOL GetDocumentFromWindow(HWND browserWindow, IHTMLDocument** document);
 
+// The HTML document of the rendering window `server` itself, asked with the document request
+// and its time-out. `*document` is NULL unless this returns TRUE; the caller owns it.
+BOOL GetDocumentFromServerWindow(HWND server, IHTMLDocument** document);
+
 // Child-window enumeration callback: stores the first rendering window in *(HWND*)found.
 BOOL CALLBACK FindServerWindowProc(HWND window, LPARAM found);
 

@@ -19,6 +19,8 @@ constexpr UINT kProgressCheckMs = 100;
 
 // What the worker and the owners share: the entries found so far and when the last step ended.
 struct CBrowserListingWalk::Shared {
+  explicit Shared(Walker kind) : walker(kind) {}
+  const Walker walker;
   std::mutex lock;
   std::vector<BrowserListEntry> entries;
   DWORD lastProgress = ::GetTickCount();
@@ -27,14 +29,22 @@ struct CBrowserListingWalk::Shared {
 
 namespace {
 
-// The owners waiting on this thread, and the walk under way (only these threads' owners
-// touch them, so no lock is needed).
+// The owners waiting on this thread, and the walks under way, one per kind (only these
+// threads' owners touch them, so no lock is needed).
 std::vector<CBrowserListingWalk*> g_owners;
-std::shared_ptr<CBrowserListingWalk::Shared> g_running;
+std::vector<std::shared_ptr<CBrowserListingWalk::Shared>> g_running;
+
+std::shared_ptr<CBrowserListingWalk::Shared> RunningWalk(CBrowserListingWalk::Walker walker) {
+  for (const auto& running : g_running)
+    if (running->walker == walker && !running->ended) return running;
+  return nullptr;
+}
 
 }  // namespace
 
-CBrowserListingWalk::CBrowserListingWalk() { g_owners.push_back(this); }
+CBrowserListingWalk::CBrowserListingWalk(Walker walker) : m_walker(walker) { g_owners.push_back(this); }
+
+BOOL CBrowserListingWalk::WalkShellBrowsers(const EntryFound& found, const StepDone&) { return WalkBrowsers(found); }
 
 CBrowserListingWalk::~CBrowserListingWalk() {
   Abandon();
@@ -53,27 +63,32 @@ void CBrowserListingWalk::Start(Finished finished) {
   m_finished = std::move(finished);
   m_started = ::GetTickCount();
   m_timer = ::SetTimer(nullptr, 0, kProgressCheckMs, &CBrowserListingWalk::CheckProgress);
-  if (g_running && !g_running->ended) {
-    m_shared = g_running;  // one walk at a time: wait for the one under way
+  if (std::shared_ptr<Shared> running = RunningWalk(m_walker)) {
+    m_shared = running;  // one walk of a kind at a time: wait for the one under way
     return;
   }
-  auto shared = std::make_shared<Shared>();
+  auto shared = std::make_shared<Shared>(m_walker);
   m_shared = shared;
-  g_running = shared;
+  g_running.push_back(shared);
   CApartmentWork::Run(
       [shared] {
-        WalkBrowsers([&shared](const BrowserListEntry& entry) {
-          std::lock_guard<std::mutex> hold(shared->lock);
-          shared->entries.push_back(entry);
-          shared->lastProgress = ::GetTickCount();
-        });
+        shared->walker(
+            [&shared](const BrowserListEntry& entry) {
+              std::lock_guard<std::mutex> hold(shared->lock);
+              shared->entries.push_back(entry);
+              shared->lastProgress = ::GetTickCount();
+            },
+            [&shared] {
+              std::lock_guard<std::mutex> hold(shared->lock);
+              shared->lastProgress = ::GetTickCount();
+            });
       },
       0, [shared] { WalkEnded(shared); });
 }
 
 void CBrowserListingWalk::WalkEnded(const std::shared_ptr<Shared>& shared) {
   shared->ended = true;
-  if (g_running == shared) g_running.reset();
+  g_running.erase(std::remove(g_running.begin(), g_running.end(), shared), g_running.end());
   // A copy: an owner called back may start another listing, or go.
   const std::vector<CBrowserListingWalk*> owners = g_owners;
   for (CBrowserListingWalk* owner : owners)

@@ -1,9 +1,10 @@
 #pragma once
 // Lists the running browsers without holding the calling thread: the walk runs on a worker
 // apartment, and its entries come back on the calling thread, all of them when it ends, or
-// those found so far once one browser has kept it waiting too long. At most one walk runs in
-// the process: an owner that starts while one is still under way waits for that walk's
-// entries instead. An owner that abandons its walk is never called back.
+// those found so far once one browser has kept it waiting too long. At most one walk of a
+// kind runs in the process: an owner that starts while one is still under way waits for that
+// walk's entries instead. An owner that abandons its walk is never called back. The walk is
+// the shell's window list unless the owner is given another.
 #include <windows.h>
 
 #include <functional>
@@ -17,7 +18,14 @@ class CBrowserListingWalk {
   // The entries in the collection's order, and whether every browser answered in time.
   using Finished = std::function<void(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered)>;
 
-  CBrowserListingWalk();
+  using EntryFound = std::function<void(const BrowserListEntry& entry)>;
+  using StepDone = std::function<void()>;
+  // A walk, for any apartment: calls `found` for each entry in its order and may call
+  // `stepped` after a step that listed nothing; TRUE when it ran to its end. Walks of one
+  // function are of one kind.
+  using Walker = BOOL (*)(const EntryFound& found, const StepDone& stepped);
+
+  explicit CBrowserListingWalk(Walker walker = &WalkShellBrowsers);
   CBrowserListingWalk(const CBrowserListingWalk&) = delete;
   CBrowserListingWalk& operator=(const CBrowserListingWalk&) = delete;
   ~CBrowserListingWalk();
@@ -30,11 +38,15 @@ class CBrowserListingWalk {
 
   struct Shared;
 
+  // The shell's window list (WalkBrowsers) as a walker.
+  static BOOL WalkShellBrowsers(const EntryFound& found, const StepDone& stepped);
+
  private:
   static void CALLBACK CheckProgress(HWND, UINT, UINT_PTR timer, DWORD);
   static void WalkEnded(const std::shared_ptr<Shared>& shared);
   void Deliver(bool everyoneAnswered);
 
+  Walker m_walker;
   std::shared_ptr<Shared> m_shared;
   Finished m_finished;
   UINT_PTR m_timer = 0;

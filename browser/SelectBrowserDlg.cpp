@@ -31,6 +31,9 @@ ORMIX_END_MESSAGE_MAP()
 CSelectBrowserDlg::CSelectBrowserDlg(CWnd* pParent)
     : CDialog(IDD_SELECT_BROWSER, pParent), m_nSelected(-1), m_pBrowser(nullptr) {}
 
+CSelectBrowserDlg::CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, CWnd* pParent)
+    : CDialog(nIDTemplate, pParent), m_nSelected(-1), m_pBrowser(nullptr), m_listing(walker) {}
+
 void CSelectBrowserDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_LBIndex(pDX, IDC_BROWSER_LIST, m_nSelected);
@@ -79,19 +82,20 @@ void CSelectBrowserDlg::OnOK() {
 
   const HWND window = reinterpret_cast<HWND>(
       SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(m_nSelected)));
-  IHTMLDocument* document = nullptr;
-  if (!GetDocumentFromWindow(window, &document)) {
-    RejectVanishedBrowser();
-    return;
-  }
-  const BOOL found = GetBrowserFromDocument(document, &m_pBrowser);
-  document->Release();
-  if (!found) {
+  if (!ResolveBrowser(window, &m_pBrowser)) {
     m_pBrowser = nullptr;
     RejectVanishedBrowser();
     return;
   }
   CDialog::OnOK();
+}
+
+BOOL CSelectBrowserDlg::ResolveBrowser(HWND window, IWebBrowser2** browser) {
+  IHTMLDocument* document = nullptr;
+  if (!GetDocumentFromWindow(window, &document)) return FALSE;
+  const BOOL found = GetBrowserFromDocument(document, browser);
+  document->Release();
+  return found;
 }
 
 void CSelectBrowserDlg::RejectVanishedBrowser() {

@@ -34,6 +34,12 @@ class CSelectBrowserDlg : public CDialog {
   void OnClearAll();
   void OnDestroy();
 
+  // A dialog of the same controls and rules on template `nIDTemplate`, listing with `walker`.
+  CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, CWnd* pParent);
+  // OK's step from the chosen entry's window to its browser: the document of its rendering
+  // window, then the document's browser. On TRUE the caller owns `*browser`.
+  virtual BOOL ResolveBrowser(HWND window, IWebBrowser2** browser);
+
   ORMIX_DECLARE_MESSAGE_MAP()
 
  private:

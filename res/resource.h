@@ -25,6 +25,7 @@
 #define ID_EDIT_FIND_PREVIOUS_LOG 32786
 #define ID_VIEW_TIME_MILLISECONDS 32787
 #define ID_VIEW_SAVE_CSV 32788
+#define ID_SELECT_EMBEDDED_BROWSER 32790
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif
@@ -50,6 +51,9 @@
 // Find dialog of the event log
 #define IDD_FIND_LOG 151
 #define IDC_FIND_TEXT 1039
+// Embedded browser selection dialog: the browser selection dialog's controls and ids
+#define IDD_SELECT_EMBEDDED_BROWSER 152
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

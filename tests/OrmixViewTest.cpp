@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -773,6 +774,176 @@ TEST_F(ViewTabsTest, ALogsColumnHeaderStaysDrawnWhenTheStripRepaints) {
   ::ReleaseDC(header, dc);
   EXPECT_GT(dark, 20);
   m_host.host.ShowWindow(SW_HIDE);
+}
+
+namespace {
+
+// The entries of a selection dialog's list: their texts and their windows.
+std::vector<std::pair<std::string, HWND>> Entries(CSelectBrowserDlg& dialog) {
+  std::vector<std::pair<std::string, HWND>> entries;
+  const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[2048] = "";
+    dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    entries.emplace_back(text, reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
+                                                                                static_cast<WPARAM>(i))));
+  }
+  return entries;
+}
+
+std::string ReadText(const std::string& path) {
+  std::string text;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) text.append(chunk, n);
+    std::fclose(file);
+  }
+  return text;
+}
+
+}  // namespace
+
+// Browser controls embedded in host programs, beside a browser of the shell's window list:
+// the embedded-browser command lists only the controls, named by host, caption and title, and
+// the chosen one gets a tab like any other. A host that hangs or ends meanwhile is left out
+// while the dialog stays usable.
+TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfTheirOwn) {
+  Ok("open b1 title=Shell url=http://shell.example/");
+  Ok("host h2 caption=Installer title=Setup url=http://setup.example/");
+  SimulatorProcess hostProcess;
+  hostProcess.HostOnly();
+  ASSERT_TRUE(hostProcess.Start()) << hostProcess.Problem();
+  auto hostOk = [&](const std::string& command) {
+    const std::string reply = hostProcess.Send(command);
+    EXPECT_EQ(0u, reply.rfind("OK", 0)) << command << " -> " << reply;
+    return reply;
+  };
+  hostOk("host h1 caption=\"Help Viewer\" title=\"Help topic\" url=http://help.example/topic");
+  const HWND help = SimulatorProcess::Windows(hostOk("window h1"), "servers").at(0);
+  const HWND setup = SimulatorProcess::Windows(Ok("window h2"), "servers").at(0);
+  const std::string helpRefs = hostOk("refs h1");
+  COrmixView* view = m_host.view;
+  MessageBoxRecorder boxes;
+
+  // Runs the command; `steps` sees the dialog once its listing has ended.
+  bool listedWhileShown = false;
+  auto choose = [&](const std::function<void(CSelectBrowserDlg&)>& steps) {
+    CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& running) {
+      auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+      EXPECT_EQ(static_cast<UINT>(IDD_SELECT_EMBEDDED_BROWSER), dialog.GetTemplateId());
+      listedWhileShown = dialog.IsListing();  // the dialog shows before the walk ends
+      ASSERT_TRUE(testsupport::WaitForListing(dialog));
+      steps(dialog);
+    });
+    RouteCommand(view, ID_SELECT_EMBEDDED_BROWSER);
+    CDialog::SetModalHook(previous);
+  };
+  auto pick = [](CSelectBrowserDlg& dialog, HWND server) {
+    const auto entries = Entries(dialog);
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].second == server) dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, i);
+    ClickButton(dialog, IDOK);
+  };
+
+  // Only the two controls are listed, each named by its host; OK opens a recording tab.
+  EXPECT_TRUE(Enabled(ID_SELECT_EMBEDDED_BROWSER));
+  choose([&](CSelectBrowserDlg& dialog) {
+    auto entries = Entries(dialog);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ((std::vector<std::pair<std::string, HWND>>{{"ormix-sim-host.exe | Help Viewer | Help topic", help},
+                                                         {"ormix-sim.exe | Installer | Setup", setup}}),
+              entries);
+    EXPECT_FALSE(Shown(::GetDlgItem(dialog.m_hWnd, IDC_LISTING_STATUS)));  // nobody kept it waiting
+    dialog.SendDlgItemMessage(IDC_FIRST_EVENT_CHECK, BM_SETCHECK, BST_UNCHECKED);  // StatusTextChange
+    pick(dialog, help);
+  });
+  EXPECT_TRUE(listedWhileShown);
+  ASSERT_EQ(1, view->GetTabCount());
+  CEventListCtrl* list = List(view, 0);
+  EXPECT_EQ("Help topic", TabText(view, 0));
+  EXPECT_EQ(0, list->Get(0));  // the dialog's mask
+  ASSERT_EQ(1, list->GetItemCount());
+  EXPECT_EQ("sinks=1", hostOk("sinks h1").substr(3));
+
+  // Its events are recorded; stop, resume, save and close work as in any tab.
+  hostOk("title h1 Next");
+  EXPECT_EQ("Next", TabText(view, 0));
+  hostOk("status h1 masked");
+  RouteCommand(view, ID_RECORD_STOP);
+  EXPECT_FALSE(Enabled(ID_RECORD_STOP));
+  hostOk("progress h1 1 10");
+  RouteCommand(view, ID_RECORD_RESUME);
+  hostOk("progress h1 5 10");
+  RouteCommand(view, ID_RECORD_STOP);
+  char folder[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "ormix-embedded-test.log";
+  CFileDialog::RunHook previousSave = CFileDialog::SetRunHook([&](CFileDialog& d) -> INT_PTR {
+    lstrcpynA(d.m_ofn.lpstrFile, path.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
+    return IDOK;
+  });
+  RouteCommand(view, ID_FILE_SAVE_LOG);
+  CFileDialog::SetRunHook(previousSave);
+  std::vector<std::string> saved;
+  const std::string text = ReadText(path);
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find("\r\n", at);
+    const std::string line = text.substr(at, end - at);
+    saved.push_back(line.substr(std::min(line.size(), line.find(',', 9) + 1)));  // without number and time
+    at = end == std::string::npos ? text.size() : end + 2;
+  }
+  DeleteFileA(path.c_str());
+  EXPECT_EQ((std::vector<std::string>{",イベントの記録を開始しました。", "DIID_DWebBrowserEvents2::TitleChange,Text:Next",
+                                      ",イベントの記録を停止しました。", ",イベントの記録を再開しました。",
+                                      "DIID_DWebBrowserEvents2::ProgressChange,Progress:5  ProgressMax:10",
+                                      ",イベントの記録を停止しました。"}),
+            saved);
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  EXPECT_EQ(0, view->GetTabCount());
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  EXPECT_EQ("sinks=0", hostOk("sinks h1").substr(3));
+  EXPECT_EQ(helpRefs, hostOk("refs h1"));
+
+  // A control whose host went after the listing is refused at OK, as a vanished browser is.
+  choose([&](CSelectBrowserDlg& dialog) {
+    Ok("close h2");
+    pick(dialog, setup);
+    EXPECT_EQ(1u, Entries(dialog).size());
+    ClickButton(dialog, IDCANCEL);
+  });
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[0].text);
+  Ok("host h2 caption=Installer title=Setup url=http://setup.example/");
+  const HWND setupAgain = SimulatorProcess::Windows(Ok("window h2"), "servers").at(0);
+
+  // OK on a control whose host stopped answering after the listing is refused once the
+  // document request's time is up, as a vanished browser is.
+  choose([&](CSelectBrowserDlg& dialog) {
+    hostOk("hang h1 3000");
+    pick(dialog, help);
+    EXPECT_EQ((std::vector<std::pair<std::string, HWND>>{{"ormix-sim.exe | Installer | Setup", setupAgain}}),
+              Entries(dialog));
+    ClickButton(dialog, IDCANCEL);
+  });
+  ASSERT_EQ(2u, boxes.Boxes().size());
+  EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[1].text);
+  EXPECT_EQ(0, view->GetTabCount());
+
+  // A host that stops answering, then one that ends, while the walk runs: the other host is
+  // listed, the dialog shows at once and stays usable.
+  for (const char* command : {"hang h1 3000", "hang h1 500 exit=1"}) {
+    SCOPED_TRACE(command);
+    hostOk(command);
+    choose([&](CSelectBrowserDlg& dialog) {
+      EXPECT_EQ((std::vector<std::pair<std::string, HWND>>{{"ormix-sim.exe | Installer | Setup", setupAgain}}),
+                Entries(dialog));
+      ClickButton(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(listedWhileShown);
+    EXPECT_EQ(0, view->GetTabCount());
+  }
+  const HANDLE ended = hostProcess.Process();
+  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&ended, 1, 10000));
 }
 
 // The toolkit's tab view on its own: labels too wide for the strip are shortened only

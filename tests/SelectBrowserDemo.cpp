@@ -1,7 +1,8 @@
 // Not a test: starts the browser simulator with a few browsers and shows the selection
 // dialog over them for a look or a screenshot. Closes itself after the number of seconds
 // given as its argument (default 10); a second argument "hang" shows the dialog over
-// browsers that do not answer.
+// browsers that do not answer, "embedded" the embedded-browser dialog over two host programs
+// (a help viewer and an installer, in a host process of their own) beside the browsers.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "browser/SelectBrowserDlg.h"
+#include "browser/SelectEmbeddedBrowserDlg.h"
 #include "res/resource.h"
 #include "support/ListingWait.h"
 #include "support/SimulatorProcess.h"
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   if (argc > 1) g_seconds = static_cast<UINT>(std::atoi(argv[1]));
   // "hang": the browsers stop answering first, to show the line saying so under the list.
   const bool hang = argc > 2 && std::strcmp(argv[2], "hang") == 0;
+  const bool embedded = argc > 2 && std::strcmp(argv[2], "embedded") == 0;
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
   int result = 0;
@@ -39,7 +42,18 @@ int main(int argc, char** argv) {
       sim.Send(u8"open b3 title=\"検索結果 - Internet Explorer\" url=http://search.example.jp/?q=ormix");
 
       if (hang) sim.Send("hang b3 " + std::to_string(g_seconds * 1000));
-      CSelectBrowserDlg dialog;
+      testsupport::SimulatorProcess hosts;
+      if (embedded) {
+        hosts.HostOnly();
+        hosts.Start();
+        hosts.Send(u8"host help caption=\"Ormix ヘルプ\" title=\"はじめに\" url=http://help.example/start "
+                   "visible=1 at=20,20");
+        hosts.Send(u8"host setup caption=\"セットアップ ウィザード\" title=\"インストールの準備\" "
+                   "url=http://setup.example/ visible=1 at=530,20");
+      }
+      CSelectEmbeddedBrowserDlg embeddedDialog;
+      CSelectBrowserDlg plainDialog;
+      CSelectBrowserDlg& dialog = embedded ? embeddedDialog : plainDialog;
       dialog.m_eventMask.Set(0, 0);  // StatusTextChange unchecked, to show both states
       CDialog::SetModalHook([](CDialog& d) {
         testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(d));

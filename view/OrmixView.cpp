@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browser/SelectBrowserDlg.h"
+#include "browser/SelectEmbeddedBrowserDlg.h"
 #include "framework/AnsiString.h"
 #include "framework/FontDialog.h"
 #include "framework/MessageBox.h"
@@ -33,6 +34,7 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnViewSaveCsv>(ID_VIEW_SAVE_CSV),
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewSaveCsv>(ID_VIEW_SAVE_CSV),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
+  msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
   msgmap::SetFocus<&COrmixView::OnSetFocus>(),
@@ -151,7 +153,19 @@ void COrmixView::OnSelectBrowser() {
   IWebBrowser2* browser = dialog.m_pBrowser;
   dialog.m_pBrowser = nullptr;
   if (!browser) return;
+  OpenTab(browser, dialog.m_eventMask);
+}
 
+void COrmixView::OnSelectEmbeddedBrowser() {
+  CSelectEmbeddedBrowserDlg dialog(OwnerOf(m_hWnd));
+  for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
+  if (dialog.DoModal() != IDOK) return;
+  IWebBrowser2* browser = dialog.m_pBrowser;
+  dialog.m_pBrowser = nullptr;
+  if (browser) OpenTab(browser, dialog.m_eventMask);
+}
+
+void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   auto* list = new CEventListCtrl;
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
@@ -166,7 +180,7 @@ void COrmixView::OnSelectBrowser() {
   list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
   list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
   list->SetSaveAsCsv(m_bSaveAsCsv);
-  for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, dialog.m_eventMask.Get(i));
+  for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
   const std::string label = TabLabelFor(browser);
   if (InsertTab(label.c_str(), list, -1, 0) < 0) {

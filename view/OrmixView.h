@@ -50,6 +50,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
   void OnSelectBrowser();
+  // Opens the selection dialog for browser controls embedded in other programs.
+  void OnSelectEmbeddedBrowser();
   void OnTabActivate();
   void OnUpdateTabActivate(CCmdUI* pCmdUI);
   void OnTabClose();
@@ -71,6 +73,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnNcDestroy();
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
+  // A new tab recording `browser` (whose reference it takes over) with the events of `mask`.
+  void OpenTab(IWebBrowser2* browser, const EventMask& mask);
   // Disconnects the list (which may be NULL), takes its tab away and frees it.
   void RemoveTab(CEventListCtrl* list);
 

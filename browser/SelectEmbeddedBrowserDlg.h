@@ -1,0 +1,31 @@
+#pragma once
+// The modal dialog in which the user picks a browser control embedded in another program,
+// and the events to record. It has the browser selection dialog's controls, buttons and
+// rules and is used the same way (m_eventMask in, m_pBrowser and m_eventMask out on IDOK);
+// its list holds the embedded browsers, named by host executable, caption and title. OK
+// reaches the chosen browser off the dialog's thread and waits for it only so long.
+#include <windows.h>
+#include <exdisp.h>
+
+#include "browser/SelectBrowserDlg.h"
+
+class CSelectEmbeddedBrowserDlg : public CSelectBrowserDlg {
+ public:
+  explicit CSelectEmbeddedBrowserDlg(CWnd* pParent = nullptr);
+
+  // How long OK waits for the chosen browser: the document request's second and the
+  // listing's limit for one step.
+  static constexpr DWORD kResolveLimitMs = 4000;
+
+  void OnOK() override;
+  void OnCancel() override;
+
+ protected:
+  BOOL ResolveBrowser(HWND window, IWebBrowser2** browser) override;
+
+ private:
+  static BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped);
+  void EnableButtons(BOOL enable);
+
+  bool m_resolving = false;
+};
