@@ -19,6 +19,9 @@ class CSelectBrowserDlg : public CDialog {
   int m_nSelected;
   IWebBrowser2* m_pBrowser;
   EventMask m_eventMask;
+  // Set when the dialog ended with IDOK because the chosen browser did not answer in time
+  // while it was looked up; m_pBrowser is NULL then.
+  bool m_bNotAnswered = false;
 
   // Lists the running browsers in list box 1000; TRUE when the walk ran to its end.
   BOOL FillBrowserList();
@@ -29,6 +32,7 @@ class CSelectBrowserDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
+  void OnCancel() override;
   void OnRefresh();
   void OnSelectAll();
   void OnClearAll();
@@ -46,6 +50,11 @@ class CSelectBrowserDlg : public CDialog {
   void ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered, HWND remembered);
   void SetListingStatus(const char* text);
 
+  // Looks up the browser of `window` on a worker apartment, waiting a bounded time.
+  enum class Lookup { Found, Vanished, NotAnswered };
+  Lookup LookUpBrowser(HWND window);
+
   CBrowserListingWalk m_listing;
+  bool m_bLookingUp = false;
   HWND m_hWndStatus = nullptr;
 };

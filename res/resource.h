@@ -25,6 +25,7 @@
 
 // Strings
 #define IDS_TAB_CLOSE_TIP 32783
+#define IDS_BROWSER_NOT_ANSWERED 32784
 
 // About box (IDD_ABOUTBOX)
 #define IDC_ABOUT_ICON 1006

@@ -108,7 +108,11 @@ void Simulator::ExecuteNext() {
   m_queue.pop_front();
   const CommandInterpreter::Result result = m_interpreter->Execute(pending.line);
   if (pending.fromChannel) m_channel.WriteLine(result.reply);
-  if (result.hangMs) Hang(result.hangMs);
+  if (result.hangCommand) {
+    const DWORD ms = result.hangMs;
+    m_calls->HangAtCall(result.hangAtCall, [this, ms] { Hang(ms); });
+  }
+  if (result.hangMs && !result.hangAtCall) Hang(result.hangMs);
   if (result.exit) m_exit = true;
   m_executing = false;
 }

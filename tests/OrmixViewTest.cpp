@@ -610,6 +610,8 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
 
   EXPECT_EQ(0, host.view->GetTabCount());
   EXPECT_EQ(nullptr, FindWindowExA(host.view->m_hWnd, nullptr, WC_LISTVIEWA, nullptr));
+  // The connection made meanwhile is let go off the window's thread.
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(10000));
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
