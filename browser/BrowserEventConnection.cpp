@@ -37,11 +37,13 @@ struct ConnectJob {
   bool takenByCaller = false;  // caller's thread only
 };
 
-// Gives back what a marshalled interface holds without unmarshalling it.
+// Gives back the references a marshalled interface holds: unmarshalled here and released,
+// so they join this apartment's own and go with them.
 void DiscardMarshalled(IStream*& stream) {
   if (!stream) return;
-  ::CoReleaseMarshalData(stream);
-  stream->Release();
+  IUnknown* object = nullptr;
+  if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(stream, IID_IUnknown, reinterpret_cast<void**>(&object))) && object)
+    object->Release();
   stream = nullptr;
 }
 
@@ -159,6 +161,20 @@ BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
 CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     IWebBrowser2* browser, DWORD timeoutMs, std::function<void(IWebBrowser2*)> first) {
   if (!browser) return BoundedConnect::QueryFailed;
+  IClientSecurity* proxy = nullptr;  // a proxy answers this itself, without a call
+  if (FAILED(browser->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(&proxy))) || !proxy) {
+    // An object of this apartment: nothing can keep it from answering, so it is asked here.
+    if (first) first(browser);
+    IWebBrowserApp* app = nullptr;
+    const HRESULT hr = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
+    browser->Release();
+    if (FAILED(hr) || !app) return hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
+    CBrowserEventConnection::Connect(app);
+    app->Release();
+    return IsAdvised() ? BoundedConnect::Advised
+                       : IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
+  }
+  proxy->Release();
   auto job = std::make_shared<ConnectJob>();
   job->first = std::move(first);
   // Marshalling this thread's proxy hands on references it already holds: no call.

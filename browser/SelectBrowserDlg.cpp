@@ -129,8 +129,11 @@ CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
         job->vanished = job->browser == nullptr;
         if (::InterlockedCompareExchange(&job->state, kLookupHandedOver, kLookupRunning) != kLookupRunning &&
             job->browser) {
-          ::CoReleaseMarshalData(job->browser);
-          job->browser->Release();
+          // Unmarshalled here and released: its references go with this apartment's own.
+          IUnknown* unused = nullptr;
+          if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(job->browser, IID_IUnknown,
+                                                         reinterpret_cast<void**>(&unused))) && unused)
+            unused->Release();
           job->browser = nullptr;
         }
         if (browser) browser->Release();

@@ -77,9 +77,11 @@ void IncomingCallCounter::ObserveQuery(const void* object) {
   self->CountFor(object);
 }
 
-void IncomingCallCounter::HangAtCall(long calls, std::function<void()> hang) {
+bool IncomingCallCounter::HangAtCall(long calls, std::function<void()> hang) {
+  const bool pending = m_hangAt != 0;
   m_hangAt = calls > 0 ? m_total + calls : 0;
   m_hang = calls > 0 ? std::move(hang) : nullptr;
+  return pending;
 }
 
 DWORD IncomingCallCounter::HandleInComingCall(DWORD, HTASK, DWORD, INTERFACEINFO* info) {

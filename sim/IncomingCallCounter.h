@@ -34,8 +34,8 @@ class IncomingCallCounter final : public ComObject<IncomingCallCounter, IMessage
   long Total() const { return m_total; }
   // Runs `hang` when the `calls`-th incoming call from now arrives, before it is served (a
   // browser that stops answering in the middle of a client's sequence of calls); 0 calls
-  // forgets a hang not yet reached.
-  void HangAtCall(long calls, std::function<void()> hang);
+  // forgets a hang not yet reached. TRUE when it replaced a hang not yet reached.
+  bool HangAtCall(long calls, std::function<void()> hang);
 
   // IMessageFilter
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD type, HTASK caller, DWORD tick, INTERFACEINFO* info) override;
