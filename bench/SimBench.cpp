@@ -585,6 +585,23 @@ double LongestDelayFor(HWND main, double ms) {
   return longest;
 }
 
+// While the program closes its main window: the longest wait of a posted command, probed one
+// after another until the window has gone (a probe that the window's end cuts short counts
+// up to then).
+double LongestDelayUntilGone(HWND main, DWORD timeoutMs = 30000) {
+  const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
+  double longest = 0;
+  const double start = Now();
+  while (IsWindow(main) && Now() - start < timeoutMs) {
+    const bool shown = IsWindowVisible(bar) != FALSE;
+    const double posted = Now();
+    if (!PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0)) break;
+    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && Now() - start < timeoutMs) Sleep(1);
+    longest = std::max(longest, Now() - posted);
+  }
+  return longest;
+}
+
 // (6) The selection dialog of a running ormix.exe over 1, 5 and 20 browsers: from the
 // command to the dialog shown, and to its list filled.
 void MeasureSelectionDialog(SimulatorProcess& sim) {
@@ -652,6 +669,8 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ormix.ProcessId());
         const double start = Now();
         PostMessageA(ormix.Window(), WM_CLOSE, 0, 0);
+        Row(kSection, label + ": exit, longest wait of a posted command until the window has gone (ms)", "%.0f",
+            LongestDelayUntilGone(ormix.Window()));
         WaitForSingleObject(process, 30000);
         Row(kSection, label + ": exit, close to process end (ms)", "%.0f", Now() - start);
         CloseHandle(process);

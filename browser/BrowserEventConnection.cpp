@@ -22,6 +22,9 @@ constexpr DWORD kDisconnectWaitMs = 0;
 // in time), or the worker itself (the caller stopped waiting, so the worker undoes it).
 enum : LONG { kConnectRunning, kConnectHandedOver, kConnectAbandoned };
 
+// How often an event that arrives during a connect looks again whether the outcome is there.
+constexpr DWORD kOutcomeRecheckMs = 5;
+
 // What the caller of ConnectWithin and its worker share.
 struct ConnectJob {
   LONG state = kConnectRunning;
@@ -171,8 +174,9 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     if (FAILED(hr) || !app) return hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
     CBrowserEventConnection::Connect(app);
     app->Release();
-    return IsAdvised() ? BoundedConnect::Advised
-                       : IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
+    if (!IsAdvised()) return IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
+    OnAdvisedWithin();
+    return BoundedConnect::Advised;
   }
   proxy->Release();
   auto job = std::make_shared<ConnectJob>();
@@ -183,13 +187,48 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     browser->Release();
     return BoundedConnect::QueryFailed;
   }
-  // The sink passes nothing on until the caller has seen the outcome (its start row comes
-  // first), and lives until the worker is done with it.
+  // The sink lives until the worker is done with it.
   CWebBrowserEvents2* sink = m_pSink;
-  IBrowserEventListener* listener = sink->GetListener();
-  sink->SetListener(nullptr);
   sink->ExternalAddRef();
   job->sink.Register(sink->GetIDispatch(FALSE), IID_IDispatch);
+
+  // Takes the outcome the worker handed over, once.
+  BoundedConnect outcome = BoundedConnect::NotAnswered;
+  bool taken = false;
+  auto take = [&] {
+    if (taken) return;
+    taken = true;
+    sink->SetBeforeEvent(nullptr);
+    job->takenByCaller = true;
+    job->sink.Revoke();
+    sink->ExternalRelease();
+    m_pChosenBrowser = browser;
+    m_pBrowserApp = TakeMarshalled<IWebBrowserApp>(job->appOut, IID_IWebBrowserApp);
+    m_pConnectionPoint = TakeMarshalled<IConnectionPoint>(job->pointOut, IID_IConnectionPoint);
+    if (m_pConnectionPoint) {
+      m_dwCookie = job->cookie;
+      m_parkedConnectionPoint.TakeFrom(job->parkedPoint);
+    }
+    if (IsAdvised()) outcome = BoundedConnect::Advised;
+    else if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
+    else if (job->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
+    else outcome = BoundedConnect::QueryFailed;
+    if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
+  };
+  auto handedOver = [&job] {
+    return ::InterlockedCompareExchange(&job->state, kConnectRunning, kConnectRunning) == kConnectHandedOver;
+  };
+  // An event can arrive as soon as the advise is made, while this thread still waits: the
+  // outcome is taken first (the worker is about to hand it over), so the event comes after
+  // what the caller writes for it. One that comes without an outcome within the limit goes.
+  const DWORD started = ::GetTickCount();
+  sink->SetBeforeEvent([&] {
+    while (!handedOver() && ::GetTickCount() - started < timeoutMs)
+      CApartmentWork::WaitPumping(nullptr, kOutcomeRecheckMs);
+    if (!handedOver()) return false;
+    take();
+    return true;
+  });
 
   const BOOL finished = CApartmentWork::Run([job] { RunConnect(*job); }, timeoutMs, [job, sink, browser] {
     if (job->takenByCaller) return;
@@ -198,35 +237,24 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     sink->ExternalRelease();
     browser->Release();
   });
-  if (!finished && ::InterlockedCompareExchange(&job->state, kConnectAbandoned, kConnectRunning) == kConnectRunning) {
+  if (!taken && !finished &&
+      ::InterlockedCompareExchange(&job->state, kConnectAbandoned, kConnectRunning) == kConnectRunning) {
     // The browser may still take the sink; as when letting go, it leaves the holder, takes
     // no more calls from other processes and lives until the worker is done. The holder
     // gets a fresh sink for the same listener.
+    sink->SetBeforeEvent(nullptr);
     m_pSink = new CWebBrowserEvents2;
-    m_pSink->SetListener(listener);
+    m_pSink->SetListener(sink->GetListener());
+    sink->SetListener(nullptr);
     sink->ExternalAddRef();
     ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
     sink->ExternalRelease();
     sink->ExternalRelease();  // the holder's own; the worker's goes when it is done
     return BoundedConnect::NotAnswered;
   }
-
   // Handed over (perhaps just after the wait ended, the worker still letting go of its own).
-  job->takenByCaller = true;
-  job->sink.Revoke();
-  sink->SetListener(listener);
-  sink->ExternalRelease();
-  m_pChosenBrowser = browser;
-  m_pBrowserApp = TakeMarshalled<IWebBrowserApp>(job->appOut, IID_IWebBrowserApp);
-  m_pConnectionPoint = TakeMarshalled<IConnectionPoint>(job->pointOut, IID_IConnectionPoint);
-  if (m_pConnectionPoint) {
-    m_dwCookie = job->cookie;
-    m_parkedConnectionPoint.TakeFrom(job->parkedPoint);
-  }
-  if (IsAdvised()) return BoundedConnect::Advised;
-  if (m_pBrowserApp) return BoundedConnect::NotAdvised;
-  if (job->appQuery == E_NOINTERFACE) return BoundedConnect::NotABrowser;
-  return BoundedConnect::QueryFailed;
+  take();
+  return outcome;
 }
 
 BOOL CBrowserEventConnection::Disconnect() {

@@ -40,8 +40,8 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // on a worker apartment: this thread waits at most `timeoutMs` for them, dispatching its
   // messages, and never calls into the browser itself. `first` runs on the worker with the
   // browser before anything else (the caller's own questions to it). Takes over the caller's
-  // reference to `browser`. Events the browser raises before this returns are not passed on.
-  // A browser that answers too late is unadvised and let go by the worker.
+  // reference to `browser`. OnAdvisedWithin runs before any event is passed on. A browser
+  // that answers too late is unadvised and let go by the worker.
   virtual BoundedConnect ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
                                        std::function<void(IWebBrowser2*)> first);
   // Unadvises; always TRUE.
@@ -59,6 +59,9 @@ class CBrowserEventConnection : public IBrowserEventListener {
   CWebBrowserEvents2* GetSink() const { return m_pSink; }
 
  protected:
+  // ConnectWithin has advised; no event has been passed on yet.
+  virtual void OnAdvisedWithin() {}
+
   CWebBrowserEvents2* m_pSink;
   IWebBrowserApp* m_pBrowserApp;
   IConnectionPoint* m_pConnectionPoint;

@@ -207,12 +207,7 @@ BOOL CEventListCtrl::Connect(IUnknown* browser) {
   return TRUE;
 }
 
-CEventListCtrl::BoundedConnect CEventListCtrl::ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
-                                                             std::function<void(IWebBrowser2*)> first) {
-  const BoundedConnect result = CBrowserEventConnection::ConnectWithin(browser, timeoutMs, std::move(first));
-  if (result == BoundedConnect::Advised) AddMessageRow("", kStartedMessage, kImageRecording);
-  return result;
-}
+void CEventListCtrl::OnAdvisedWithin() { AddMessageRow("", kStartedMessage, kImageRecording); }
 
 void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
   FlushPendingRows();

@@ -37,9 +37,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
   // Attaches the browser and writes the start row when that succeeded.
   BOOL Connect(IUnknown* browser) override;
-  // The same for a connection made within a time limit: the start row once advised.
-  BoundedConnect ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
-                               std::function<void(IWebBrowser2*)> first) override;
   // Gives the control a new font and re-measures the fixed columns.
   void SetListFont(HFONT hFont, BOOL bRedraw);
   // Ends a burst of rows now: redraw back on, the newest row scrolled into view, the
@@ -105,6 +102,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void PrivacyImpactedStateChange(BOOL impacted) override;
 
  protected:
+  // A connection made within a time limit writes the start row before any event.
+  void OnAdvisedWithin() override;
   int OnCreate(LPCREATESTRUCTA cs);
   void OnDestroy();
   LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
