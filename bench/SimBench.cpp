@@ -598,6 +598,28 @@ double LongestDelayFor(HWND main, double ms) {
   return longest;
 }
 
+// While the program closes its main window: the longest wait of a posted command that was
+// handled, probed one after another until the window has gone (a probe the window's end
+// leaves unhandled is not counted), and how long the window took to go.
+struct ClosingDelays {
+  double longestHandled = 0;
+  double gone = -1;
+};
+
+ClosingDelays DelaysUntilGone(HWND main, double closed, DWORD timeoutMs = 30000) {
+  const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
+  ClosingDelays delays;
+  while (IsWindow(main) && Now() - closed < timeoutMs) {
+    const bool shown = IsWindowVisible(bar) != FALSE;
+    const double posted = Now();
+    if (!PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0)) break;
+    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && Now() - closed < timeoutMs) Sleep(1);
+    if (IsWindow(main)) delays.longestHandled = std::max(delays.longestHandled, Now() - posted);
+  }
+  if (!IsWindow(main)) delays.gone = Now() - closed;
+  return delays;
+}
+
 // (6) The selection dialog of a running ormix.exe over 1, 5 and 20 browsers: from the
 // command to the dialog shown, and to its list filled.
 void MeasureSelectionDialog(SimulatorProcess& sim) {
@@ -712,6 +734,10 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ormix.ProcessId());
         const double start = Now();
         PostMessageA(ormix.Window(), WM_CLOSE, 0, 0);
+        const ClosingDelays closing = DelaysUntilGone(ormix.Window(), start);
+        Row(kSection, label + ": exit, longest wait of a posted command until the window has gone (ms)", "%.0f",
+            closing.longestHandled);
+        Row(kSection, label + ": exit, close to the window gone (ms)", "%.0f", closing.gone);
         WaitForSingleObject(process, 30000);
         Row(kSection, label + ": exit, close to process end (ms)", "%.0f", Now() - start);
         CloseHandle(process);

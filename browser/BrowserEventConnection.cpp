@@ -18,6 +18,99 @@ struct ReleasedConnection {
 // at once; the worker finishes whenever the browser answers.
 constexpr DWORD kDisconnectWaitMs = 0;
 
+// Who has the outcome of a connect made on a worker: nobody yet, the caller (which took it
+// in time), or the worker itself (the caller stopped waiting, so the worker undoes it).
+enum : LONG { kConnectRunning, kConnectHandedOver, kConnectAbandoned };
+
+// How often an event that arrives during a connect looks again whether the outcome is there.
+constexpr DWORD kOutcomeRecheckMs = 5;
+
+// What the caller of ConnectWithin and its worker share.
+struct ConnectJob {
+  LONG state = kConnectRunning;
+  std::function<void(IWebBrowser2*)> first;
+  IStream* browserIn = nullptr;  // the caller's browser, for the worker
+  CGlobalInterface sink;         // the caller's sink, for the worker
+  // The outcome, written by the worker before it hands it over.
+  HRESULT appQuery = E_FAIL;
+  DWORD cookie = 0;
+  IStream* appOut = nullptr;
+  IStream* pointOut = nullptr;
+  CGlobalInterface parkedPoint;
+  bool takenByCaller = false;  // caller's thread only
+};
+
+// Gives back the references a marshalled interface holds: unmarshalled here and released,
+// so they join this apartment's own and go with them.
+void DiscardMarshalled(IStream*& stream) {
+  if (!stream) return;
+  IUnknown* object = nullptr;
+  if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(stream, IID_IUnknown, reinterpret_cast<void**>(&object))) && object)
+    object->Release();
+  stream = nullptr;
+}
+
+// For the caller's thread: the interface marshalled by the worker. Unmarshalling a normal
+// marshal brings its own references along, so this asks nothing of the browser.
+template <typename T>
+T* TakeMarshalled(IStream*& stream, REFIID iid) {
+  T* object = nullptr;
+  if (stream && FAILED(::CoGetInterfaceAndReleaseStream(stream, iid, reinterpret_cast<void**>(&object))))
+    object = nullptr;
+  stream = nullptr;
+  return object;
+}
+
+// The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
+// caller; undone here if the caller has stopped waiting.
+void RunConnect(ConnectJob& job) {
+  IWebBrowser2* browser = nullptr;
+  HRESULT hr = ::CoGetInterfaceAndReleaseStream(job.browserIn, IID_IWebBrowser2, reinterpret_cast<void**>(&browser));
+  job.browserIn = nullptr;
+  IWebBrowserApp* app = nullptr;
+  IConnectionPoint* point = nullptr;
+  bool advised = false;
+  if (FAILED(hr) || !browser) {
+    job.appQuery = FAILED(hr) ? hr : E_FAIL;
+  } else {
+    if (job.first) job.first(browser);
+    job.appQuery = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
+    if (FAILED(job.appQuery)) app = nullptr;
+  }
+  if (app) {
+    IConnectionPointContainer* container = nullptr;
+    if (SUCCEEDED(app->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) &&
+        container) {
+      if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) point = nullptr;
+      container->Release();
+    }
+    IUnknown* sink = nullptr;
+    if (point && SUCCEEDED(job.sink.Get(IID_IDispatch, reinterpret_cast<void**>(&sink))) && sink) {
+      // Parked for the caller, who unadvises through it from a worker of its own later.
+      job.parkedPoint.Register(point, IID_IConnectionPoint);
+      advised = SUCCEEDED(point->Advise(sink, &job.cookie));
+      if (!advised) {
+        job.cookie = 0;
+        job.parkedPoint.Revoke();
+      }
+      sink->Release();
+    }
+    if (FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowserApp, app, &job.appOut))) job.appOut = nullptr;
+    if (advised && FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IConnectionPoint, point, &job.pointOut)))
+      job.pointOut = nullptr;
+  }
+  if (::InterlockedCompareExchange(&job.state, kConnectHandedOver, kConnectRunning) != kConnectRunning) {
+    // Too late: the caller's tab stays unconnected, and the browser keeps nothing of it.
+    if (advised) point->Unadvise(job.cookie);
+    job.parkedPoint.Revoke();
+    DiscardMarshalled(job.appOut);
+    DiscardMarshalled(job.pointOut);
+  }
+  if (point) point->Release();
+  if (app) app->Release();
+  if (browser) browser->Release();
+}
+
 }  // namespace
 
 CBrowserEventConnection::CBrowserEventConnection()
@@ -39,6 +132,10 @@ CBrowserEventConnection::~CBrowserEventConnection() {
   if (m_pBrowserApp) {
     m_pBrowserApp->Release();
     m_pBrowserApp = nullptr;
+  }
+  if (m_pChosenBrowser) {
+    m_pChosenBrowser->Release();
+    m_pChosenBrowser = nullptr;
   }
   if (m_pSink) {
     delete m_pSink;
@@ -62,6 +159,102 @@ BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
   }
   if (!m_pBrowserApp) return FALSE;
   return Advise();
+}
+
+CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
+    IWebBrowser2* browser, DWORD timeoutMs, std::function<void(IWebBrowser2*)> first) {
+  if (!browser) return BoundedConnect::QueryFailed;
+  IClientSecurity* proxy = nullptr;  // a proxy answers this itself, without a call
+  if (FAILED(browser->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(&proxy))) || !proxy) {
+    // An object of this apartment: nothing can keep it from answering, so it is asked here.
+    if (first) first(browser);
+    IWebBrowserApp* app = nullptr;
+    const HRESULT hr = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
+    browser->Release();
+    if (FAILED(hr) || !app) return hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
+    CBrowserEventConnection::Connect(app);
+    app->Release();
+    if (!IsAdvised()) return IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
+    OnAdvisedWithin();
+    return BoundedConnect::Advised;
+  }
+  proxy->Release();
+  auto job = std::make_shared<ConnectJob>();
+  job->first = std::move(first);
+  // Marshalling this thread's proxy hands on references it already holds: no call.
+  if (FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowser2, browser, &job->browserIn))) {
+    job->browserIn = nullptr;
+    browser->Release();
+    return BoundedConnect::QueryFailed;
+  }
+  // The sink lives until the worker is done with it.
+  CWebBrowserEvents2* sink = m_pSink;
+  sink->ExternalAddRef();
+  job->sink.Register(sink->GetIDispatch(FALSE), IID_IDispatch);
+
+  // Takes the outcome the worker handed over, once.
+  BoundedConnect outcome = BoundedConnect::NotAnswered;
+  bool taken = false;
+  auto take = [&] {
+    if (taken) return;
+    taken = true;
+    sink->SetBeforeEvent(nullptr);
+    job->takenByCaller = true;
+    job->sink.Revoke();
+    sink->ExternalRelease();
+    m_pChosenBrowser = browser;
+    m_pBrowserApp = TakeMarshalled<IWebBrowserApp>(job->appOut, IID_IWebBrowserApp);
+    m_pConnectionPoint = TakeMarshalled<IConnectionPoint>(job->pointOut, IID_IConnectionPoint);
+    if (m_pConnectionPoint) {
+      m_dwCookie = job->cookie;
+      m_parkedConnectionPoint.TakeFrom(job->parkedPoint);
+    }
+    if (IsAdvised()) outcome = BoundedConnect::Advised;
+    else if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
+    else if (job->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
+    else outcome = BoundedConnect::QueryFailed;
+    if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
+  };
+  auto handedOver = [&job] {
+    return ::InterlockedCompareExchange(&job->state, kConnectRunning, kConnectRunning) == kConnectHandedOver;
+  };
+  // An event can arrive as soon as the advise is made, while this thread still waits: the
+  // outcome is taken first (the worker is about to hand it over), so the event comes after
+  // what the caller writes for it. One that comes without an outcome within the limit goes.
+  const DWORD started = ::GetTickCount();
+  sink->SetBeforeEvent([&] {
+    while (!handedOver() && ::GetTickCount() - started < timeoutMs)
+      CApartmentWork::WaitPumping(nullptr, kOutcomeRecheckMs);
+    if (!handedOver()) return false;
+    take();
+    return true;
+  });
+
+  const BOOL finished = CApartmentWork::Run([job] { RunConnect(*job); }, timeoutMs, [job, sink, browser] {
+    if (job->takenByCaller) return;
+    // The browser has answered at last: what the caller left for it goes now.
+    job->sink.Revoke();
+    sink->ExternalRelease();
+    browser->Release();
+  });
+  if (!taken && !finished &&
+      ::InterlockedCompareExchange(&job->state, kConnectAbandoned, kConnectRunning) == kConnectRunning) {
+    // The browser may still take the sink; as when letting go, it leaves the holder, takes
+    // no more calls from other processes and lives until the worker is done. The holder
+    // gets a fresh sink for the same listener.
+    sink->SetBeforeEvent(nullptr);
+    m_pSink = new CWebBrowserEvents2;
+    m_pSink->SetListener(sink->GetListener());
+    sink->SetListener(nullptr);
+    sink->ExternalAddRef();
+    ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
+    sink->ExternalRelease();
+    sink->ExternalRelease();  // the holder's own; the worker's goes when it is done
+    return BoundedConnect::NotAnswered;
+  }
+  // Handed over (perhaps just after the wait ended, the worker still letting go of its own).
+  take();
+  return outcome;
 }
 
 BOOL CBrowserEventConnection::Disconnect() {
@@ -129,10 +322,12 @@ BOOL CBrowserEventConnection::Unadvise() {
 void CBrowserEventConnection::DisconnectInBackground() {
   IConnectionPoint* connectionPoint = m_pConnectionPoint;
   IWebBrowserApp* browserApp = m_pBrowserApp;
+  IUnknown* chosenBrowser = m_pChosenBrowser;
   auto released = std::make_shared<ReleasedConnection>();
   released->cookie = m_dwCookie;
   m_pConnectionPoint = nullptr;
   m_pBrowserApp = nullptr;
+  m_pChosenBrowser = nullptr;
   m_dwCookie = 0;
   // The browser may call the sink until it hears of the unadvise, and one in this apartment
   // holds it directly: the sink leaves the holder, stops passing events on, takes no more
@@ -146,7 +341,7 @@ void CBrowserEventConnection::DisconnectInBackground() {
   sink->ExternalAddRef();
   ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
   sink->ExternalRelease();
-  if (!connectionPoint && !browserApp) {
+  if (!connectionPoint && !browserApp && !chosenBrowser) {
     sink->ExternalRelease();
     return;
   }
@@ -166,10 +361,11 @@ void CBrowserEventConnection::DisconnectInBackground() {
         }
       },
       kDisconnectWaitMs,
-      [released, connectionPoint, browserApp, sink] {
+      [released, connectionPoint, browserApp, chosenBrowser, sink] {
         released->connectionPoint.Revoke();
         if (connectionPoint) connectionPoint->Release();
         if (browserApp) browserApp->Release();
+        if (chosenBrowser) chosenBrowser->Release();
         sink->ExternalRelease();
       });
 }

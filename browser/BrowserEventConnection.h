@@ -7,6 +7,8 @@
 #include <exdisp.h>
 #include <ocidl.h>
 
+#include <functional>
+
 #include "browser/BrowserEventListener.h"
 #include "framework/GlobalInterface.h"
 
@@ -14,6 +16,15 @@ class CWebBrowserEvents2;
 
 class CBrowserEventConnection : public IBrowserEventListener {
  public:
+  // How a connection made within a time limit ended.
+  enum class BoundedConnect {
+    Advised,       // attached and advised
+    NotAdvised,    // attached, but the browser refused the advise
+    NotABrowser,   // the browser offers no IWebBrowserApp: not attached
+    QueryFailed,   // the query for IWebBrowserApp failed otherwise: not attached
+    NotAnswered,   // the browser did not answer in time: not attached
+  };
+
   CBrowserEventConnection();
   CBrowserEventConnection(const CBrowserEventConnection&) = delete;
   CBrowserEventConnection& operator=(const CBrowserEventConnection&) = delete;
@@ -25,6 +36,14 @@ class CBrowserEventConnection : public IBrowserEventListener {
 
   // Attaches the browser object and advises the sink; TRUE at once if already attached.
   virtual BOOL Connect(IUnknown* browser);
+  // What Connect does, for a holder not yet attached, with every call into the browser made
+  // on a worker apartment: this thread waits at most `timeoutMs` for them, dispatching its
+  // messages, and never calls into the browser itself. `first` runs on the worker with the
+  // browser before anything else (the caller's own questions to it). Takes over the caller's
+  // reference to `browser`. OnAdvisedWithin runs before any event is passed on. A browser
+  // that answers too late is unadvised and let go by the worker.
+  virtual BoundedConnect ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
+                                       std::function<void(IWebBrowser2*)> first);
   // Unadvises; always TRUE.
   virtual BOOL Disconnect();
   virtual BOOL Advise();
@@ -40,6 +59,9 @@ class CBrowserEventConnection : public IBrowserEventListener {
   CWebBrowserEvents2* GetSink() const { return m_pSink; }
 
  protected:
+  // ConnectWithin has advised; no event has been passed on yet.
+  virtual void OnAdvisedWithin() {}
+
   CWebBrowserEvents2* m_pSink;
   IWebBrowserApp* m_pBrowserApp;
   IConnectionPoint* m_pConnectionPoint;
@@ -50,4 +72,7 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // advise succeeded (parking a proxy asks its server for references, so it is done while
   // the browser answers), so that a worker can unadvise it later.
   CGlobalInterface m_parkedConnectionPoint;
+  // The browser handed to ConnectWithin: this thread's proxy, whose last release is a call
+  // into the browser, so it is let go with the others.
+  IUnknown* m_pChosenBrowser = nullptr;
 };

@@ -2,8 +2,12 @@
 
 #include <mshtml.h>
 
+#include <memory>
+
+#include "browser/BrowserAnswerWait.h"
 #include "browser/BrowserDiscovery.h"
 #include "events/EventCatalog.h"
+#include "framework/ApartmentWork.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
 
@@ -29,10 +33,12 @@ ORMIX_BEGIN_MESSAGE_MAP(CSelectBrowserDlg, CDialog)
 ORMIX_END_MESSAGE_MAP()
 
 CSelectBrowserDlg::CSelectBrowserDlg(CWnd* pParent)
-    : CDialog(IDD_SELECT_BROWSER, pParent), m_nSelected(-1), m_pBrowser(nullptr) {}
+    : CDialog(IDD_SELECT_BROWSER, pParent), m_nSelected(-1), m_pBrowser(nullptr),
+      m_pfnResolve(&CSelectBrowserDlg::ResolveShellBrowser) {}
 
-CSelectBrowserDlg::CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, CWnd* pParent)
-    : CDialog(nIDTemplate, pParent), m_nSelected(-1), m_pBrowser(nullptr), m_listing(walker) {}
+CSelectBrowserDlg::CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, Resolver resolve,
+                                     CWnd* pParent)
+    : CDialog(nIDTemplate, pParent), m_nSelected(-1), m_pBrowser(nullptr), m_pfnResolve(resolve), m_listing(walker) {}
 
 void CSelectBrowserDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -60,7 +66,8 @@ BOOL CSelectBrowserDlg::OnInitDialog() {
 }
 
 void CSelectBrowserDlg::OnOK() {
-  if (IsListing()) return;  // Enter while the list is being filled
+  // Enter while the list is being filled, or while the chosen browser is being looked up.
+  if (IsListing() || m_bLookingUp) return;
   UpdateData(TRUE);
 
   // The mask follows the boxes even when OK is refused below.
@@ -82,20 +89,77 @@ void CSelectBrowserDlg::OnOK() {
 
   const HWND window = reinterpret_cast<HWND>(
       SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(m_nSelected)));
-  if (!ResolveBrowser(window, &m_pBrowser)) {
-    m_pBrowser = nullptr;
+  m_bLookingUp = true;
+  const Lookup lookup = LookUpBrowser(window);
+  m_bLookingUp = false;
+  if (lookup == Lookup::Vanished) {
     RejectVanishedBrowser();
     return;
   }
+  m_bNotAnswered = lookup == Lookup::NotAnswered;
   CDialog::OnOK();
 }
 
-BOOL CSelectBrowserDlg::ResolveBrowser(HWND window, IWebBrowser2** browser) {
+BOOL CSelectBrowserDlg::ResolveShellBrowser(HWND window, IWebBrowser2** browser) {
   IHTMLDocument* document = nullptr;
   if (!GetDocumentFromWindow(window, &document)) return FALSE;
   const BOOL found = GetBrowserFromDocument(document, browser);
   document->Release();
   return found;
+}
+
+void CSelectBrowserDlg::OnCancel() {
+  if (m_bLookingUp) return;  // the lookup under way ends the dialog itself
+  CDialog::OnCancel();
+}
+
+namespace {
+
+// Who has the outcome of a lookup: nobody yet, the dialog, or the worker (the dialog stopped
+// waiting, so the worker lets go of what it found).
+enum : LONG { kLookupRunning, kLookupHandedOver, kLookupAbandoned };
+
+struct LookupJob {
+  LONG state = kLookupRunning;
+  bool vanished = false;
+  IStream* browser = nullptr;  // the browser found, marshalled for the dialog's thread
+};
+
+}  // namespace
+
+CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
+  auto job = std::make_shared<LookupJob>();
+  const BOOL finished = CApartmentWork::Run(
+      [job, window, resolve = m_pfnResolve] {
+        IWebBrowser2* browser = nullptr;
+        if (!resolve(window, &browser)) browser = nullptr;
+        if (browser && FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowser2, browser, &job->browser)))
+          job->browser = nullptr;
+        job->vanished = job->browser == nullptr;
+        if (::InterlockedCompareExchange(&job->state, kLookupHandedOver, kLookupRunning) != kLookupRunning &&
+            job->browser) {
+          // Unmarshalled here and released: its references go with this apartment's own.
+          IUnknown* unused = nullptr;
+          if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(job->browser, IID_IUnknown,
+                                                         reinterpret_cast<void**>(&unused))) && unused)
+            unused->Release();
+          job->browser = nullptr;
+        }
+        if (browser) browser->Release();
+      },
+      kBrowserAnswerWaitMs);
+  if (!finished && ::InterlockedCompareExchange(&job->state, kLookupAbandoned, kLookupRunning) == kLookupRunning)
+    return Lookup::NotAnswered;
+  if (job->vanished) return Lookup::Vanished;
+  // A normal marshal carries its references along: unmarshalling asks nothing of the browser.
+  IStream* stream = job->browser;
+  job->browser = nullptr;
+  if (FAILED(::CoGetInterfaceAndReleaseStream(stream, IID_IWebBrowser2, reinterpret_cast<void**>(&m_pBrowser))) ||
+      !m_pBrowser) {
+    m_pBrowser = nullptr;
+    return Lookup::Vanished;
+  }
+  return Lookup::Found;
 }
 
 void CSelectBrowserDlg::RejectVanishedBrowser() {
@@ -108,7 +172,7 @@ void CSelectBrowserDlg::ShowMessage(const char* text) {
 }
 
 void CSelectBrowserDlg::OnRefresh() {
-  if (IsListing()) return;
+  if (IsListing() || m_bLookingUp) return;
   UpdateData(TRUE);
   HWND remembered = nullptr;
   if (m_nSelected != -1)

@@ -19,6 +19,9 @@ class CSelectBrowserDlg : public CDialog {
   int m_nSelected;
   IWebBrowser2* m_pBrowser;
   EventMask m_eventMask;
+  // Set when the dialog ended with IDOK because the chosen browser did not answer in time
+  // while it was looked up; m_pBrowser is NULL then.
+  bool m_bNotAnswered = false;
 
   // Lists the running browsers in list box 1000; TRUE when the walk ran to its end.
   BOOL FillBrowserList();
@@ -29,16 +32,20 @@ class CSelectBrowserDlg : public CDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
+  void OnCancel() override;
   void OnRefresh();
   void OnSelectAll();
   void OnClearAll();
   void OnDestroy();
 
-  // A dialog of the same controls and rules on template `nIDTemplate`, listing with `walker`.
-  CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, CWnd* pParent);
-  // OK's step from the chosen entry's window to its browser: the document of its rendering
-  // window, then the document's browser. On TRUE the caller owns `*browser`.
-  virtual BOOL ResolveBrowser(HWND window, IWebBrowser2** browser);
+  // OK's step from the chosen entry's window to its browser, run on a worker apartment (so it
+  // must not touch the dialog). On TRUE the caller owns `*browser`.
+  using Resolver = BOOL (*)(HWND window, IWebBrowser2** browser);
+  // A dialog of the same controls and rules on template `nIDTemplate`, listing with `walker`
+  // and reaching the chosen entry's browser with `resolve`.
+  CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, Resolver resolve, CWnd* pParent);
+  // The shell browser's step: the document of its rendering window, then the document's browser.
+  static BOOL ResolveShellBrowser(HWND window, IWebBrowser2** browser);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -52,6 +59,12 @@ class CSelectBrowserDlg : public CDialog {
   void ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered, HWND remembered);
   void SetListingStatus(const char* text);
 
+  // Looks up the browser of `window` on a worker apartment, waiting a bounded time.
+  enum class Lookup { Found, Vanished, NotAnswered };
+  Lookup LookUpBrowser(HWND window);
+
+  Resolver m_pfnResolve;
   CBrowserListingWalk m_listing;
+  bool m_bLookingUp = false;
   HWND m_hWndStatus = nullptr;
 };

@@ -13,19 +13,6 @@ class CSelectEmbeddedBrowserDlg : public CSelectBrowserDlg {
  public:
   explicit CSelectEmbeddedBrowserDlg(CWnd* pParent = nullptr);
 
-  // How long OK waits for the chosen browser: the document request's second and the
-  // listing's limit for one step.
-  static constexpr DWORD kResolveLimitMs = 4000;
-
-  void OnOK() override;
-  void OnCancel() override;
-
- protected:
-  BOOL ResolveBrowser(HWND window, IWebBrowser2** browser) override;
-
  private:
   static BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped);
-  void EnableButtons(BOOL enable);
-
-  bool m_resolving = false;
 };

@@ -301,6 +301,8 @@ BOOL CEventListCtrl::Connect(IUnknown* browser) {
   return TRUE;
 }
 
+void CEventListCtrl::OnAdvisedWithin() { AddMessageRow("", kStartedMessage, kImageRecording); }
+
 void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
   FlushPendingRows();
   SetFont(hFont, bRedraw);

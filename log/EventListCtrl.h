@@ -128,6 +128,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
  protected:
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // A connection made within a time limit writes the start row before any event.
+  void OnAdvisedWithin() override;
   int OnCreate(LPCREATESTRUCTA cs);
   void OnGetDispInfo(NMHDR* header, LRESULT* result);
   void OnFindItem(NMHDR* header, LRESULT* result);

@@ -32,6 +32,7 @@
 
 // Strings
 #define IDS_TAB_CLOSE_TIP 32789
+#define IDS_BROWSER_NOT_ANSWERED 32791
 
 // About box (IDD_ABOUTBOX)
 #define IDC_ABOUT_ICON 1006

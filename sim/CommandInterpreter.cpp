@@ -108,13 +108,19 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
   }
   if (verb == "hang") {
     long ms = 0;
-    if (tokens.size() < 3 || !ParseLong(tokens[2], &ms) || ms < 0) return Error("usage: hang ID MS [exit=1]");
+    long call = 0;
+    if (tokens.size() < 3 || !ParseLong(tokens[2], &ms) || ms < 0 ||
+        !ParseLong(Option(tokens, 3, "call", "0"), &call) || call < 0)
+      return Error("usage: hang ID MS [exit=1] [call=K]");
     // With exit=1 the simulator leaves when the time is up, before it serves anything more:
     // a browser process that ends while a client waits for its answer.
     const bool exitAfter = Option(tokens, 3, "exit", "0") != "0";
-    Result result = Ok("hang=" + std::to_string(ms) + (exitAfter ? " exit=1" : ""));
+    Result result = Ok("hang=" + std::to_string(ms) + (exitAfter ? " exit=1" : "") +
+                       (call ? " call=" + std::to_string(call) : ""));
     result.hangMs = static_cast<DWORD>(ms);
-    result.exit = exitAfter;
+    result.hangAtCall = call;
+    result.hangCommand = true;
+    result.exit = exitAfter && !call;
     return result;
   }
   if (!entry->browser) return Error(tokens[1] + " is not a browser");

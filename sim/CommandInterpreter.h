@@ -17,6 +17,8 @@ class CommandInterpreter {
   struct Result {
     std::string reply;
     DWORD hangMs = 0;    // block the thread this long after replying
+    long hangAtCall = 0; // ...or, when set, when this many more calls have come in
+    bool hangCommand = false;  // a hang command: it replaces a hang still waiting for its call
     bool exit = false;   // leave the message loop after replying
   };
   // Pumps messages for up to `ms` milliseconds or until `done` holds.

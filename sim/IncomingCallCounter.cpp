@@ -77,8 +77,21 @@ void IncomingCallCounter::ObserveQuery(const void* object) {
   self->CountFor(object);
 }
 
+bool IncomingCallCounter::HangAtCall(long calls, std::function<void()> hang) {
+  const bool pending = m_hangAt != 0;
+  m_hangAt = calls > 0 ? m_total + calls : 0;
+  m_hang = calls > 0 ? std::move(hang) : nullptr;
+  return pending;
+}
+
 DWORD IncomingCallCounter::HandleInComingCall(DWORD, HTASK, DWORD, INTERFACEINFO* info) {
   ++m_total;
+  if (m_hangAt && m_total == m_hangAt) {
+    std::function<void()> hang = std::move(m_hang);
+    m_hangAt = 0;
+    m_hang = nullptr;
+    hang();
+  }
   m_remoteQueryPending = false;
   if (!info) return SERVERCALL_ISHANDLED;
   if (IsRemoteQuery(*info)) m_remoteQueryPending = true;

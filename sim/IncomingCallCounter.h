@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 
@@ -31,6 +32,10 @@ class IncomingCallCounter final : public ComObject<IncomingCallCounter, IMessage
   long Count(const void* object) const;
   // Every incoming call, including reference counting between the two COM runtimes.
   long Total() const { return m_total; }
+  // Runs `hang` when the `calls`-th incoming call from now arrives, before it is served (a
+  // browser that stops answering in the middle of a client's sequence of calls); 0 calls
+  // forgets a hang not yet reached. TRUE when it replaced a hang not yet reached.
+  bool HangAtCall(long calls, std::function<void()> hang);
 
   // IMessageFilter
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD type, HTASK caller, DWORD tick, INTERFACEINFO* info) override;
@@ -47,6 +52,8 @@ class IncomingCallCounter final : public ComObject<IncomingCallCounter, IMessage
   std::map<const void*, long> m_counts;
   bool m_remoteQueryPending = false;
   long m_total = 0;
+  long m_hangAt = 0;  // the value of m_total at which m_hang runs; 0: none
+  std::function<void()> m_hang;
 };
 
 }  // namespace sim

@@ -106,9 +106,14 @@ void Simulator::ExecuteNext() {
   m_executing = true;
   const Pending pending = m_queue.front();
   m_queue.pop_front();
-  const CommandInterpreter::Result result = m_interpreter->Execute(pending.line);
+  CommandInterpreter::Result result = m_interpreter->Execute(pending.line);
+  if (result.hangCommand) {
+    // A hang command replaces one still waiting for its call, and says so.
+    const DWORD ms = result.hangMs;
+    if (m_calls->HangAtCall(result.hangAtCall, [this, ms] { Hang(ms); })) result.reply += " pending=1";
+  }
   if (pending.fromChannel) m_channel.WriteLine(result.reply);
-  if (result.hangMs) Hang(result.hangMs);
+  if (result.hangMs && !result.hangAtCall) Hang(result.hangMs);
   if (result.exit) m_exit = true;
   m_executing = false;
 }

@@ -611,6 +611,8 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
 
   EXPECT_EQ(0, host.view->GetTabCount());
   EXPECT_EQ(nullptr, FindWindowExA(host.view->m_hWnd, nullptr, WC_LISTVIEWA, nullptr));
+  // The connection made meanwhile is let go off the window's thread.
+  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(10000));
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
@@ -709,6 +711,71 @@ TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   // Once it answers, every connection has been let go (the fixture checks the references).
   ASSERT_TRUE(CApartmentWork::WaitForOutstanding(hangMs + kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
+}
+
+// The browser stops answering at each call between OK and the first row in turn, for
+// longer than the window waits: the window goes on handling its messages, the tab opens
+// unconnected with a row saying the browser did not answer, and once the browser answers
+// again it keeps no sink and no reference. Once the hang falls after the first row, the
+// tab is connected.
+TEST_F(ViewTabsTest, ABrowserThatStopsAnsweringWhileBeingConnectedLeavesAnUnconnectedTab) {
+  Ok("open b1 title=Slow");
+  COrmixView* view = m_host.view;
+  const std::string refsBefore = Ok("refs b1");
+  // Longer than the window's wait for the browser (3 s).
+  const DWORD hangMs = 4500;
+  static bool probeHandled;
+  static bool probeWhileWaiting;
+  CWnd probe;
+  ASSERT_TRUE(probe.CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, m_host.host.m_hWnd, nullptr));
+  const auto probeProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+        if (message == WM_APP) {
+          probeHandled = true;
+          probeWhileWaiting = CApartmentWork::Outstanding() > 0;
+        }
+        return 0;
+      })));
+
+  int unanswered = 0;
+  bool connected = false;
+  for (long call = 1; call <= 40 && !connected; ++call) {
+    probeHandled = probeWhileWaiting = false;
+    std::string armed;
+    SelectBrowser("b1", [&](CSelectBrowserDlg&) {
+      armed = Ok("hang b1 " + std::to_string(hangMs) + " call=" + std::to_string(call));
+      PostMessageA(probe.m_hWnd, WM_APP, 0, 0);
+    });
+    ASSERT_FALSE(armed.empty());
+    const int tab = view->GetTabCount() - 1;
+    ASSERT_GE(tab, 0) << "call " << call;
+    CEventListCtrl* list = List(view, tab);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(1, list->GetItemCount()) << "call " << call;
+    if (list->IsAdvised()) {
+      // Every call up to the first row was answered (the hang, if it came, fell on a call
+      // made after it, by a worker letting go of what it no longer needs).
+      EXPECT_EQ("イベントの記録を開始しました。", list->GetItemText(0, 3));
+      EXPECT_EQ("Slow", TabText(view, tab));
+      connected = true;
+    } else {
+      ++unanswered;
+      EXPECT_EQ("Internet Explorerが応答しなかったため、接続できませんでした。", list->GetItemText(0, 3))
+          << "call " << call;
+      EXPECT_FALSE(list->IsAttached());
+      // The window went on while the browser still held a worker.
+      EXPECT_GT(CApartmentWork::Outstanding(), 0) << "call " << call;
+      EXPECT_TRUE(probeHandled && probeWhileWaiting) << "call " << call;
+    }
+    RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+    ASSERT_TRUE(CApartmentWork::WaitForOutstanding(hangMs + kReleaseWaitMs));
+    Ok("hang b1 0");  // a hang not reached goes
+    EXPECT_EQ("0", Sinks("b1")) << "call " << call;
+    EXPECT_EQ(refsBefore, Ok("refs b1")) << "call " << call;
+  }
+  EXPECT_TRUE(connected);
+  EXPECT_GE(unanswered, 4);  // the lookup, the label, the query and the advise at least
+  SetWindowLongPtrA(probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probeProc));
 }
 
 // Redraw switched back on shows a window: a log in a background tab must never have it

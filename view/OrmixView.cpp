@@ -3,13 +3,16 @@
 #include <mshtml.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "browser/BrowserAnswerWait.h"
 #include "browser/SelectBrowserDlg.h"
 #include "browser/SelectEmbeddedBrowserDlg.h"
 #include "framework/AnsiString.h"
 #include "framework/FontDialog.h"
 #include "framework/MessageBox.h"
+#include "framework/StringResource.h"
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
@@ -148,21 +151,22 @@ std::string COrmixView::TabLabelFor(IWebBrowser2* browser) {
 
 void COrmixView::OnSelectBrowser() {
   CSelectBrowserDlg dialog(OwnerOf(m_hWnd));
-  for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
-  if (dialog.DoModal() != IDOK) return;
-  IWebBrowser2* browser = dialog.m_pBrowser;
-  dialog.m_pBrowser = nullptr;
-  if (!browser) return;
-  OpenTab(browser, dialog.m_eventMask);
+  ChooseAndOpen(dialog);
 }
 
 void COrmixView::OnSelectEmbeddedBrowser() {
   CSelectEmbeddedBrowserDlg dialog(OwnerOf(m_hWnd));
+  ChooseAndOpen(dialog);
+}
+
+void COrmixView::ChooseAndOpen(CSelectBrowserDlg& dialog) {
   for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
   if (dialog.DoModal() != IDOK) return;
   IWebBrowser2* browser = dialog.m_pBrowser;
   dialog.m_pBrowser = nullptr;
-  if (browser) OpenTab(browser, dialog.m_eventMask);
+  // A browser that stopped answering while the dialog looked it up still gets its tab.
+  if (!browser && !dialog.m_bNotAnswered) return;
+  OpenTab(browser, dialog.m_eventMask);
 }
 
 void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
@@ -170,7 +174,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
     delete list;
-    browser->Release();
+    if (browser) browser->Release();
     return;
   }
   ++m_nNextListId;
@@ -182,29 +186,41 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   list->SetSaveAsCsv(m_bSaveAsCsv);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
-  const std::string label = TabLabelFor(browser);
-  if (InsertTab(label.c_str(), list, -1, 0) < 0) {
-    // No tab shows the list: it goes before anything is connected to it.
+  // The label and the connection ask the browser from a worker; this thread waits a bounded
+  // time, dispatching its messages, while the frame takes no input.
+  auto label = std::make_shared<std::string>(kDefaultTabLabel);
+  auto result = CBrowserEventConnection::BoundedConnect::NotAnswered;
+  if (browser) {
+    const HWND owner = OwnerOf(m_hWnd)->m_hWnd;
+    const bool wasEnabled = !::EnableWindow(owner, FALSE);
+    result = list->ConnectWithin(browser, kBrowserAnswerWaitMs,
+                                 [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); });
+    if (wasEnabled) ::EnableWindow(owner, TRUE);
+    // The label is the worker's only once it has handed its outcome over.
+    if (result == CBrowserEventConnection::BoundedConnect::NotAnswered) label.reset();
+  }
+
+  if (InsertTab(label ? label->c_str() : kDefaultTabLabel, list, -1, 0) < 0) {
+    // No tab shows the list: it goes, and lets go of the browser off this thread.
+    list->DisconnectInBackground();
     list->DestroyWindow();
     delete list;
-    browser->Release();
     return;
   }
   ActivateTab(GetTabCount() - 1);
 
-  IWebBrowserApp* app = nullptr;
-  const HRESULT hr = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
-  if (SUCCEEDED(hr) && app) {
-    list->Connect(app);
-  } else if (hr != E_NOINTERFACE) {
-    // The browser did not answer as a browser does; the tab stays, unconnected.
-    ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, kConnectFailed, kAppCaption,
-                   MB_OK | MB_ICONEXCLAMATION);
+  switch (result) {
+    case CBrowserEventConnection::BoundedConnect::NotAnswered:
+      list->AddMessageRow("", LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str(), CEventListCtrl::kImageQuit);
+      break;
+    case CBrowserEventConnection::BoundedConnect::QueryFailed:
+      // The browser did not answer as a browser does; the tab stays, unconnected.
+      ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, kConnectFailed, kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+      break;
+    default:  // connected (the start row is written), or not a browser: unconnected, no row
+      break;
   }
   list->SetTitleObserver(this);
-  if (app) app->Release();
-  // The list holds its own reference to the browser now.
-  browser->Release();
 }
 
 void COrmixView::OnRButtonDown(UINT, POINT pt) {

@@ -17,6 +17,7 @@
 #include "toolkit/TabView.h"
 
 class CEventListCtrl;
+class CSelectBrowserDlg;
 
 class COrmixView : public CTabView, public ILogTitleObserver {
   ORMIX_DECLARE_DYNCREATE(COrmixView)
@@ -73,6 +74,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnNcDestroy();
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
+  // Runs `dialog` with every event checked and opens a tab on the browser chosen in it.
+  void ChooseAndOpen(CSelectBrowserDlg& dialog);
   // A new tab recording `browser` (whose reference it takes over) with the events of `mask`.
   void OpenTab(IWebBrowser2* browser, const EventMask& mask);
   // Disconnects the list (which may be NULL), takes its tab away and frees it.
