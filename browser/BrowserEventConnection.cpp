@@ -242,19 +242,25 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     // The browser may still take the sink; as when letting go, it leaves the holder, takes
     // no more calls from other processes and lives until the worker is done. The holder
     // gets a fresh sink for the same listener.
-    sink->SetBeforeEvent(nullptr);
-    m_pSink = new CWebBrowserEvents2;
-    m_pSink->SetListener(sink->GetListener());
-    sink->SetListener(nullptr);
-    sink->ExternalAddRef();
-    ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
-    sink->ExternalRelease();
-    sink->ExternalRelease();  // the holder's own; the worker's goes when it is done
+    DetachSink()->ExternalRelease();  // the holder's own; the worker's goes when it is done
     return BoundedConnect::NotAnswered;
   }
   // Handed over (perhaps just after the wait ended, the worker still letting go of its own).
   take();
   return outcome;
+}
+
+CWebBrowserEvents2* CBrowserEventConnection::DetachSink() {
+  CWebBrowserEvents2* sink = m_pSink;
+  sink->SetBeforeEvent(nullptr);
+  m_pSink = new CWebBrowserEvents2;
+  m_pSink->SetListener(sink->GetListener());
+  sink->SetListener(nullptr);
+  // The stubs' references go; the holder's own stays until the caller lets go of it.
+  sink->ExternalAddRef();
+  ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
+  sink->ExternalRelease();
+  return sink;
 }
 
 BOOL CBrowserEventConnection::Disconnect() {
@@ -333,14 +339,7 @@ void CBrowserEventConnection::DisconnectInBackground() {
   // holds it directly: the sink leaves the holder, stops passing events on, takes no more
   // calls from other processes, and lives until the browser has let go of it. The holder
   // gets a fresh sink for the same listener.
-  CWebBrowserEvents2* sink = m_pSink;
-  m_pSink = new CWebBrowserEvents2;
-  m_pSink->SetListener(sink->GetListener());
-  sink->SetListener(nullptr);
-  // The stubs' references go; the holder's own stays until the browser has let go.
-  sink->ExternalAddRef();
-  ::CoDisconnectObject(sink->GetIDispatch(FALSE), 0);
-  sink->ExternalRelease();
+  CWebBrowserEvents2* sink = DetachSink();
   if (!connectionPoint && !browserApp && !chosenBrowser) {
     sink->ExternalRelease();
     return;

@@ -68,6 +68,11 @@ class CBrowserEventConnection : public IBrowserEventListener {
   DWORD m_dwCookie;
 
  private:
+  // Hands the holder a fresh sink for the same listener and returns the old one, which passes
+  // nothing on, takes no more calls from other processes and keeps the holder's reference
+  // (the caller's now) for a browser that may still hold it.
+  CWebBrowserEvents2* DetachSink();
+
   // While advised: the connection point, parked in the global interface table when the
   // advise succeeded (parking a proxy asks its server for references, so it is done while
   // the browser answers), so that a worker can unadvise it later.

@@ -294,41 +294,33 @@ void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
   pCmdUI->SetCheck((GetStyle() & TCS_FIXEDWIDTH) ? 1 : 0);
 }
 
-void COrmixView::OnViewFollowAtBottom() {
-  m_bFollowOnlyAtBottom = !m_bFollowOnlyAtBottom;
-  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue, m_bFollowOnlyAtBottom ? 1 : 0);
+void COrmixView::ToggleLogOption(bool& option, const char* valueName, void (CEventListCtrl::*apply)(bool)) {
+  option = !option;
+  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, valueName, option ? 1 : 0);
   for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
+    if (CEventListCtrl* list = ListOfTab(i)) (list->*apply)(option);
 }
 
-void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) {
+void COrmixView::UpdateLogOption(CCmdUI* pCmdUI, bool option) {
   pCmdUI->Enable(GetTabCount() > 0);
-  pCmdUI->SetCheck(m_bFollowOnlyAtBottom ? 1 : 0);
+  pCmdUI->SetCheck(option ? 1 : 0);
 }
+
+void COrmixView::OnViewFollowAtBottom() {
+  ToggleLogOption(m_bFollowOnlyAtBottom, kFollowOnlyAtBottomValue, &CEventListCtrl::SetFollowOnlyAtBottom);
+}
+
+void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bFollowOnlyAtBottom); }
 
 void COrmixView::OnViewTimeMilliseconds() {
-  m_bTimeWithMilliseconds = !m_bTimeWithMilliseconds;
-  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue, m_bTimeWithMilliseconds ? 1 : 0);
-  for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
+  ToggleLogOption(m_bTimeWithMilliseconds, kTimeWithMillisecondsValue, &CEventListCtrl::SetTimeWithMilliseconds);
 }
 
-void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(GetTabCount() > 0);
-  pCmdUI->SetCheck(m_bTimeWithMilliseconds ? 1 : 0);
-}
+void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bTimeWithMilliseconds); }
 
-void COrmixView::OnViewSaveCsv() {
-  m_bSaveAsCsv = !m_bSaveAsCsv;
-  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, m_bSaveAsCsv ? 1 : 0);
-  for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) list->SetSaveAsCsv(m_bSaveAsCsv);
-}
+void COrmixView::OnViewSaveCsv() { ToggleLogOption(m_bSaveAsCsv, kSaveAsCsvValue, &CEventListCtrl::SetSaveAsCsv); }
 
-void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(GetTabCount() > 0);
-  pCmdUI->SetCheck(m_bSaveAsCsv ? 1 : 0);
-}
+void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bSaveAsCsv); }
 
 void COrmixView::ReapplyTabWidthStyle() {
   if (GetStyle() & TCS_FIXEDWIDTH) {

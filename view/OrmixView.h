@@ -66,6 +66,10 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
   void OnViewSaveCsv();
   void OnUpdateViewSaveCsv(CCmdUI* pCmdUI);
+  // Flips a log option, stores it under `valueName` and hands it to every open log.
+  void ToggleLogOption(bool& option, const char* valueName, void (CEventListCtrl::*apply)(bool));
+  // Log options are checked while on and enabled while a tab exists.
+  void UpdateLogOption(CCmdUI* pCmdUI, bool option);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
