@@ -1,6 +1,7 @@
 #pragma once
 // The event log of one monitored browser: a report-style list view with one row per
-// recorded event or message (number, time, event name, parameters), the connection to the
+// recorded event or message (number, time, event name, parameters; on request also whether
+// the page or a frame of it raised the event), the connection to the
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
