@@ -748,6 +748,53 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
   sim.Send("close h1");
 }
 
+// (9) Events with a browser argument, from a page with two frames, into a visible log with
+// the frame column shown against hidden: the time each call takes inside the simulator.
+// The two settings alternate, a new log each time, over several rounds; medians.
+void MeasureFrameColumn(SimulatorProcess& sim, long n) {
+  const char* kSection = "9 frame column";
+  sim.Send("open f1 title=Framed url=http://example.com/site/index.html frames=2");
+  IWebBrowser2* browser = FindOnlyBrowser();
+  if (!browser) {
+    std::printf("| %s | browser not found | - |\n", kSection);
+    sim.Send("close f1");
+    return;
+  }
+  struct Event {
+    const char* label;
+    std::string command;
+  };
+  const Event events[] = {
+      {"NavigateComplete2 of the page", "fire f1 NavigateComplete2 disp:browser pvar:bstr:http://example.com/site/index.html"},
+      {"NavigateComplete2 of a frame", "fire f1 NavigateComplete2 disp:frame1 pvar:bstr:http://example.com/site/frame1.html"},
+      {"DocumentComplete of the page", "fire f1 DocumentComplete disp:browser pvar:bstr:http://example.com/site/index.html"},
+  };
+  constexpr int kRounds = 5;
+  for (const Event& event : events) {
+    std::vector<double> inCall[2];
+    for (int round = 0; round < kRounds; ++round) {
+      for (const bool shown : {false, true}) {
+        LogWindow window(true);
+        window.list->SetFrameColumnShown(shown);
+        window.list->Connect(browser);
+        Settle();
+        const std::string reply = sim.Send("repeat " + std::to_string(n) + " " + event.command, 600000);
+        Settle();
+        inCall[shown].push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+        if (window.list->GetItemCount() != n + 1)
+          std::printf("| %s | %s: rows added | %d of %ld |\n", kSection, event.label, window.list->GetItemCount() - 1, n);
+      }
+    }
+    const double off = Median(inCall[0]);
+    const double on = Median(inCall[1]);
+    Row(kSection, std::string(event.label) + ": column hidden, ms per event inside the call, median of 5", "%.3f", off);
+    Row(kSection, std::string(event.label) + ": column shown, ms per event inside the call, median of 5", "%.3f", on);
+    Row(kSection, std::string(event.label) + ": ratio shown/hidden", "%.2f", on / off);
+  }
+  browser->Release();
+  sim.Send("close f1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -756,7 +803,7 @@ int main(int argc, char** argv) {
   int starts = 9;
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
-       embedded = true;
+       embedded = true, frames = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -769,6 +816,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-startup")) startup = false;
     else if (!std::strcmp(argv[i], "--skip-hangs")) hangs = false;
     else if (!std::strcmp(argv[i], "--skip-embedded")) embedded = false;
+    else if (!std::strcmp(argv[i], "--skip-frames")) frames = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -788,6 +836,7 @@ int main(int argc, char** argv) {
       if (discovery) MeasureSelectionDialog(sim);
       if (embedded) MeasureEmbeddedDialog(sim);
       if (hangs) MeasureHungBrowser(sim);
+      if (frames) MeasureFrameColumn(sim, events);
       if (!sim.Stop()) result = 1;
     }
   }

@@ -4,6 +4,7 @@
 
 #include "browser/WebBrowserEvents2.h"
 #include "framework/ApartmentWork.h"
+#include "framework/ComIdentity.h"
 #include "framework/GlobalInterface.h"
 
 namespace {
@@ -149,6 +150,11 @@ BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
 }
 
 void CBrowserEventConnection::OnQuit() { Unadvise(); }
+
+bool CBrowserEventConnection::IsConnectedBrowser(IUnknown* browser) const {
+  // m_pBrowserApp is this thread's own (a connection made on a worker unmarshals it here).
+  return m_pBrowserApp && IsSameComObject(browser, m_pBrowserApp);
+}
 
 BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
   if (m_pBrowserApp) return TRUE;

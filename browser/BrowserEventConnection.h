@@ -56,6 +56,11 @@ class CBrowserEventConnection : public IBrowserEventListener {
   BOOL SetListener(IBrowserEventListener* listener);
   bool IsAttached() const { return m_pBrowserApp != nullptr; }
   bool IsAdvised() const { return m_pConnectionPoint != nullptr && m_dwCookie != 0; }
+  // Whether `browser` (an event's browser argument) is the attached browser itself rather
+  // than a frame of its page. Compared by COM identity with the browser held in this thread's
+  // apartment, which is where the events arrive, so a proxy answers it without a call into
+  // the browser. FALSE while detached.
+  bool IsConnectedBrowser(IUnknown* browser) const;
   CWebBrowserEvents2* GetSink() const { return m_pSink; }
 
  protected:

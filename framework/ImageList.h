@@ -13,6 +13,9 @@ class CImageList {
 
   // Images `cx` pixels wide from bitmap resource `nBitmapID`; `nGrow` images of room to grow.
   BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+  // Appends the images of bitmap resource `nBitmapID` (`crMask` drawn transparent); the
+  // index of the first, or -1.
+  int Add(UINT nBitmapID, COLORREF crMask);
   BOOL DeleteImageList();
   HIMAGELIST GetSafeHandle() const { return m_hImageList; }
   int GetImageCount() const;

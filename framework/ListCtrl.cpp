@@ -37,6 +37,15 @@ int CListCtrl::GetColumnWidth(int nCol) const {
   return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol)));
 }
 
+BOOL CListCtrl::DeleteColumn(int nCol) {
+  return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, static_cast<WPARAM>(nCol)));
+}
+
+BOOL CListCtrl::SetColumnOrderArray(int count, const int* order) {
+  return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
+                                       reinterpret_cast<LPARAM>(const_cast<int*>(order))));
+}
+
 int CListCtrl::GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
 
 int CListCtrl::InsertItem(const LVITEMA* item) {

@@ -22,6 +22,9 @@ class CListCtrl : public CWnd {
   BOOL SetColumn(int nCol, const LVCOLUMNA* column);
   BOOL SetColumnWidth(int nCol, int cx);
   int GetColumnWidth(int nCol) const;
+  BOOL DeleteColumn(int nCol);
+  // The left-to-right order in which the `count` columns are shown, by column index.
+  BOOL SetColumnOrderArray(int count, const int* order);
 
   int GetItemCount() const;
   int InsertItem(const LVITEMA* item);

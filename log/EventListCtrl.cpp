@@ -72,6 +72,7 @@ void CEventListCtrl::MeasureFixedColumns() {
   SetColumnWidth(0, TextWidth(kNumberSample) + kNumberColumnPadding);
   SetColumnWidth(1, TextWidth(m_rows.IsTimeWithMilliseconds() ? kTimeWithMillisecondsSample : kTimeSample));
   SetColumnWidth(2, TextWidth(kEventNameSample));
+  if (m_rows.IsOriginShown()) MeasureFrameColumn();
 }
 
 BOOL CEventListCtrl::PreCreateWindow(CREATESTRUCTA& cs) {
@@ -228,7 +229,7 @@ void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
   LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.Count()) return;
   const size_t row = static_cast<size_t>(item.iItem);
-  if (item.mask & LVIF_IMAGE) item.iImage = m_rows.Image(row);
+  if (item.mask & LVIF_IMAGE) item.iImage = ShownImage(row);
   // Copied into the caller's buffer, which may be another program's (a pointer to a text
   // of our own would not reach it).
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
@@ -271,12 +272,12 @@ CEventListCtrl::ClockSource CEventListCtrl::SetClockSource(ClockSource source) {
   return previous;
 }
 
-BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
+BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, EventRowStore::Origin origin) {
   SYSTEMTIME now = {};
   ClockSlot()(&now);
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
-  m_rows.Append(m_nNextNumber, now, name, text, image);
+  m_rows.Append(m_nNextNumber, now, name, text, image, origin);
   ++m_nNextNumber;
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
     m_nBurstFirstRow = static_cast<int>(m_rows.Count()) - 1;
@@ -286,9 +287,9 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image) {
   return TRUE;
 }
 
-BOOL CEventListCtrl::AddEventRow(const char* name, const char* params) {
+BOOL CEventListCtrl::AddEventRow(const char* name, const char* params, EventRowStore::Origin origin) {
   if (!m_bRecording) return TRUE;
-  return AppendRow(name, params, kImageEvent);
+  return AppendRow(name, params, kImageEvent, origin);
 }
 
 BOOL CEventListCtrl::AddMessageRow(const char* name, const char* message, int image) {

@@ -1,6 +1,7 @@
 #pragma once
 // The event log of one monitored browser: a report-style list view with one row per
-// recorded event or message (number, time, event name, parameters), the connection to the
+// recorded event or message (number, time, event name, parameters; on request also whether
+// the page or a frame of it raised the event), the connection to the
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
@@ -26,15 +27,17 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
  public:
   // Row icons of the small image list that the view attaches.
-  enum { kImageEvent = 0, kImageRecording = 1, kImageQuit = 2 };
+  // kImageLoaded marks the page's own DocumentComplete while the frame column is shown.
+  enum { kImageEvent = 0, kImageRecording = 1, kImageQuit = 2, kImageLoaded = 3 };
   // Starting width of the parameter column; it only grows from there.
   static constexpr int kInitialParamColumnWidth = 250;
 
   CEventListCtrl();
   ~CEventListCtrl() override;
 
-  // Appends an event row while recording is on. Always TRUE.
-  BOOL AddEventRow(const char* name, const char* params);
+  // Appends an event row while recording is on, with where the event came from. Always TRUE.
+  BOOL AddEventRow(const char* name, const char* params,
+                   EventRowStore::Origin origin = EventRowStore::Origin::None);
   // Appends a row whatever the recording state. Always TRUE.
   BOOL AddMessageRow(const char* name, const char* message, int image);
 
@@ -73,6 +76,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // for the longer text.
   void SetTimeWithMilliseconds(bool on);
   bool GetTimeWithMilliseconds() const { return m_rows.IsTimeWithMilliseconds(); }
+
+  // Shows a column, between the event name and the parameters, that tells for each event
+  // with a browser argument whether the page or one of its frames raised it, and marks the
+  // page's DocumentComplete with its own icon; saving and copying then write it too.
+  void SetFrameColumnShown(bool on);
+  bool GetFrameColumnShown() const { return m_rows.IsOriginShown(); }
 
   // Saves as RFC 4180 comma-separated values: a heading line, fields quoted where needed,
   // line breaks kept inside quotes.
@@ -162,7 +171,15 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   static constexpr UINT kBurstQuietMs = 30;
   static constexpr DWORD kMaxBurstMs = 200;
 
-  BOOL AppendRow(const char* name, const char* text, int image);
+  BOOL AppendRow(const char* name, const char* text, int image,
+                 EventRowStore::Origin origin = EventRowStore::Origin::None);
+  // Where an event whose browser argument is `browser` came from; `loaded` for the
+  // DocumentComplete that, from the page itself, says the page has loaded.
+  EventRowStore::Origin OriginOf(IDispatch* browser, bool loaded = false) const;
+  // The icon row `row` shows.
+  int ShownImage(size_t row) const;
+  // Sets the frame column to the width of its texts.
+  void MeasureFrameColumn();
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
@@ -177,7 +194,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Whether the mask records the event of catalogue slot `slot`.
   bool IsSelected(size_t slot) const;
   // Appends the event row of catalogue slot `slot` (subject to the recording state).
-  void LogEvent(size_t slot, const std::string& params);
+  void LogEvent(size_t slot, const std::string& params,
+                EventRowStore::Origin origin = EventRowStore::Origin::None);
   void MeasureFixedColumns();
   int TextWidth(const char* text);
   // Writes `lineCount` lines, each made by `writeLine(index, out)`, to `path`.

@@ -1,5 +1,5 @@
 // Taking rows out of the event log: saving every row to a file and copying the selected
-// rows to the clipboard, each row as its four column texts joined by commas, unquoted.
+// rows to the clipboard, each row as its column texts joined by commas, unquoted.
 #include <cerrno>
 #include <cstdio>
 #include <share.h>
@@ -42,7 +42,10 @@ void CEventListCtrl::OnSaveLog() {
 
 namespace {
 
-const char* const kCsvHeadings[] = {"番号", "日時", "イベント名", "パラメータ"};
+const char* const kCsvHeadings[] = {"番号", "日時", "イベント名", "パラメータ", "フレーム"};
+// The columns of a line, in the order shown: the frame column, while shown, before the text.
+const int kCsvColumns[] = {0, 1, 2, 3};
+const int kCsvColumnsWithFrame[] = {0, 1, 2, EventRowStore::kOriginColumn, 3};
 
 // A field as RFC 4180 writes it: in double quotes, its quotes doubled, when it holds a
 // comma, a quote or a line break; as it is otherwise.
@@ -68,9 +71,13 @@ BOOL CEventListCtrl::SaveLog(const char* path) {
     return WriteLogFile(path, count, false, [&](size_t row, std::string& out) { m_rows.AppendLine(row, out); });
   // A heading line, then one line per row, each field quoted where it needs to be; written
   // as binary, so a field's own line breaks stay exactly as they are inside its quotes.
+  const bool withFrame = m_rows.IsOriginShown();
+  const int* const columns = withFrame ? kCsvColumnsWithFrame : kCsvColumns;
+  const int columnCount = withFrame ? 5 : 4;
   return WriteLogFile(path, count == 0 ? 0 : count + 1, true, [&](size_t line, std::string& out) {
-    for (int column = 0; column < 4; ++column) {
-      if (column) out += ',';
+    for (int i = 0; i < columnCount; ++i) {
+      if (i) out += ',';
+      const int column = columns[i];
       AppendCsvField(line == 0 ? kCsvHeadings[column] : m_rows.CellText(line - 1, column), out);
     }
   });

@@ -44,9 +44,9 @@ bool CEventListCtrl::IsSelected(size_t slot) const {
   return Get(kEventCatalog[slot].maskIndex) != 0;
 }
 
-void CEventListCtrl::LogEvent(size_t slot, const std::string& params) {
+void CEventListCtrl::LogEvent(size_t slot, const std::string& params, EventRowStore::Origin origin) {
   const std::string name = std::string(kEventNamePrefix) + kEventCatalog[slot].name;
-  AddEventRow(name.c_str(), params.c_str());
+  AddEventRow(name.c_str(), params.c_str(), origin);
 }
 
 void CEventListCtrl::StatusTextChange(const char* text) {
@@ -103,7 +103,8 @@ void CEventListCtrl::BeforeNavigate2(IDispatch* browser, VARIANT* url, VARIANT* 
                                    Text("Flags:", TextOfIntegerVariant(flags)),
                                    Text("TargetFrameName:", TextOfBstrVariant(targetFrameName)),
                                    Text("PostData:", TextOfPostData(postData)),
-                                   Text("Headers:", TextOfBstrVariant(headers))}));
+                                   Text("Headers:", TextOfBstrVariant(headers))}),
+           OriginOf(browser));
 }
 
 void CEventListCtrl::NewWindow2(IDispatch** newBrowser, VARIANT_BOOL* cancel) {
@@ -115,13 +116,13 @@ void CEventListCtrl::NewWindow2(IDispatch** newBrowser, VARIANT_BOOL* cancel) {
 void CEventListCtrl::NavigateComplete2(IDispatch* browser, VARIANT* url) {
   Base::NavigateComplete2(browser, url);
   if (!IsSelected(kNavigateComplete2)) return;
-  LogEvent(kNavigateComplete2, Text("URL:", TextOfBstrVariant(url)));
+  LogEvent(kNavigateComplete2, Text("URL:", TextOfBstrVariant(url)), OriginOf(browser));
 }
 
 void CEventListCtrl::DocumentComplete(IDispatch* browser, VARIANT* url) {
   Base::DocumentComplete(browser, url);
   if (!IsSelected(kDocumentComplete)) return;
-  LogEvent(kDocumentComplete, Text("URL:", TextOfBstrVariant(url)));
+  LogEvent(kDocumentComplete, Text("URL:", TextOfBstrVariant(url)), OriginOf(browser, true));
 }
 
 void CEventListCtrl::OnQuit() {
@@ -227,25 +228,26 @@ void CEventListCtrl::NavigateError(IDispatch* browser, VARIANT* url, VARIANT* fr
   if (!IsSelected(kNavigateError)) return;
   LogEvent(kNavigateError, Join({Text("URL:", TextOfBstrVariant(url)),
                                  Text("Frame:", TextOfBstrVariant(frame)),
-                                 Text("StatusCode:", TextOfIntegerVariant(statusCode))}));
+                                 Text("StatusCode:", TextOfIntegerVariant(statusCode))}),
+           OriginOf(browser));
 }
 
 void CEventListCtrl::PrintTemplateInstantiation(IDispatch* browser) {
   Base::PrintTemplateInstantiation(browser);
   if (!IsSelected(kPrintTemplateInstantiation)) return;
-  LogEvent(kPrintTemplateInstantiation, "");
+  LogEvent(kPrintTemplateInstantiation, "", OriginOf(browser));
 }
 
 void CEventListCtrl::PrintTemplateTeardown(IDispatch* browser) {
   Base::PrintTemplateTeardown(browser);
   if (!IsSelected(kPrintTemplateTeardown)) return;
-  LogEvent(kPrintTemplateTeardown, "");
+  LogEvent(kPrintTemplateTeardown, "", OriginOf(browser));
 }
 
 void CEventListCtrl::UpdatePageStatus(IDispatch* browser, VARIANT* page, VARIANT* done) {
   Base::UpdatePageStatus(browser, page, done);
   if (!IsSelected(kUpdatePageStatus)) return;
-  LogEvent(kUpdatePageStatus, "");
+  LogEvent(kUpdatePageStatus, "", OriginOf(browser));
 }
 
 void CEventListCtrl::PrivacyImpactedStateChange(BOOL impacted) {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 void EventRowStore::Append(long number, const SYSTEMTIME& time, const char* name,
-                           const char* text, int image) {
+                           const char* text, int image, Origin origin) {
   if (m_count % kRowsPerBlock == 0 && m_count / kRowsPerBlock == m_blocks.size())
     m_blocks.emplace_back(new Row[kRowsPerBlock]);
   const size_t length = text ? std::strlen(text) : 0;
@@ -15,6 +15,7 @@ void EventRowStore::Append(long number, const SYSTEMTIME& time, const char* name
   row.time = ((time.wHour * 60u + time.wMinute) * 60u + time.wSecond) * 1000u + time.wMilliseconds;
   row.name = NameIndex(name ? name : "");
   row.image = static_cast<uint8_t>(image);
+  row.origin = static_cast<uint8_t>(origin);
   ++m_count;
 }
 
@@ -56,6 +57,18 @@ const char* EventRowStore::KeepText(const char* text, size_t length) {
   return place;
 }
 
+const char* EventRowStore::OriginText(Origin origin) {
+  switch (origin) {
+    case Origin::Page:
+    case Origin::PageLoaded:
+      return "ページ";
+    case Origin::Frame:
+      return "フレーム";
+    default:
+      return "";
+  }
+}
+
 std::string EventRowStore::CellText(size_t row, int column) const {
   char text[24];
   switch (column) {
@@ -76,6 +89,8 @@ std::string EventRowStore::CellText(size_t row, int column) const {
       return Name(row);
     case 3:
       return std::string(At(row).text, At(row).length);
+    case kOriginColumn:
+      return OriginText(OriginOf(row));
     default:
       return std::string();
   }
@@ -112,6 +127,10 @@ void EventRowStore::AppendLine(size_t row, std::string& out) const {
   out.append(text, length);
   out += m_names[r.name];
   out += ',';
+  if (m_bOriginShown) {
+    out += OriginText(static_cast<Origin>(r.origin));
+    out += ',';
+  }
   out.append(r.text, r.length);
 }
 
@@ -120,7 +139,10 @@ size_t EventRowStore::CopyCellText(size_t row, int column, char* out, size_t siz
   std::string formatted;
   const char* text = nullptr;
   size_t length = 0;
-  if (column == 2) {
+  if (column == kOriginColumn) {
+    text = OriginText(OriginOf(row));
+    length = std::strlen(text);
+  } else if (column == 2) {
     text = Name(row);
     length = std::strlen(text);
   } else if (column == 3) {

@@ -1,8 +1,8 @@
 #pragma once
 // The rows of one event log, kept compactly: per row its number, time of day to the
-// millisecond, event name (each distinct name kept once), icon and text bytes exactly as
-// given. Rows are only appended or all cleared; the texts the log shows and writes are
-// formatted from here.
+// millisecond, event name (each distinct name kept once), icon, where the event came from
+// (the page or one of its frames) and text bytes exactly as given. Rows are only appended or
+// all cleared; the texts the log shows and writes are formatted from here.
 #include <windows.h>
 
 #include <cstddef>
@@ -14,17 +14,25 @@
 
 class EventRowStore {
  public:
+  // Where a row's event came from: no browser argument, the tab's top-level browser (the
+  // page; its DocumentComplete says the page has loaded) or a frame of the page.
+  enum class Origin : uint8_t { None = 0, Page = 1, PageLoaded = 2, Frame = 3 };
+  // The column that tells the origin, when shown: after the event name, before the text.
+  static constexpr int kOriginColumn = 4;
+
   EventRowStore() = default;
   EventRowStore(const EventRowStore&) = delete;
   EventRowStore& operator=(const EventRowStore&) = delete;
 
   // Appends a row; `text` is kept byte for byte up to its terminating zero.
-  void Append(long number, const SYSTEMTIME& time, const char* name, const char* text, int image);
+  void Append(long number, const SYSTEMTIME& time, const char* name, const char* text, int image,
+              Origin origin = Origin::None);
   void Clear();
   size_t Count() const { return m_count; }
 
   long Number(size_t row) const { return At(row).number; }
   int Image(size_t row) const { return At(row).image; }
+  Origin OriginOf(size_t row) const { return static_cast<Origin>(At(row).origin); }
   const char* Name(size_t row) const { return m_names[At(row).name].c_str(); }
   // Rows with the same event name share its index, below NameCount().
   size_t NameIndexOf(size_t row) const { return At(row).name; }
@@ -38,12 +46,19 @@ class EventRowStore {
   void SetTimeWithMilliseconds(bool on) { m_bMilliseconds = on; }
   bool IsTimeWithMilliseconds() const { return m_bMilliseconds; }
 
-  // The shown text of column 0-3 (number "%08ld", time "HH:MM:SS", name, text).
+  // Lines written and copied carry the origin column between the name and the text.
+  void SetOriginShown(bool on) { m_bOriginShown = on; }
+  bool IsOriginShown() const { return m_bOriginShown; }
+
+  // The shown text of column 0-4 (number "%08ld", time "HH:MM:SS", name, text, origin).
   std::string CellText(size_t row, int column) const;
   // Copies the shown text of a column into `out` (`size` bytes, zero included); a text that
   // does not fit is cut before a character, never inside one. The length copied.
   size_t CopyCellText(size_t row, int column, char* out, size_t size) const;
-  // Appends the four column texts joined by commas.
+  // "ページ", "フレーム" or "".
+  static const char* OriginText(Origin origin);
+  // Appends the column texts joined by commas: number, time, name, the origin while it is
+  // shown, text.
   void AppendLine(size_t row, std::string& out) const;
 
  private:
@@ -54,7 +69,9 @@ class EventRowStore {
     uint32_t time;
     uint16_t name;
     uint8_t image;
+    uint8_t origin;  // an Origin; fits the room the row already had
   };
+  static_assert(sizeof(Row) <= 24, "a row stays 24 bytes");
   static constexpr size_t kRowsPerBlock = 4096;
   static constexpr size_t kTextChunkBytes = 256 * 1024;
 
@@ -65,6 +82,7 @@ class EventRowStore {
   std::vector<std::unique_ptr<Row[]>> m_blocks;
   size_t m_count = 0;
   bool m_bMilliseconds = false;
+  bool m_bOriginShown = false;
   std::vector<std::unique_ptr<char[]>> m_chunks;
   std::vector<std::unique_ptr<char[]>> m_longTexts;
   size_t m_chunkUsed = kTextChunkBytes;  // bytes taken in the last chunk; full at first

@@ -8,6 +8,7 @@
 // Bitmaps (image lists of the tabbed view; drawn by scripts/make_images.py)
 #define IDB_TAB_ICONS 130
 #define IDB_ROW_ICONS 132
+#define IDB_LOADED_ICON 136
 
 // Commands
 #define ID_SELECT_BROWSER 32771
@@ -26,6 +27,7 @@
 #define ID_VIEW_TIME_MILLISECONDS 32787
 #define ID_VIEW_SAVE_CSV 32788
 #define ID_SELECT_EMBEDDED_BROWSER 32790
+#define ID_VIEW_FRAME_COLUMN 32793
 #ifndef ID_EDIT_COPY
 #define ID_EDIT_COPY 0xE122
 #endif

@@ -4,6 +4,8 @@
   tabs.bmp     bitmap 130: the tab icon of a monitored browser (16x16, 24-bit)
   events.bmp   bitmap 132: the log row icons: event, recording message, browser quit
                (three 16x16 images side by side, 24-bit)
+  loaded.bmp   bitmap 136: the row icon of the page's own DocumentComplete, the page has
+               loaded (16x16, 24-bit; the view appends it after the row icons)
   toolbar.bmp  bitmap 128: the seven tool bar buttons (16x15 each, 4-bit VGA palette)
   ormix.ico    icon 128: the main window icon (32x32 and 16x16, 4-bit VGA palette)
 
@@ -196,6 +198,26 @@ ROW_QUIT = [
     "......rRRr.rRRr.",
     ".......rr...rr..",
     "................",
+]
+
+# Row icon 3: the page has loaded: a written page with a green tick over its corner.
+ROW_LOADED = [
+    "KKKKKKKKK.......",
+    "KWWWWWWWKK......",
+    "KWddddWWKWK.....",
+    "KWWWWWWWKKKK....",
+    "KWddddddWWWK....",
+    "KWWWWWWWWWWK..gg",
+    "KWddddddWWWK.gGg",
+    "KWWWWWWWWWWKgGGg",
+    "KWddddWWWWWgGGg.",
+    "KWWgWWWWWWgGGg..",
+    "KWgGgWWWWgGGgK..",
+    "KWgGGgWWgGGgWK..",
+    "KWWgGGggGGgWWK..",
+    "KKKKgGGGGgKKKK..",
+    ".....gGGg.......",
+    "......gg........",
 ]
 
 # Tool bar buttons, 16x15 each, in button order.
@@ -474,6 +496,7 @@ def main():
         "tabs.bmp": bmp_24(grid(TAB, 16, 16), TAB_BACKGROUND),
         "events.bmp": bmp_24(beside(grid(ROW_EVENT, 16, 16), grid(ROW_RECORDING, 16, 16),
                                     grid(ROW_QUIT, 16, 16)), ROW_BACKGROUND),
+        "loaded.bmp": bmp_24(grid(ROW_LOADED, 16, 16), ROW_BACKGROUND),
         "toolbar.bmp": bmp_4(beside(*(grid(b, 16, 15) for b in (
             BUTTON_SAVE, BUTTON_COPY, BUTTON_FONT, BUTTON_SELECT,
             BUTTON_RESUME, BUTTON_STOP, BUTTON_ABOUT))), BUTTON_FACE),

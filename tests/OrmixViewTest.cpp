@@ -681,6 +681,134 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
   EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
 }
 
+namespace {
+
+// The texts of a log's row in the order its columns are shown, and its icon.
+struct ShownRow {
+  std::vector<std::string> cells;
+  int image;
+};
+
+std::vector<ShownRow> ShownRows(CEventListCtrl* list) {
+  const HWND header = reinterpret_cast<HWND>(list->SendMessage(LVM_GETHEADER));
+  const int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+  std::vector<int> order(static_cast<size_t>(columns));
+  list->SendMessage(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(columns), reinterpret_cast<LPARAM>(order.data()));
+  std::vector<ShownRow> rows;
+  for (int item = 0; item < list->GetItemCount(); ++item) {
+    LVITEMA lvi = {};
+    lvi.mask = LVIF_IMAGE;
+    lvi.iItem = item;
+    list->GetItem(&lvi);
+    ShownRow row{{}, lvi.iImage};
+    for (int column : order) row.cells.push_back(list->GetItemText(item, column));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// The file a log saves to `path`, read back byte for byte.
+std::string Saved(CEventListCtrl* list, const std::string& path) {
+  DeleteFileA(path.c_str());
+  EXPECT_TRUE(list->SaveLog(path.c_str()));
+  std::string bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
+    std::fclose(file);
+  }
+  DeleteFileA(path.c_str());
+  return bytes;
+}
+
+// Lines as the log writes them: cells joined by commas, each line ended by CR LF.
+std::string Lines(const std::vector<ShownRow>& rows) {
+  std::string text;
+  for (const ShownRow& row : rows) {
+    for (size_t i = 0; i < row.cells.size(); ++i) text += (i ? "," : "") + row.cells[i];
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+// A page with two frames, loaded in another process: each event with a browser argument is
+// told apart by COM identity without a call into the browser; the frame column (off at first)
+// says "ページ" or "フレーム" beside it, marks only the page's own DocumentComplete with the
+// loaded icon, and goes into saved and copied lines only while shown. Off, the log is what it
+// was without it.
+TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
+  COrmixView* view = m_host.view;
+  Ok("open b1 title=Framed url=http://example.test/site/index.html frames=2");
+  SelectBrowser("b1");
+  CEventListCtrl* list = List(view, 0);
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ(4, view->m_imlEvents.GetImageCount());
+  const std::string callsBefore = Ok("calls b1");
+  ASSERT_NE(std::string::npos, callsBefore.find("frames=")) << callsBefore;
+  Ok("navigate b1 http://example.test/site/next.html");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !list->HasPendingRows(); }, 5000));
+  EXPECT_EQ(callsBefore, Ok("calls b1"));  // neither the page nor a frame was asked anything
+
+  const std::string path = "frame_column_test.log";
+  const std::vector<ShownRow> off = ShownRows(list);
+  ASSERT_EQ(4u, off[0].cells.size());
+  const std::string savedOff = Saved(list, path);
+  EXPECT_EQ(Lines(off), savedOff);
+  for (const ShownRow& row : off) EXPECT_NE(CEventListCtrl::kImageLoaded, row.image);
+
+  RouteCommand(view, ID_VIEW_FRAME_COLUMN);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FRAME_COLUMN).m_nCheck);
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  const std::vector<ShownRow> on = ShownRows(list);
+  ASSERT_EQ(off.size(), on.size());
+  int frames = 0, pages = 0, loaded = 0;
+  for (size_t i = 0; i < on.size(); ++i) {
+    const ShownRow& row = on[i];
+    SCOPED_TRACE(row.cells[2] + " " + row.cells[4]);
+    ASSERT_EQ(5u, row.cells.size());
+    EXPECT_EQ((std::vector<std::string>{off[i].cells[0], off[i].cells[1], off[i].cells[2], off[i].cells[3]}),
+              (std::vector<std::string>{row.cells[0], row.cells[1], row.cells[2], row.cells[4]}));
+    const std::string& name = row.cells[2];
+    const bool navigation = name.find("BeforeNavigate2") != std::string::npos ||
+                            name.find("NavigateComplete2") != std::string::npos ||
+                            name.find("DocumentComplete") != std::string::npos;
+    const bool ofFrame = row.cells[4].find("/frame") != std::string::npos;
+    EXPECT_EQ(!navigation ? "" : ofFrame ? "フレーム" : "ページ", row.cells[3]);
+    frames += row.cells[3] == "フレーム";
+    pages += row.cells[3] == "ページ";
+    if (row.image == CEventListCtrl::kImageLoaded) {
+      ++loaded;
+      EXPECT_NE(std::string::npos, name.find("DocumentComplete"));
+      EXPECT_EQ("ページ", row.cells[3]);
+    }
+  }
+  EXPECT_EQ(6, frames);  // three events for each frame
+  EXPECT_EQ(3, pages);
+  EXPECT_EQ(1, loaded);
+  EXPECT_EQ(Lines(on), Saved(list, path));
+  list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  RouteCommand(list, ID_EDIT_COPY);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const HANDLE data = GetClipboardData(CF_TEXT);
+  const char* copied = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+  EXPECT_EQ(Lines(on), copied ? copied : "");
+  if (copied) GlobalUnlock(data);
+  CloseClipboard();
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  const std::string csv = Saved(list, path);
+  EXPECT_EQ("番号,日時,イベント名,フレーム,パラメータ\r\n", csv.substr(0, csv.find('\n') + 1));
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+
+  RouteCommand(view, ID_VIEW_FRAME_COLUMN);
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  const std::vector<ShownRow> offAgain = ShownRows(list);
+  EXPECT_EQ(Lines(off), Lines(offAgain));
+  for (size_t i = 0; i < off.size(); ++i) EXPECT_EQ(off[i].image, offAgain[i].image);
+  EXPECT_EQ(savedOff, Saved(list, path));
+}
+
 TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   Ok("open b1 title=One");
   SelectBrowser("b1");

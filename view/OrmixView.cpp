@@ -36,6 +36,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
   msgmap::Command<&COrmixView::OnViewSaveCsv>(ID_VIEW_SAVE_CSV),
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewSaveCsv>(ID_VIEW_SAVE_CSV),
+  msgmap::Command<&COrmixView::OnViewFrameColumn>(ID_VIEW_FRAME_COLUMN),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewFrameColumn>(ID_VIEW_FRAME_COLUMN),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
@@ -109,10 +111,14 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
                                               &milliseconds) && milliseconds != 0;
   DWORD csv = 0;
   m_bSaveAsCsv = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, &csv) && csv != 0;
+  DWORD frameColumn = 0;
+  m_bFrameColumn = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFrameColumnValue, &frameColumn) &&
+                   frameColumn != 0;
 
   AttachMenuDrawing(IDR_MAINFRAME);
   SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
-  m_imlEvents.Create(IDB_ROW_ICONS, 16, 3, kRowIconMask);
+  // The page-loaded icon follows the row icons, at CEventListCtrl::kImageLoaded.
+  if (m_imlEvents.Create(IDB_ROW_ICONS, 16, 4, kRowIconMask)) m_imlEvents.Add(IDB_LOADED_ICON, kRowIconMask);
 
   const LOGFONTA fallback = SystemStatusFont();
   BYTE* stored = nullptr;
@@ -184,6 +190,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
   list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
   list->SetSaveAsCsv(m_bSaveAsCsv);
+  list->SetFrameColumnShown(m_bFrameColumn);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
   // The label and the connection ask the browser from a worker; this thread waits a bounded
@@ -321,6 +328,12 @@ void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) { UpdateLogOption(
 void COrmixView::OnViewSaveCsv() { ToggleLogOption(m_bSaveAsCsv, kSaveAsCsvValue, &CEventListCtrl::SetSaveAsCsv); }
 
 void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bSaveAsCsv); }
+
+void COrmixView::OnViewFrameColumn() {
+  ToggleLogOption(m_bFrameColumn, kFrameColumnValue, &CEventListCtrl::SetFrameColumnShown);
+}
+
+void COrmixView::OnUpdateViewFrameColumn(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bFrameColumn); }
 
 void COrmixView::ReapplyTabWidthStyle() {
   if (GetStyle() & TCS_FIXEDWIDTH) {

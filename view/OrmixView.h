@@ -47,6 +47,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Whether the logs save as RFC 4180 comma-separated values.
   bool m_bSaveAsCsv = false;
   static constexpr char kSaveAsCsvValue[] = "SaveAsCsv";
+  // Whether the logs show the column that tells a page's events from its frames'.
+  bool m_bFrameColumn = false;
+  static constexpr char kFrameColumnValue[] = "FrameColumn";
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -66,6 +69,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
   void OnViewSaveCsv();
   void OnUpdateViewSaveCsv(CCmdUI* pCmdUI);
+  void OnViewFrameColumn();
+  void OnUpdateViewFrameColumn(CCmdUI* pCmdUI);
   // Flips a log option, stores it under `valueName` and hands it to every open log.
   void ToggleLogOption(bool& option, const char* valueName, void (CEventListCtrl::*apply)(bool));
   // Log options are checked while on and enabled while a tab exists.

@@ -1,0 +1,47 @@
+// Telling a page's events from its frames' in the event log: each event with a browser
+// argument is stored with where it came from, and the frame column, while shown, says so and
+// marks the page's own DocumentComplete, the moment the page has loaded, with its own icon.
+#include "log/EventListCtrl.h"
+
+namespace {
+
+const char kFrameColumnHeading[] = "フレーム";
+// The widest text of the column and its heading, with room for the cell margins.
+const char kFrameColumnSample[] = "フレーム00";
+// Shown between the event name and the parameters; the column indexes stay as they are.
+const int kOrderWithFrameColumn[] = {0, 1, 2, EventRowStore::kOriginColumn, 3};
+
+}  // namespace
+
+EventRowStore::Origin CEventListCtrl::OriginOf(IDispatch* browser, bool loaded) const {
+  using Origin = EventRowStore::Origin;
+  // Without the browser argument, or without a browser to compare with, nothing is known.
+  if (!browser || !IsAttached()) return Origin::None;
+  if (!IsConnectedBrowser(browser)) return Origin::Frame;
+  return loaded ? Origin::PageLoaded : Origin::Page;
+}
+
+int CEventListCtrl::ShownImage(size_t row) const {
+  if (m_rows.IsOriginShown() && m_rows.OriginOf(row) == EventRowStore::Origin::PageLoaded) return kImageLoaded;
+  return m_rows.Image(row);
+}
+
+void CEventListCtrl::MeasureFrameColumn() {
+  SetColumnWidth(EventRowStore::kOriginColumn, TextWidth(kFrameColumnSample));
+}
+
+void CEventListCtrl::SetFrameColumnShown(bool on) {
+  if (on == m_rows.IsOriginShown()) return;
+  m_rows.SetOriginShown(on);
+  if (!m_hWnd) return;
+  if (on) {
+    InsertColumn(EventRowStore::kOriginColumn, kFrameColumnHeading, LVCFMT_LEFT);
+    SetColumnOrderArray(static_cast<int>(sizeof(kOrderWithFrameColumn) / sizeof(kOrderWithFrameColumn[0])),
+                        kOrderWithFrameColumn);
+    MeasureFrameColumn();
+  } else {
+    DeleteColumn(EventRowStore::kOriginColumn);
+  }
+  // The icons change with the column.
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
