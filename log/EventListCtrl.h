@@ -8,7 +8,8 @@
 // for each text it shows. A row is stored at once; telling the control about it (the item
 // count), scrolling to the newest row and widening the parameter column happen once when
 // the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
-// control about its items.
+// control about its items. A filter may narrow what the control shows: its items are then
+// the shown rows, in order, each standing for its row in the store.
 #include <windows.h>
 
 #include <string>

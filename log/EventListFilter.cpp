@@ -31,23 +31,28 @@ void CEventListCtrl::ChangeFilter(Change change) {
     change();
     return;
   }
-  // The selection belongs to shown positions, which the change moves: the first selected
-  // row is kept by its place in the store, and the rest are let go. With one row selected,
-  // that row alone is deselected, not every row of a long log one by one.
-  const int selected = GetNextItem(-1, LVNI_SELECTED);
-  const long keep = selected >= 0 ? static_cast<long>(RowAt(selected)) : -1;
-  if (selected >= 0 && GetSelectedCount() == 1)
-    SetItemState(selected, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  else if (selected >= 0)
-    SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // The selection belongs to shown positions, which the change moves: one selected row is
+  // kept by its place in the store, the focused one if it is selected, and the rest are let
+  // go. The list finds its focused row at once but its first selected row by going over
+  // every row before it, so that is asked only when the focused row is not selected; and
+  // with one row selected, that row alone is deselected, not every row one by one.
+  const UINT selectedCount = GetSelectedCount();
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
+  int selected = -1;
+  if (selectedCount > 0)
+    selected = focused >= 0 && GetItemState(focused, LVIS_SELECTED) ? focused : GetNextItem(-1, LVNI_SELECTED);
+  const long keep = selected >= 0 ? static_cast<long>(RowAt(selected)) : -1;
+  if (selectedCount == 1)
+    SetItemState(selected, 0, LVIS_SELECTED);
+  else if (selectedCount > 1)
+    SetItemState(-1, 0, LVIS_SELECTED);
   if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
 
   change();
   const int count = static_cast<int>(ShownCount());
   m_nShownCount = count;
+  // Every row was measured for the parameter column as it came, so the column stays.
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-  WidenParamColumn(0, count);
   const long item = keep >= 0 ? m_filter.ItemOf(static_cast<size_t>(keep)) : -1;
   if (item >= 0) {
     SetItemState(static_cast<int>(item), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

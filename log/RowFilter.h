@@ -45,6 +45,9 @@ class RowFilter {
 
   bool Matches(const EventRowStore& rows, size_t row);
   uint8_t NameState(const EventRowStore& rows, size_t nameIndex);
+  // The row's number and time texts as the log shows them, joined by a comma, which a text
+  // that could be a number or a time never holds. Their length; `out` holds 48 bytes.
+  static size_t NumberAndTime(const EventRowStore& rows, size_t row, char* out);
 
   bool m_on = false;
   bool m_byName = false;
