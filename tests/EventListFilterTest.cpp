@@ -113,6 +113,11 @@ TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShow
     m_list->ApplyFilter(c.byName, c.names, c.text);
     EXPECT_EQ(c.shown, Shown()) << c.text;
   }
+  m_list->ApplyFilter(false, {}, "12:00:03.000");
+  EXPECT_EQ(Rows(), Shown());
+  m_list->SetTimeWithMilliseconds(true);
+  EXPECT_EQ(Rows({3}), Shown()) << "matched again against the times as now shown";
+  m_list->SetTimeWithMilliseconds(false);
 
   m_list->ApplyFilter(true, {kDocumentComplete}, "");
   Select(0);
