@@ -463,12 +463,37 @@ void MeasureExport(long rows) {
   const int found = window.list->FindRow("ONE ROW AT THE FAR", true);
   const double find = Now() - start;
 
+  // Filters over every row: by the event every row has (the index of shown rows at its
+  // largest), by a text only the last row holds (every row's text searched), and cleared.
+  const std::vector<std::string> statusText = {"DIID_DWebBrowserEvents2::StatusTextChange"};
+  start = Now();
+  window.list->ApplyFilter(true, statusText, "");
+  const double filterByEvent = Now() - start;
+  const size_t shownByEvent = window.list->GetShownRowCount();
+  start = Now();
+  window.list->ApplyFilter(false, {}, "ONE ROW AT THE FAR");
+  const double filterByText = Now() - start;
+  const size_t shownByText = window.list->GetShownRowCount();
+  start = Now();
+  window.list->ApplyFilter(false, {}, "99999");  // digits: the number and time columns too
+  const double filterByDigits = Now() - start;
+  const size_t shownByDigits = window.list->GetShownRowCount();
+  start = Now();
+  window.list->ClearFilter();
+  const double filterCleared = Now() - start;
+
   const std::string n = std::to_string(count);
   Row(kSection, "save " + n + " rows (ms)", "%.0f", save);
   Row(kSection, "the same bytes in one buffered write (ms)", "%.0f", baseline);
   Row(kSection, "ratio save/baseline", "%.2f", save / baseline);
   Row(kSection, "copy " + n + " selected rows to the clipboard (ms)", "%.0f", copy);
   Row(kSection, "find next from the first of " + std::to_string(found + 1) + " rows to the last (ms)", "%.1f", find);
+  Row(kSection, "filter by event, " + std::to_string(shownByEvent) + " rows shown (ms)", "%.1f", filterByEvent);
+  Row(kSection, "filter by text, " + std::to_string(shownByText) + " row shown (ms)", "%.1f", filterByText);
+  Row(kSection, "filter by the digits 99999, " + std::to_string(shownByDigits) + " rows shown (ms)", "%.1f",
+      filterByDigits);
+  Row(kSection, "filter cleared, " + std::to_string(window.list->GetShownRowCount()) + " rows shown (ms)", "%.1f",
+      filterCleared);
 }
 
 // (4) Process start to painted main window, ormix.exe against a bare window program,

@@ -345,8 +345,22 @@ LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
   return previous;
 }
 
+std::string CFrameWnd::GetIdleMessageText() {
+  CCmdUI state(AFX_IDS_IDLEMESSAGE);
+  state.DoUpdate(this, FALSE);
+  if (state.m_bTextChanged && !state.m_strText.empty()) return state.m_strText;
+  return LoadResourceString(AFX_IDS_IDLEMESSAGE);
+}
+
+void CFrameWnd::RefreshIdleMessage() {
+  if (m_nIDLastMessage != AFX_IDS_IDLEMESSAGE) return;
+  const std::string idle = GetIdleMessageText();
+  if (idle != GetMessageText()) SetMessageText(idle.c_str());
+  m_nIDLastMessage = AFX_IDS_IDLEMESSAGE;
+}
+
 void CFrameWnd::SetMessageText(const char* text) {
-  const std::string idle = text ? "" : LoadResourceString(AFX_IDS_IDLEMESSAGE);
+  const std::string idle = text ? "" : GetIdleMessageText();
   HWND statusBar = FindDescendant(m_hWnd, AFX_IDW_STATUS_BAR);
   if (statusBar)
     ::SendMessageA(statusBar, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : idle.c_str()));

@@ -43,6 +43,12 @@ class CFrameWnd : public CWnd {
   virtual void RecalcLayout(BOOL bNotify = TRUE);
   // Shows `text` in the status bar's message pane (NULL: the idle text).
   void SetMessageText(const char* text);
+  // The idle text: what an update handler of AFX_IDS_IDLEMESSAGE on the command route sets
+  // with SetText (a view telling what it shows), else the string resource.
+  std::string GetIdleMessageText();
+  // Shows the idle text again if the message pane shows it and it has changed; run at idle
+  // time, so that the text follows what it tells of.
+  void RefreshIdleMessage();
   // Shows the prompt of string resource `nID` (the text before "\n"; 0: empty).
   void SetMessageText(UINT nID);
   // The text of the status bar's message pane ("" without a status bar).

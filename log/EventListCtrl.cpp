@@ -6,6 +6,7 @@
 
 #include "framework/ChildNotifyReflector.h"
 #include "framework/FrameworkMessages.h"
+#include "framework/StandardIds.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
 
@@ -33,6 +34,11 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_NEXT_LOG),
   msgmap::Command<&CEventListCtrl::OnFindPreviousLog>(ID_EDIT_FIND_PREVIOUS_LOG),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindAgain>(ID_EDIT_FIND_PREVIOUS_LOG),
+  msgmap::Command<&CEventListCtrl::OnFilterLog>(ID_EDIT_FILTER_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFilterLog>(ID_EDIT_FILTER_LOG),
+  msgmap::Command<&CEventListCtrl::ClearFilter>(ID_EDIT_CLEAR_FILTER_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateClearFilterLog>(ID_EDIT_CLEAR_FILTER_LOG),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateIdleMessage>(AFX_IDS_IDLEMESSAGE),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -114,8 +120,9 @@ LRESULT CEventListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // row, also in the middle of a burst. The row count comes from the store, and other
   // questions (the selection count that the commands' states ask at every idle moment)
   // leave the burst alone: a program polling while rows stream in must not make a shown
-  // list be told of each row on its own, at tens of milliseconds each.
-  if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(m_rows.Count());
+  // list be told of each row on its own, at tens of milliseconds each. With a filter on,
+  // the rows are those it shows.
+  if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(ShownCount());
   if (AsksAboutItems(message)) ShowStoredRows();
   return CListCtrl::WindowProc(message, wParam, lParam);
 }
@@ -159,7 +166,7 @@ void CEventListCtrl::OnDestroy() {
 // would repaint the list while the browser waits.
 void CEventListCtrl::BeginBurst() {
   m_bBurst = true;
-  m_nBurstFirstRow = static_cast<int>(m_rows.Count());
+  m_nBurstFirstRow = static_cast<int>(ShownCount());
   m_dwBurstStart = ::GetTickCount();
   // Without a timer no end would come: the row is then finished at once.
   if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
@@ -186,7 +193,7 @@ void CEventListCtrl::FlushPendingRows() {
   ::KillTimer(m_hWnd, kBurstTimerId);
   const bool follow = FollowsNewestRow();
   ShowStoredRows();
-  const int count = static_cast<int>(m_rows.Count());
+  const int count = static_cast<int>(ShownCount());
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
   // newest row had the list already been scrolled to it.
   WidenParamColumn(m_nBurstFirstRow, count);
@@ -206,7 +213,7 @@ bool CEventListCtrl::FollowsNewestRow() const {
 }
 
 void CEventListCtrl::ShowStoredRows() {
-  const int count = static_cast<int>(m_rows.Count());
+  const int count = static_cast<int>(ShownCount());
   if (count == m_nShownCount || !m_hWnd) return;
   m_nShownCount = count;
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -215,7 +222,7 @@ void CEventListCtrl::ShowStoredRows() {
 void CEventListCtrl::WidenParamColumn(int first, int last) {
   int widest = 0;
   for (int item = first < 0 ? 0 : first; item < last; ++item) {
-    const std::string measured = std::string(m_rows.Text(static_cast<size_t>(item))) + "00";
+    const std::string measured = std::string(m_rows.Text(RowAt(item))) + "00";
     const int width = TextWidth(measured.c_str());
     if (width > widest) widest = width;
   }
@@ -227,8 +234,8 @@ void CEventListCtrl::WidenParamColumn(int first, int last) {
 
 void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
   LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
-  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.Count()) return;
-  const size_t row = static_cast<size_t>(item.iItem);
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= ShownCount()) return;
+  const size_t row = RowAt(item.iItem);
   if (item.mask & LVIF_IMAGE) item.iImage = ShownImage(row);
   // Copied into the caller's buffer, which may be another program's (a pointer to a text
   // of our own would not reach it).
@@ -243,12 +250,12 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
   if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return;
   const std::string wanted = find->lvfi.psz;
   const bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
-  const size_t count = m_rows.Count();
+  const size_t count = ShownCount();
   const size_t start = find->iStart < 0 || static_cast<size_t>(find->iStart) >= count ? 0 : static_cast<size_t>(find->iStart);
   const bool wrap = (find->lvfi.flags & LVFI_WRAP) != 0;
   for (size_t i = 0; i < count && (wrap || start + i < count); ++i) {
     const size_t row = (start + i) % count;
-    const std::string number = m_rows.CellText(row, 0);
+    const std::string number = m_rows.CellText(RowAt(static_cast<int>(row)), 0);
     if (partial ? ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, number.c_str(),
                                    static_cast<int>(std::min(number.size(), wanted.size())), wanted.c_str(),
                                    static_cast<int>(wanted.size())) == CSTR_EQUAL
@@ -277,10 +284,12 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, Ev
   ClockSlot()(&now);
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
+  const int shownBefore = static_cast<int>(ShownCount());
   m_rows.Append(m_nNextNumber, now, name, text, image, origin);
+  m_filter.Appended(m_rows, m_rows.Count() - 1);
   ++m_nNextNumber;
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
-    m_nBurstFirstRow = static_cast<int>(m_rows.Count()) - 1;
+    m_nBurstFirstRow = shownBefore;
     m_bBurst = true;
     FlushPendingRows();
   }
@@ -315,6 +324,12 @@ void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
 void CEventListCtrl::SetTimeWithMilliseconds(bool on) {
   if (on == m_rows.IsTimeWithMilliseconds()) return;
   m_rows.SetTimeWithMilliseconds(on);
+  // A filter's text may have matched the times as they were written.
+  if (m_filter.IsOn() && !m_filter.Text().empty()) {
+    const std::vector<std::string> names = m_filter.Names();
+    const std::string text = m_filter.Text();
+    ApplyFilter(m_filter.ByName(), names, text);
+  }
   if (!m_hWnd) return;
   MeasureFixedColumns();
   // The rows' texts change where they stand: painted over, not erased first.
@@ -335,6 +350,7 @@ void CEventListCtrl::StopRecording() {
 
 void CEventListCtrl::ClearLog() {
   FlushPendingRows();
+  m_filter.Off();  // nothing is left to filter; the counts per event start again
   m_rows.Clear();
   DeleteAllItems();
   m_nShownCount = 0;

@@ -9,7 +9,8 @@
 // for each text it shows. A row is stored at once; telling the control about it (the item
 // count), scrolling to the newest row and widening the parameter column happen once when
 // the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
-// control about its items.
+// control about its items. A filter may narrow what the control shows: its items are then
+// the shown rows, in order, each standing for its row in the store.
 #include <windows.h>
 
 #include <string>
@@ -19,6 +20,7 @@
 #include "events/EventMask.h"
 #include "log/EventRowStore.h"
 #include "log/LogTitleObserver.h"
+#include "log/RowFilter.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
 
@@ -60,6 +62,18 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int FindRow(const std::string& text, bool forward);
   // The text that find next and find previous look for, shared by every log.
   static std::string& FindText();
+
+  // Shows only the rows of the event names in `names` (with `byName`) and/or the rows holding
+  // `text` in any column (when not empty); the rows keep their numbers, the others stay
+  // stored, and rows appended later show if they match. The selected row stays selected
+  // if it is still shown.
+  void ApplyFilter(bool byName, const std::vector<std::string>& names, const std::string& text);
+  // Shows every row again.
+  void ClearFilter();
+  bool IsFiltered() const { return m_filter.IsOn(); }
+  // The rows the list shows (all of them without a filter) and the rows stored.
+  size_t GetShownRowCount() const { return ShownCount(); }
+  size_t GetStoredRowCount() const { return m_rows.Count(); }
 
   // Writes every row to `path`; FALSE for an empty log or a file that cannot be written.
   BOOL SaveLog(const char* path);
@@ -156,6 +170,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnFindPreviousLog();
   void OnUpdateFindLog(CCmdUI* pCmdUI);
   void OnUpdateFindAgain(CCmdUI* pCmdUI);
+  void OnFilterLog();
+  void OnUpdateFilterLog(CCmdUI* pCmdUI);
+  void OnUpdateClearFilterLog(CCmdUI* pCmdUI);
+  // While a filter is on, the status bar's idle text says how many rows are shown.
+  void OnUpdateIdleMessage(CCmdUI* pCmdUI);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -187,7 +206,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void FindAgain(bool forward);
   // Whether the end of this burst scrolls to the newest row.
   bool FollowsNewestRow() const;
-  // Gives the control the store's row count, if it does not have it yet.
+  // The number of rows shown and the stored row at shown position `item`.
+  size_t ShownCount() const { return m_filter.ShownCount(m_rows); }
+  size_t RowAt(int item) const { return m_filter.RowAt(static_cast<size_t>(item)); }
+  // Runs `change` on the filter and shows its rows afresh, keeping the selected row.
+  template <typename Change>
+  void ChangeFilter(Change change);
+  // Gives the control the shown row count, if it does not have it yet.
   void ShowStoredRows();
   // Widens the parameter column to the widest of rows [first, last) if that is wider.
   void WidenParamColumn(int first, int last);
@@ -203,6 +228,7 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   BOOL WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine);
 
   EventRowStore m_rows;
+  RowFilter m_filter;
   int m_nShownCount = 0;      // the item count the control has been given
   bool m_bFollowOnlyAtBottom = false;
   bool m_bSaveAsCsv = false;

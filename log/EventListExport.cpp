@@ -125,7 +125,7 @@ void CEventListCtrl::OnCopy() {
   if (item == -1) return;
   std::string text;
   for (; item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
-    m_rows.AppendLine(static_cast<size_t>(item), text);
+    m_rows.AppendLine(RowAt(item), text);
     text += "\r\n";
   }
   CClipboardText clipboard;

@@ -25,7 +25,7 @@ std::string& CEventListCtrl::FindText() {
 int CEventListCtrl::FindRow(const std::string& text, bool forward) {
   FlushPendingRows();
   const LogTextSearch search(text);
-  const int count = static_cast<int>(m_rows.Count());
+  const int count = static_cast<int>(ShownCount());  // the rows a filter shows
   if (search.IsEmpty() || count == 0) return -1;
   const int selected = GetNextItem(-1, LVNI_SELECTED);
   const int from = selected >= 0 ? selected : (forward ? -1 : count);
@@ -33,7 +33,7 @@ int CEventListCtrl::FindRow(const std::string& text, bool forward) {
   std::vector<signed char> nameHolds(m_rows.NameCount(), -1);
   for (int step = 1; step <= count; ++step) {
     const int row = ((forward ? from + step : from - step) % count + count) % count;
-    const size_t at = static_cast<size_t>(row);
+    const size_t at = RowAt(row);
     bool found = search.FoundIn(m_rows.Text(at), m_rows.TextLength(at));
     if (!found) {
       signed char& holds = nameHolds[m_rows.NameIndexOf(at)];

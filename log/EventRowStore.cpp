@@ -14,6 +14,7 @@ void EventRowStore::Append(long number, const SYSTEMTIME& time, const char* name
   row.number = static_cast<int32_t>(number);
   row.time = ((time.wHour * 60u + time.wMinute) * 60u + time.wSecond) * 1000u + time.wMilliseconds;
   row.name = NameIndex(name ? name : "");
+  ++m_nameRows[row.name];
   row.image = static_cast<uint8_t>(image);
   row.origin = static_cast<uint8_t>(origin);
   ++m_count;
@@ -25,6 +26,7 @@ void EventRowStore::Clear() {
   m_chunks.clear();
   m_longTexts.clear();
   m_chunkUsed = kTextChunkBytes;
+  m_nameRows.assign(m_nameRows.size(), 0);
 }
 
 uint16_t EventRowStore::NameIndex(const char* name) {
@@ -32,6 +34,7 @@ uint16_t EventRowStore::NameIndex(const char* name) {
   if (found != m_nameIndex.end()) return found->second;
   const uint16_t index = static_cast<uint16_t>(m_names.size());
   m_names.emplace_back(name);
+  m_nameRows.push_back(0);
   m_nameIndex.emplace(m_names.back(), index);
   return index;
 }

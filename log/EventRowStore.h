@@ -37,6 +37,9 @@ class EventRowStore {
   // Rows with the same event name share its index, below NameCount().
   size_t NameIndexOf(size_t row) const { return At(row).name; }
   size_t NameCount() const { return m_names.size(); }
+  const char* NameOfIndex(size_t index) const { return m_names[index].c_str(); }
+  // How many stored rows have the event name of `index`; counted as rows are appended.
+  size_t RowsWithName(size_t index) const { return m_nameRows[index]; }
   const char* Text(size_t row) const { return At(row).text; }
   size_t TextLength(size_t row) const { return At(row).length; }
   // Milliseconds since midnight.
@@ -87,5 +90,6 @@ class EventRowStore {
   std::vector<std::unique_ptr<char[]>> m_longTexts;
   size_t m_chunkUsed = kTextChunkBytes;  // bytes taken in the last chunk; full at first
   std::vector<std::string> m_names;
+  std::vector<uint32_t> m_nameRows;  // per name index, the rows that have it
   std::unordered_map<std::string, uint16_t> m_nameIndex;
 };

@@ -57,6 +57,18 @@
 // Embedded browser selection dialog: the browser selection dialog's controls and ids
 #define IDD_SELECT_EMBEDDED_BROWSER 152
 
+// Filter of the event log: its commands, its status-bar text and its dialog
+#define ID_EDIT_FILTER_LOG 32796
+#define ID_EDIT_CLEAR_FILTER_LOG 32797
+#define IDS_FILTER_SHOWN_ROWS 32798
+#define IDS_FILTER_MESSAGE_ROWS 32799
+#define IDD_FILTER_LOG 153
+#define IDC_FILTER_EVENTS 1045
+#define IDC_FILTER_TEXT 1046
+#define IDC_FILTER_CLEAR 1047
+#define IDC_FILTER_ALL 1048
+#define IDC_FILTER_NONE 1049
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -758,6 +758,43 @@ TEST_F(WindowTest, FirstPaintShowsCommandStatesAndTheTabStripMakesItsToolTipForI
   EXPECT_EQ(2, tip ? SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) : 0);  // the tab's and the close button's
 }
 
+// The filter key narrows the selected log; while a filter is on, the status bar's idle text
+// says how many rows show, following the rows that arrive, and clearing it brings back the
+// idle text and every row. Both commands are disabled with no tab.
+TEST_F(WindowTest, TheFilterKeyNarrowsTheLogAndTheStatusBarCountsItsRows) {
+  Start();
+  ExpectEnabled(ID_EDIT_FILTER_LOG, false);
+  ExpectEnabled(ID_EDIT_CLEAR_FILTER_LOG, false);
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  Ok("status b1 first");
+  Ok("status b1 second");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 3; }));
+  SetFocus(List());
+  CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog& dialog) {
+    SetDlgItemTextA(dialog.m_hWnd, IDC_FILTER_TEXT, "second");
+    testsupport::ClickButton(dialog, IDOK);
+  });
+  Press({VK_CONTROL, VK_SHIFT}, 'F');
+  CDialog::SetModalHook(previous);
+  ASSERT_EQ(1, Rows());
+  auto statusSays = [&](const std::string& text) {
+    return PumpProgram(m_app, [&] {
+      m_app.OnIdle(0);
+      return m_frame->GetMessageText() == text;
+    });
+  };
+  EXPECT_TRUE(statusSays("1 / 3 行を表示")) << m_frame->GetMessageText();
+  Ok("status b1 seconds");
+  Ok("status b1 third");
+  EXPECT_TRUE(statusSays("2 / 5 行を表示")) << m_frame->GetMessageText();
+  EXPECT_EQ("00000004", RowText(1).substr(0, 8));
+  ExpectEnabled(ID_EDIT_CLEAR_FILTER_LOG, true);
+  Command(ID_EDIT_CLEAR_FILTER_LOG);
+  EXPECT_TRUE(statusSays("レディ")) << m_frame->GetMessageText();
+  EXPECT_EQ(5, Rows());
+}
+
 TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
   Start();
   Ok("open b1 title=Watched");

@@ -235,7 +235,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(21, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(26, CountEntries(m_list->GetMessageMap()));
 }
 
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {

@@ -361,6 +361,7 @@ LRESULT CToolkitFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
   const std::vector<CControlBar*> bars = m_bars;
   for (CControlBar* bar : bars)
     if (bar->IsVisible()) bar->OnUpdateCmdUI(this, wParam != 0);
+  RefreshIdleMessage();
   return 0;
 }
 

@@ -1,0 +1,127 @@
+// Filtering the event log: only the rows of chosen events and/or the rows holding a text are
+// shown, every row stays stored and numbered, and the status bar tells how many rows show.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/StringResource.h"
+#include "log/EventListCtrl.h"
+#include "log/FilterLogDlg.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kEventNamePrefix[] = "DIID_DWebBrowserEvents2::";
+
+// The name as the filter dialog lists it: without the interface prefix; message rows, which
+// have no event name, under a name of their own.
+std::string EventLabel(const std::string& name) {
+  if (name.empty()) return LoadResourceString(IDS_FILTER_MESSAGE_ROWS);
+  const size_t prefix = sizeof(kEventNamePrefix) - 1;
+  return name.compare(0, prefix, kEventNamePrefix) == 0 ? name.substr(prefix) : name;
+}
+
+}  // namespace
+
+template <typename Change>
+void CEventListCtrl::ChangeFilter(Change change) {
+  FlushPendingRows();
+  if (!m_hWnd) {
+    change();
+    return;
+  }
+  // The selection belongs to shown positions, which the change moves: one selected row is
+  // kept by its place in the store, the focused one if it is selected, and the rest are let
+  // go. The list finds its focused row at once but its first selected row by going over
+  // every row before it, so that is asked only when the focused row is not selected; and
+  // with one row selected, that row alone is deselected, not every row one by one.
+  const UINT selectedCount = GetSelectedCount();
+  const int focused = GetNextItem(-1, LVNI_FOCUSED);
+  int selected = -1;
+  if (selectedCount > 0)
+    selected = focused >= 0 && GetItemState(focused, LVIS_SELECTED) ? focused : GetNextItem(-1, LVNI_SELECTED);
+  const long keep = selected >= 0 ? static_cast<long>(RowAt(selected)) : -1;
+  if (selectedCount == 1)
+    SetItemState(selected, 0, LVIS_SELECTED);
+  else if (selectedCount > 1)
+    SetItemState(-1, 0, LVIS_SELECTED);
+  if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
+
+  change();
+  const int count = static_cast<int>(ShownCount());
+  m_nShownCount = count;
+  // Every row was measured for the parameter column as it came, so the column stays.
+  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  const long item = keep >= 0 ? m_filter.ItemOf(static_cast<size_t>(keep)) : -1;
+  if (item >= 0) {
+    SetItemState(static_cast<int>(item), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnsureVisible(static_cast<int>(item), FALSE);
+  } else if (count > 0) {
+    EnsureVisible(count - 1, FALSE);
+  }
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CEventListCtrl::ApplyFilter(bool byName, const std::vector<std::string>& names, const std::string& text) {
+  ChangeFilter([&] { m_filter.Apply(m_rows, byName, names, text); });
+}
+
+void CEventListCtrl::ClearFilter() {
+  if (!m_filter.IsOn()) return;
+  ChangeFilter([&] { m_filter.Off(); });
+}
+
+void CEventListCtrl::OnFilterLog() {
+  FlushPendingRows();
+  CFilterLogDlg dialog(this);
+  // The events the log holds, with the counts kept as rows came: no row is read here.
+  for (size_t index = 0; index < m_rows.NameCount(); ++index) {
+    const size_t rows = m_rows.RowsWithName(index);
+    if (rows == 0) continue;
+    const std::string name = m_rows.NameOfIndex(index);
+    const std::vector<std::string>& chosen = m_filter.Names();
+    const bool checked = !m_filter.IsOn() || !m_filter.ByName() ||
+                         std::find(chosen.begin(), chosen.end(), name) != chosen.end();
+    dialog.m_events.push_back({name, EventLabel(name), rows, checked});
+  }
+  std::stable_sort(dialog.m_events.begin(), dialog.m_events.end(),
+                   [](const CFilterLogDlg::Event& a, const CFilterLogDlg::Event& b) {
+                     return !a.name.empty() && !b.name.empty() ? a.label < b.label : a.name.empty() && !b.name.empty();
+                   });
+  dialog.m_strText = m_filter.IsOn() ? m_filter.Text() : std::string();
+  const INT_PTR result = dialog.DoModal();
+  if (result == IDC_FILTER_CLEAR) {
+    ClearFilter();
+    return;
+  }
+  if (result != IDOK) return;
+  std::vector<std::string> names;
+  bool every = true;
+  for (const CFilterLogDlg::Event& event : dialog.m_events) {
+    if (event.checked)
+      names.push_back(event.name);
+    else
+      every = false;
+  }
+  // Every event and no text is no filter: events of names not seen yet show too.
+  if (every && dialog.m_strText.empty())
+    ClearFilter();
+  else
+    ApplyFilter(!every, names, dialog.m_strText);
+}
+
+void CEventListCtrl::OnUpdateFilterLog(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_rows.Count() > 0);
+  pCmdUI->SetCheck(m_filter.IsOn() ? 1 : 0);
+}
+
+void CEventListCtrl::OnUpdateClearFilterLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_filter.IsOn()); }
+
+void CEventListCtrl::OnUpdateIdleMessage(CCmdUI* pCmdUI) {
+  if (!m_filter.IsOn()) return;
+  char text[256];
+  std::snprintf(text, sizeof(text), LoadResourceString(IDS_FILTER_SHOWN_ROWS).c_str(),
+                static_cast<int>(ShownCount()), static_cast<int>(m_rows.Count()));
+  pCmdUI->SetText(text);
+}

@@ -1,0 +1,240 @@
+// Filtering the event log under Wine: a real list-view window read back with list-view
+// messages, the filter dialog driven through its controls; rows hidden and shown again,
+// numbering, rows arriving under a filter, the counts per event, and saving, copying and
+// finding under a filter.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "framework/CmdUI.h"
+#include "framework/Dialog.h"
+#include "log/EventListCtrl.h"
+#include "res/resource.h"
+#include "support/MessagePump.h"
+
+namespace {
+
+const char kDocumentComplete[] = "DIID_DWebBrowserEvents2::DocumentComplete";
+const char kStatusTextChange[] = "DIID_DWebBrowserEvents2::StatusTextChange";
+
+std::string ItemText(HWND list, int item, int sub) {
+  char buffer[1024] = {};
+  LVITEMA lvi = {};
+  lvi.iSubItem = sub;
+  lvi.pszText = buffer;
+  lvi.cchTextMax = sizeof(buffer);
+  return std::string(buffer, static_cast<size_t>(::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&lvi))));
+}
+
+// Each row a second after the one before, from 12:00:01.
+SYSTEMTIME g_time = {};
+void WINAPI NextSecond(SYSTEMTIME* time) {
+  ++g_time.wSecond;
+  *time = g_time;
+}
+
+class EventListFilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_host.Attach(::CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 900, 400, nullptr, nullptr, nullptr, nullptr));
+    m_list = new CEventListCtrl;
+    ASSERT_TRUE(m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 880, 380}, &m_host, 1));
+    // Rows 1-6: a message row, two page loads and three status texts.
+    g_time = {};
+    g_time.wHour = 12;
+    const CEventListCtrl::ClockSource clock = CEventListCtrl::SetClockSource(&NextSecond);
+    m_list->AddMessageRow("", "イベントの記録を開始しました。", CEventListCtrl::kImageRecording);
+    m_list->AddEventRow(kDocumentComplete, "URL:http://a.example/");
+    m_list->AddEventRow(kStatusTextChange, "Text:読み込み中");
+    m_list->AddEventRow(kDocumentComplete, "URL:http://b.example/");
+    m_list->AddEventRow(kStatusTextChange, "Text:完了 b.example");
+    m_list->AddEventRow(kStatusTextChange, "Text:");
+    CEventListCtrl::SetClockSource(clock);
+    EndBurst();
+  }
+  void TearDown() override {
+    delete m_list;
+    ::DestroyWindow(m_host.Detach());
+  }
+
+  void EndBurst() { ASSERT_TRUE(testsupport::PumpUntil([&] { return !m_list->HasPendingRows(); }, 5000)); }
+  // The numbers of the rows the list shows, as it shows them.
+  std::vector<int> Shown() {
+    std::vector<int> numbers;
+    for (int item = 0; item < m_list->GetItemCount(); ++item)
+      numbers.push_back(std::atoi(ItemText(m_list->m_hWnd, item, 0).c_str()));
+    return numbers;
+  }
+  int Selected() { return m_list->GetNextItem(-1, LVNI_SELECTED); }
+  void Select(int item) { m_list->SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); }
+
+  CWnd m_host;
+  CEventListCtrl* m_list = nullptr;
+};
+
+using Rows = std::vector<int>;
+
+// By event, by text in any column (as find matches it) and by both: only matching rows show,
+// each with its own number; the selected row stays selected while shown; clearing brings
+// every row back; rows arriving show only when they match; clearing the log ends the filter.
+TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShowsAll) {
+  EXPECT_FALSE(QueryCommandState(m_list, ID_EDIT_CLEAR_FILTER_LOG).m_bEnabled);
+  Select(3);
+  m_list->ApplyFilter(true, {kDocumentComplete}, "");
+  EXPECT_EQ(Rows({2, 4}), Shown());
+  EXPECT_EQ("URL:http://b.example/", ItemText(m_list->m_hWnd, 1, 3));
+  EXPECT_EQ(1, Selected()) << "row 4 stays selected where it now shows";
+  EXPECT_TRUE(QueryCommandState(m_list, ID_EDIT_CLEAR_FILTER_LOG).m_bEnabled);
+
+  const struct {
+    bool byName;
+    std::vector<std::string> names;
+    const char* text;
+    Rows shown;
+  } cases[] = {
+      {false, {}, "B.EXAMPLE", {4, 5}},
+      {false, {}, "読み", {3}},
+      {false, {}, "documentcomplete", {2, 4}},  // the event name column
+      {false, {}, "00000005", {5}},             // the number column
+      {false, {}, "12:00:03", {3}},             // the time column
+      {true, {kStatusTextChange, ""}, "", {1, 3, 5, 6}},  // message rows have no name
+      {true, {kStatusTextChange}, "example", {5}},
+      {true, {}, "", {}},
+  };
+  for (const auto& c : cases) {
+    m_list->ApplyFilter(c.byName, c.names, c.text);
+    EXPECT_EQ(c.shown, Shown()) << c.text;
+  }
+  m_list->ApplyFilter(false, {}, "12:00:03.000");
+  EXPECT_EQ(Rows(), Shown());
+  m_list->SetTimeWithMilliseconds(true);
+  EXPECT_EQ(Rows({3}), Shown()) << "matched again against the times as now shown";
+  m_list->SetTimeWithMilliseconds(false);
+
+  m_list->ApplyFilter(true, {kDocumentComplete}, "");
+  Select(0);
+  RouteCommand(m_list, ID_EDIT_CLEAR_FILTER_LOG);
+  EXPECT_EQ(Rows({1, 2, 3, 4, 5, 6}), Shown());
+  EXPECT_EQ(1, Selected()) << "row 2 stays selected";
+
+  m_list->ApplyFilter(false, {}, "example");
+  m_list->AddEventRow(kStatusTextChange, "Text:nothing");
+  m_list->AddEventRow(kDocumentComplete, "URL:http://c.example/");
+  m_list->AddEventRow(kDocumentComplete, "URL:about:blank");
+  EXPECT_EQ(Rows({2, 4, 5, 8}), Shown()) << "also in the middle of the burst";
+  EndBurst();
+  EXPECT_EQ(Rows({2, 4, 5, 8}), Shown());
+  m_list->ClearLog();
+  EXPECT_FALSE(m_list->IsFiltered());
+  EXPECT_EQ(Rows({1}), Shown());
+}
+
+// The dialog lists the events the log holds with their row counts (message rows first, then
+// by name), checked as the filter stands; OK applies the checked events and the text; every
+// event and no text is no filter; the clear button shows every row again.
+TEST_F(EventListFilterTest, TheDialogListsEventsWithTheirCountsAndAppliesWhatIsChosen) {
+  std::vector<std::string> labels;
+  std::vector<bool> checks;
+  std::function<void(HWND)> act;
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+    HWND events = ::GetDlgItem(dialog.m_hWnd, IDC_FILTER_EVENTS);
+    labels.clear();
+    checks.clear();
+    for (int i = 0; i < ::SendMessageA(events, LVM_GETITEMCOUNT, 0, 0); ++i) {
+      labels.push_back(ItemText(events, i, 0));
+      checks.push_back(::SendMessageA(events, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2));
+    }
+    act(dialog.m_hWnd);
+  });
+  auto check = [](HWND dialog, int item, bool on) {
+    LVITEMA lvi = {};
+    lvi.stateMask = LVIS_STATEIMAGEMASK;
+    lvi.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    ::SendDlgItemMessageA(dialog, IDC_FILTER_EVENTS, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&lvi));
+  };
+  auto ok = [](HWND dialog, const char* text) {
+    ::SetDlgItemTextA(dialog, IDC_FILTER_TEXT, text);
+    ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+  };
+
+  act = [&](HWND dialog) {
+    check(dialog, 2, false);  // StatusTextChange
+    ok(dialog, "b.example");
+  };
+  RouteCommand(m_list, ID_EDIT_FILTER_LOG);
+  EXPECT_EQ((std::vector<std::string>{"(メッセージ) (1)", "DocumentComplete (2)", "StatusTextChange (3)"}), labels);
+  EXPECT_EQ((std::vector<bool>{true, true, true}), checks);
+  EXPECT_EQ(Rows({4}), Shown());
+
+  m_list->AddEventRow(kStatusTextChange, "Text:b.example");
+  act = [&](HWND dialog) { ok(dialog, ""); };
+  RouteCommand(m_list, ID_EDIT_FILTER_LOG);
+  EXPECT_EQ("StatusTextChange (4)", labels[2]) << "counted as the row came, shown or not";
+  EXPECT_EQ((std::vector<bool>{true, true, false}), checks);
+  EXPECT_EQ(Rows({1, 2, 4}), Shown());
+
+  act = [&](HWND dialog) {
+    check(dialog, 2, true);
+    ok(dialog, "");
+  };
+  RouteCommand(m_list, ID_EDIT_FILTER_LOG);
+  EXPECT_FALSE(m_list->IsFiltered()) << "every event and no text";
+
+  m_list->ApplyFilter(false, {}, "読み");
+  act = [&](HWND dialog) { ::SendMessageA(dialog, WM_COMMAND, IDC_FILTER_CLEAR, 0); };
+  RouteCommand(m_list, ID_EDIT_FILTER_LOG);
+  EXPECT_EQ(7u, Shown().size());
+
+  m_list->ClearLog();
+  act = [&](HWND dialog) { ::SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0); };
+  RouteCommand(m_list, ID_EDIT_FILTER_LOG);
+  EXPECT_EQ((std::vector<std::string>{"(メッセージ) (1)"}), labels) << "clearing the log clears the counts";
+  CDialog::SetModalHook(previous);
+}
+
+// Under a filter, save writes every row exactly as without it, copy takes the selected rows
+// that are shown, and find goes over the shown rows only.
+TEST_F(EventListFilterTest, SaveWritesAllRowsCopyAndFindSeeOnlyShownRows) {
+  char path[MAX_PATH];
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "olf", 0, path);
+  auto saved = [&] {
+    EXPECT_TRUE(m_list->SaveLog(path));
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+  };
+  const std::string unfiltered = saved();
+  m_list->ApplyFilter(true, {kDocumentComplete}, "");
+  EXPECT_EQ(unfiltered, saved());
+  ::DeleteFileA(path);
+
+  m_list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
+  std::string copied;
+  ASSERT_TRUE(::OpenClipboard(m_list->m_hWnd));
+  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
+    copied = static_cast<const char*>(::GlobalLock(text));
+    ::GlobalUnlock(text);
+  }
+  ::CloseClipboard();
+  EXPECT_EQ(std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
+                kDocumentComplete + ",URL:http://b.example/\r\n",
+            copied);
+
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  EXPECT_EQ(-1, m_list->FindRow("読み込み", true)) << "a hidden row is not found";
+  EXPECT_EQ(1, m_list->FindRow("b.example", true)) << "row 4, shown second, not row 5";
+  EXPECT_EQ(0, m_list->FindRow("example", true)) << "wraps over the shown rows";
+}
+
+}  // namespace
