@@ -755,6 +755,15 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
   EXPECT_EQ(3, selected());
+
+  // Long texts, read several bytes at a time: after a run of lead bytes (ャ is 0x83 0x83), a
+  // byte is a trail byte exactly when the run is odd.
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\x83\x5C end");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\\ The Far End");
+  EXPECT_EQ(5, m_list->FindRow("\\", true)) << "the trail byte of ソ after ャ is no backslash";
+  EXPECT_EQ(4, m_list->FindRow("\x83\x5C", false));
+  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", true)) << "ャ and a backslash hold no ソ";
+  EXPECT_EQ(5, m_list->FindRow("the far END", true));
   m_list->StopRecording();
   m_list->ClearLog();
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
