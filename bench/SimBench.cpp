@@ -3,11 +3,13 @@
 // does nothing, an event log in a hidden window and the visible log of a running
 // ormix.exe, side by side; (2) how the cost of a row grows up to 100,000 rows and the
 // memory a row takes; (3) saving and copying 100,000 rows; (4) ormix.exe's start-up against
-// a bare window program; (5) the listing walk over 1, 5 and 20 browsers. Prints figures;
-// asserts nothing.
+// a bare window program; (5) the listing walk over 1, 5 and 20 browsers; ... (9) events
+// into ormix.exe's log when empty and when full; (10) the log's rows sampled from the
+// screen while events trickle in. Prints figures; asserts nothing.
 //
 //   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
-//             [--skip-export] [--skip-discovery] [--compare-startup OTHER_ORMIX_EXE]
+//             [--skip-export] [--skip-discovery] [--skip-end-to-end] [--skip-flicker]
+//             [--compare-startup OTHER_ORMIX_EXE]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -17,6 +19,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -748,6 +751,287 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
   sim.Send("close h1");
 }
 
+// (9) Events from the simulator into the visible log of a running ormix.exe, watching the
+// browser as in (1c): events/s and time inside the call into a log holding only its start
+// row, then again after the same log has been filled to `rows` rows through the same
+// browser and sink (in batches of `repeat`, each waited for until the log has settled).
+void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n) {
+  const char* kSection = "9 growth end to end";
+  const std::string event = "fire g1 StatusTextChange \"bstr:Loading page http://example.com/index.html\"";
+  sim.Send("open g1 title=Growth");
+  RunningProgram ormix;
+  HWND log = nullptr;
+  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+      !SelectBrowserIn(ormix, L"Growth") || sim.Send("wait sinks g1 1 timeout=20000").rfind("OK", 0) != 0 ||
+      !(log = VisibleLogOf(ormix.Window()))) {
+    std::printf("| %s | could not watch the browser | - |\n", kSection);
+    sim.Send("close g1");
+    return;
+  }
+  auto rowCount = [&] { return static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)); };
+  // Fires `count` events and waits until the log shows them all, settled; the wall time.
+  auto stream = [&](long count, double* inCallMs) {
+    const long before = rowCount();
+    const double start = Now();
+    const std::string reply = sim.Send("repeat " + std::to_string(count) + " " + event, 7200000);
+    while (!LogSettled(ormix.Window(), log, static_cast<int>(before + count)) && Now() - start < 7200000) Sleep(1);
+    const double wall = Now() - start;
+    if (inCallMs) *inCallMs = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / count;
+    return wall;
+  };
+  // Waits until the start row is there.
+  for (const double start = Now(); rowCount() < 1 && Now() - start < 20000;) Sleep(10);
+  double emptyCall = 0, fullCall = 0;
+  const double empty = n * 1000.0 / stream(n, &emptyCall);
+  const double fillStart = Now();
+  while (rowCount() < rows) {
+    const long batch = std::min(50000L, rows - rowCount());
+    stream(batch, nullptr);
+    std::fprintf(stderr, "filled %ld rows, %.0f s\n", rowCount(), (Now() - fillStart) / 1000.0);
+  }
+  const double fillSeconds = (Now() - fillStart) / 1000.0;
+  const long filled = rowCount();
+  const double full = n * 1000.0 / stream(n, &fullCall);
+  // The log cleared (its command, as a user gives it) and measured empty once more, so the
+  // full log is also compared with an empty one at the same moment of a shared machine.
+  PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_LOG_CLEAR, 0), 0);
+  for (const double start = Now(); rowCount() != 1 && Now() - start < 60000;) Sleep(10);
+  double clearedCall = 0;
+  const double cleared = n * 1000.0 / stream(n, &clearedCall);
+  const std::string after = "after " + std::to_string(filled) + " rows";
+  Row(kSection, "empty log: events/s", "%.0f", empty);
+  Row(kSection, "empty log: ms per event inside the call", "%.3f", emptyCall);
+  Row(kSection, after + ": events/s", "%.0f", full);
+  Row(kSection, after + ": ms per event inside the call", "%.3f", fullCall);
+  Row(kSection, "the same log cleared, right after: events/s", "%.0f", cleared);
+  Row(kSection, "the same log cleared, right after: ms per event inside the call", "%.3f", clearedCall);
+  Row(kSection, "ratio events/s full/empty", "%.2f", full / empty);
+  Row(kSection, "ratio events/s full/cleared", "%.2f", full / cleared);
+  Row(kSection, "filling, events/s", "%.0f", (filled - n - 1) / fillSeconds);
+  ormix.Close();
+  sim.Send("wait sinks g1 0 timeout=20000");
+  sim.Send("close g1");
+}
+
+// An item's rectangle in another process's list view (LVM_GETITEMRECT, LVIR_BOUNDS), through
+// memory taken in that process for the answer.
+bool RemoteItemRect(HWND list, DWORD pid, int item, RECT* rect) {
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  RECT asked = {LVIR_BOUNDS, 0, 0, 0};
+  SIZE_T moved = 0;
+  const bool ok = remote && WriteProcessMemory(process, remote, &asked, sizeof(asked), &moved) &&
+                  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(remote)) &&
+                  ReadProcessMemory(process, remote, rect, sizeof(*rect), &moved);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
+// What the screen shows in a rectangle (screen coordinates), read from the screen's device
+// context: under Wine that is the X server's picture, as a screenshot shows it, not what a
+// window has drawn but not yet put on the screen. 32 bits per pixel, top row first.
+class ScreenSample {
+ public:
+  bool Take(const RECT& area) {
+    m_width = area.right - area.left;
+    m_height = area.bottom - area.top;
+    m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool ok = BitBlt(memory, 0, 0, m_width, m_height, screen, area.left, area.top, SRCCOPY) != FALSE;
+    GdiFlush();
+    if (ok) std::memcpy(m_pixels.data(), bits, m_pixels.size() * sizeof(uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+  }
+
+  // Pixels in [left, right) x [top, bottom) dark enough to be text (black or grey text on
+  // the list's light background; grid lines and the background are lighter).
+  int InkIn(int left, int top, int right, int bottom) const {
+    int ink = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, m_height); ++y)
+      for (int x = std::max(left, 0); x < std::min(right, m_width); ++x) {
+        const uint32_t p = m_pixels[static_cast<size_t>(y) * m_width + x];
+        if ((p & 0xFF) + (p >> 8 & 0xFF) + (p >> 16 & 0xFF) < 3 * 128) ++ink;
+      }
+    return ink;
+  }
+
+  bool SaveBmp(const std::string& path) const {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = m_width;
+    header.biHeight = -m_height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const DWORD bytes = static_cast<DWORD>(m_pixels.size() * sizeof(uint32_t));
+    BITMAPFILEHEADER fileHeader = {};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfOffBits = sizeof(fileHeader) + sizeof(header);
+    fileHeader.bfSize = fileHeader.bfOffBits + bytes;
+    std::fwrite(&fileHeader, sizeof(fileHeader), 1, file);
+    std::fwrite(&header, sizeof(header), 1, file);
+    std::fwrite(m_pixels.data(), 1, bytes, file);
+    std::fclose(file);
+    return true;
+  }
+
+ private:
+  int m_width = 0, m_height = 0;
+  std::vector<uint32_t> m_pixels;
+};
+
+// (10) Flicker: the visible log of a running ormix.exe receiving 5 events a second, its
+// rows sampled from the screen `samples` times at random moments over the stream. In each
+// sample, every row fully in view (the list's rows per page from its top row) that was
+// already stored at the sample before must be fully drawn: in each of its four columns, both
+// the upper and the lower half of the row hold text pixels (a digit, a letter or a kana has
+// strokes in both); the header too, in each column. A row erased to its background, or
+// painted in part of its height or of its columns, fails. A row stored but not yet shown
+// lies below the view, since the log keeps its newest shown row at the bottom. The list's
+// top row is read before and after each capture; a sample during which the list scrolled is
+// taken again (which row is where is then not known), and counted.
+void MeasureFlicker(SimulatorProcess& sim, int samples) {
+  const char* kSection = "10 flicker";
+  const double periodMs = 200;  // 5 events a second
+  sim.Send("open f1 title=Flicker");
+  RunningProgram ormix;
+  HWND log = nullptr;
+  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+      !SelectBrowserIn(ormix, L"Flicker") || sim.Send("wait sinks f1 1 timeout=20000").rfind("OK", 0) != 0 ||
+      !(log = VisibleLogOf(ormix.Window()))) {
+    std::printf("| %s | could not watch the browser | - |\n", kSection);
+    sim.Send("close f1");
+    return;
+  }
+  auto fire = [&](long k) {
+    sim.Send("fire f1 StatusTextChange \"bstr:Loading page http://example.com/page" + std::to_string(k) + ".html\"");
+  };
+  // More rows than a page first, so that every new row scrolls the list.
+  for (const double start = Now(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;) Sleep(10);
+  const int page = static_cast<int>(SendMessageA(log, LVM_GETCOUNTPERPAGE, 0, 0));
+  const int prefill = page + 10;
+  for (int k = 0; k < prefill; ++k) fire(k);
+  const int rowsBefore = prefill + 1;
+  for (const double start = Now(); !LogSettled(ormix.Window(), log, rowsBefore) && Now() - start < 60000;) Sleep(10);
+
+  // Where rows and columns are: the top row's rectangle and the columns' widths (the text is
+  // the same length throughout, so the parameter column keeps its width); the header's band.
+  const int top0 = static_cast<int>(SendMessageA(log, LVM_GETTOPINDEX, 0, 0));
+  RECT first = {};
+  RECT client = {};
+  GetClientRect(log, &client);
+  const HWND header = FindWindowExA(log, nullptr, WC_HEADERA, nullptr);
+  RECT headerRect = {};
+  if (!RemoteItemRect(log, ormix.ProcessId(), top0, &first) || !header || !GetWindowRect(header, &headerRect)) {
+    std::printf("| %s | could not find the rows on screen | - |\n", kSection);
+    return;
+  }
+  POINT origin = {0, 0};
+  ClientToScreen(log, &origin);
+  MapWindowPoints(nullptr, log, reinterpret_cast<POINT*>(&headerRect), 2);
+  RECT area = {origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+  area.right = std::min<LONG>(area.right, GetSystemMetrics(SM_CXSCREEN));
+  area.bottom = std::min<LONG>(area.bottom, GetSystemMetrics(SM_CYSCREEN));
+  const int rowHeight = first.bottom - first.top;
+  int columnLeft[5] = {first.left, 0, 0, 0, 0};
+  for (int c = 0; c < 4; ++c)
+    columnLeft[c + 1] = columnLeft[c] + static_cast<int>(SendMessageA(log, LVM_GETCOLUMNWIDTH, c, 0));
+  const int width = area.right - area.left;
+  // Whether a band of rows [top, bottom) holds text in every column, upper and lower half.
+  auto drawn = [&](const ScreenSample& sample, int top, int bottom, bool halves) {
+    for (int c = 0; c < 4; ++c) {
+      const int left = columnLeft[c] + 3, right = std::min(columnLeft[c + 1] - 3, width);
+      if (right - left < 8) continue;  // a column off the screen
+      const int middle = (top + bottom) / 2;
+      if (!halves) {
+        if (sample.InkIn(left, top + 2, right, bottom - 2) < 3) return false;
+      } else if (sample.InkIn(left, top + 1, right, middle) < 3 || sample.InkIn(left, middle, right, bottom - 1) < 3) {
+        return false;
+      }
+    }
+    return true;
+  };
+
+  std::vector<double> at;
+  unsigned seed = 20261208;
+  const double span = samples * periodMs;
+  for (int i = 0; i < samples; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    at.push_back(span * ((seed >> 8) & 0xFFFF) / 65536.0);
+  }
+  std::sort(at.begin(), at.end());
+  int bad = 0, retaken = 0, scrolled = 0, headerBlank = 0;
+  long checkedRows = 0;
+  long storedBefore = rowsBefore;  // rows stored at the sample before
+  int previousTop = top0;
+  ScreenSample sample;
+  bool keptBad = false;
+  long fired = 0;
+  const double start = Now();
+  for (const double when : at) {
+    while (fired * periodMs <= when) {
+      while (Now() - start < fired * periodMs) Sleep(1);
+      fire(prefill + fired++);
+    }
+    while (Now() - start < when) Sleep(1);
+    int top = -1, inView = 0;
+    long stored = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      stored = static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
+      top = static_cast<int>(SendMessageA(log, LVM_GETTOPINDEX, 0, 0));
+      inView = static_cast<int>(SendMessageA(log, LVM_GETCOUNTPERPAGE, 0, 0));
+      sample.Take(area);
+      if (SendMessageA(log, LVM_GETTOPINDEX, 0, 0) == top) break;
+      ++retaken;
+      top = -1;
+    }
+    if (top < 0) continue;
+    if (top != previousTop) ++scrolled;
+    previousTop = top;
+    bool ok = drawn(sample, headerRect.top, headerRect.bottom, false);
+    if (!ok) ++headerBlank;
+    for (int row = top; row < top + inView && row < storedBefore; ++row, ++checkedRows) {
+      const int y = first.top + (row - top) * rowHeight;
+      if (!drawn(sample, y, y + rowHeight, true)) ok = false;
+    }
+    storedBefore = stored;
+    if (!ok) {
+      ++bad;
+      if (!keptBad) keptBad = sample.SaveBmp("ormix-flicker-bad.bmp");
+    }
+  }
+  sample.SaveBmp("ormix-flicker-sample.bmp");
+  Row(kSection, "samples of the screen over " + std::to_string(fired) + " events at 5 per second", "%.0f",
+      static_cast<double>(samples));
+  Row(kSection, "samples in which the list had scrolled since the sample before", "%.0f", scrolled);
+  Row(kSection, "samples taken again because the list scrolled during the capture", "%.0f", retaken);
+  Row(kSection, "rows checked, in all samples", "%.0f", static_cast<double>(checkedRows));
+  Row(kSection, "samples with the header blank", "%.0f", headerBlank);
+  Row(kSection, "samples with a row that was on screen blank or half drawn", "%.0f", bad);
+  ormix.Close();
+  sim.Send("wait sinks f1 0 timeout=20000");
+  sim.Send("close f1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -756,7 +1040,7 @@ int main(int argc, char** argv) {
   int starts = 9;
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
-       embedded = true;
+       embedded = true, endToEnd = true, flicker = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -769,6 +1053,8 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-startup")) startup = false;
     else if (!std::strcmp(argv[i], "--skip-hangs")) hangs = false;
     else if (!std::strcmp(argv[i], "--skip-embedded")) embedded = false;
+    else if (!std::strcmp(argv[i], "--skip-end-to-end")) endToEnd = false;
+    else if (!std::strcmp(argv[i], "--skip-flicker")) flicker = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -788,6 +1074,8 @@ int main(int argc, char** argv) {
       if (discovery) MeasureSelectionDialog(sim);
       if (embedded) MeasureEmbeddedDialog(sim);
       if (hangs) MeasureHungBrowser(sim);
+      if (endToEnd) MeasureEndToEndGrowth(sim, rows, events);
+      if (flicker) MeasureFlicker(sim, 100);
       if (!sim.Stop()) result = 1;
     }
   }
