@@ -9,7 +9,7 @@
 //
 //   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
 //             [--skip-export] [--skip-discovery] [--skip-end-to-end] [--skip-flicker]
-//             [--compare-startup OTHER_ORMIX_EXE]
+//             [--fill-threads K] [--compare-startup OTHER_ORMIX_EXE]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -791,7 +791,7 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
 // browser as in (1c): events/s and time inside the call into a log holding only its start
 // row, then again after the same log has been filled to `rows` rows through the same
 // browser and sink (in batches of `repeat`, each waited for until the log has settled).
-void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n) {
+void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n, int fillThreads) {
   const char* kSection = "9 growth end to end";
   const std::string event = "fire g1 StatusTextChange \"bstr:Loading page http://example.com/index.html\"";
   sim.Send("open g1 title=Growth");
@@ -822,7 +822,18 @@ void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n) {
   const double fillStart = Now();
   while (rowCount() < rows) {
     const long batch = std::min(50000L, rows - rowCount());
-    stream(batch, nullptr);
+    if (fillThreads > 1) {
+      // The simulator's threads at once, into the same sink (see its flood command).
+      const long before = rowCount();
+      sim.Send("flood g1 " + std::to_string(batch) + " threads=" + std::to_string(fillThreads) +
+                   " StatusTextChange \"bstr:Loading page http://example.com/index.html\"",
+               7200000);
+      for (const double start = Now();
+           !LogSettled(ormix.Window(), log, static_cast<int>(before + batch)) && Now() - start < 7200000;)
+        Sleep(1);
+    } else {
+      stream(batch, nullptr);
+    }
     std::fprintf(stderr, "filled %ld rows, %.0f s\n", rowCount(), (Now() - fillStart) / 1000.0);
   }
   const double fillSeconds = (Now() - fillStart) / 1000.0;
@@ -1074,6 +1085,7 @@ int main(int argc, char** argv) {
   long events = 1000;
   long rows = 100000;
   int starts = 9;
+  int fillThreads = 1;
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
        embedded = true, endToEnd = true, flicker = true;
@@ -1081,6 +1093,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--starts") && i + 1 < argc) starts = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--fill-threads") && i + 1 < argc) fillThreads = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--compare-startup") && i + 1 < argc) otherOrmix = argv[++i];
     else if (!std::strcmp(argv[i], "--skip-events")) eventCost = false;
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
@@ -1110,7 +1123,7 @@ int main(int argc, char** argv) {
       if (discovery) MeasureSelectionDialog(sim);
       if (embedded) MeasureEmbeddedDialog(sim);
       if (hangs) MeasureHungBrowser(sim);
-      if (endToEnd) MeasureEndToEndGrowth(sim, rows, events);
+      if (endToEnd) MeasureEndToEndGrowth(sim, rows, events, fillThreads);
       if (flicker) MeasureFlicker(sim, 100);
       if (!sim.Stop()) result = 1;
     }
