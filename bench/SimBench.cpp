@@ -3,9 +3,10 @@
 // does nothing, an event log in a hidden window and the visible log of a running
 // ormix.exe, side by side; (2) how the cost of a row grows up to 100,000 rows and the
 // memory a row takes; (3) saving and copying 100,000 rows; (4) ormix.exe's start-up against
-// a bare window program; (5) the listing walk over 1, 5 and 20 browsers; ... (9) events
-// into ormix.exe's log when empty and when full; (10) the log's rows sampled from the
-// screen while events trickle in. Prints figures; asserts nothing.
+// a bare window program; (5) the listing walk over 1, 5 and 20 browsers; (6)-(8)
+// ormix.exe's selection dialogs and a hung browser; (9) events into ormix.exe's log when
+// empty and when full; (10) the log's rows sampled from the screen while events trickle
+// in. Prints figures; asserts nothing.
 //
 //   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
 //             [--skip-export] [--skip-discovery] [--skip-end-to-end] [--skip-flicker]
