@@ -788,77 +788,90 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
   sim.Send("close h1");
 }
 
-// (9) Events from the simulator into the visible log of a running ormix.exe, watching the
-// browser as in (1c): events/s and time inside the call into a log holding only its start
-// row, then again after the same log has been filled to `rows` rows through the same
-// browser and sink (in batches of `repeat`, each waited for until the log has settled).
+// (9) Events from the simulator into the visible logs of two running ormix.exe, each
+// watching a browser of its own as in (1c): one log filled to `rows` rows through its
+// browser and sink, the other left nearly empty. At the start, every quarter of the filling
+// and at the end, bursts of `n` events go into one log and then the other, five times each
+// (who goes first alternates), and the medians of events/s and of time inside the call are
+// compared, so both logs are measured at the same moments of a shared machine.
 void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n, int fillThreads) {
   const char* kSection = "9 growth end to end";
-  const std::string event = "fire g1 StatusTextChange \"bstr:Loading page http://example.com/index.html\"";
+  struct Watched {
+    const char* id;
+    const wchar_t* title;
+    RunningProgram ormix;
+    HWND log = nullptr;
+    long Rows() const { return static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)); }
+  };
+  Watched logs[2] = {{"g1", L"Growth", {}, nullptr}, {"g2", L"Empty", {}, nullptr}};
   sim.Send("open g1 title=Growth");
-  RunningProgram ormix;
-  HWND log = nullptr;
-  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
-      !SelectBrowserIn(ormix, L"Growth") || sim.Send("wait sinks g1 1 timeout=20000").rfind("OK", 0) != 0 ||
-      !(log = VisibleLogOf(ormix.Window()))) {
-    std::printf("| %s | could not watch the browser | - |\n", kSection);
-    sim.Send("close g1");
-    return;
+  sim.Send("open g2 title=Empty");
+  for (Watched& w : logs) {
+    if (!w.ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !w.ormix.WaitPainted(kOrmixCaption) ||
+        !SelectBrowserIn(w.ormix, w.title) ||
+        sim.Send(std::string("wait sinks ") + w.id + " 1 timeout=20000").rfind("OK", 0) != 0 ||
+        !(w.log = VisibleLogOf(w.ormix.Window()))) {
+      std::printf("| %s | could not watch the browsers | - |\n", kSection);
+      sim.Send("close g1");
+      sim.Send("close g2");
+      return;
+    }
+    for (const double start = Now(); w.Rows() < 1 && Now() - start < 20000;) Sleep(10);
   }
-  auto rowCount = [&] { return static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)); };
-  // Fires `count` events and waits until the log shows them all, settled; the wall time.
-  auto stream = [&](long count, double* inCallMs) {
-    const long before = rowCount();
+  const std::string event = "StatusTextChange \"bstr:Loading page http://example.com/index.html\"";
+  // Fires `count` events at one log and waits until it shows them all, settled.
+  auto stream = [&](Watched& w, long count, int threads, double* inCallMs) {
+    const long before = w.Rows();
     const double start = Now();
-    const std::string reply = sim.Send("repeat " + std::to_string(count) + " " + event, 7200000);
-    while (!LogSettled(ormix.Window(), log, static_cast<int>(before + count)) && Now() - start < 7200000) Sleep(1);
+    const std::string command = threads > 1 ? "flood " + std::string(w.id) + " " + std::to_string(count) +
+                                                  " threads=" + std::to_string(threads) + " " + event
+                                            : "repeat " + std::to_string(count) + " fire " + w.id + " " + event;
+    const std::string reply = sim.Send(command, 7200000);
+    while (!LogSettled(w.ormix.Window(), w.log, static_cast<int>(before + count)) && Now() - start < 7200000) Sleep(1);
     const double wall = Now() - start;
     if (inCallMs) *inCallMs = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / count;
     return wall;
   };
-  // Waits until the start row is there.
-  for (const double start = Now(); rowCount() < 1 && Now() - start < 20000;) Sleep(10);
-  double emptyCall = 0, fullCall = 0;
-  const double empty = n * 1000.0 / stream(n, &emptyCall);
-  const double fillStart = Now();
-  while (rowCount() < rows) {
-    const long batch = std::min(50000L, rows - rowCount());
-    if (fillThreads > 1) {
-      // The simulator's threads at once, into the same sink (see its flood command).
-      const long before = rowCount();
-      sim.Send("flood g1 " + std::to_string(batch) + " threads=" + std::to_string(fillThreads) +
-                   " StatusTextChange \"bstr:Loading page http://example.com/index.html\"",
-               7200000);
-      for (const double start = Now();
-           !LogSettled(ormix.Window(), log, static_cast<int>(before + batch)) && Now() - start < 7200000;)
-        Sleep(1);
-    } else {
-      stream(batch, nullptr);
+  auto compare = [&]() {
+    std::vector<double> rate[2], inCall[2];
+    for (int round = 0; round < 5; ++round) {
+      for (int turn = 0; turn < 2; ++turn) {
+        const int which = (turn + round) % 2;
+        double call = 0;
+        rate[which].push_back(n * 1000.0 / stream(logs[which], n, 1, &call));
+        inCall[which].push_back(call);
+      }
     }
-    std::fprintf(stderr, "filled %ld rows, %.0f s\n", rowCount(), (Now() - fillStart) / 1000.0);
+    const std::string at = "log of " + std::to_string(logs[0].Rows()) + " rows";
+    const std::string other = "beside it, log of " + std::to_string(logs[1].Rows()) + " rows";
+    Row(kSection, at + ": events/s, median of 5", "%.0f", Median(rate[0]));
+    Row(kSection, at + ": ms per event inside the call, median", "%.3f", Median(inCall[0]));
+    Row(kSection, other + ": events/s, median of 5", "%.0f", Median(rate[1]));
+    Row(kSection, other + ": ms per event inside the call, median", "%.3f", Median(inCall[1]));
+    Row(kSection, at + ": ratio events/s to the log beside it", "%.2f", Median(rate[0]) / Median(rate[1]));
+  };
+  compare();
+  const double fillStart = Now();
+  long filledBefore = logs[0].Rows();
+  long nextCheck = rows / 4;
+  while (logs[0].Rows() < rows) {
+    const long batch = std::min({50000L, rows - logs[0].Rows(), std::max(1L, nextCheck - logs[0].Rows())});
+    stream(logs[0], batch, fillThreads, nullptr);
+    std::fprintf(stderr, "filled %ld rows, %.0f s\n", logs[0].Rows(), (Now() - fillStart) / 1000.0);
+    if (logs[0].Rows() >= nextCheck && logs[0].Rows() < rows) {
+      compare();
+      nextCheck += rows / 4;
+    }
   }
   const double fillSeconds = (Now() - fillStart) / 1000.0;
-  const long filled = rowCount();
-  const double full = n * 1000.0 / stream(n, &fullCall);
-  // The log cleared (its command, as a user gives it) and measured empty once more, so the
-  // full log is also compared with an empty one at the same moment of a shared machine.
-  PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_LOG_CLEAR, 0), 0);
-  for (const double start = Now(); rowCount() != 1 && Now() - start < 60000;) Sleep(10);
-  double clearedCall = 0;
-  const double cleared = n * 1000.0 / stream(n, &clearedCall);
-  const std::string after = "after " + std::to_string(filled) + " rows";
-  Row(kSection, "empty log: events/s", "%.0f", empty);
-  Row(kSection, "empty log: ms per event inside the call", "%.3f", emptyCall);
-  Row(kSection, after + ": events/s", "%.0f", full);
-  Row(kSection, after + ": ms per event inside the call", "%.3f", fullCall);
-  Row(kSection, "the same log cleared, right after: events/s", "%.0f", cleared);
-  Row(kSection, "the same log cleared, right after: ms per event inside the call", "%.3f", clearedCall);
-  Row(kSection, "ratio events/s full/empty", "%.2f", full / empty);
-  Row(kSection, "ratio events/s full/cleared", "%.2f", full / cleared);
-  Row(kSection, "filling, events/s", "%.0f", (filled - n - 1) / fillSeconds);
-  ormix.Close();
-  sim.Send("wait sinks g1 0 timeout=20000");
-  sim.Send("close g1");
+  Row(kSection, "filling, events/s" + std::string(fillThreads > 1 ? " (flood, " + std::to_string(fillThreads) + " threads)" : ""),
+      "%.0f", (logs[0].Rows() - filledBefore) / fillSeconds);
+  compare();
+  for (Watched& w : logs) {
+    w.ormix.Close();
+    sim.Send(std::string("wait sinks ") + w.id + " 0 timeout=20000");
+    sim.Send(std::string("close ") + w.id);
+  }
 }
 
 // An item's rectangle in another process's list view (LVM_GETITEMRECT, LVIR_BOUNDS), through
