@@ -3,7 +3,7 @@
 # table (Markdown), ready for bench/README.md. Arguments go to sim_bench
 # (--events N, --rows N, --starts N, --skip-events, --skip-growth, --skip-export,
 # --skip-discovery (also the selection dialog), --skip-startup, --skip-hangs,
-# --skip-embedded, --skip-frames,
+# --skip-embedded, --skip-frames, --skip-end-to-end, --skip-flicker, --fill-threads K,
 # --compare-startup OTHER_ORMIX_EXE).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail

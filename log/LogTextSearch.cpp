@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -22,23 +25,48 @@ LogTextSearch::LogTextSearch(const std::string& wanted) : m_digitsOnly(!wanted.e
     m_wanted += Fold(wanted[i]);
     if (!(wanted[i] >= '0' && wanted[i] <= '9') && wanted[i] != ':' && wanted[i] != '.') m_digitsOnly = false;
   }
+  if (!m_wanted.empty()) {
+    m_first = static_cast<unsigned char>(m_wanted[0]);
+    // A letter's two cases differ in this bit alone; any other byte is compared as it is.
+    m_firstFold = m_first >= 'a' && m_first <= 'z' ? 0x20 : 0;
+  }
 }
 
 bool LogTextSearch::FoundIn(const char* text, size_t length) const {
   const size_t wanted = m_wanted.size();
   if (wanted == 0 || length < wanted) return false;
-  const char first = m_wanted[0];
-  const char firstUpper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-  // Candidates are found by their first byte alone; only then is the text walked character
-  // by character up to the candidate, to see that a character starts there.
-  size_t boundary = 0;
-  for (size_t start = 0; start + wanted <= length; ++start) {
-    if (text[start] != first && text[start] != firstUpper) continue;
-    while (boundary < start)
-      boundary += IsLead(static_cast<unsigned char>(text[boundary])) && boundary + 1 < length ? 2 : 1;
-    if (boundary == start && MatchesAt(text, length, start)) return true;
-  }
+  const size_t last = length - wanted;
+  for (size_t start = NextCandidate(text, 0, last); start <= last; start = NextCandidate(text, start + 1, last))
+    if (StartsCharacter(text, start) && MatchesAt(text, length, start)) return true;
   return false;
+}
+
+// Eight bytes at a time: a word holds the first byte if one of its bytes, folded, equals it
+// (the usual test for a zero byte in a word, after XOR with the byte repeated); then the
+// bytes of that word are looked at one by one.
+size_t LogTextSearch::NextCandidate(const char* text, size_t from, size_t last) const {
+  const uint64_t ones = 0x0101010101010101ULL;
+  const uint64_t highs = 0x8080808080808080ULL;
+  const uint64_t pattern = ones * m_first;
+  const uint64_t fold = ones * m_firstFold;
+  size_t at = from;
+  for (; at + 8 <= last + 1; at += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + at, sizeof(word));
+    const uint64_t x = (word | fold) ^ pattern;
+    if ((x - ones) & ~x & highs) break;
+  }
+  for (; at <= last; ++at)
+    if ((static_cast<unsigned char>(text[at]) | m_firstFold) == m_first) return at;
+  return last + 1;
+}
+
+// The byte before a run of lead bytes ends a character (it is no lead byte), and the run
+// then goes in pairs: `at` is a trail byte exactly when the run before it is odd.
+bool LogTextSearch::StartsCharacter(const char* text, size_t at) const {
+  size_t run = 0;
+  while (run < at && IsLead(static_cast<unsigned char>(text[at - run - 1]))) ++run;
+  return run % 2 == 0;
 }
 
 // Compared character by character, so that a double-byte character of the text is compared

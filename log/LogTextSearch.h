@@ -16,10 +16,17 @@ class LogTextSearch {
 
  private:
   bool IsLead(unsigned char byte) const { return m_lead[byte]; }
+  // The first place from `from` up to `last` (included) whose byte is the wanted text's
+  // first byte in either case; `last + 1` if there is none.
+  size_t NextCandidate(const char* text, size_t from, size_t last) const;
+  // Whether `at` is a character's first byte rather than the trail byte of a pair.
+  bool StartsCharacter(const char* text, size_t at) const;
   // Whether the wanted text stands in `text` from `start`, a character's first byte.
   bool MatchesAt(const char* text, size_t length, size_t start) const;
 
   std::string m_wanted;  // folded to lower case in its single-byte characters
   bool m_digitsOnly;
-  bool m_lead[256];      // the code page's lead bytes
+  unsigned char m_first = 0;      // the first byte, folded
+  unsigned char m_firstFold = 0;  // 0x20 when that byte is a letter: a byte ORed with it folds
+  bool m_lead[256];               // the code page's lead bytes
 };

@@ -139,6 +139,7 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
   if (verb == "navigate") return Navigate(*entry, tokens);
   if (verb == "frames") return Frames(*entry, tokens);
   if (verb == "fire") return Fire(*entry, tokens, false);
+  if (verb == "flood") return Flood(*entry, tokens);
   if (verb == "raw") return Fire(*entry, tokens, true);
 
   Calls calls;
@@ -365,6 +366,121 @@ bool CommandInterpreter::Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID 
   const std::string outputs = arguments.Outputs();
   if (!outputs.empty()) calls->outputs += (calls->outputs.empty() ? "" : ",") + outputs;
   return true;
+}
+
+namespace {
+
+// One thread of a flood: its share of the calls, on sinks unmarshalled into the process's
+// multithreaded apartment, with arguments of its own.
+struct FloodThread {
+  std::vector<IStream*> streams;  // one marshalled sink each, taken by the thread
+  const std::vector<std::string>* argTexts = nullptr;
+  DISPID dispid = 0;
+  long calls = 0;
+  long failed = 0;
+  volatile LONG* finished = nullptr;
+};
+
+DWORD WINAPI RunFloodThread(void* param) {
+  auto* job = static_cast<FloodThread*>(param);
+  const bool initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks;
+  for (IStream* stream : job->streams) {
+    Microsoft::WRL::ComPtr<IDispatch> sink;
+    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream, IID_IDispatch, reinterpret_cast<void**>(sink.GetAddressOf()))))
+      sinks.push_back(sink);
+    else
+      ++job->failed;
+  }
+  EventArguments arguments;
+  std::string error;
+  for (const std::string& text : *job->argTexts) arguments.Add(text, ArgumentObjects(), &error);
+  DISPPARAMS* params = arguments.Build(true, 0);
+  for (long i = 0; i < job->calls; ++i) {
+    for (auto& sink : sinks) {
+      UINT argError = 0;
+      if (FAILED(sink->Invoke(job->dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr,
+                              &argError)))
+        ++job->failed;
+    }
+  }
+  sinks.clear();
+  if (initialized) CoUninitialize();
+  InterlockedIncrement(job->finished);
+  return 0;
+}
+
+}  // namespace
+
+CommandInterpreter::Result CommandInterpreter::Flood(BrowserSet::Entry& entry, const Tokens& tokens) {
+  // flood ID N threads=K EVENT [ARG...]: N calls of the event on every sink, made by K
+  // threads at once (a browser's calls come one at a time; this fills a receiver faster
+  // where the platform overlaps calls). Arguments are values only, no objects.
+  long times = 0, threads = 0;
+  std::string value;
+  if (tokens.size() < 5 || !ParseLong(tokens[2], &times) || times < 1 || !KeyValue(tokens[3], "threads", &value) ||
+      !ParseLong(value, &threads) || threads < 1 || threads > 16)
+    return Error("usage: flood ID N threads=K EVENT [ARG...] (K from 1 to 16)");
+  const BrowserEvent* event = FindBrowserEvent(tokens[4].c_str());
+  if (!event) return Error("unknown event: " + tokens[4]);
+  const std::vector<std::string> argTexts(tokens.begin() + 5, tokens.end());
+  // Objects live in this thread's apartment: the threads could not pass them on.
+  for (const std::string& text : argTexts) {
+    size_t at = 0;
+    while (text.compare(at, 5, "pvar:") == 0) at += 5;
+    const size_t colon = text.find(':', at);
+    const std::string type = text.substr(at, colon == std::string::npos ? std::string::npos : colon - at);
+    if ((type == "disp" || type == "pdisp") && text.compare(colon + 1, std::string::npos, "null") != 0)
+      return Error("a flood sends no objects: " + text);
+  }
+  {
+    EventArguments check;
+    std::string error;
+    for (const std::string& text : argTexts)
+      if (!check.Add(text, ArgumentObjects(), &error)) return Error(error);
+  }
+  const auto sinks = entry.browser->ConnectionPoint()->Sinks();
+  volatile LONG finished = 0;
+  std::vector<FloodThread> jobs(static_cast<size_t>(threads));
+  for (long k = 0; k < threads; ++k) {
+    FloodThread& job = jobs[static_cast<size_t>(k)];
+    job.argTexts = &argTexts;
+    job.dispid = event->dispid;
+    job.calls = times / threads + (k < times % threads ? 1 : 0);
+    job.finished = &finished;
+    for (const auto& sink : sinks) {
+      IStream* stream = nullptr;
+      if (SUCCEEDED(CoMarshalInterThreadInterfaceInStream(IID_IDispatch, sink.Get(), &stream)))
+        job.streams.push_back(stream);
+    }
+  }
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  std::vector<HANDLE> handles;
+  for (FloodThread& job : jobs) {
+    const HANDLE thread = CreateThread(nullptr, 0, RunFloodThread, &job, 0, nullptr);
+    if (thread) {
+      handles.push_back(thread);
+    } else {
+      for (IStream* stream : job.streams) {
+        CoReleaseMarshalData(stream);
+        stream->Release();
+      }
+      InterlockedIncrement(&finished);
+    }
+  }
+  // The threads' ends wake no message wait: the pump is asked again every 20 ms.
+  while (finished != threads) m_pump(20, [&] { return finished == threads; });
+  for (HANDLE thread : handles) {
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+  QueryPerformanceCounter(&end);
+  long failed = 0;
+  for (const FloodThread& job : jobs) failed += job.failed;
+  const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+  return Ok("flood=" + std::to_string(times) + " us=" + std::to_string(us) + " failed=" + std::to_string(failed));
 }
 
 CommandInterpreter::Result CommandInterpreter::Wait(const Tokens& tokens) {

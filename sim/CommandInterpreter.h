@@ -50,6 +50,7 @@ class CommandInterpreter {
   Result Close(const Tokens& tokens);
   Result Wait(const Tokens& tokens);
   Result Repeat(const Tokens& tokens);
+  Result Flood(BrowserSet::Entry& entry, const Tokens& tokens);
 
   // Raises event `name` with the given argument texts (defaults when `argTexts` is empty).
   bool Raise(BrowserSet::Entry& entry, const char* name, const Tokens& argTexts, Calls* calls, std::string* error);

@@ -57,6 +57,12 @@ HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
   return E_NOTIMPL;
 }
 
+std::vector<Microsoft::WRL::ComPtr<IDispatch>> EventConnectionPoint::Sinks() const {
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks;
+  for (const auto& entry : m_sinks) sinks.push_back(entry.second);
+  return sinks;
+}
+
 std::vector<HRESULT> EventConnectionPoint::Fire(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS* params) {
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> snapshot;
   for (auto& entry : m_sinks) snapshot.push_back(entry.second);

@@ -24,6 +24,8 @@ class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConne
   // Lets go of every sink, as a closed browser does.
   void ReleaseSinks() { m_sinks.clear(); }
   size_t SinkCount() const { return m_sinks.size(); }
+  // The sinks advised now, in advise order.
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> Sinks() const;
 
   // Invokes `dispid` on every sink advised when the call starts, in advise order, and
   // returns each call's result. Sinks may unadvise during the calls.

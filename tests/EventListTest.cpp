@@ -755,6 +755,15 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
   EXPECT_EQ(3, selected());
+
+  // Long texts, read several bytes at a time: after a run of lead bytes (ャ is 0x83 0x83), a
+  // byte is a trail byte exactly when the run is odd.
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\x83\x5C end");
+  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\\ The Far End");
+  EXPECT_EQ(5, m_list->FindRow("\\", true)) << "the trail byte of ソ after ャ is no backslash";
+  EXPECT_EQ(4, m_list->FindRow("\x83\x5C", false));
+  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", true)) << "ャ and a backslash hold no ソ";
+  EXPECT_EQ(5, m_list->FindRow("the far END", true));
   m_list->StopRecording();
   m_list->ClearLog();
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
@@ -1035,6 +1044,26 @@ TEST_F(EventListExportTest, EmptyLogsLockedFilesAndOverwriting) {
 
   EXPECT_TRUE(m_list->SaveLog(m_path.c_str()));
   EXPECT_EQ(line, ReadFile(m_path));
+
+  // A log of some megabytes, written a buffer at a time while the next is filled: every
+  // line is there, in order.
+  for (int i = 0; i < 20000; ++i)
+    m_list->AddMessageRow("DIID_DWebBrowserEvents2::StatusTextChange",
+                          "Text:a row of a log long enough to take several of the buffers the save writes", 1);
+  EXPECT_TRUE(m_list->SaveLog(m_path.c_str()));
+  const std::string big = ReadFile(m_path);
+  size_t at = 0;
+  int lines = 0;
+  bool inOrder = true;
+  for (size_t end = big.find("\r\n"); end != std::string::npos; at = end + 2, end = big.find("\r\n", at)) {
+    char number[16];
+    std::snprintf(number, sizeof(number), "%08d", ++lines);
+    inOrder = inOrder && big.compare(at, 8, number) == 0;
+  }
+  EXPECT_GT(big.size(), 2000000u);
+  EXPECT_EQ(big.size(), at);
+  EXPECT_EQ(RowCount(m_hWnd), lines);
+  EXPECT_TRUE(inOrder);
 }
 
 TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {

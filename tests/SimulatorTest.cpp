@@ -391,6 +391,20 @@ TEST_F(SimulatorTest, AllEventsReachAConnectionHolderAcrossProcesses) {
   }
 }
 
+// A flood makes its calls from several threads at once: every call arrives, with its
+// arguments; object arguments are refused.
+TEST_F(SimulatorTest, AFloodDeliversEveryCallFromSeveralThreads) {
+  Ok("open b1 title=Flood");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+  const std::string reply = Ok("flood b1 50 threads=4 StatusTextChange \"bstr:Loading page\"");
+  EXPECT_EQ("0", SimulatorProcess::Field(reply, "failed")) << reply;
+  EXPECT_EQ(std::vector<std::string>(50, "StatusTextChange(Loading page)"), holder.events);
+  EXPECT_EQ(0u, m_sim.Send("flood b1 1 threads=2 PrintTemplateTeardown disp:browser").rfind("ERR", 0));
+}
+
 TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
   Ok("open b1 title=Nav url=about:blank");
   ComPtr<IWebBrowser2> browser = FirstBrowser();

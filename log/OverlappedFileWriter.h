@@ -1,0 +1,35 @@
+#pragma once
+// Writes buffers to an open file on a thread of its own, in the order they are handed over,
+// so that whoever fills them fills the next one while the last one is being written.
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class OverlappedFileWriter {
+ public:
+  explicit OverlappedFileWriter(std::FILE* file);
+  ~OverlappedFileWriter();
+  OverlappedFileWriter(const OverlappedFileWriter&) = delete;
+  OverlappedFileWriter& operator=(const OverlappedFileWriter&) = delete;
+
+  // Hands `buffer` over, once the buffer handed over before has been taken; `buffer` comes
+  // back empty. False, and nothing handed over, once a write has failed.
+  bool Write(std::string& buffer);
+  // Waits until every buffer handed over is written: 0, or the errno of the failed write.
+  // The file is the caller's again afterwards.
+  int Finish();
+
+ private:
+  void Run();
+
+  std::FILE* m_file;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::string m_pending;  // handed over, not yet taken
+  bool m_hasPending = false;
+  bool m_finishing = false;
+  int m_error = 0;
+  std::thread m_thread;
+};
