@@ -227,12 +227,14 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
       return true;
     }
     if (m_pipe == INVALID_HANDLE_VALUE) return false;
-    char chunk[4096];
-    OVERLAPPED overlapped = {};
+    char* chunk = m_chunk;
+    OVERLAPPED& overlapped = m_overlapped;
+    overlapped = OVERLAPPED{};
     overlapped.hEvent = m_readEvent;
     ResetEvent(m_readEvent);
     DWORD count = 0;
-    BOOL ok = ReadFile(m_pipe, chunk, sizeof(chunk), nullptr, &overlapped);
+    if (m_readStuck) return false;
+    BOOL ok = ReadFile(m_pipe, chunk, sizeof(m_chunk), nullptr, &overlapped);
     if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
     if (!ok) {
       const DWORD elapsed = GetTickCount() - start;
@@ -242,7 +244,9 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
       // The simulator may have written its last words just before exiting.
       if (wait != WAIT_OBJECT_0 && WaitForSingleObject(m_readEvent, 0) != WAIT_OBJECT_0) {
         CancelIo(m_pipe);
-        GetOverlappedResult(m_pipe, &overlapped, &count, TRUE);
+        // Cancelling ends the read at once; one that does not end in time leaves the pipe
+        // unusable (the buffer and OVERLAPPED are members, so nothing is freed under it).
+        if (WaitForSingleObject(m_readEvent, kCancelLimitMs) != WAIT_OBJECT_0) m_readStuck = true;
         return false;
       }
     }
