@@ -202,19 +202,30 @@ void SimulatorProcess::BreakPipe() {
 
 bool SimulatorProcess::WriteLine(const std::string& line) {
   if (m_pipe == INVALID_HANDLE_VALUE) return false;
-  const std::string data = line + "\n";
-  OVERLAPPED overlapped = {};
-  overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // On the heap: a write whose cancelling does not end in time is left to the system with its
+  // buffer and OVERLAPPED, rather than have the system finish it into freed memory.
+  struct Write {
+    OVERLAPPED overlapped = {};
+    std::string data;
+  };
+  auto* write = new Write;
+  write->data = line + "\n";
+  write->overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   DWORD written = 0;
-  BOOL ok = WriteFile(m_pipe, data.data(), static_cast<DWORD>(data.size()), nullptr, &overlapped);
+  BOOL ok = WriteFile(m_pipe, write->data.data(), static_cast<DWORD>(write->data.size()), nullptr, &write->overlapped);
   if (!ok && GetLastError() == ERROR_IO_PENDING) {
-    const HANDLE handles[2] = {overlapped.hEvent, m_process};
+    const HANDLE handles[2] = {write->overlapped.hEvent, m_process};
     ok = WaitPumping(handles, 2, 10000) == WAIT_OBJECT_0;
-    if (!ok) CancelIo(m_pipe);
+    if (!ok) {
+      CancelIo(m_pipe);
+      if (WaitForSingleObject(write->overlapped.hEvent, kCancelLimitMs) != WAIT_OBJECT_0) return false;  // leaked
+    }
   }
-  if (ok) ok = GetOverlappedResult(m_pipe, &overlapped, &written, FALSE);
-  CloseHandle(overlapped.hEvent);
-  return ok && written == data.size();
+  const size_t size = write->data.size();
+  if (ok) ok = GetOverlappedResult(m_pipe, &write->overlapped, &written, FALSE);
+  CloseHandle(write->overlapped.hEvent);
+  delete write;
+  return ok && written == size;
 }
 
 bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
