@@ -98,12 +98,14 @@ ItemResult VisitBrowserItem(IShellWindows* windows, long index,
 // its own, find them loaded. Failing to load one changes nothing but the speed.
 void KeepTypeLibraries() {
   static const bool kept = [] {
-    for (const auto& library : {std::make_pair(&kHtmlTypeLibrary, 4), std::make_pair(&kBrowserTypeLibrary, 1)}) {
-      ITypeLib* loaded = nullptr;
-      const WORD minor = library.second == 1 ? 1 : 0;
-      if (FAILED(LoadRegTypeLib(*library.first, static_cast<WORD>(library.second), minor, LOCALE_NEUTRAL, &loaded)))
-        loaded = nullptr;
-      (void)loaded;  // kept: never released
+    struct Library {
+      const GUID* id;
+      WORD major, minor;
+    };
+    for (const Library& library : {Library{&kHtmlTypeLibrary, 4, 0}, Library{&kBrowserTypeLibrary, 1, 1}}) {
+      ITypeLib* loaded = nullptr;  // kept: never released
+      if (FAILED(LoadRegTypeLib(*library.id, library.major, library.minor, LOCALE_NEUTRAL, &loaded))) loaded = nullptr;
+      (void)loaded;
     }
     return true;
   }();
@@ -163,18 +165,20 @@ void VisitConcurrently(IShellWindows* windows, WalkReport& report) {
     if (HANDLE thread = CreateThread(nullptr, 0, VisitorThread, &start, 0, nullptr)) visitors.push_back(thread);
   // Without a thread of its own, this one visits.
   if (visitors.empty()) VisitItems(windows, report);
-  DWORD signalled = 0;
+  // The visitors use what lives on this stack: this thread waits for every one of them, as
+  // long as the browsers take (as one walking them itself would; the walk's owners wait
+  // with a limit of their own).
   while (!visitors.empty()) {
+    DWORD signalled = 0;
     if (FAILED(CoWaitForMultipleHandles(0, INFINITE, static_cast<ULONG>(visitors.size()), visitors.data(),
-                                        &signalled)))
-      signalled = static_cast<DWORD>(
-          WaitForMultipleObjects(static_cast<DWORD>(visitors.size()), visitors.data(), FALSE, INFINITE) -
-          WAIT_OBJECT_0);
-    if (signalled >= visitors.size()) break;
+                                        &signalled)) ||
+        signalled >= visitors.size()) {
+      WaitForSingleObject(visitors.back(), INFINITE);
+      signalled = static_cast<DWORD>(visitors.size() - 1);
+    }
     CloseHandle(visitors[signalled]);
     visitors.erase(visitors.begin() + signalled);
   }
-  for (HANDLE thread : visitors) CloseHandle(thread);
 }
 
 // Whether `object` is a proxy of another apartment's object (only proxies have client

@@ -62,7 +62,12 @@ std::string BrowserThread::Start(const std::string& openLine, const Wait& wait) 
   // COM keeps a stub for each interface a client asks of the item for as long as this
   // thread's reference lives, each holding the object. Asked for all of them now, they are
   // part of the counts `refs` reports from the start, as for an item of the main thread.
-  if (m_item) {
+  bool browser = false;
+  {
+    std::lock_guard<std::mutex> hold(m_lock);
+    browser = m_itemIsBrowser;
+  }
+  if (m_item && browser) {
     for (const IID* iid : {&IID_IWebBrowser2, &IID_IWebBrowserApp, &IID_IWebBrowser, &IID_IConnectionPointContainer}) {
       Microsoft::WRL::ComPtr<IUnknown> asked;
       m_item->QueryInterface(*iid, reinterpret_cast<void**>(asked.GetAddressOf()));
@@ -151,6 +156,8 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
   if (opened && FAILED(CoMarshalInterThreadInterfaceInStream(IID_IDispatch, browsers.Find(tokens[1])->item.Get(),
                                                              &stream)))
     stream = nullptr;
+  // An item that is no browser is asked nothing more (asking one may end the simulator).
+  const bool browser = opened && browsers.Find(tokens[1])->browser;
   if (result.hangCommand) {
     if (result.exit || (result.hangAtCall && !counter)) {
       result.reply = "ERR an item of its own thread hangs only itself: no exit=1";
@@ -165,7 +172,10 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
     std::lock_guard<std::mutex> hold(m_lock);
     m_reply = result.reply;
     m_replyNumber = number;
-    if (stream) m_itemStream = stream;
+    if (stream) {
+      m_itemStream = stream;
+      m_itemIsBrowser = browser;
+    }
   }
   SetEvent(m_replied);
   if (result.hangMs && !result.hangAtCall) Hang(result.hangMs);

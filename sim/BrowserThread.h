@@ -63,6 +63,7 @@ class BrowserThread {
   std::string m_reply;
   unsigned m_replyNumber = 0;
   IStream* m_itemStream = nullptr;
+  bool m_itemIsBrowser = false;
 };
 
 }  // namespace sim

@@ -56,11 +56,13 @@ Simulator::~Simulator() {
 }
 
 void Simulator::KeepTypeLibraries() {
-  for (const auto& library : {std::make_pair(&kBrowserTypeLibrary, 1), std::make_pair(&kHtmlTypeLibrary, 4)}) {
+  struct Library {
+    const GUID* id;
+    WORD major, minor;
+  };
+  for (const Library& library : {Library{&kBrowserTypeLibrary, 1, 1}, Library{&kHtmlTypeLibrary, 4, 0}}) {
     Microsoft::WRL::ComPtr<ITypeLib> loaded;
-    const WORD minor = library.second == 1 ? 1 : 0;
-    if (SUCCEEDED(LoadRegTypeLib(*library.first, static_cast<WORD>(library.second), minor, LOCALE_NEUTRAL,
-                                 loaded.GetAddressOf())))
+    if (SUCCEEDED(LoadRegTypeLib(*library.id, library.major, library.minor, LOCALE_NEUTRAL, loaded.GetAddressOf())))
       m_typeLibraries.push_back(loaded);
   }
 }
