@@ -26,7 +26,8 @@ BOOL FillBrowserListBox(HWND listBox);
 // them (serving calls into its apartment). `found` is called for each browser with its place
 // in the collection, on the visitor's thread, as each is found (so in no particular order);
 // `failed` with the place of a step that failed, which ends the walk there: entries of later
-// places do not count. TRUE when the walk ran to its end.
+// places do not count. A browser process that ends during the walk takes with it the entries
+// of its windows still being visited. TRUE when the walk ran to its end.
 BOOL WalkBrowsers(const std::function<void(long place, const BrowserListEntry&)>& found,
                   const std::function<void(long place)>& failed);
 
