@@ -737,9 +737,18 @@ TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
   // Each wait is far longer than the bound below: ending within it means the simulator saw
   // its pipe break, as it does when the test driving it is killed. A browser of a thread of
   // its own hangs and waits there, and the simulator's end ends that too.
-  const char* const waits[] = {"hang b1 60000", "sleep 60000", "wait sinks b1 1 timeout=60000"};
-  for (const char* open : {"open b1", "open b1 thread=own"})
-  for (const char* wait : waits) {
+  struct Case {
+    const char* open;
+    const char* wait;
+  };
+  const Case cases[] = {{"open b1", "hang b1 60000"},
+                        {"open b1", "sleep 60000"},
+                        {"open b1", "wait sinks b1 1 timeout=60000"},
+                        {"open b1 thread=own", "hang b1 60000"},
+                        {"open b1 thread=own", "wait sinks b1 1 timeout=60000"}};
+  for (const Case& c : cases) {
+    const char* open = c.open;
+    const char* wait = c.wait;
     SCOPED_TRACE(std::string(open) + ", " + wait);
     if (!m_sim.IsRunning()) {
       m_sim.Stop();
