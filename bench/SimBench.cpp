@@ -612,14 +612,22 @@ void MeasureStartup(int starts, const std::string& otherOrmix) {
   if (failures) std::printf("| %s | starts that showed no painted window | %d |\n", kSection, failures);
 }
 
+// How the simulator serves the browsers of sections 5 and 6: all on its main thread, or
+// each on a thread of its own, as a real browser runs each window.
+struct BrowserThreads {
+  const char* label;    // "" or ", own threads"
+  const char* options;  // for `open`
+};
+const BrowserThreads kBrowserThreads[] = {{"", ""}, {", own threads", " thread=own"}};
+
 // (5) The listing walk over 1, 5 and 20 browsers.
-void MeasureDiscovery(SimulatorProcess& sim) {
+void MeasureDiscovery(SimulatorProcess& sim, const BrowserThreads& threads) {
   const char* kSection = "5 discovery";
   int opened = 0;
   HWND listBox = CreateWindowA("LISTBOX", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   for (int browsers : {1, 5, 20}) {
     for (; opened < browsers; ++opened)
-      sim.Send("open d" + std::to_string(opened) + " title=Page" + std::to_string(opened));
+      sim.Send("open d" + std::to_string(opened) + " title=Page" + std::to_string(opened) + threads.options);
     double first = 0, total = 0;
     const int rounds = 5;
     for (int r = 0; r <= rounds; ++r) {
@@ -629,7 +637,7 @@ void MeasureDiscovery(SimulatorProcess& sim) {
       if (r == 0) first = elapsed;
       else total += elapsed;
     }
-    const std::string label = std::to_string(browsers) + " browsers";
+    const std::string label = std::to_string(browsers) + " browsers" + threads.label;
     Row(kSection, label + ": first walk (ms)", "%.1f", first);
     Row(kSection, label + ": later walks, ms per browser", "%.2f", total / rounds / browsers);
   }
@@ -688,7 +696,7 @@ ClosingDelays DelaysUntilGone(HWND main, double closed, DWORD timeoutMs = 30000)
 
 // (6) The selection dialog of a running ormix.exe over 1, 5 and 20 browsers: from the
 // command to the dialog shown, and to its list filled.
-void MeasureSelectionDialog(SimulatorProcess& sim) {
+void MeasureSelectionDialog(SimulatorProcess& sim, const BrowserThreads& threads) {
   const char* kSection = "6 selection dialog";
   RunningProgram ormix;
   if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
@@ -699,7 +707,7 @@ void MeasureSelectionDialog(SimulatorProcess& sim) {
   int opened = 0;
   for (int browsers : {1, 5, 20}) {
     for (; opened < browsers; ++opened)
-      sim.Send("open s" + std::to_string(opened) + " title=Page" + std::to_string(opened));
+      sim.Send("open s" + std::to_string(opened) + " title=Page" + std::to_string(opened) + threads.options);
     std::vector<double> shown, filled;
     const int rounds = 5;
     for (int r = 0; r < rounds; ++r) {
@@ -717,14 +725,14 @@ void MeasureSelectionDialog(SimulatorProcess& sim) {
       PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
       while (IsWindow(dialog) && Now() - start < 20000) Sleep(1);
     }
-    const std::string label = std::to_string(browsers) + (browsers == 1 ? " browser" : " browsers");
+    const std::string label = std::to_string(browsers) + (browsers == 1 ? " browser" : " browsers") + threads.label;
     Row(kSection, label + ": command to dialog shown, median of " + std::to_string(shown.size()) + " (ms)", "%.1f",
         Median(shown));
     Row(kSection, label + ": command to list filled, median (ms)", "%.0f", Median(filled));
     filledMedians.push_back(Median(filled));
   }
   if (filledMedians.size() == 3 && filledMedians[0] > 0)
-    Row(kSection, "ratio filled 20/1", "%.2f", filledMedians[2] / filledMedians[0]);
+    Row(kSection, std::string("ratio filled 20/1") + threads.label, "%.2f", filledMedians[2] / filledMedians[0]);
   for (int i = 0; i < opened; ++i) sim.Send("close s" + std::to_string(i));
 }
 
@@ -1207,8 +1215,10 @@ int main(int argc, char** argv) {
       if (growth) MeasureGrowth(rows);
       if (exportRows) MeasureExport(rows);
       if (startup) MeasureStartup(starts, otherOrmix);
-      if (discovery) MeasureDiscovery(sim);
-      if (discovery) MeasureSelectionDialog(sim);
+      for (const BrowserThreads& threads : kBrowserThreads)
+        if (discovery) MeasureDiscovery(sim, threads);
+      for (const BrowserThreads& threads : kBrowserThreads)
+        if (discovery) MeasureSelectionDialog(sim, threads);
       if (embedded) MeasureEmbeddedDialog(sim);
       if (hangs) MeasureHungBrowser(sim);
       if (frames) MeasureFrameColumn(sim, events);

@@ -8,6 +8,16 @@
 #include <shlguid.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "framework/GlobalInterface.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -15,8 +25,15 @@ namespace {
 constexpr int kTextBufferSize = 2048;
 constexpr UINT kDocumentRequestTimeoutMs = 1000;
 const char kServerWindowClass[] = "Internet Explorer_Server";
-// The HTML object library (LIBID_MSHTML), version 4.0.
+// The HTML object library (LIBID_MSHTML), version 4.0, and the browser's (SHDocVw), 1.1.
 const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+const GUID kBrowserTypeLibrary = {0xeab22ac0, 0x30c1, 0x11cf, {0xa7, 0xeb, 0x00, 0x00, 0xc0, 0x5b, 0xae, 0x0b}};
+// How many items of the collection the walk visits at once, each visitor on a thread (and
+// apartment) of its own. A browser answers on its window's thread, so visitors overlap one
+// browser's answers with another's, and one that hangs holds up its own visitor only. A
+// visitor costs a thread and a proxy of the collection; four keep a small machine's
+// processors busy.
+constexpr long kVisitors = 4;
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
 
@@ -75,19 +92,107 @@ ItemResult VisitBrowserItem(IShellWindows* windows, long index,
   return result;
 }
 
-// The walk; `found` says whether the entry was kept.
-BOOL Walk(const std::function<bool(const BrowserListEntry&)>& found) {
-  // The document interfaces are marshalled from the HTML type library, which COM otherwise
-  // loads again for every item's proxies (about half the cost of a walk under Wine). It is
-  // loaded by the first walk and kept for the program's life, so later walks, each on a
-  // thread of its own, find it loaded; a type library serves every thread. Failing to load
-  // it changes nothing but the speed.
-  static ITypeLib* htmlTypes = [] {
-    ITypeLib* loaded = nullptr;
-    if (FAILED(LoadRegTypeLib(kHtmlTypeLibrary, 4, 0, LOCALE_NEUTRAL, &loaded))) loaded = nullptr;
-    return loaded;
+// Keeps the type libraries that the walk's proxies are built from loaded for the program's
+// life. COM otherwise loads them again for every item's proxies (about half the cost of a
+// walk under Wine); a type library serves every thread, so later walks, each on a thread of
+// its own, find them loaded. Failing to load one changes nothing but the speed.
+void KeepTypeLibraries() {
+  static const bool kept = [] {
+    struct Library {
+      const GUID* id;
+      WORD major, minor;
+    };
+    for (const Library& library : {Library{&kHtmlTypeLibrary, 4, 0}, Library{&kBrowserTypeLibrary, 1, 1}}) {
+      ITypeLib* loaded = nullptr;  // kept: never released
+      if (FAILED(LoadRegTypeLib(*library.id, library.major, library.minor, LOCALE_NEUTRAL, &loaded))) loaded = nullptr;
+      (void)loaded;
+    }
+    return true;
   }();
-  (void)htmlTypes;
+  (void)kept;
+}
+
+// Reported to by the visitors of one walk, from their threads.
+struct WalkReport {
+  std::function<bool(long place, const BrowserListEntry&)> found;
+  std::function<void(long place)> failed;
+  long count = 0;
+  std::atomic<long> next{0};
+  std::atomic<long> firstFailed{LONG_MAX};
+};
+
+// Visits the items not yet taken, one after another, until none is left or a step has failed
+// before the next item (a walk ends at its first failed step).
+void VisitItems(IShellWindows* windows, WalkReport& report) {
+  for (;;) {
+    const long place = report.next++;
+    if (place >= report.count || place > report.firstFailed) return;
+    const ItemResult result = VisitBrowserItem(
+        windows, place, [&report, place](const BrowserListEntry& entry) { return report.found(place, entry); });
+    if (result != ItemResult::Failed) continue;
+    long first = report.firstFailed;
+    while (place < first && !report.firstFailed.compare_exchange_weak(first, place)) {
+    }
+    report.failed(place);
+    return;
+  }
+}
+
+// A visitor's thread: an apartment of its own with its own proxy of the collection.
+DWORD WINAPI VisitorThread(void* parameter) {
+  auto* start = static_cast<std::pair<const CGlobalInterface*, WalkReport*>*>(parameter);
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  {
+    ComPtr<IShellWindows> windows;
+    if (SUCCEEDED(start->first->Get(IID_IShellWindows, reinterpret_cast<void**>(windows.GetAddressOf()))) && windows)
+      VisitItems(windows.Get(), *start->second);
+  }
+  CoUninitialize();
+  return 0;
+}
+
+// Visits every item with up to kVisitors visitors; this thread waits for them, serving calls
+// into its apartment meanwhile (the collection may live here).
+void VisitConcurrently(IShellWindows* windows, WalkReport& report) {
+  CGlobalInterface collection;
+  if (!collection.Register(windows, IID_IShellWindows)) {
+    VisitItems(windows, report);
+    return;
+  }
+  std::pair<const CGlobalInterface*, WalkReport*> start(&collection, &report);
+  std::vector<HANDLE> visitors;
+  for (long i = 0; i < std::min(kVisitors, report.count); ++i)
+    if (HANDLE thread = CreateThread(nullptr, 0, VisitorThread, &start, 0, nullptr)) visitors.push_back(thread);
+  // Without a thread of its own, this one visits.
+  if (visitors.empty()) VisitItems(windows, report);
+  // The visitors use what lives on this stack: this thread waits for every one of them, as
+  // long as the browsers take (as one walking them itself would; the walk's owners wait
+  // with a limit of their own).
+  while (!visitors.empty()) {
+    DWORD signalled = 0;
+    if (FAILED(CoWaitForMultipleHandles(0, INFINITE, static_cast<ULONG>(visitors.size()), visitors.data(),
+                                        &signalled)) ||
+        signalled >= visitors.size()) {
+      WaitForSingleObject(visitors.back(), INFINITE);
+      signalled = static_cast<DWORD>(visitors.size() - 1);
+    }
+    CloseHandle(visitors[signalled]);
+    visitors.erase(visitors.begin() + signalled);
+  }
+}
+
+// Whether `object` is a proxy of another apartment's object (only proxies have client
+// security); asking answers here, without a call.
+bool IsProxy(IUnknown* object) {
+  ComPtr<IClientSecurity> security;
+  return SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.GetAddressOf()))) &&
+         security;
+}
+
+// The walk: `found` is told of each entry with its place, `failed` of a failed step's place.
+BOOL Walk(const std::function<bool(long place, const BrowserListEntry&)>& found,
+          const std::function<void(long place)>& failed) {
+  KeepTypeLibraries();
 
   ComPtr<IUnknown> unknown;
   if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr,
@@ -103,23 +208,49 @@ BOOL Walk(const std::function<bool(const BrowserListEntry&)>& found) {
 
   long count = 0;
   if (FAILED(windows->get_Count(&count))) return FALSE;
-  for (long i = 0; i < count; ++i)
-    if (VisitBrowserItem(windows.Get(), i, found) == ItemResult::Failed) return FALSE;
-  return TRUE;
+  WalkReport report;
+  report.found = found;
+  report.failed = failed;
+  report.count = count;
+  // A collection served in this apartment hands out this apartment's objects: visitors
+  // elsewhere would only call back here, and would see every refused query as a missing
+  // interface.
+  if (count > 1 && IsProxy(windows.Get())) VisitConcurrently(windows.Get(), report);
+  else VisitItems(windows.Get(), report);
+  return report.firstFailed == LONG_MAX;
 }
 
 }  // namespace
 
 BOOL FillBrowserListBox(HWND listBox) {
   SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
-  return Walk([listBox](const BrowserListEntry& entry) { return AddEntry(listBox, entry); });
+  std::mutex lock;
+  std::map<long, BrowserListEntry> found;
+  long firstFailed = LONG_MAX;
+  const BOOL ended = Walk(
+      [&](long place, const BrowserListEntry& entry) {
+        std::lock_guard<std::mutex> hold(lock);
+        found.emplace(place, entry);
+        return true;
+      },
+      [&](long place) {
+        std::lock_guard<std::mutex> hold(lock);
+        firstFailed = std::min(firstFailed, place);
+      });
+  // In the collection's order, and only those before a step that failed.
+  for (const auto& entry : found)
+    if (entry.first < firstFailed) AddEntry(listBox, entry.second);
+  return ended;
 }
 
-BOOL WalkBrowsers(const std::function<void(const BrowserListEntry&)>& found) {
-  return Walk([&found](const BrowserListEntry& entry) {
-    found(entry);
-    return true;
-  });
+BOOL WalkBrowsers(const std::function<void(long place, const BrowserListEntry&)>& found,
+                  const std::function<void(long place)>& failed) {
+  return Walk(
+      [&found](long place, const BrowserListEntry& entry) {
+        found(place, entry);
+        return true;
+      },
+      failed);
 }
 
 void AddBrowserEntries(HWND listBox, const std::vector<BrowserListEntry>& entries) {

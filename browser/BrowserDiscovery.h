@@ -21,10 +21,15 @@ struct BrowserListEntry {
 // TRUE when the walk ran to its end (also with nothing listed).
 BOOL FillBrowserListBox(HWND listBox);
 
-// The walk behind FillBrowserListBox without the list box, for any apartment: `found` is
-// called for each browser as it is found, in the collection's order. TRUE when the walk ran
-// to its end.
-BOOL WalkBrowsers(const std::function<void(const BrowserListEntry&)>& found);
+// The walk behind FillBrowserListBox without the list box, for any apartment. Several items
+// are visited at once, each visitor on a thread of its own, and the calling thread waits for
+// them (serving calls into its apartment). `found` is called for each browser with its place
+// in the collection, on the visitor's thread, as each is found (so in no particular order);
+// `failed` with the place of a step that failed, which ends the walk there: entries of later
+// places do not count. A browser process that ends during the walk takes with it the entries
+// of its windows still being visited. TRUE when the walk ran to its end.
+BOOL WalkBrowsers(const std::function<void(long place, const BrowserListEntry&)>& found,
+                  const std::function<void(long place)>& failed);
 
 // Appends the entries to `listBox` as the walk lists them (an entry the list box refuses is
 // left out).

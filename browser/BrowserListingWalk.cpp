@@ -1,7 +1,9 @@
 #include "browser/BrowserListingWalk.h"
 
 #include <algorithm>
+#include <climits>
 #include <mutex>
+#include <utility>
 
 #include "framework/ApartmentWork.h"
 
@@ -22,7 +24,8 @@ struct CBrowserListingWalk::Shared {
   explicit Shared(Walker kind) : walker(kind) {}
   const Walker walker;
   std::mutex lock;
-  std::vector<BrowserListEntry> entries;
+  std::vector<std::pair<long, BrowserListEntry>> entries;  // with their places
+  long firstFailed = LONG_MAX;  // where a failed step ended the walk
   DWORD lastProgress = ::GetTickCount();
   bool ended = false;  // touched on the owners' thread only
 };
@@ -44,7 +47,9 @@ std::shared_ptr<CBrowserListingWalk::Shared> RunningWalk(CBrowserListingWalk::Wa
 
 CBrowserListingWalk::CBrowserListingWalk(Walker walker) : m_walker(walker) { g_owners.push_back(this); }
 
-BOOL CBrowserListingWalk::WalkShellBrowsers(const EntryFound& found, const StepDone&) { return WalkBrowsers(found); }
+BOOL CBrowserListingWalk::WalkShellBrowsers(const EntryFound& found, const StepDone&, const StepFailed& failed) {
+  return WalkBrowsers(found, failed);
+}
 
 CBrowserListingWalk::~CBrowserListingWalk() {
   Abandon();
@@ -73,13 +78,18 @@ void CBrowserListingWalk::Start(Finished finished) {
   CApartmentWork::Run(
       [shared] {
         shared->walker(
-            [&shared](const BrowserListEntry& entry) {
+            [&shared](long place, const BrowserListEntry& entry) {
               std::lock_guard<std::mutex> hold(shared->lock);
-              shared->entries.push_back(entry);
+              shared->entries.emplace_back(place, entry);
               shared->lastProgress = ::GetTickCount();
             },
             [&shared] {
               std::lock_guard<std::mutex> hold(shared->lock);
+              shared->lastProgress = ::GetTickCount();
+            },
+            [&shared](long place) {
+              std::lock_guard<std::mutex> hold(shared->lock);
+              shared->firstFailed = std::min(shared->firstFailed, place);
               shared->lastProgress = ::GetTickCount();
             });
       },
@@ -113,11 +123,21 @@ void CALLBACK CBrowserListingWalk::CheckProgress(HWND, UINT, UINT_PTR timer, DWO
 }
 
 void CBrowserListingWalk::Deliver(bool everyoneAnswered) {
-  std::vector<BrowserListEntry> entries;
+  std::vector<std::pair<long, BrowserListEntry>> found;
+  long firstFailed = LONG_MAX;
   {
     std::lock_guard<std::mutex> hold(m_shared->lock);
-    entries = m_shared->entries;
+    found = m_shared->entries;
+    firstFailed = m_shared->firstFailed;
   }
+  // In the walk's order, and only those before a step that failed.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const std::pair<long, BrowserListEntry>& a, const std::pair<long, BrowserListEntry>& b) {
+                     return a.first < b.first;
+                   });
+  std::vector<BrowserListEntry> entries;
+  for (const auto& entry : found)
+    if (entry.first < firstFailed) entries.push_back(entry.second);
   Finished finished = std::move(m_finished);
   Abandon();
   if (finished) finished(entries, everyoneAnswered);

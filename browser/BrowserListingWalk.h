@@ -1,7 +1,7 @@
 #pragma once
 // Lists the running browsers without holding the calling thread: the walk runs on a worker
-// apartment, and its entries come back on the calling thread, all of them when it ends, or
-// those found so far once one browser has kept it waiting too long. At most one walk of a
+// apartment, and its entries come back on the calling thread in the walk's order, all of them
+// when it ends, or those found so far once a browser has kept it waiting too long. At most one walk of a
 // kind runs in the process: an owner that starts while one is still under way waits for that
 // walk's entries instead. An owner that abandons its walk is never called back. The walk is
 // the shell's window list unless the owner is given another.
@@ -18,12 +18,15 @@ class CBrowserListingWalk {
   // The entries in the collection's order, and whether every browser answered in time.
   using Finished = std::function<void(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered)>;
 
-  using EntryFound = std::function<void(const BrowserListEntry& entry)>;
+  // An entry found, with its place in the walk's order (entries may be found out of order).
+  using EntryFound = std::function<void(long place, const BrowserListEntry& entry)>;
   using StepDone = std::function<void()>;
-  // A walk, for any apartment: calls `found` for each entry in its order and may call
-  // `stepped` after a step that listed nothing; TRUE when it ran to its end. Walks of one
-  // function are of one kind.
-  using Walker = BOOL (*)(const EntryFound& found, const StepDone& stepped);
+  // A step at `place` failed: the walk ends there, and entries of later places do not count.
+  using StepFailed = std::function<void(long place)>;
+  // A walk, for any apartment: calls `found` for each entry (from any thread), may call
+  // `stepped` after a step that listed nothing, and `failed` when a step fails; TRUE when it
+  // ran to its end. Walks of one function are of one kind.
+  using Walker = BOOL (*)(const EntryFound& found, const StepDone& stepped, const StepFailed& failed);
 
   explicit CBrowserListingWalk(Walker walker = &WalkShellBrowsers);
   CBrowserListingWalk(const CBrowserListingWalk&) = delete;
@@ -39,7 +42,7 @@ class CBrowserListingWalk {
   struct Shared;
 
   // The shell's window list (WalkBrowsers) as a walker.
-  static BOOL WalkShellBrowsers(const EntryFound& found, const StepDone& stepped);
+  static BOOL WalkShellBrowsers(const EntryFound& found, const StepDone& stepped, const StepFailed& failed);
 
  private:
   static void CALLBACK CheckProgress(HWND, UINT, UINT_PTR timer, DWORD);

@@ -8,6 +8,9 @@ CSelectEmbeddedBrowserDlg::CSelectEmbeddedBrowserDlg(CWnd* pParent)
                         &GetBrowserFromServerWindow, pParent) {}
 
 BOOL CSelectEmbeddedBrowserDlg::WalkEmbedded(const CBrowserListingWalk::EntryFound& found,
-                                            const CBrowserListingWalk::StepDone& stepped) {
-  return WalkEmbeddedBrowsers(found, stepped);
+                                            const CBrowserListingWalk::StepDone& stepped,
+                                            const CBrowserListingWalk::StepFailed&) {
+  // One window after another: each entry's place is its number in the walk.
+  long place = 0;
+  return WalkEmbeddedBrowsers([&found, &place](const BrowserListEntry& entry) { found(place++, entry); }, stepped);
 }

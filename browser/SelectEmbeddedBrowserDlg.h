@@ -14,5 +14,6 @@ class CSelectEmbeddedBrowserDlg : public CSelectBrowserDlg {
   explicit CSelectEmbeddedBrowserDlg(CWnd* pParent = nullptr);
 
  private:
-  static BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped);
+  static BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped,
+                           const CBrowserListingWalk::StepFailed& failed);
 };

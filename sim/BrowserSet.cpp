@@ -64,7 +64,7 @@ bool BrowserSet::OpenBrowser(const std::string& id, const std::wstring& title, c
   entry.browser->SetLocation(title, url);
   entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
   Watch(entry.browser.Get());
-  m_collection->Append(entry.item.Get());
+  if (m_collection) m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));
   return true;
@@ -120,7 +120,7 @@ bool BrowserSet::OpenFolder(const std::string& id, const std::wstring& title, bo
   entry.browser->SetLocation(title, L"file:///C:/" + title);
   entry.item = static_cast<IWebBrowser2*>(entry.browser.Get());
   Watch(entry.browser.Get());
-  m_collection->Append(entry.item.Get());
+  if (m_collection) m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));
   return true;
@@ -132,7 +132,7 @@ bool BrowserSet::OpenOther(const std::string& id, bool exitWhenAsked, std::strin
   std::function<void()> onAsked;
   if (exitWhenAsked) onAsked = [this]() { m_queue("exit"); };
   entry.item.Attach(new PlainDispatch(E_NOINTERFACE, onAsked));
-  m_collection->Append(entry.item.Get());
+  if (m_collection) m_collection->Append(entry.item.Get());
   m_order.push_back(id);
   m_entries.emplace(id, std::move(entry));
   return true;
@@ -144,7 +144,7 @@ bool BrowserSet::Close(const std::string& id) {
   Entry entry = std::move(it->second);
   m_entries.erase(it);
   m_order.erase(std::remove(m_order.begin(), m_order.end(), id), m_order.end());
-  m_collection->Remove(entry.item.Get());
+  if (m_collection) m_collection->Remove(entry.item.Get());
   entry.window.reset();
   for (const PageFrames::Frame& frame : entry.frames.Frames()) Forget(frame.browser.Get());
   entry.frames.Clear();

@@ -34,6 +34,8 @@ class BrowserSet {
   };
   using CommandQueue = std::function<void(const std::string& command)>;
 
+  // `collection` may be null: the items of a thread of their own are listed by the main
+  // thread.
   BrowserSet(ShellWindowsCollection* collection, CommandQueue queue);
   BrowserSet(const BrowserSet&) = delete;
   BrowserSet& operator=(const BrowserSet&) = delete;

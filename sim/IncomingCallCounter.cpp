@@ -18,7 +18,7 @@ bool IsRemoteQuery(const INTERFACEINFO& info) {
 
 }  // namespace
 
-IncomingCallCounter* IncomingCallCounter::s_installed = nullptr;
+thread_local IncomingCallCounter* IncomingCallCounter::s_installed = nullptr;
 
 const IncomingCallCounter::Entry IncomingCallCounter::kInterfaces[] = {
     {&IID_IUnknown, As<IMessageFilter>},
@@ -37,7 +37,6 @@ bool IncomingCallCounter::Install() {
 
 void IncomingCallCounter::Uninstall() {
   if (s_installed != this) return;
-  g_queryInterfaceObserver = nullptr;
   s_installed = nullptr;
   IMessageFilter* previous = nullptr;
   CoRegisterMessageFilter(nullptr, &previous);

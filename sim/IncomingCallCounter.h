@@ -47,7 +47,8 @@ class IncomingCallCounter final : public ComObject<IncomingCallCounter, IMessage
   static void ObserveQuery(const void* object);
   void CountFor(const void* pointer);
 
-  static IncomingCallCounter* s_installed;
+  // One counter per thread: an item of a thread of its own counts its calls there.
+  static thread_local IncomingCallCounter* s_installed;
   std::map<const void*, const void*> m_owners;  // interface or object pointer -> counted object
   std::map<const void*, long> m_counts;
   bool m_remoteQueryPending = false;

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "sim/CommandTokens.h"
 #include "sim/SimRegistration.h"
 
 namespace sim {
@@ -15,9 +16,22 @@ constexpr DWORD kEmbeddingIdleMs = 10000;
 constexpr DWORD kEmbeddingServedMs = 3000;
 constexpr UINT kRevokeMessage = WM_APP + 1;
 
+// The browser's own interfaces (SHDocVw 1.1) and the HTML document's (MSHTML 4.0).
+const GUID kBrowserTypeLibrary = {0xeab22ac0, 0x30c1, 0x11cf, {0xa7, 0xeb, 0x00, 0x00, 0xc0, 0x5b, 0xae, 0x0b}};
+const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+
+bool HasOption(const std::vector<std::string>& tokens, const char* key, const char* value) {
+  std::string found;
+  for (size_t i = 2; i < tokens.size(); ++i)
+    if (KeyValue(tokens[i], key, &found) && found == value) return true;
+  return false;
+}
+
 }  // namespace
 
 Simulator::Simulator(const SimOptions& options) : m_options(options) {
+  m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_threadCommandsQueued = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_collection.Attach(new ShellWindowsCollection);
   m_factory.Attach(new ShellWindowsFactory(m_collection.Get(), [this]() {
     if (!m_served) m_servedTick = GetTickCount();
@@ -36,7 +50,22 @@ Simulator::Simulator(const SimOptions& options) : m_options(options) {
       options.pipeName.empty());
 }
 
-Simulator::~Simulator() = default;
+Simulator::~Simulator() {
+  CloseHandle(m_stop);
+  CloseHandle(m_threadCommandsQueued);
+}
+
+void Simulator::KeepTypeLibraries() {
+  struct Library {
+    const GUID* id;
+    WORD major, minor;
+  };
+  for (const Library& library : {Library{&kBrowserTypeLibrary, 1, 1}, Library{&kHtmlTypeLibrary, 4, 0}}) {
+    Microsoft::WRL::ComPtr<ITypeLib> loaded;
+    if (SUCCEEDED(LoadRegTypeLib(*library.id, library.major, library.minor, LOCALE_NEUTRAL, loaded.GetAddressOf())))
+      m_typeLibraries.push_back(loaded);
+  }
+}
 
 bool Simulator::Start() {
   m_startTick = GetTickCount();
@@ -46,6 +75,7 @@ bool Simulator::Start() {
     std::string line;
     while (std::getline(file, line)) m_scenario.push_back(line);
   }
+  KeepTypeLibraries();
   if (!m_calls->Install()) return false;
   // A host program's process serves no window list: the shell's list is another process's.
   if (!m_options.hostOnly) {
@@ -81,10 +111,11 @@ int Simulator::Run() {
       continue;
     }
     if (ShouldStop()) break;
-    HANDLE events[1] = {m_channel.ReadEvent()};
-    const DWORD count = m_channel.IsOpen() ? 1 : 0;
+    HANDLE events[2] = {m_threadCommandsQueued, m_channel.ReadEvent()};
+    const DWORD count = m_channel.IsOpen() ? 2 : 1;
     const DWORD wait = MsgWaitForMultipleObjectsEx(count, events, 200, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (count && wait == WAIT_OBJECT_0) ReadChannel();
+    if (wait == WAIT_OBJECT_0) TakeThreadCommands();
+    if (count == 2 && wait == WAIT_OBJECT_0 + 1) ReadChannel();
   }
   Shutdown();
   return m_exitCode;
@@ -98,7 +129,7 @@ bool Simulator::ShouldStop() const {
   }
   // Driven by a script alone: done when the script has ended and every window is closed.
   if (!m_options.pipeName.empty()) return false;
-  return m_browsers->WindowCount() == 0;
+  return m_browsers->WindowCount() == 0 && m_threads.empty();
 }
 
 void Simulator::ExecuteNext() {
@@ -106,7 +137,8 @@ void Simulator::ExecuteNext() {
   m_executing = true;
   const Pending pending = m_queue.front();
   m_queue.pop_front();
-  CommandInterpreter::Result result = m_interpreter->Execute(pending.line);
+  CommandInterpreter::Result result;
+  if (!ExecuteOnItemThread(pending.line, &result.reply)) result = m_interpreter->Execute(pending.line);
   if (result.hangCommand) {
     // A hang command replaces one still waiting for its call, and says so.
     const DWORD ms = result.hangMs;
@@ -175,6 +207,80 @@ void Simulator::Hang(DWORD ms) {
   }
 }
 
+void Simulator::TakeThreadCommands() {
+  std::vector<std::string> lines;
+  {
+    std::lock_guard<std::mutex> hold(m_threadCommandsLock);
+    lines.swap(m_threadCommands);
+  }
+  for (const std::string& line : lines) Queue(line, false);
+}
+
+bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply) {
+  std::vector<std::string> tokens;
+  std::string error;
+  if (!Tokenize(line, &tokens, &error) || tokens.empty()) return false;
+  const std::string& verb = tokens[0];
+  if (verb == "count" && tokens.size() == 1) {
+    *reply = "OK count=" + std::to_string(ItemCount());
+    return true;
+  }
+  if (tokens.size() < 2) return false;
+  const std::string& id = tokens[1];
+  const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
+  const bool opening = verb == "open" || verb == "folder" || verb == "other" || verb == "host";
+  if (opening && (m_threads.count(id) || (HasOption(tokens, "thread", "own") && m_browsers->Find(id)))) {
+    *reply = "ERR id in use: " + id;
+    return true;
+  }
+  if (opening && HasOption(tokens, "thread", "own")) {
+    if (m_options.hostOnly && verb != "host") {
+      *reply = "ERR this simulator only hosts browser controls";
+      return true;
+    }
+    auto thread = std::make_unique<BrowserThread>(
+        [this](const std::string& command) {
+          std::lock_guard<std::mutex> hold(m_threadCommandsLock);
+          m_threadCommands.push_back(command);
+          SetEvent(m_threadCommandsQueued);
+        },
+        m_stop, m_options.pipeName.empty());
+    *reply = thread->Start(line, wait);
+    if (reply->compare(0, 2, "OK") != 0) return true;
+    if (verb != "host") m_collection->Append(thread->Item());
+    m_threads.emplace(id, std::move(thread));
+    *reply = "OK count=" + std::to_string(ItemCount());
+    return true;
+  }
+  auto it = m_threads.find(id);
+  if (it == m_threads.end()) return false;
+  *reply = it->second->Execute(line, wait);
+  if (verb == "close" && reply->compare(0, 2, "OK") == 0) {
+    m_collection->Remove(it->second->Item());
+    m_threads.erase(it);
+    const size_t count = reply->rfind(" count=");
+    if (count != std::string::npos) *reply = reply->substr(0, count) + " count=" + std::to_string(ItemCount());
+  }
+  return true;
+}
+
+bool Simulator::WaitFor(HANDLE handle, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return true;
+    HANDLE events[2] = {handle, m_channel.ReadEvent()};
+    const DWORD count = m_channel.IsOpen() ? 2 : 1;
+    const DWORD wait = MsgWaitForMultipleObjectsEx(count, events, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (wait == WAIT_OBJECT_0) return true;
+    if (count == 2 && wait == WAIT_OBJECT_0 + 1 && !ReadChannel()) return false;
+    if (!PumpMessages()) {
+      m_exit = true;
+      return false;
+    }
+  }
+}
+
 void Simulator::RevokeClassObject() {
   if (!m_registration) return;
   CoRevokeClassObject(m_registration);
@@ -183,6 +289,11 @@ void Simulator::RevokeClassObject() {
 
 void Simulator::Shutdown() {
   RevokeClassObject();
+  // Items of their own threads: their hangs and waits end, the window list lets go of them,
+  // and each thread closes its item and ends.
+  SetEvent(m_stop);
+  for (const auto& thread : m_threads) m_collection->Remove(thread.second->Item());
+  m_threads.clear();
   m_factory->DetachCollection();
   m_browsers->CloseAll();
   m_collection->Clear();

@@ -8,11 +8,14 @@
 #include <wrl/client.h>
 
 #include <deque>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "sim/BrowserSet.h"
+#include "sim/BrowserThread.h"
 #include "sim/CommandInterpreter.h"
 #include "sim/ControlChannel.h"
 #include "sim/IncomingCallCounter.h"
@@ -57,6 +60,19 @@ class Simulator {
   bool ReadChannel();
   bool ShouldStop() const;
   void RevokeClassObject();
+  // Loads the type libraries of the browser's and the document's interfaces and keeps them,
+  // as a browser does: COM builds each stub from them, and would otherwise load them again
+  // for every object it hands out.
+  void KeepTypeLibraries();
+  // Carries out a command for an item of a thread of its own (opening one included);
+  // false when the command is the main thread's.
+  bool ExecuteOnItemThread(const std::string& line, std::string* reply);
+  // Waits for `handle` at most `ms`, pumping messages and watching the pipe; false when the
+  // simulator is to end.
+  bool WaitFor(HANDLE handle, DWORD ms);
+  // Takes the commands that items of their own threads queued.
+  void TakeThreadCommands();
+  size_t ItemCount() const { return m_browsers->Count() + m_threads.size(); }
 
   SimOptions m_options;
   Microsoft::WRL::ComPtr<ShellWindowsCollection> m_collection;
@@ -66,6 +82,13 @@ class Simulator {
   std::unique_ptr<BrowserSet> m_browsers;
   std::unique_ptr<CommandInterpreter> m_interpreter;
   ControlChannel m_channel;
+  std::vector<Microsoft::WRL::ComPtr<ITypeLib>> m_typeLibraries;
+  // Items of threads of their own, by id; `m_stop` ends their waits when the simulator ends.
+  std::map<std::string, std::unique_ptr<BrowserThread>> m_threads;
+  HANDLE m_stop = nullptr;
+  std::mutex m_threadCommandsLock;
+  std::vector<std::string> m_threadCommands;
+  HANDLE m_threadCommandsQueued = nullptr;
   std::deque<Pending> m_queue;
   std::vector<std::string> m_scenario;
   size_t m_scenarioNext = 0;

@@ -334,7 +334,10 @@ TEST_F(DiscoveryTest, AnEntryTheListBoxRefusesIsLeftOutAndTheOthersKeepTheirWind
 }
 
 TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
-  Ok("open b1 title=Hung");
+  // Each browser on a thread of its own, as a real browser's windows are: the one that hangs
+  // holds up no other.
+  Ok("open b1 title=Hung thread=own");
+  Ok("open b2 title=Answering thread=own");
   const HWND frame = Frame("b1");
   // Longer than the listing waits for one step, so that the step is given up.
   const DWORD hangMs = 6000;
@@ -379,12 +382,16 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
   EXPECT_FALSE(okEnabledWhileListing);
   EXPECT_EQ("Internet Explorerを探しています...", statusWhileListing);
   EXPECT_TRUE(postedHandledWhileListing);
-  EXPECT_TRUE(listed.empty());
+  // The hung browser is left out, the one that answers is listed.
+  ASSERT_EQ(1u, listed.size());
+  EXPECT_EQ("Answering", listed[0].text);
+  EXPECT_EQ(Frame("b2"), listed[0].window);
   EXPECT_TRUE(statusShownAfter);
   EXPECT_EQ("応答しないウィンドウがあったため、一覧に含まれていません。", statusAfter);
-  ASSERT_EQ(1u, refreshed.size());
+  ASSERT_EQ(2u, refreshed.size());
   EXPECT_EQ("Hung", refreshed[0].text);
   EXPECT_EQ(frame, refreshed[0].window);
+  EXPECT_EQ("Answering", refreshed[1].text);
   EXPECT_EQ("", statusAfterRefresh);
 }
 

@@ -636,7 +636,11 @@ TEST_F(PeerFaultTest, ABrowserProcessEndingInABurstLeavesEveryRowSavable) {
 
 TEST_F(PeerFaultTest, ABrowserProcessEndingInAListingWalkKeepsWhatWasListed) {
   Ok("open b1 title=Before");
-  Ok("other o1 exit=1");  // the walk's question to it ends the simulator
+  // The walk's question to it ends the simulator. The walk visits several items at once, so
+  // the question is held until the browser before it has surely been visited: the item
+  // answers on a thread of its own, which hangs for a moment first.
+  Ok("other o1 exit=1 thread=own");
+  Ok("hang o1 2000");
   Ok("open b2 title=After");
   HWND listBox = CreateWindowA("LISTBOX", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   FillBrowserListBox(listBox);  // TRUE or FALSE, depending on when the process is gone

@@ -749,15 +749,26 @@ TEST_F(SimulatorTest, EmbeddedBrowsersAreFoundBesideTheShellsWindowList) {
 
 TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
   // Each wait is far longer than the bound below: ending within it means the simulator saw
-  // its pipe break, as it does when the test driving it is killed.
-  const char* const waits[] = {"hang b1 60000", "sleep 60000", "wait sinks b1 1 timeout=60000"};
-  for (const char* wait : waits) {
-    SCOPED_TRACE(wait);
+  // its pipe break, as it does when the test driving it is killed. A browser of a thread of
+  // its own hangs and waits there, and the simulator's end ends that too.
+  struct Case {
+    const char* open;
+    const char* wait;
+  };
+  const Case cases[] = {{"open b1", "hang b1 60000"},
+                        {"open b1", "sleep 60000"},
+                        {"open b1", "wait sinks b1 1 timeout=60000"},
+                        {"open b1 thread=own", "hang b1 60000"},
+                        {"open b1 thread=own", "wait sinks b1 1 timeout=60000"}};
+  for (const Case& c : cases) {
+    const char* open = c.open;
+    const char* wait = c.wait;
+    SCOPED_TRACE(std::string(open) + ", " + wait);
     if (!m_sim.IsRunning()) {
       m_sim.Stop();
       ASSERT_TRUE(m_sim.Start()) << m_sim.Problem();
     }
-    Ok("open b1");
+    Ok(open);
     // Written together: once the echo is answered, the wait is next in the simulator's queue.
     ASSERT_EQ("OK next", m_sim.Send(std::string("echo next\n") + wait));
     m_sim.BreakPipe();

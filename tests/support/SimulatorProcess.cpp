@@ -202,19 +202,30 @@ void SimulatorProcess::BreakPipe() {
 
 bool SimulatorProcess::WriteLine(const std::string& line) {
   if (m_pipe == INVALID_HANDLE_VALUE) return false;
-  const std::string data = line + "\n";
-  OVERLAPPED overlapped = {};
-  overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // On the heap: a write whose cancelling does not end in time is left to the system with its
+  // buffer and OVERLAPPED, rather than have the system finish it into freed memory.
+  struct Write {
+    OVERLAPPED overlapped = {};
+    std::string data;
+  };
+  auto* write = new Write;
+  write->data = line + "\n";
+  write->overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   DWORD written = 0;
-  BOOL ok = WriteFile(m_pipe, data.data(), static_cast<DWORD>(data.size()), nullptr, &overlapped);
+  BOOL ok = WriteFile(m_pipe, write->data.data(), static_cast<DWORD>(write->data.size()), nullptr, &write->overlapped);
   if (!ok && GetLastError() == ERROR_IO_PENDING) {
-    const HANDLE handles[2] = {overlapped.hEvent, m_process};
+    const HANDLE handles[2] = {write->overlapped.hEvent, m_process};
     ok = WaitPumping(handles, 2, 10000) == WAIT_OBJECT_0;
-    if (!ok) CancelIo(m_pipe);
+    if (!ok) {
+      CancelIo(m_pipe);
+      if (WaitForSingleObject(write->overlapped.hEvent, kCancelLimitMs) != WAIT_OBJECT_0) return false;  // leaked
+    }
   }
-  if (ok) ok = GetOverlappedResult(m_pipe, &overlapped, &written, FALSE);
-  CloseHandle(overlapped.hEvent);
-  return ok && written == data.size();
+  const size_t size = write->data.size();
+  if (ok) ok = GetOverlappedResult(m_pipe, &write->overlapped, &written, FALSE);
+  CloseHandle(write->overlapped.hEvent);
+  delete write;
+  return ok && written == size;
 }
 
 bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
@@ -227,12 +238,14 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
       return true;
     }
     if (m_pipe == INVALID_HANDLE_VALUE) return false;
-    char chunk[4096];
-    OVERLAPPED overlapped = {};
+    char* chunk = m_chunk;
+    OVERLAPPED& overlapped = m_overlapped;
+    overlapped = OVERLAPPED{};
     overlapped.hEvent = m_readEvent;
     ResetEvent(m_readEvent);
     DWORD count = 0;
-    BOOL ok = ReadFile(m_pipe, chunk, sizeof(chunk), nullptr, &overlapped);
+    if (m_readStuck) return false;
+    BOOL ok = ReadFile(m_pipe, chunk, sizeof(m_chunk), nullptr, &overlapped);
     if (!ok && GetLastError() != ERROR_IO_PENDING) return false;
     if (!ok) {
       const DWORD elapsed = GetTickCount() - start;
@@ -242,7 +255,9 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
       // The simulator may have written its last words just before exiting.
       if (wait != WAIT_OBJECT_0 && WaitForSingleObject(m_readEvent, 0) != WAIT_OBJECT_0) {
         CancelIo(m_pipe);
-        GetOverlappedResult(m_pipe, &overlapped, &count, TRUE);
+        // Cancelling ends the read at once; one that does not end in time leaves the pipe
+        // unusable (the buffer and OVERLAPPED are members, so nothing is freed under it).
+        if (WaitForSingleObject(m_readEvent, kCancelLimitMs) != WAIT_OBJECT_0) m_readStuck = true;
         return false;
       }
     }

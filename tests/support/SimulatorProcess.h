@@ -67,6 +67,12 @@ class SimulatorProcess {
   HANDLE m_pipe = INVALID_HANDLE_VALUE;
   HANDLE m_process = nullptr;
   HANDLE m_readEvent = nullptr;
+  // The read under way: members, so that a read whose cancelling does not end in time
+  // (m_readStuck) never writes into freed memory.
+  static constexpr DWORD kCancelLimitMs = 1000;
+  char m_chunk[4096] = {};
+  OVERLAPPED m_overlapped = {};
+  bool m_readStuck = false;
   std::string m_buffer;
   DWORD m_exitCode = STILL_ACTIVE;
   bool m_hostOnly = false;

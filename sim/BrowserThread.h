@@ -1,0 +1,69 @@
+#pragma once
+// An item served by a thread of its own (`open ... thread=own`), as a real browser runs each
+// window on a thread of its own: the item's objects, windows, call counter and message loop
+// live there, so a browser that hangs holds its own thread and no other. The simulator's
+// main thread hands it the commands that name the item, one at a time, and waits for each
+// reply; the item reaches the main thread's window list as a marshalled reference.
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace sim {
+
+class BrowserThread {
+ public:
+  using CommandQueue = std::function<void(const std::string& command)>;
+  // How the main thread waits for a reply: pumping its messages and watching its pipe until
+  // the event is signalled or the time is up; false when it must not wait any more (the
+  // simulator is ending).
+  using Wait = std::function<bool(HANDLE replied, DWORD ms)>;
+
+  // `toMain` takes the commands the item queues itself (closed by hand, Quit, Navigate2);
+  // `stop`, signalled when the simulator ends, also ends any wait of the thread.
+  BrowserThread(CommandQueue toMain, HANDLE stop, bool showWindows);
+  BrowserThread(const BrowserThread&) = delete;
+  BrowserThread& operator=(const BrowserThread&) = delete;
+  // Closes the item and ends the thread, waiting for it a bounded time.
+  ~BrowserThread();
+
+  // Starts the thread and opens the item there with `openLine`; the reply. On "OK ...",
+  // Item() is the item in the caller's apartment.
+  std::string Start(const std::string& openLine, const Wait& wait);
+  // Carries out `line` on the thread; its reply, or "ERR ..." when none came in time.
+  std::string Execute(const std::string& line, const Wait& wait);
+  IDispatch* Item() const { return m_item.Get(); }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  void Run();
+  // Takes the command handed over, if any, carries it out and replies.
+  void ExecutePending(class CommandInterpreter& interpreter, class BrowserSet& browsers,
+                      class IncomingCallCounter* counter);
+  void Hang(DWORD ms) const;
+  void Pump(DWORD ms, const std::function<bool()>& done) const;
+
+  CommandQueue m_toMain;
+  HANDLE m_stop;
+  bool m_showWindows;
+  HANDLE m_thread = nullptr;
+  HANDLE m_commandReady = nullptr;
+  HANDLE m_replied = nullptr;
+  HANDLE m_quit = nullptr;
+  Microsoft::WRL::ComPtr<IDispatch> m_item;
+
+  // Handed between the threads under m_lock: a command and its number, the reply to the
+  // command of that number, and the item marshalled by the open command.
+  std::mutex m_lock;
+  std::string m_command;
+  unsigned m_commandNumber = 0;
+  bool m_commandPending = false;
+  std::string m_reply;
+  unsigned m_replyNumber = 0;
+  IStream* m_itemStream = nullptr;
+  bool m_itemIsBrowser = false;
+};
+
+}  // namespace sim
