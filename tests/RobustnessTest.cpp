@@ -847,13 +847,14 @@ TEST_F(TabResourceTest, AThousandTabsOpenedAndClosedLeaveNoObjectBehind) {
   EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b1"));
 
   // The view's row icons outlive every list they were lent to.
-  EXPECT_EQ(3, ImageList_GetImageCount(m_view->m_imlEvents.GetSafeHandle()));
+  const int rowIcons = CEventListCtrl::kImageLoaded + 1;
+  EXPECT_EQ(rowIcons, ImageList_GetImageCount(m_view->m_imlEvents.GetSafeHandle()));
   m_chosen = local;
   RouteCommand(m_view, ID_SELECT_BROWSER);
   ASSERT_EQ(1, m_view->GetTabCount());
   auto* list = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(m_view->TabWindow(0)->m_hWnd));
   ASSERT_NE(nullptr, list);
-  EXPECT_EQ(3, ImageList_GetImageCount(list->GetImageList(LVSIL_SMALL)));
+  EXPECT_EQ(rowIcons, ImageList_GetImageCount(list->GetImageList(LVSIL_SMALL)));
   DestroyWindow(m_host.Detach());
   local->Release();
   remote->Release();
