@@ -324,12 +324,7 @@ void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
 void CEventListCtrl::SetTimeWithMilliseconds(bool on) {
   if (on == m_rows.IsTimeWithMilliseconds()) return;
   m_rows.SetTimeWithMilliseconds(on);
-  // A filter's text may have matched the times as they were written.
-  if (m_filter.IsOn() && !m_filter.Text().empty()) {
-    const std::vector<std::string> names = m_filter.Names();
-    const std::string text = m_filter.Text();
-    ApplyFilter(m_filter.ByName(), names, text);
-  }
+  MatchFilterTextAgain();  // it may have matched the times as they were written
   if (!m_hWnd) return;
   MeasureFixedColumns();
   // The rows' texts change where they stand: painted over, not erased first.

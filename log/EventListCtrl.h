@@ -212,6 +212,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Runs `change` on the filter and shows its rows afresh, keeping the selected row.
   template <typename Change>
   void ChangeFilter(Change change);
+  // Applies the filter's text again after the texts the rows show have changed.
+  void MatchFilterTextAgain();
   // Gives the control the shown row count, if it does not have it yet.
   void ShowStoredRows();
   // Widens the parameter column to the widest of rows [first, last) if that is wider.

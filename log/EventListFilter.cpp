@@ -67,6 +67,13 @@ void CEventListCtrl::ApplyFilter(bool byName, const std::vector<std::string>& na
   ChangeFilter([&] { m_filter.Apply(m_rows, byName, names, text); });
 }
 
+void CEventListCtrl::MatchFilterTextAgain() {
+  if (!m_filter.IsOn() || m_filter.Text().empty()) return;
+  const std::vector<std::string> names = m_filter.Names();
+  const std::string text = m_filter.Text();
+  ApplyFilter(m_filter.ByName(), names, text);
+}
+
 void CEventListCtrl::ClearFilter() {
   if (!m_filter.IsOn()) return;
   ChangeFilter([&] { m_filter.Off(); });

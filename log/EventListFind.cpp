@@ -3,12 +3,11 @@
 // scrolled into view, and find next and find previous look again from it.
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "framework/MessageBox.h"
 #include "log/EventListCtrl.h"
 #include "log/FindLogDlg.h"
-#include "log/LogTextSearch.h"
+#include "log/RowTextMatch.h"
 
 namespace {
 
@@ -24,30 +23,14 @@ std::string& CEventListCtrl::FindText() {
 
 int CEventListCtrl::FindRow(const std::string& text, bool forward) {
   FlushPendingRows();
-  const LogTextSearch search(text);
+  RowTextMatch match(m_rows, text);
   const int count = static_cast<int>(ShownCount());  // the rows a filter shows
-  if (search.IsEmpty() || count == 0) return -1;
+  if (match.IsEmpty() || count == 0) return -1;
   const int selected = GetNextItem(-1, LVNI_SELECTED);
   const int from = selected >= 0 ? selected : (forward ? -1 : count);
-  // Whether each event name holds the text, decided once per name.
-  std::vector<signed char> nameHolds(m_rows.NameCount(), -1);
   for (int step = 1; step <= count; ++step) {
     const int row = ((forward ? from + step : from - step) % count + count) % count;
-    const size_t at = RowAt(row);
-    bool found = search.FoundIn(m_rows.Text(at), m_rows.TextLength(at));
-    if (!found) {
-      signed char& holds = nameHolds[m_rows.NameIndexOf(at)];
-      if (holds < 0) {
-        const std::string name = m_rows.Name(at);
-        holds = search.FoundIn(name.data(), name.size()) ? 1 : 0;
-      }
-      found = holds == 1;
-    }
-    for (int column = 0; !found && search.CouldBeNumberOrTime() && column < 2; ++column) {
-      const std::string cell = m_rows.CellText(at, column);
-      found = search.FoundIn(cell.data(), cell.size());
-    }
-    if (!found) continue;
+    if (!match.Holds(RowAt(row))) continue;
     // Only the row found stays selected. Deselecting every item at once goes over each of
     // them in the list view; with one row selected, that row alone is deselected.
     if (selected >= 0 && GetSelectedCount() == 1)

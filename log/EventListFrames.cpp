@@ -33,6 +33,7 @@ void CEventListCtrl::MeasureFrameColumn() {
 void CEventListCtrl::SetFrameColumnShown(bool on) {
   if (on == m_rows.IsOriginShown()) return;
   m_rows.SetOriginShown(on);
+  MatchFilterTextAgain();  // the column's texts are matched only while it is shown
   if (!m_hWnd) return;
   if (on) {
     InsertColumn(EventRowStore::kOriginColumn, kFrameColumnHeading, LVCFMT_LEFT);

@@ -60,6 +60,11 @@ class EventRowStore {
   size_t CopyCellText(size_t row, int column, char* out, size_t size) const;
   // "ページ", "フレーム" or "".
   static const char* OriginText(Origin origin);
+  // Room for the number and time texts joined by a comma, zero included.
+  static constexpr size_t kNumberAndTimeBytes = 40;
+  // Writes the number and time texts joined by a comma into `out` (kNumberAndTimeBytes);
+  // their length, no zero written.
+  size_t NumberAndTimeText(size_t row, char* out) const;
   // Appends the column texts joined by commas: number, time, name, the origin while it is
   // shown, text.
   void AppendLine(size_t row, std::string& out) const;

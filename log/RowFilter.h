@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "log/EventRowStore.h"
-#include "log/LogTextSearch.h"
+#include "log/RowTextMatch.h"
 
 class RowFilter {
  public:
@@ -40,20 +40,15 @@ class RowFilter {
   const std::string& Text() const { return m_text; }
 
  private:
-  // What is known of an event name: unknown yet, or whether it is chosen and holds the text.
-  enum : uint8_t { kNameUnknown = 0, kNameKnown = 1, kNameChosen = 2, kNameHoldsText = 4 };
-
   bool Matches(const EventRowStore& rows, size_t row);
-  uint8_t NameState(const EventRowStore& rows, size_t nameIndex);
-  // The row's number and time texts as the log shows them, joined by a comma, which a text
-  // that could be a number or a time never holds. Their length; `out` holds 48 bytes.
-  static size_t NumberAndTime(const EventRowStore& rows, size_t row, char* out);
+  // Whether the event name of `nameIndex` is one the filter shows; decided once per name.
+  bool NameChosen(const EventRowStore& rows, size_t nameIndex);
 
   bool m_on = false;
   bool m_byName = false;
   std::vector<std::string> m_names;
   std::string m_text;
-  std::unique_ptr<LogTextSearch> m_search;  // none for an empty text
-  std::vector<uint8_t> m_nameStates;        // per name index of the store
+  std::unique_ptr<RowTextMatch> m_match;  // none for an empty text
+  std::vector<int8_t> m_nameChosen;       // per name index of the store: -1 not yet known
   std::vector<uint32_t> m_shown;            // the rows shown, in order
 };

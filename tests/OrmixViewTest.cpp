@@ -800,8 +800,17 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   const std::string csv = Saved(list, path);
   EXPECT_EQ("番号,日時,イベント名,フレーム,パラメータ\r\n", csv.substr(0, csv.find('\n') + 1));
   RouteCommand(view, ID_VIEW_SAVE_CSV);
+  // Find and the filter look in the column while it is shown, and only then.
+  list->SetItemState(-1, 0, LVIS_SELECTED);
+  const int frameRow = list->FindRow("フレーム", true);
+  ASSERT_GE(frameRow, 0);
+  EXPECT_EQ("フレーム", list->GetItemText(frameRow, EventRowStore::kOriginColumn));
+  list->ApplyFilter(false, {}, "ページ");
+  EXPECT_EQ(3u, list->GetShownRowCount());
 
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
+  EXPECT_EQ(0u, list->GetShownRowCount());
+  list->ClearFilter();
   EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
   const std::vector<ShownRow> offAgain = ShownRows(list);
   EXPECT_EQ(Lines(off), Lines(offAgain));
