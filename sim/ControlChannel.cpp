@@ -1,5 +1,7 @@
 #include "sim/ControlChannel.h"
 
+#include "sim/PipeLineWrite.h"
+
 namespace sim {
 
 namespace {
@@ -7,8 +9,6 @@ namespace {
 // How long a reply may take to go into the pipe. A reply is a line; the pipe holds 64 KB, so
 // a write waits only when the test has stopped reading.
 constexpr DWORD kWriteLimitMs = 10000;
-// How long a cancelled write may take to end: cancelling completes it at once.
-constexpr DWORD kCancelLimitMs = 1000;
 
 }  // namespace
 
@@ -64,32 +64,10 @@ bool ControlChannel::OnReadCompleted(std::vector<std::string>* lines) {
 
 bool ControlChannel::WriteLine(const std::string& line) {
   if (!IsOpen()) return false;
-  // On the heap: a write that even cancelling does not end in time is left to the system
-  // with its buffer, rather than have either freed under it.
-  struct Write {
-    OVERLAPPED overlapped = {};
-    std::string data;
-  };
-  auto* write = new Write;
-  write->data = line + "\n";
-  write->overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD written = 0;
-  BOOL ok = WriteFile(m_pipe, write->data.data(), static_cast<DWORD>(write->data.size()), nullptr, &write->overlapped);
-  if (!ok && GetLastError() == ERROR_IO_PENDING) {
-    // A test that stops reading must not hold this thread, and with it every browser it
-    // serves: the reply is given up after a while.
-    ok = WaitForSingleObject(write->overlapped.hEvent, kWriteLimitMs) == WAIT_OBJECT_0;
-    if (!ok) {
-      CancelIo(m_pipe);
-      if (WaitForSingleObject(write->overlapped.hEvent, kCancelLimitMs) != WAIT_OBJECT_0) return false;  // leaked
-      written = 0;
-    }
-  }
-  const size_t size = write->data.size();
-  if (ok) ok = GetOverlappedResult(m_pipe, &write->overlapped, &written, FALSE);
-  CloseHandle(write->overlapped.hEvent);
-  delete write;
-  return ok && written == size;
+  // A test that stops reading must not hold this thread, and with it every browser it
+  // serves: the reply is given up after a while.
+  return WritePipeLine(m_pipe, line,
+                       [](HANDLE written) { return WaitForSingleObject(written, kWriteLimitMs) == WAIT_OBJECT_0; });
 }
 
 }  // namespace sim

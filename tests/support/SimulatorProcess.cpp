@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "sim/PipeLineWrite.h"
 #include "support/MessagePump.h"
 
 #ifndef ORMIX_SIM_EXE
@@ -202,30 +203,10 @@ void SimulatorProcess::BreakPipe() {
 
 bool SimulatorProcess::WriteLine(const std::string& line) {
   if (m_pipe == INVALID_HANDLE_VALUE) return false;
-  // On the heap: a write whose cancelling does not end in time is left to the system with its
-  // buffer and OVERLAPPED, rather than have the system finish it into freed memory.
-  struct Write {
-    OVERLAPPED overlapped = {};
-    std::string data;
-  };
-  auto* write = new Write;
-  write->data = line + "\n";
-  write->overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  DWORD written = 0;
-  BOOL ok = WriteFile(m_pipe, write->data.data(), static_cast<DWORD>(write->data.size()), nullptr, &write->overlapped);
-  if (!ok && GetLastError() == ERROR_IO_PENDING) {
-    const HANDLE handles[2] = {write->overlapped.hEvent, m_process};
-    ok = WaitPumping(handles, 2, 10000) == WAIT_OBJECT_0;
-    if (!ok) {
-      CancelIo(m_pipe);
-      if (WaitForSingleObject(write->overlapped.hEvent, kCancelLimitMs) != WAIT_OBJECT_0) return false;  // leaked
-    }
-  }
-  const size_t size = write->data.size();
-  if (ok) ok = GetOverlappedResult(m_pipe, &write->overlapped, &written, FALSE);
-  CloseHandle(write->overlapped.hEvent);
-  delete write;
-  return ok && written == size;
+  return sim::WritePipeLine(m_pipe, line, [this](HANDLE written) {
+    const HANDLE handles[2] = {written, m_process};
+    return WaitPumping(handles, 2, 10000) == WAIT_OBJECT_0;
+  });
 }
 
 bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
@@ -257,7 +238,7 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
         CancelIo(m_pipe);
         // Cancelling ends the read at once; one that does not end in time leaves the pipe
         // unusable (the buffer and OVERLAPPED are members, so nothing is freed under it).
-        if (WaitForSingleObject(m_readEvent, kCancelLimitMs) != WAIT_OBJECT_0) m_readStuck = true;
+        if (WaitForSingleObject(m_readEvent, sim::kPipeCancelLimitMs) != WAIT_OBJECT_0) m_readStuck = true;
         return false;
       }
     }

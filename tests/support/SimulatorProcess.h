@@ -69,7 +69,6 @@ class SimulatorProcess {
   HANDLE m_readEvent = nullptr;
   // The read under way: members, so that a read whose cancelling does not end in time
   // (m_readStuck) never writes into freed memory.
-  static constexpr DWORD kCancelLimitMs = 1000;
   char m_chunk[4096] = {};
   OVERLAPPED m_overlapped = {};
   bool m_readStuck = false;
