@@ -63,3 +63,11 @@ REG
   WINEPREFIX="$PREFIX" wineserver -w
   touch "$PREFIX/.ormix-ready"
 fi
+
+# Wine draws the caption buttons with its Marlett font, and under the Japanese locale finds it
+# only in the prefix's own font folder: without it they read "0 1 r". The fonts come with
+# Debian's fonts-wine; a copy is made once per prefix.
+MARLETT=/usr/share/wine/fonts/marlett.ttf
+if [ -e "$MARLETT" ] && [ ! -e "$PREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  cp "$MARLETT" "$PREFIX/drive_c/windows/Fonts/"
+fi
