@@ -415,6 +415,39 @@ TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
   EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
 }
 
+TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  auto pointTo = [&](int index) {
+    RECT button;
+    bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+    POINT pt = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ::ClientToScreen(bar.m_hWnd, &pt);
+    // Real pointer input, as the menu loop reads it.
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = pt.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = pt.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    ::SendInput(1, &input, sizeof(input));
+  };
+  pointTo(1);
+  PumpThroughFrame(frame->m_hWnd, [] { return true; });
+  frame->m_popupsOpened.clear();
+  // 編集 opens; the pointer moves on to 表示, which opens in its place and is closed.
+  frame->m_onMenuShown = [&](HWND) {
+    frame->m_onMenuShown = [](HWND) { ::EndMenu(); };
+    pointTo(2);
+  };
+  bar.OpenMenu(1, FALSE);
+  EXPECT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
+    return frame->m_popupsOpened.size() >= 2 && bar.GetOpenMenu() < 0;
+  }));
+  EXPECT_EQ(frame->m_popupsOpened, (std::vector<HMENU>{Popup(frame, 1), Popup(frame, 2)}));
+  if (bar.GetOpenMenu() >= 0) ::EndMenu();
+}
+
 }  // namespace
 
 namespace {

@@ -374,8 +374,9 @@ BOOL CMenuBar::OnMenuInput(const MSG* pMsg) {
       return TRUE;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: {
-      POINT pt = {GET_X_LPARAM(pMsg->lParam), GET_Y_LPARAM(pMsg->lParam)};
-      if (pMsg->hwnd) ::ClientToScreen(pMsg->hwnd, &pt);
+      // The message's own screen position: during menu tracking the coordinates in lParam
+      // are screen coordinates under Wine but client coordinates on Windows.
+      POINT pt = pMsg->pt;
       if (pMsg->message == WM_MOUSEMOVE) {
         // Opening a pop-up reports a move to where the pointer already was: not a move.
         if (pt.x == m_ptLastMouse.x && pt.y == m_ptLastMouse.y) return FALSE;
