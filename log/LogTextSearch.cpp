@@ -32,13 +32,18 @@ LogTextSearch::LogTextSearch(const std::string& wanted) : m_digitsOnly(!wanted.e
   }
 }
 
-bool LogTextSearch::FoundIn(const char* text, size_t length) const {
+bool LogTextSearch::FoundIn(const char* text, size_t length, size_t* bytesLookedBack) const {
   const size_t wanted = m_wanted.size();
   if (wanted == 0 || length < wanted) return false;
   const size_t last = length - wanted;
-  for (size_t start = NextCandidate(text, 0, last); start <= last; start = NextCandidate(text, start + 1, last))
-    if (StartsCharacter(text, start) && MatchesAt(text, length, start)) return true;
-  return false;
+  size_t known = 0;  // the text starts with a character
+  size_t lookedBack = 0;
+  bool found = false;
+  for (size_t start = NextCandidate(text, 0, last); start <= last && !found;
+       start = NextCandidate(text, start + 1, last))
+    found = StartsCharacter(text, start, known, lookedBack) && MatchesAt(text, length, start);
+  if (bytesLookedBack) *bytesLookedBack += lookedBack;
+  return found;
 }
 
 // Eight bytes at a time: a word holds the first byte if one of its bytes, folded, equals it
@@ -62,11 +67,17 @@ size_t LogTextSearch::NextCandidate(const char* text, size_t from, size_t last) 
 }
 
 // The byte before a run of lead bytes ends a character (it is no lead byte), and the run
-// then goes in pairs: `at` is a trail byte exactly when the run before it is odd.
-bool LogTextSearch::StartsCharacter(const char* text, size_t at) const {
+// then goes in pairs: `at` is a trail byte exactly when the run before it is odd. The run is
+// looked at back to `known` only, a character's first byte, so that no byte is looked at
+// twice over all candidates: a long run of lead bytes costs its length once, not once per
+// candidate in it.
+bool LogTextSearch::StartsCharacter(const char* text, size_t at, size_t& known, size_t& lookedBack) const {
   size_t run = 0;
-  while (run < at && IsLead(static_cast<unsigned char>(text[at - run - 1]))) ++run;
-  return run % 2 == 0;
+  while (at - run > known && IsLead(static_cast<unsigned char>(text[at - run - 1]))) ++run;
+  lookedBack += run;
+  const bool starts = run % 2 == 0;
+  known = starts ? at : at + 1;
+  return starts;
 }
 
 // Compared character by character, so that a double-byte character of the text is compared

@@ -50,14 +50,13 @@ class EventListFilterTest : public ::testing::Test {
     // Rows 1-6: a message row, two page loads and three status texts.
     g_time = {};
     g_time.wHour = 12;
-    const CEventListCtrl::ClockSource clock = CEventListCtrl::SetClockSource(&NextSecond);
+    m_list->SetClockSource(&NextSecond);
     m_list->AddMessageRow("", "イベントの記録を開始しました。", CEventListCtrl::kImageRecording);
     m_list->AddEventRow(kDocumentComplete, "URL:http://a.example/");
     m_list->AddEventRow(kStatusTextChange, "Text:読み込み中");
     m_list->AddEventRow(kDocumentComplete, "URL:http://b.example/");
     m_list->AddEventRow(kStatusTextChange, "Text:完了 b.example");
     m_list->AddEventRow(kStatusTextChange, "Text:");
-    CEventListCtrl::SetClockSource(clock);
     EndBurst();
   }
   void TearDown() override {

@@ -682,7 +682,7 @@ SYSTEMTIME g_clock = {};
 void WINAPI TestClock(SYSTEMTIME* time) { *time = g_clock; }
 
 TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  m_list->SetClockSource(&TestClock);
   const struct {
     WORD hour, minute, second;
     const char* shown;
@@ -695,7 +695,7 @@ TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
     m_list->AddMessageRow("", "x", 1);
     EXPECT_EQ(t.shown, Last().time);
   }
-  CEventListCtrl::SetClockSource(previous);
+  m_list->SetClockSource(nullptr);
   m_list->AddMessageRow("", "x", 1);
   EXPECT_TRUE(LooksLikeTimeOfDay(Last().time)) << Last().time;
 }
@@ -703,7 +703,7 @@ TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
 // Find looks in every column, whatever the case of single-byte letters, compares double-byte
 // characters whole, wraps both ways, and says when nothing is found.
 TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  m_list->SetClockSource(&TestClock);
   g_clock = {};
   g_clock.wHour = 9;
   g_clock.wMinute = 15;
@@ -714,7 +714,7 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   // ソ is 0x83 0x5C: its trail byte is the byte of a backslash.
   m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:\x83\x5C");
   m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:C:\\dir \x83\x5C");
-  CEventListCtrl::SetClockSource(previous);
+  m_list->SetClockSource(nullptr);
   auto selected = [&] { return m_list->GetNextItem(-1, LVNI_SELECTED); };
 
   EXPECT_EQ(2, m_list->FindRow("00000003", true));
@@ -769,20 +769,19 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_NEXT_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_PREVIOUS_LOG));
-  CEventListCtrl::FindText().clear();
 }
 
 // Times to the millisecond: shown, read by other programs, saved and copied; the time
 // column is measured for the longer text, and the option off gives back the seconds.
 TEST_F(EventListTest, TimesToTheMillisecondWhenAsked) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
+  m_list->SetClockSource(&TestClock);
   g_clock = {};
   g_clock.wHour = 7;
   g_clock.wMinute = 8;
   g_clock.wSecond = 9;
   g_clock.wMilliseconds = 45;
   m_list->AddMessageRow("", "x", 1);
-  CEventListCtrl::SetClockSource(previous);
+  m_list->SetClockSource(nullptr);
   EXPECT_EQ("07:08:09", Last().time);
   const int seconds = m_list->GetColumnWidth(1);
   m_list->SetTimeWithMilliseconds(true);
