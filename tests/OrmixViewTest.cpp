@@ -661,6 +661,8 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
   EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
   EXPECT_TRUE(List(view, 0)->GetSaveAsCsv());
   EXPECT_TRUE(List(view, 1)->GetSaveAsCsv());
+  SelectBrowser("b1");
+  EXPECT_TRUE(List(view, 2)->GetSaveAsCsv()) << "a tab opened while the option is on";
   EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
   {
     ViewInHost later;
