@@ -34,9 +34,7 @@ class LogExportTest : public ::testing::Test {
   }
   void TearDown() override { ::DeleteFileA(m_path.c_str()); }
   void Add(const char* name, const char* text, EventRowStore::Origin origin = EventRowStore::Origin::None) {
-    SYSTEMTIME time = {};
-    time.wHour = 12;
-    time.wMilliseconds = 5;
+    const SYSTEMTIME time = {0, 0, 0, 0, 12, 0, 0, 5};
     m_rows.Append(static_cast<long>(m_rows.Count() + 1), time, name, text, 0, origin);
   }
   std::string ReadFile() const {
@@ -63,6 +61,16 @@ TEST_F(LogExportTest, PlainLinesAreTheColumnTextsJoinedByCommas) {
   m_rows.SetTimeWithMilliseconds(true);
   EXPECT_NE(std::string::npos, AllLines(SavedLogLines(m_rows, false))
                                    .find(std::string("\r\n00000002,12:00:00.005,") + kNavigate + ",ページ,URL:"));
+}
+
+// Post data is any bytes a page sends; what is not code page 932 text is kept and written
+// byte for byte: a lead byte before a blank or at the end of a piece, bytes 0xA0 and
+// 0xFD-0xFF, a double-byte character and a lone trail-range byte.
+TEST_F(LogExportTest, TextsThatAreNotCp932AreWrittenByteForByte) {
+  const std::string body = "PostData:a=\x81\x20&b=\x9f&c=\xa0\xfd\xfe\xff&d=\x82\xa0&e=\x40\x81";
+  Add(kNavigate, body.c_str());
+  EXPECT_EQ(body, m_rows.CellText(0, kTextColumn));
+  EXPECT_EQ("00000001,12:00:00," + std::string(kNavigate) + "," + body + "\r\n", AllLines(SavedLogLines(m_rows, false)));
 }
 
 TEST_F(LogExportTest, ACsvFieldIsQuotedWhenItHoldsACommaAQuoteOrALineBreak) {

@@ -16,14 +16,7 @@
 
 namespace {
 
-SYSTEMTIME Time(WORD hour, WORD minute, WORD second, WORD ms) {
-  SYSTEMTIME time = {};
-  time.wHour = hour;
-  time.wMinute = minute;
-  time.wSecond = second;
-  time.wMilliseconds = ms;
-  return time;
-}
+SYSTEMTIME Time(WORD hour, WORD minute, WORD second, WORD ms) { return {0, 0, 0, 0, hour, minute, second, ms}; }
 
 TEST(EventRowStoreTest, KeepsEachTextWholeWithItsOwnEndAndCountsRowsPerName) {
   EventRowStore rows;
@@ -83,8 +76,7 @@ TEST(EventRowStoreTest, ACellTextCutForAReaderEndsBetweenCharacters) {
   const struct {
     size_t row, size;
     const char* read;
-  } cases[] = {{0, 7, "Text:"}, {0, 8, "Text:読"}, {0, 9, "Text:読"}, {0, 10, "Text:読み"},
-               {0, 1, ""},      {1, 3, "ab"},      {1, 4, "ab\x83"}};
+  } cases[] = {{0, 7, "Text:"}, {0, 8, "Text:読"}, {0, 9, "Text:読"}, {0, 10, "Text:読み"}, {0, 1, ""}, {1, 3, "ab"}, {1, 4, "ab\x83"}};
   for (const auto& c : cases) {
     char buffer[16];
     std::memset(buffer, '#', sizeof(buffer));
@@ -104,92 +96,66 @@ TEST(EventParameterFormatsTest, NumbersFlagsAndTextsBecomeTheirPieces) {
   EXPECT_EQ("", FormatEventParameters(kFileDownload, Args::Numbers(7)));
 }
 
-// Post data, flags and other VARIANTs of unexpected shapes.
-TEST(EventParameterFormatsTest, BeforeNavigate2ShowsPostDataAndIgnoresArgumentsOfOtherTypes) {
-  BSTR url = SysAllocString(L"http://h/");
-  BSTR headers = SysAllocString(L"A: 1\r\n");
-  BSTR text = SysAllocString(L"a=1");
-  auto navigate = [&](const VARIANT& post, const VARIANT& u, const VARIANT& flags, const VARIANT& h) {
-    const VARIANT frame = VarBstr(nullptr);
-    return FormatEventParameters(kBeforeNavigate2, EventArguments::Variants(nullptr, &u, &flags, &frame, &post, &h));
+// Post data, flags, URLs, headers and status codes of unexpected shapes: each read by its
+// type, empty text for another one.
+TEST(EventParameterFormatsTest, VariantArgumentsAreReadByTheirTypes) {
+  BSTR url = SysAllocString(L"http://h/"), text = SysAllocString(L"404"), frame = SysAllocString(L"本文");
+  auto navigate = [&](const VARIANT& post, const VARIANT& u, const VARIANT& flags) {
+    const VARIANT none = VarBstr(nullptr), headers = VarBstr(text);
+    return FormatEventParameters(kBeforeNavigate2, EventArguments::Variants(nullptr, &u, &flags, &none, &post, &headers));
   };
-  auto postData = [&](VARIANT inner) {
-    const std::string params = navigate(VarRef(VT_VARIANT, &inner), VarBstr(url), VarI4(0), VarBstr(headers));
+  auto postData = [&](VARTYPE type, SAFEARRAY* array, const char* data = "", ULONG n = 0) {
+    if (n) {
+      void* p = nullptr;
+      SafeArrayAccessData(array, &p);
+      memcpy(p, data, n);
+      SafeArrayUnaccessData(array);
+    }
+    VARIANT inner;
+    VariantInit(&inner);
+    inner.vt = static_cast<VARTYPE>(VT_ARRAY | type);
+    inner.parray = array;
+    const std::string params = navigate(VarRef(VT_VARIANT, &inner), VarBstr(url), VarI4(0));
+    const std::string bare = navigate(inner, VarBstr(url), VarI4(0));  // not by reference: no post data
     VariantClear(&inner);
-    const size_t at = params.find("PostData:");
-    const size_t end = params.find("  Headers:");
-    return at == std::string::npos || end == std::string::npos ? "<malformed>" + params
-                                                                 : params.substr(at + 9, end - at - 9);
+    const size_t at = params.find("PostData:"), end = params.find("  Headers:");
+    return bare.find("PostData:  ") == std::string::npos ? "<by value read>" : params.substr(at + 9, end - at - 9);
   };
-  auto bytes = [](const char* data, ULONG n, LONG lower = 0) {
-    SAFEARRAYBOUND bound = {n, lower};
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ARRAY | VT_UI1;
-    v.parray = SafeArrayCreate(VT_UI1, 1, &bound);
-    void* p = nullptr;
-    SafeArrayAccessData(v.parray, &p);
-    if (n) memcpy(p, data, n);
-    SafeArrayUnaccessData(v.parray);
-    return v;
-  };
-  auto array = [](VARTYPE type, SAFEARRAY* data) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ARRAY | type;
-    v.parray = data;
-    return v;
+  auto bytes = [&](const char* data, ULONG n, LONG lower = 0) {
+    return postData(VT_UI1, SafeArrayCreateVector(VT_UI1, lower, n), data, n);
   };
   VARIANT empty;
   VariantInit(&empty);
-  EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:A: 1\r\n",
-            navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarI4(0), VarBstr(headers)));
-  EXPECT_EQ("a=1", postData(bytes("a=1\0", 4)));
-  EXPECT_EQ("a=1", postData(bytes("a=1", 3))) << "all N bytes";
-  EXPECT_EQ("x=", postData(bytes("x=\0yz", 5, 1)));
-  EXPECT_EQ("", postData(bytes("", 0, 5)));  // upper bound 4 below lower bound 5
+  EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:404",
+            navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarI4(0)));
+  EXPECT_EQ("a=1", bytes("a=1\0", 4));
+  EXPECT_EQ("a=1", bytes("a=1", 3)) << "all N bytes";
+  EXPECT_EQ("x=", bytes("x=\0yz", 5, 1));
+  EXPECT_EQ("\x81\x20\xa0\xfd\xfe\xff\x40\x81", bytes("\x81\x20\xa0\xfd\xfe\xff\x40\x81", 8)) << "not cp932 text";
+  EXPECT_EQ("", bytes("", 0, 5));
   SAFEARRAYBOUND square[2] = {{2, 0}, {2, 0}};
-  EXPECT_EQ("", postData(array(VT_UI1, SafeArrayCreate(VT_UI1, 2, square))));
-  EXPECT_EQ("", postData(array(VT_I4, SafeArrayCreateVector(VT_I4, 0, 4))));
-  EXPECT_EQ("", postData(array(VT_UI1, nullptr)));
-  EXPECT_EQ("", postData(VarBstr(SysAllocString(L"a=1"))));
-  VARIANT bare = bytes("a=1", 3);  // not by reference
-  EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:A: 1\r\n",
-            navigate(bare, VarBstr(url), VarI4(0), VarBstr(headers)));
-  VariantClear(&bare);
-
-  // URL, flags and headers of other types give empty values; a 16-bit flag is converted.
+  EXPECT_EQ("", postData(VT_UI1, SafeArrayCreate(VT_UI1, 2, square)));
+  EXPECT_EQ("", postData(VT_I4, SafeArrayCreateVector(VT_I4, 0, 4)));
+  EXPECT_EQ("", postData(VT_UI1, nullptr));
   VARIANT shortFlags;
   VariantInit(&shortFlags);
   shortFlags.vt = VT_I2;
   shortFlags.iVal = -2;
-  EXPECT_EQ("URL:  Flags:-2  TargetFrameName:  PostData:  Headers:",
-            navigate(VarRef(VT_VARIANT, &empty), VarI4(5), shortFlags, VarI4(7)));
-  EXPECT_EQ("URL:http://h/  Flags:  TargetFrameName:  PostData:  Headers:A: 1\r\n",
-            navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarBstr(text), VarBstr(headers)));
-  SysFreeString(url);
-  SysFreeString(headers);
-  SysFreeString(text);
-}
+  EXPECT_EQ("URL:  Flags:-2  TargetFrameName:  PostData:  Headers:404", navigate(VarRef(VT_VARIANT, &empty), VarI4(5), shortFlags));
+  EXPECT_EQ("URL:http://h/  Flags:  TargetFrameName:  PostData:  Headers:404",
+            navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarBstr(text)));
 
-TEST(EventParameterFormatsTest, NavigateErrorShowsTheStatusCodeOnlyWhenItIsAnInteger) {
-  BSTR url = SysAllocString(L"http://gone/");
-  BSTR frameName = SysAllocString(L"本文");
-  BSTR digits = SysAllocString(L"404");
-  const VARIANT u = VarBstr(url), frame = VarBstr(frameName);
-  auto error = [&](const VARIANT& status) {
-    return FormatEventParameters(kNavigateError, EventArguments::Variants(nullptr, &u, &frame, &status));
-  };
   VARIANT tooBig;
   VariantInit(&tooBig);
   tooBig.vt = VT_UI4;
   tooBig.ulVal = 0x80000000u;  // does not fit a signed 32-bit integer
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:404", error(VarI4(404)));
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", error(VarBstr(digits)));
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", error(tooBig));
+  const VARIANT u = VarBstr(url), f = VarBstr(frame);
+  for (const VARIANT& status : {VarI4(404), VarBstr(text), tooBig})
+    EXPECT_EQ(std::string("URL:http://h/  Frame:本文  StatusCode:") + (status.vt == VT_I4 ? "404" : ""),
+              FormatEventParameters(kNavigateError, EventArguments::Variants(nullptr, &u, &f, &status)));
   SysFreeString(url);
-  SysFreeString(frameName);
-  SysFreeString(digits);
+  SysFreeString(text);
+  SysFreeString(frame);
 }
 
 }  // namespace
