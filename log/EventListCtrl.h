@@ -6,7 +6,9 @@
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
 // Rows live in the log's own store; the control is an owner-data list that asks the log
-// for each text it shows. A row is stored at once; telling the control about it (the item
+// for each text it shows. The logic has no window: the rows and their texts (EventRowStore,
+// LogColumns, EventParameterFormats), the filter (RowFilter), find (LogFind) and the bytes
+// of a saved log (SavedLogLines, LogFileWriter); this class shows them and runs the commands. A row is stored at once; telling the control about it (the item
 // count), scrolling to the newest row and widening the parameter column happen once when
 // the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
 // control about its items. A filter may narrow what the control shows: its items are then

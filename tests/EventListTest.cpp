@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "MessageMapCheck.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
+#include "log/ClipboardText.h"
 #include "log/EventListCtrl.h"
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
@@ -675,7 +674,8 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   EndBurst(&list);
   EXPECT_TRUE(onTheNewestRow());
 
-  // Saving in the middle of a burst finishes it first: every row, the column widened.
+  // Saving in the middle of a burst finishes it first: the column widened, the newest row in
+  // view. (What it writes comes from the store: log_tests.)
   const std::string wide(120, 'W');
   InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(bstr(std::wstring(wide.begin(), wide.end()).c_str()))});
   char temp[MAX_PATH], path[MAX_PATH];
@@ -687,13 +687,7 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
   EXPECT_NE(0u, list.GetStyle() & WS_HSCROLL);
   EXPECT_TRUE(onTheNewestRow());
-  std::ifstream saved(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-  saved.close();
   ::DeleteFileA(path);
-  EXPECT_EQ(102, std::count(text.begin(), text.end(), '\n'));
-  EXPECT_EQ(0u, text.rfind("00000001,", 0));
-  EXPECT_NE(std::string::npos, text.find("00000102,"));
 
   // Clearing in the middle of a burst leaves nothing pending that points past the rows.
   InvokeEvent(sink, DISPID_DOWNLOADBEGIN, {});
@@ -840,17 +834,9 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
     ::CloseClipboard();
     return bytes;
   };
-  auto setClipboard = [&](const char* text) {
-    ASSERT_TRUE(::OpenClipboard(m_hWnd));
-    ::EmptyClipboard();
-    HGLOBAL m = ::GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    memcpy(::GlobalLock(m), text, strlen(text) + 1);
-    ::GlobalUnlock(m);
-    ::SetClipboardData(CF_TEXT, m);
-    ::CloseClipboard();
-  };
-
-  setClipboard("before");
+  CClipboardText before;
+  before.SetOwner(m_hWnd);
+  ASSERT_TRUE(before.SetText("before"));
   m_list->SetItemState(-1, 0, LVIS_SELECTED);
   EXPECT_FALSE(Enabled(ID_EDIT_COPY));
   RouteCommand(m_list, ID_EDIT_COPY);

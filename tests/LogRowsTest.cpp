@@ -2,7 +2,6 @@
 // number and time texts one way for the list, saving and matching, and cuts a text for a
 // reader only between characters; each event's parameter text from its format.
 #include <windows.h>
-#include <oleauto.h>
 
 #include <cstring>
 #include <string>

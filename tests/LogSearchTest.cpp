@@ -24,17 +24,11 @@ TEST(LogTextSearchTest, MatchesWholeCharactersWhateverTheCaseOfLetters) {
   const struct {
     const char *text, *wanted;
     bool found;
-  } cases[] = {
-      {"URL:http://Example.com/", "EXAMPLE.com", true},
-      {"Text:\x83\x5C", "\\", false},
-      {"Text:C:\\dir \x83\x5C", "\\", true},
-      {"Text:0123456789 \x83\x83\x83\x5C end", "\\", false},
-      {"Text:0123456789 \x83\x83\\ The Far End", "\\", true},
-      {"Text:0123456789 \x83\x83\\ The Far End", "\x83\x5C", false},
-      {"Text:0123456789 \x83\x83\x83\x5C end", "\x83\x5C", true},
-      {"Text:the far END", "THE FAR end", true},
-      {"short", "longer than the text", false},
-  };
+  } cases[] = {{"URL:http://Example.com/", "EXAMPLE.com", true},  {"Text:\x83\x5C", "\\", false},
+               {"Text:C:\\dir \x83\x5C", "\\", true},             {"Text:01 \x83\x83\x83\x5C end", "\\", false},
+               {"Text:01 \x83\x83\\ The Far End", "\\", true},     {"Text:01 \x83\x83\\ End", "\x83\x5C", false},
+               {"Text:01 \x83\x83\x83\x5C end", "\x83\x5C", true}, {"Text:the far END", "THE FAR end", true},
+               {"short", "longer than the text", false}};
   for (const auto& c : cases)
     EXPECT_EQ(c.found, LogTextSearch(c.wanted).FoundIn(c.text, std::strlen(c.text))) << c.text << " / " << c.wanted;
 }
