@@ -1,6 +1,6 @@
 // The listener slots of the event log: each runs its slot's default, then records the event
 // through one routine, which, if the event's mask flag is set, appends a row with the
-// event's name and its parameter text as the event's entry of kEventParameterFormats makes
+// event's name and its parameter text as the event's entry of the parameter formats makes
 // it. No slot writes to an out-parameter, so cancel flags and the like stay as the browser
 // passed them.
 #include <string>
@@ -23,7 +23,7 @@ void CEventListCtrl::Record(size_t slot, const EventArguments& arguments) {
   if (!Get(kEventCatalog[slot].maskIndex)) return;
   const std::string name = std::string(kEventNamePrefix) + kEventCatalog[slot].name;
   using Origin = EventParameterFormat::Origin;
-  const Origin origin = kEventParameterFormats[slot].origin;
+  const Origin origin = EventParameterFormatOf(slot).origin;
   AddEventRow(name.c_str(), FormatEventParameters(slot, arguments).c_str(),
               origin == Origin::None ? EventRowStore::Origin::None
                                      : OriginOf(arguments.browser, origin == Origin::FromBrowserLoaded));

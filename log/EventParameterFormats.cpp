@@ -42,8 +42,8 @@ constexpr EventParameterFormat Url(Origin origin) { return {{{"URL:", Read::Bstr
 
 }  // namespace
 
-// In catalogue order.
-const EventParameterFormat kEventParameterFormats[kEventCount] = {
+// In catalogue order, one per catalogued event.
+constexpr EventParameterFormat kEventParameterFormats[] = {
     Text("Text:"),                                                          // StatusTextChange
     {{{"Progress:", Read::Number, 0}, {"ProgressMax:", Read::Number, 1}}, 2, Origin::None},
     {{{"Command:", Read::Number, 0}, {"Enable:", Read::Flag, 1}}, 2, Origin::None},
@@ -83,6 +83,10 @@ const EventParameterFormat kEventParameterFormats[kEventCount] = {
     Empty(Origin::FromBrowser),                                             // UpdatePageStatus
     Flag("Impacted:"),                                                      // PrivacyImpactedStateChange
 };
+static_assert(sizeof(kEventParameterFormats) / sizeof(kEventParameterFormats[0]) == kEventCount,
+              "one parameter format per catalogued event");
+
+const EventParameterFormat& EventParameterFormatOf(size_t slot) { return kEventParameterFormats[slot]; }
 
 namespace {
 
@@ -110,7 +114,7 @@ std::string ValueText(const EventParameterFormat::Piece& piece, const EventArgum
 }  // namespace
 
 std::string FormatEventParameters(size_t slot, const EventArguments& arguments) {
-  const EventParameterFormat& format = kEventParameterFormats[slot];
+  const EventParameterFormat& format = EventParameterFormatOf(slot);
   std::string text;
   for (size_t i = 0; i < format.pieceCount; ++i) {
     if (i) text += "  ";

@@ -41,7 +41,8 @@ struct EventParameterFormat {
   Origin origin;
 };
 
-extern const EventParameterFormat kEventParameterFormats[kEventCount];
+// The format of the event of catalogue slot `slot`.
+const EventParameterFormat& EventParameterFormatOf(size_t slot);
 
 // The parameter text of the event of catalogue slot `slot` with these arguments.
 std::string FormatEventParameters(size_t slot, const EventArguments& arguments);

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstring>
+#include "log/ByteScan.h"
 
 namespace {
 
@@ -46,24 +45,8 @@ bool LogTextSearch::FoundIn(const char* text, size_t length, size_t* bytesLooked
   return found;
 }
 
-// Eight bytes at a time: a word holds the first byte if one of its bytes, folded, equals it
-// (the usual test for a zero byte in a word, after XOR with the byte repeated); then the
-// bytes of that word are looked at one by one.
 size_t LogTextSearch::NextCandidate(const char* text, size_t from, size_t last) const {
-  const uint64_t ones = 0x0101010101010101ULL;
-  const uint64_t highs = 0x8080808080808080ULL;
-  const uint64_t pattern = ones * m_first;
-  const uint64_t fold = ones * m_firstFold;
-  size_t at = from;
-  for (; at + 8 <= last + 1; at += 8) {
-    uint64_t word;
-    std::memcpy(&word, text + at, sizeof(word));
-    const uint64_t x = (word | fold) ^ pattern;
-    if ((x - ones) & ~x & highs) break;
-  }
-  for (; at <= last; ++at)
-    if ((static_cast<unsigned char>(text[at]) | m_firstFold) == m_first) return at;
-  return last + 1;
+  return FindByte(text, from, last + 1, m_first, m_firstFold);
 }
 
 // The byte before a run of lead bytes ends a character (it is no lead byte), and the run

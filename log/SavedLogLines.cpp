@@ -1,30 +1,8 @@
 #include "log/SavedLogLines.h"
 
-#include <cstdint>
 #include <cstring>
 
-namespace {
-
-// The first line feed of `text` from `from` on, or npos. Eight bytes at a time: a save looks
-// through every byte it writes, and line feeds are rare.
-size_t FindLineFeed(const std::string& text, size_t from) {
-  const uint64_t ones = 0x0101010101010101ULL;
-  const uint64_t highs = 0x8080808080808080ULL;
-  const uint64_t feeds = ones * '\n';
-  const char* data = text.data();
-  size_t at = from;
-  for (; at + 8 <= text.size(); at += 8) {
-    uint64_t word;
-    std::memcpy(&word, data + at, sizeof(word));
-    const uint64_t x = word ^ feeds;
-    if ((x - ones) & ~x & highs) break;
-  }
-  for (; at < text.size(); ++at)
-    if (data[at] == '\n') return at;
-  return std::string::npos;
-}
-
-}  // namespace
+#include "log/ByteScan.h"
 
 void AppendCsvField(const char* field, size_t length, std::string& out) {
   bool special = false;
@@ -52,7 +30,8 @@ void SavedLogLines::Append(size_t line, std::string& out) const {
   if (!m_csv) {
     m_rows.AppendLine(line, out);
     // Every line feed becomes carriage return + line feed, as in a file written as text.
-    for (size_t at = FindLineFeed(out, from); at != std::string::npos; at = FindLineFeed(out, at + 2))
+    for (size_t at = FindByte(out.data(), from, out.size(), '\n'); at < out.size();
+         at = FindByte(out.data(), at + 2, out.size(), '\n'))
       out.insert(at, 1, '\r');
     out += "\r\n";
     return;
