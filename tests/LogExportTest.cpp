@@ -4,7 +4,7 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -35,9 +35,8 @@ class LogExportTest : public ::testing::Test {
     m_rows.Append(static_cast<long>(m_rows.Count() + 1), time, name, text, 0, origin);
   }
   std::string ReadFile() const {
-    std::stringstream s;
-    s << std::ifstream(m_path, std::ios::binary).rdbuf();
-    return s.str();
+    std::ifstream in(m_path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   EventRowStore m_rows;
