@@ -47,13 +47,6 @@ const char kStartedMessage[] = "イベントの記録を開始しました。";
 const char kResumedMessage[] = "イベントの記録を再開しました。";
 const char kStoppedMessage[] = "イベントの記録を停止しました。";
 
-// Sample texts that size the fixed columns.
-const char kNumberSample[] = "ABCEF00000";
-const char kTimeSample[] = "00:00:0000";
-const char kTimeWithMillisecondsSample[] = "00:00:00.00000";
-const char kEventNameSample[] = "DIID_DWebBrowserEvents2::CommandStateChange00";
-constexpr int kNumberColumnPadding = 16;
-
 }  // namespace
 
 CEventListCtrl::CEventListCtrl()
@@ -74,11 +67,15 @@ int CEventListCtrl::TextWidth(const char* text) {
   return width;
 }
 
+void CEventListCtrl::MeasureColumn(int column) {
+  const LogColumnInfo& info = kLogColumns[column];
+  SetColumnWidth(column, TextWidth(m_rows.IsTimeWithMilliseconds() ? info.sampleWithMilliseconds : info.sample) +
+                             info.padding);
+}
+
 void CEventListCtrl::MeasureFixedColumns() {
-  SetColumnWidth(0, TextWidth(kNumberSample) + kNumberColumnPadding);
-  SetColumnWidth(1, TextWidth(m_rows.IsTimeWithMilliseconds() ? kTimeWithMillisecondsSample : kTimeSample));
-  SetColumnWidth(2, TextWidth(kEventNameSample));
-  if (m_rows.IsOriginShown()) MeasureFrameColumn();
+  for (int column : {kNumberColumn, kTimeColumn, kNameColumn}) MeasureColumn(column);
+  if (m_rows.IsOriginShown()) MeasureColumn(kOriginColumn);
 }
 
 BOOL CEventListCtrl::PreCreateWindow(CREATESTRUCTA& cs) {
@@ -133,19 +130,16 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   // parent is.
   ReflectChildNotifications(::GetParent(m_hWnd));
 
-  InsertColumn(0, "番号", LVCFMT_CENTER);
+  for (int column : {kNumberColumn, kTimeColumn, kNameColumn, kTextColumn})
+    InsertColumn(column, kLogColumns[column].heading, kLogColumns[column].centred ? LVCFMT_CENTER : LVCFMT_LEFT);
   // The first column takes its alignment only when set after insertion.
   LVCOLUMNA format = {};
   format.mask = LVCF_FMT;
   format.fmt = LVCFMT_CENTER;
-  SetColumn(0, &format);
-  InsertColumn(1, "日時", LVCFMT_CENTER);
-  InsertColumn(2, "イベント名", LVCFMT_LEFT);
+  SetColumn(kNumberColumn, &format);
   MeasureFixedColumns();
-
   m_nParamColumnWidth = kInitialParamColumnWidth;
-  InsertColumn(3, "パラメータ", LVCFMT_LEFT);
-  SetColumnWidth(3, m_nParamColumnWidth);
+  SetColumnWidth(kTextColumn, m_nParamColumnWidth);
   return 0;
 }
 
@@ -167,6 +161,7 @@ void CEventListCtrl::OnDestroy() {
 void CEventListCtrl::BeginBurst() {
   m_bBurst = true;
   m_nBurstFirstRow = static_cast<int>(ShownCount());
+  m_nBurstFirstStored = m_rows.Count();
   m_dwBurstStart = ::GetTickCount();
   // Without a timer no end would come: the row is then finished at once.
   if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
@@ -196,7 +191,7 @@ void CEventListCtrl::FlushPendingRows() {
   const int count = static_cast<int>(ShownCount());
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
   // newest row had the list already been scrolled to it.
-  WidenParamColumn(m_nBurstFirstRow, count);
+  WidenParamColumn(m_nBurstFirstStored, m_rows.Count());
   // Only the new rows were marked for painting; scrolling moves the rows on screen and
   // paints what it uncovers, so no row already shown is erased.
   if (count > 0 && follow) EnsureVisible(count - 1, FALSE);
@@ -219,16 +214,16 @@ void CEventListCtrl::ShowStoredRows() {
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
-void CEventListCtrl::WidenParamColumn(int first, int last) {
+void CEventListCtrl::WidenParamColumn(size_t first, size_t last) {
   int widest = 0;
-  for (int item = first < 0 ? 0 : first; item < last; ++item) {
-    const std::string measured = std::string(m_rows.Text(RowAt(item))) + "00";
+  for (size_t row = first; row < last; ++row) {
+    const std::string measured = std::string(m_rows.Text(row), m_rows.TextLength(row)) + "00";
     const int width = TextWidth(measured.c_str());
     if (width > widest) widest = width;
   }
   if (widest > m_nParamColumnWidth) {
     m_nParamColumnWidth = widest;
-    SetColumnWidth(3, m_nParamColumnWidth);
+    SetColumnWidth(kTextColumn, m_nParamColumnWidth);
   }
 }
 
@@ -255,7 +250,7 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
   const bool wrap = (find->lvfi.flags & LVFI_WRAP) != 0;
   for (size_t i = 0; i < count && (wrap || start + i < count); ++i) {
     const size_t row = (start + i) % count;
-    const std::string number = m_rows.CellText(RowAt(static_cast<int>(row)), 0);
+    const std::string number = m_rows.CellText(RowAt(static_cast<int>(row)), kNumberColumn);
     if (partial ? ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, number.c_str(),
                                    static_cast<int>(std::min(number.size(), wanted.size())), wanted.c_str(),
                                    static_cast<int>(wanted.size())) == CSTR_EQUAL
@@ -266,30 +261,19 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
   }
 }
 
-namespace {
-CEventListCtrl::ClockSource& ClockSlot() {
-  static CEventListCtrl::ClockSource source = &::GetLocalTime;
-  return source;
-}
-}  // namespace
-
-CEventListCtrl::ClockSource CEventListCtrl::SetClockSource(ClockSource source) {
-  const ClockSource previous = ClockSlot();
-  ClockSlot() = source ? source : &::GetLocalTime;
-  return previous;
-}
-
 BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, EventRowStore::Origin origin) {
   SYSTEMTIME now = {};
-  ClockSlot()(&now);
+  m_clock(&now);
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
   const int shownBefore = static_cast<int>(ShownCount());
+  const size_t storedBefore = m_rows.Count();
   m_rows.Append(m_nNextNumber, now, name, text, image, origin);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   ++m_nNextNumber;
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
     m_nBurstFirstRow = shownBefore;
+    m_nBurstFirstStored = storedBefore;
     m_bBurst = true;
     FlushPendingRows();
   }

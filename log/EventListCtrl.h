@@ -6,7 +6,9 @@
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
 // Rows live in the log's own store; the control is an owner-data list that asks the log
-// for each text it shows. A row is stored at once; telling the control about it (the item
+// for each text it shows. The logic has no window: the rows and their texts (EventRowStore,
+// LogColumns, EventParameterFormats), the filter (RowFilter), find (LogFind) and the bytes
+// of a saved log (SavedLogLines, LogFileWriter); this class shows them and runs the commands. A row is stored at once; telling the control about it (the item
 // count), scrolling to the newest row and widening the parameter column happen once when
 // the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
 // control about its items. A filter may narrow what the control shows: its items are then
@@ -18,6 +20,7 @@
 
 #include "browser/BrowserEventConnection.h"
 #include "events/EventMask.h"
+#include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
 #include "log/LogTitleObserver.h"
 #include "log/RowFilter.h"
@@ -57,11 +60,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void StopRecording();
   void ClearLog();
 
-  // Looks for `text` in every column of the rows after (forward) or before the selected row,
-  // wrapping round the log, and selects and shows the row found. Its index, or -1.
+  // Looks for `text` in every column of the shown rows after (forward) or before the
+  // selected row (with none selected: from the first or the last row), wrapping round the
+  // log, and selects and shows the row found. Its index, or -1.
   int FindRow(const std::string& text, bool forward);
-  // The text that find next and find previous look for, shared by every log.
-  static std::string& FindText();
+  // The text that find next and find previous look for: the log's own unless its owner hands
+  // it one to share with other logs (it must outlive the log).
+  void SetFindText(std::string* shared) { m_pFindText = shared ? shared : &m_ownFindText; }
 
   // Shows only the rows of the event names in `names` (with `byName`) and/or the rows holding
   // `text` in any column (when not empty); the rows keep their numbers, the others stay
@@ -73,13 +78,10 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   bool IsFiltered() const { return m_filter.IsOn(); }
   // The rows the list shows (all of them without a filter) and the rows stored.
   size_t GetShownRowCount() const { return ShownCount(); }
-  size_t GetStoredRowCount() const { return m_rows.Count(); }
 
-  // Writes every row to `path`; FALSE for an empty log or a file that cannot be written.
+  // Writes every row to `path`; FALSE for an empty log (no file touched) or a file that
+  // cannot be opened for writing alone or written (a failed write is reported).
   BOOL SaveLog(const char* path);
-  // Writes the lines to `path` in text mode, each followed by a line feed; FALSE (and no
-  // file touched) for no lines, FALSE when the file cannot be opened for exclusive writing.
-  BOOL WriteLines(const std::vector<std::string>& lines, const char* path);
 
   // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,
   // unless the newest row before the burst was out of view (the user scrolled away to read).
@@ -107,10 +109,10 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int GetNextNumber() const { return m_nNextNumber; }
   int GetParamColumnWidth() const { return m_nParamColumnWidth; }
 
-  // Where every log takes a row's time of day (24-hour clock); the system's local time
-  // unless replaced. Returns the previous source; NULL puts the system's back.
+  // Where this log takes a row's time of day (24-hour clock); the system's local time
+  // unless replaced. NULL puts the system's back.
   using ClockSource = void(WINAPI*)(SYSTEMTIME* time);
-  static ClockSource SetClockSource(ClockSource source);
+  void SetClockSource(ClockSource source) { m_clock = source ? source : &::GetLocalTime; }
 
   // Listener slots: each event becomes a row if its mask flag is set.
   void StatusTextChange(const char* text) override;
@@ -197,8 +199,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   EventRowStore::Origin OriginOf(IDispatch* browser, bool loaded = false) const;
   // The icon row `row` shows.
   int ShownImage(size_t row) const;
-  // Sets the frame column to the width of its texts.
-  void MeasureFrameColumn();
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
@@ -216,18 +216,16 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void MatchFilterTextAgain();
   // Gives the control the shown row count, if it does not have it yet.
   void ShowStoredRows();
-  // Widens the parameter column to the widest of rows [first, last) if that is wider.
-  void WidenParamColumn(int first, int last);
-  // Whether the mask records the event of catalogue slot `slot`.
-  bool IsSelected(size_t slot) const;
-  // Appends the event row of catalogue slot `slot` (subject to the recording state).
-  void LogEvent(size_t slot, const std::string& params,
-                EventRowStore::Origin origin = EventRowStore::Origin::None);
+  // Widens the parameter column to the widest text of stored rows [first, last), shown or
+  // not, if that is wider: a row a filter hides shows again once the filter goes.
+  void WidenParamColumn(size_t first, size_t last);
+  // Appends the row of the event of catalogue slot `slot`, if its mask flag is set (and
+  // recording is on), its text made by the event's parameter format.
+  void Record(size_t slot, const EventArguments& arguments);
   void MeasureFixedColumns();
+  // Sets a column to the width of its sample text (kLogColumns).
+  void MeasureColumn(int column);
   int TextWidth(const char* text);
-  // Writes `lineCount` lines, each made by `writeLine(index, out)`, to `path`.
-  template <typename LineWriter>
-  BOOL WriteLogFile(const char* path, size_t lineCount, bool crlfBinary, LineWriter writeLine);
 
   EventRowStore m_rows;
   RowFilter m_filter;
@@ -235,7 +233,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   bool m_bFollowOnlyAtBottom = false;
   bool m_bSaveAsCsv = false;
   bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
-  int m_nBurstFirstRow = 0;   // the first row added in the burst
+  int m_nBurstFirstRow = 0;   // the shown position of the first row added in the burst
+  size_t m_nBurstFirstStored = 0;  // and its place in the store
   DWORD m_dwBurstStart = 0;   // tick count at its first row
   DWORD m_dwLastRow = 0;      // tick count at its latest row
+  ClockSource m_clock = &::GetLocalTime;
+  std::string m_ownFindText;
+  std::string* m_pFindText = &m_ownFindText;
 };

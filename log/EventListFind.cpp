@@ -7,7 +7,7 @@
 #include "framework/MessageBox.h"
 #include "log/EventListCtrl.h"
 #include "log/FindLogDlg.h"
-#include "log/RowTextMatch.h"
+#include "log/LogFind.h"
 
 namespace {
 
@@ -16,46 +16,35 @@ const char kNotFound[] = "「%s」は見つかりませんでした。";
 
 }  // namespace
 
-std::string& CEventListCtrl::FindText() {
-  static std::string text;
-  return text;
-}
-
 int CEventListCtrl::FindRow(const std::string& text, bool forward) {
   FlushPendingRows();
-  RowTextMatch match(m_rows, text);
-  const int count = static_cast<int>(ShownCount());  // the rows a filter shows
-  if (match.IsEmpty() || count == 0) return -1;
   const int selected = GetNextItem(-1, LVNI_SELECTED);
-  const int from = selected >= 0 ? selected : (forward ? -1 : count);
-  for (int step = 1; step <= count; ++step) {
-    const int row = ((forward ? from + step : from - step) % count + count) % count;
-    if (!match.Holds(RowAt(row))) continue;
-    // Only the row found stays selected. Deselecting every item at once goes over each of
-    // them in the list view; with one row selected, that row alone is deselected.
-    if (selected >= 0 && GetSelectedCount() == 1)
-      SetItemState(selected, 0, LVIS_SELECTED);
-    else if (selected >= 0)
-      SetItemState(-1, 0, LVIS_SELECTED);
-    SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EnsureVisible(row, FALSE);
-    return row;
-  }
-  return -1;
+  const int row = static_cast<int>(FindShownRow(m_rows, m_filter, text, selected, forward));
+  if (row < 0) return -1;
+  // Only the row found stays selected. Deselecting every item at once goes over each of
+  // them in the list view; with one row selected, that row alone is deselected.
+  if (selected >= 0 && GetSelectedCount() == 1)
+    SetItemState(selected, 0, LVIS_SELECTED);
+  else if (selected >= 0)
+    SetItemState(-1, 0, LVIS_SELECTED);
+  SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EnsureVisible(row, FALSE);
+  return row;
 }
 
 void CEventListCtrl::FindAgain(bool forward) {
-  if (FindText().empty() || FindRow(FindText(), forward) >= 0) return;
+  const std::string& text = *m_pFindText;
+  if (text.empty() || FindRow(text, forward) >= 0) return;
   char message[512];
-  std::snprintf(message, sizeof(message), kNotFound, FindText().c_str());
+  std::snprintf(message, sizeof(message), kNotFound, text.c_str());
   ShowMessageBox(::GetAncestor(m_hWnd, GA_ROOT), message, kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void CEventListCtrl::OnFindLog() {
   CFindLogDlg dialog(this);
-  dialog.m_strFind = FindText();
+  dialog.m_strFind = *m_pFindText;
   if (dialog.DoModal() != IDOK || dialog.m_strFind.empty()) return;
-  FindText() = dialog.m_strFind;
+  *m_pFindText = dialog.m_strFind;
   FindAgain(true);
 }
 
@@ -66,5 +55,5 @@ void CEventListCtrl::OnFindPreviousLog() { FindAgain(false); }
 void CEventListCtrl::OnUpdateFindLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }
 
 void CEventListCtrl::OnUpdateFindAgain(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(m_rows.Count() > 0 && !FindText().empty());
+  pCmdUI->Enable(m_rows.Count() > 0 && !m_pFindText->empty());
 }

@@ -3,16 +3,6 @@
 // marks the page's own DocumentComplete, the moment the page has loaded, with its own icon.
 #include "log/EventListCtrl.h"
 
-namespace {
-
-const char kFrameColumnHeading[] = "フレーム";
-// The widest text of the column and its heading, with room for the cell margins.
-const char kFrameColumnSample[] = "フレーム00";
-// Shown between the event name and the parameters; the column indexes stay as they are.
-const int kOrderWithFrameColumn[] = {0, 1, 2, EventRowStore::kOriginColumn, 3};
-
-}  // namespace
-
 EventRowStore::Origin CEventListCtrl::OriginOf(IDispatch* browser, bool loaded) const {
   using Origin = EventRowStore::Origin;
   // Without the browser argument, or without a browser to compare with, nothing is known.
@@ -26,22 +16,20 @@ int CEventListCtrl::ShownImage(size_t row) const {
   return m_rows.Image(row);
 }
 
-void CEventListCtrl::MeasureFrameColumn() {
-  SetColumnWidth(EventRowStore::kOriginColumn, TextWidth(kFrameColumnSample));
-}
-
 void CEventListCtrl::SetFrameColumnShown(bool on) {
   if (on == m_rows.IsOriginShown()) return;
   m_rows.SetOriginShown(on);
   MatchFilterTextAgain();  // the column's texts are matched only while it is shown
   if (!m_hWnd) return;
   if (on) {
-    InsertColumn(EventRowStore::kOriginColumn, kFrameColumnHeading, LVCFMT_LEFT);
-    SetColumnOrderArray(static_cast<int>(sizeof(kOrderWithFrameColumn) / sizeof(kOrderWithFrameColumn[0])),
-                        kOrderWithFrameColumn);
-    MeasureFrameColumn();
+    InsertColumn(kOriginColumn, kLogColumns[kOriginColumn].heading, LVCFMT_LEFT);
+    // Shown between the event name and the parameters; the column indexes stay as they are.
+    size_t count = 0;
+    const int* order = LogColumnOrder(true, count);
+    SetColumnOrderArray(static_cast<int>(count), order);
+    MeasureColumn(kOriginColumn);
   } else {
-    DeleteColumn(EventRowStore::kOriginColumn);
+    DeleteColumn(kOriginColumn);
   }
   // The icons change with the column.
   ::InvalidateRect(m_hWnd, nullptr, TRUE);

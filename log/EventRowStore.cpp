@@ -72,97 +72,64 @@ const char* EventRowStore::OriginText(Origin origin) {
   }
 }
 
-std::string EventRowStore::CellText(size_t row, int column) const {
-  char text[24];
+const char* EventRowStore::CellBytes(size_t row, int column, char* buffer, size_t& length) const {
+  const Row& r = At(row);
+  const char* text = "";
   switch (column) {
-    case 0:
-      std::snprintf(text, sizeof(text), "%08ld", static_cast<long>(At(row).number));
-      return text;
-    case 1: {
-      const unsigned long seconds = At(row).time / 1000;
-      if (m_bMilliseconds)
-        std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu.%03lu", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60, static_cast<unsigned long>(At(row).time % 1000));
-      else
-        std::snprintf(text, sizeof(text), "%02lu:%02lu:%02lu", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-      return text;
-    }
-    case 2:
-      return Name(row);
-    case 3:
-      return std::string(At(row).text, At(row).length);
+    case kNumberColumn:
+      length = FormatRowNumber(r.number, buffer);
+      return buffer;
+    case kTimeColumn:
+      length = FormatTimeOfDay(r.time, m_bMilliseconds, buffer);
+      return buffer;
+    case kNameColumn:
+      length = m_names[r.name].size();
+      return m_names[r.name].c_str();
+    case kTextColumn:
+      length = r.length;
+      return r.text;
     case kOriginColumn:
-      return OriginText(OriginOf(row));
+      text = OriginText(static_cast<Origin>(r.origin));
+      break;
     default:
-      return std::string();
+      break;
   }
+  length = std::strlen(text);
+  return text;
 }
 
-// Written by hand: saving, and finding or filtering by digits, do this for every row.
-size_t EventRowStore::NumberAndTimeText(size_t row, char* out) const {
-  const Row& r = At(row);
+std::string EventRowStore::CellText(size_t row, int column) const {
+  char buffer[kCellTextBytes];
   size_t length = 0;
-  if (r.number >= 0 && r.number <= 99999999) {
-    unsigned long n = static_cast<unsigned long>(r.number);
-    for (int i = 7; i >= 0; --i, n /= 10) out[i] = static_cast<char>('0' + n % 10);
-    length = 8;
-  } else {
-    length = static_cast<size_t>(std::snprintf(out, kNumberAndTimeBytes, "%08ld", static_cast<long>(r.number)));
-  }
-  const unsigned long seconds = r.time / 1000;
-  const unsigned long parts[3] = {seconds / 3600, seconds / 60 % 60, seconds % 60};
-  for (int i = 0; i < 3; ++i) {
-    out[length++] = i == 0 ? ',' : ':';
-    out[length++] = static_cast<char>('0' + parts[i] / 10 % 10);
-    out[length++] = static_cast<char>('0' + parts[i] % 10);
-  }
-  if (m_bMilliseconds) {
-    const unsigned long ms = r.time % 1000;
-    out[length++] = '.';
-    out[length++] = static_cast<char>('0' + ms / 100);
-    out[length++] = static_cast<char>('0' + ms / 10 % 10);
-    out[length++] = static_cast<char>('0' + ms % 10);
-  }
-  return length;
+  const char* text = CellBytes(row, column, buffer, length);
+  return std::string(text, length);
+}
+
+size_t EventRowStore::NumberAndTimeText(size_t row, char* out) const {
+  size_t length = FormatRowNumber(At(row).number, out);
+  out[length++] = ',';
+  return length + FormatTimeOfDay(At(row).time, m_bMilliseconds, out + length);
 }
 
 void EventRowStore::AppendLine(size_t row, std::string& out) const {
-  const Row& r = At(row);
-  char text[kNumberAndTimeBytes + 1];
-  size_t length = NumberAndTimeText(row, text);
-  text[length++] = ',';
-  out.append(text, length);
-  out += m_names[r.name];
-  out += ',';
-  if (m_bOriginShown) {
-    out += OriginText(static_cast<Origin>(r.origin));
-    out += ',';
+  size_t count = 0;
+  const int* columns = LogColumnOrder(m_bOriginShown, count);
+  char buffer[kCellTextBytes];
+  for (size_t i = 0; i < count; ++i) {
+    if (i) out += ',';
+    size_t length = 0;
+    const char* text = CellBytes(row, columns[i], buffer, length);
+    out.append(text, length);
   }
-  out.append(r.text, r.length);
 }
 
 size_t EventRowStore::CopyCellText(size_t row, int column, char* out, size_t size) const {
   if (!out || size == 0) return 0;
-  std::string formatted;
-  const char* text = nullptr;
+  char buffer[kCellTextBytes];
   size_t length = 0;
-  if (column == kOriginColumn) {
-    text = OriginText(OriginOf(row));
-    length = std::strlen(text);
-  } else if (column == 2) {
-    text = Name(row);
-    length = std::strlen(text);
-  } else if (column == 3) {
-    text = At(row).text;
-    length = At(row).length;
-  } else {
-    formatted = CellText(row, column);
-    text = formatted.c_str();
-    length = formatted.size();
-  }
+  const char* text = CellBytes(row, column, buffer, length);
   if (length >= size) {
-    // Walk whole characters up to the room there is.
+    // Whole characters only, up to the room there is.
     size_t fits = 0;
     while (fits < size - 1) {
       const size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[fits])) && fits + 1 < length ? 2 : 1;

@@ -12,13 +12,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "log/LogCellText.h"
+#include "log/LogColumns.h"
+
 class EventRowStore {
  public:
   // Where a row's event came from: no browser argument, the tab's top-level browser (the
   // page; its DocumentComplete says the page has loaded) or a frame of the page.
   enum class Origin : uint8_t { None = 0, Page = 1, PageLoaded = 2, Frame = 3 };
   // The column that tells the origin, when shown: after the event name, before the text.
-  static constexpr int kOriginColumn = 4;
+  static constexpr int kOriginColumn = ::kOriginColumn;
 
   EventRowStore() = default;
   EventRowStore(const EventRowStore&) = delete;
@@ -42,8 +45,6 @@ class EventRowStore {
   size_t RowsWithName(size_t index) const { return m_nameRows[index]; }
   const char* Text(size_t row) const { return At(row).text; }
   size_t TextLength(size_t row) const { return At(row).length; }
-  // Milliseconds since midnight.
-  unsigned long TimeOfDay(size_t row) const { return At(row).time; }
 
   // Times as "HH:MM:SS.mmm" rather than "HH:MM:SS".
   void SetTimeWithMilliseconds(bool on) { m_bMilliseconds = on; }
@@ -53,7 +54,7 @@ class EventRowStore {
   void SetOriginShown(bool on) { m_bOriginShown = on; }
   bool IsOriginShown() const { return m_bOriginShown; }
 
-  // The shown text of column 0-4 (number "%08ld", time "HH:MM:SS", name, text, origin).
+  // The shown text of a column (a LogColumn: number "%08ld", time, name, text, origin).
   std::string CellText(size_t row, int column) const;
   // Copies the shown text of a column into `out` (`size` bytes, zero included); a text that
   // does not fit is cut before a character, never inside one. The length copied.
@@ -61,7 +62,7 @@ class EventRowStore {
   // "ページ", "フレーム" or "".
   static const char* OriginText(Origin origin);
   // Room for the number and time texts joined by a comma, zero included.
-  static constexpr size_t kNumberAndTimeBytes = 40;
+  static constexpr size_t kNumberAndTimeBytes = 2 * kCellTextBytes;
   // Writes the number and time texts joined by a comma into `out` (kNumberAndTimeBytes);
   // their length, no zero written.
   size_t NumberAndTimeText(size_t row, char* out) const;
@@ -84,6 +85,8 @@ class EventRowStore {
   static constexpr size_t kTextChunkBytes = 256 * 1024;
 
   const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
+  // A column's text as it stands in the store, or formatted into `buffer` (kCellTextBytes).
+  const char* CellBytes(size_t row, int column, char* buffer, size_t& length) const;
   uint16_t NameIndex(const char* name);
   const char* KeepText(const char* text, size_t length);
 

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstring>
+#include "log/ByteScan.h"
 
 namespace {
 
@@ -32,41 +31,36 @@ LogTextSearch::LogTextSearch(const std::string& wanted) : m_digitsOnly(!wanted.e
   }
 }
 
-bool LogTextSearch::FoundIn(const char* text, size_t length) const {
+bool LogTextSearch::FoundIn(const char* text, size_t length, size_t* bytesLookedBack) const {
   const size_t wanted = m_wanted.size();
   if (wanted == 0 || length < wanted) return false;
   const size_t last = length - wanted;
-  for (size_t start = NextCandidate(text, 0, last); start <= last; start = NextCandidate(text, start + 1, last))
-    if (StartsCharacter(text, start) && MatchesAt(text, length, start)) return true;
-  return false;
+  size_t known = 0;  // the text starts with a character
+  size_t lookedBack = 0;
+  bool found = false;
+  for (size_t start = NextCandidate(text, 0, last); start <= last && !found;
+       start = NextCandidate(text, start + 1, last))
+    found = StartsCharacter(text, start, known, lookedBack) && MatchesAt(text, length, start);
+  if (bytesLookedBack) *bytesLookedBack += lookedBack;
+  return found;
 }
 
-// Eight bytes at a time: a word holds the first byte if one of its bytes, folded, equals it
-// (the usual test for a zero byte in a word, after XOR with the byte repeated); then the
-// bytes of that word are looked at one by one.
 size_t LogTextSearch::NextCandidate(const char* text, size_t from, size_t last) const {
-  const uint64_t ones = 0x0101010101010101ULL;
-  const uint64_t highs = 0x8080808080808080ULL;
-  const uint64_t pattern = ones * m_first;
-  const uint64_t fold = ones * m_firstFold;
-  size_t at = from;
-  for (; at + 8 <= last + 1; at += 8) {
-    uint64_t word;
-    std::memcpy(&word, text + at, sizeof(word));
-    const uint64_t x = (word | fold) ^ pattern;
-    if ((x - ones) & ~x & highs) break;
-  }
-  for (; at <= last; ++at)
-    if ((static_cast<unsigned char>(text[at]) | m_firstFold) == m_first) return at;
-  return last + 1;
+  return FindByte(text, from, last + 1, m_first, m_firstFold);
 }
 
 // The byte before a run of lead bytes ends a character (it is no lead byte), and the run
-// then goes in pairs: `at` is a trail byte exactly when the run before it is odd.
-bool LogTextSearch::StartsCharacter(const char* text, size_t at) const {
+// then goes in pairs: `at` is a trail byte exactly when the run before it is odd. The run is
+// looked at back to `known` only, a character's first byte, so that no byte is looked at
+// twice over all candidates: a long run of lead bytes costs its length once, not once per
+// candidate in it.
+bool LogTextSearch::StartsCharacter(const char* text, size_t at, size_t& known, size_t& lookedBack) const {
   size_t run = 0;
-  while (run < at && IsLead(static_cast<unsigned char>(text[at - run - 1]))) ++run;
-  return run % 2 == 0;
+  while (at - run > known && IsLead(static_cast<unsigned char>(text[at - run - 1]))) ++run;
+  lookedBack += run;
+  const bool starts = run % 2 == 0;
+  known = starts ? at : at + 1;
+  return starts;
 }
 
 // Compared character by character, so that a double-byte character of the text is compared

@@ -17,6 +17,7 @@
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
 #include "log/EventListCtrl.h"
+#include "log/MeasureText.h"
 #include "res/resource.h"
 #include "support/MessagePump.h"
 
@@ -50,14 +51,13 @@ class EventListFilterTest : public ::testing::Test {
     // Rows 1-6: a message row, two page loads and three status texts.
     g_time = {};
     g_time.wHour = 12;
-    const CEventListCtrl::ClockSource clock = CEventListCtrl::SetClockSource(&NextSecond);
+    m_list->SetClockSource(&NextSecond);
     m_list->AddMessageRow("", "イベントの記録を開始しました。", CEventListCtrl::kImageRecording);
     m_list->AddEventRow(kDocumentComplete, "URL:http://a.example/");
     m_list->AddEventRow(kStatusTextChange, "Text:読み込み中");
     m_list->AddEventRow(kDocumentComplete, "URL:http://b.example/");
     m_list->AddEventRow(kStatusTextChange, "Text:完了 b.example");
     m_list->AddEventRow(kStatusTextChange, "Text:");
-    CEventListCtrl::SetClockSource(clock);
     EndBurst();
   }
   void TearDown() override {
@@ -82,9 +82,10 @@ class EventListFilterTest : public ::testing::Test {
 
 using Rows = std::vector<int>;
 
-// By event, by text in any column (as find matches it) and by both: only matching rows show,
-// each with its own number; the selected row stays selected while shown; clearing brings
-// every row back; rows arriving show only when they match; clearing the log ends the filter.
+// Only matching rows show, each with its own number (which rows match: log_tests); the
+// selected row stays selected while shown; clearing brings every row back; rows arriving show
+// only when they match, also mid-burst; the time option matches again; clearing the log ends
+// the filter.
 TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShowsAll) {
   EXPECT_FALSE(QueryCommandState(m_list, ID_EDIT_CLEAR_FILTER_LOG).m_bEnabled);
   Select(3);
@@ -93,26 +94,11 @@ TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShow
   EXPECT_EQ("URL:http://b.example/", ItemText(m_list->m_hWnd, 1, 3));
   EXPECT_EQ(1, Selected()) << "row 4 stays selected where it now shows";
   EXPECT_TRUE(QueryCommandState(m_list, ID_EDIT_CLEAR_FILTER_LOG).m_bEnabled);
+  Select(0);
+  m_list->ApplyFilter(false, {}, "b.example");
+  EXPECT_EQ(Rows({4, 5}), Shown());
+  EXPECT_EQ(-1, Selected()) << "a hidden row's selection passes to no other row";
 
-  const struct {
-    bool byName;
-    std::vector<std::string> names;
-    const char* text;
-    Rows shown;
-  } cases[] = {
-      {false, {}, "B.EXAMPLE", {4, 5}},
-      {false, {}, "読み", {3}},
-      {false, {}, "documentcomplete", {2, 4}},  // the event name column
-      {false, {}, "00000005", {5}},             // the number column
-      {false, {}, "12:00:03", {3}},             // the time column
-      {true, {kStatusTextChange, ""}, "", {1, 3, 5, 6}},  // message rows have no name
-      {true, {kStatusTextChange}, "example", {5}},
-      {true, {}, "", {}},
-  };
-  for (const auto& c : cases) {
-    m_list->ApplyFilter(c.byName, c.names, c.text);
-    EXPECT_EQ(c.shown, Shown()) << c.text;
-  }
   m_list->ApplyFilter(false, {}, "12:00:03.000");
   EXPECT_EQ(Rows(), Shown());
   m_list->SetTimeWithMilliseconds(true);
@@ -200,9 +186,9 @@ TEST_F(EventListFilterTest, TheDialogListsEventsWithTheirCountsAndAppliesWhatIsC
   CDialog::SetModalHook(previous);
 }
 
-// Under a filter, save writes every row exactly as without it, copy takes the selected rows
-// that are shown, and find goes over the shown rows only.
-TEST_F(EventListFilterTest, SaveWritesAllRowsCopyAndFindSeeOnlyShownRows) {
+// Under a filter, save writes every row exactly as without it, and copy takes the selected
+// rows that are shown.
+TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
   char path[MAX_PATH];
   char temp[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temp);
@@ -230,11 +216,27 @@ TEST_F(EventListFilterTest, SaveWritesAllRowsCopyAndFindSeeOnlyShownRows) {
   EXPECT_EQ(std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
                 kDocumentComplete + ",URL:http://b.example/\r\n",
             copied);
+  EXPECT_EQ(1, m_list->FindRow("b.example", true)) << "find goes over the shown rows";
+}
 
-  m_list->SetItemState(-1, 0, LVIS_SELECTED);
-  EXPECT_EQ(-1, m_list->FindRow("読み込み", true)) << "a hidden row is not found";
-  EXPECT_EQ(1, m_list->FindRow("b.example", true)) << "row 4, shown second, not row 5";
-  EXPECT_EQ(0, m_list->FindRow("example", true)) << "wraps over the shown rows";
+// Rows a filter hides still widen the parameter column, so their texts are whole once the
+// filter goes; with no selected row kept, a filter change shows the newest shown row.
+TEST_F(EventListFilterTest, HiddenRowsWidenTheTextColumnAndAFilterChangeShowsTheNewestRow) {
+  m_list->ApplyFilter(true, {kDocumentComplete}, "");
+  const std::string wide = "Text:" + std::string(120, 'W');
+  m_list->AddEventRow(kStatusTextChange, wide.c_str());
+  EndBurst();
+  int width = 0, height = 0;
+  MeasureText(m_list->m_hWnd, m_list->GetFont(), (wide + "00").c_str(), width, height);
+  EXPECT_EQ(width, m_list->GetColumnWidth(3));
+
+  for (int i = 0; i < 60; ++i) m_list->AddEventRow(kDocumentComplete, "URL:http://many.example/");
+  EndBurst();
+  m_list->EnsureVisible(0, FALSE);
+  m_list->ApplyFilter(false, {}, "many");
+  const int top = static_cast<int>(m_list->SendMessage(LVM_GETTOPINDEX));
+  EXPECT_GE(top + static_cast<int>(m_list->SendMessage(LVM_GETCOUNTPERPAGE)), m_list->GetItemCount());
+  EXPECT_GT(top, 0);
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "MessageMapCheck.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
+#include "log/ClipboardText.h"
 #include "log/EventListCtrl.h"
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
@@ -233,6 +232,10 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(TextWidthIn(m_hWnd, font, "DIID_DWebBrowserEvents2::CommandStateChange00"),
             m_list->GetColumnWidth(2));
   EXPECT_EQ(250, m_list->GetColumnWidth(3));
+  m_list->SetTimeWithMilliseconds(true);  // the time column is measured for the longer text
+  EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:00.00000"), m_list->GetColumnWidth(1));
+  m_list->SetTimeWithMilliseconds(false);
+  EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:0000"), m_list->GetColumnWidth(1));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
   EXPECT_EQ(26, CountEntries(m_list->GetMessageMap()));
@@ -282,113 +285,6 @@ TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber
   for (const EventCase& c : events.cases) Deliver(kEventCatalog[c.slot].dispid, c.args);
   EXPECT_EQ(2, RowCount(m_hWnd));
   EXPECT_EQ(3, m_list->GetNextNumber());
-}
-
-// Post data, flags and other VARIANTs of unexpected shapes.
-TEST_F(EventListTest, BeforeNavigate2ShowsPostDataAndIgnoresArgumentsOfOtherTypes) {
-  Bstrs bstr;
-  auto navigate = [&](VARIANT post, VARIANT url, VARIANT flags, VARIANT headers) {
-    VARIANT_BOOL cancel = VARIANT_FALSE;
-    VARIANT frame = VarBstr(nullptr);
-    EXPECT_EQ(S_OK, Deliver(DISPID_BEFORENAVIGATE2,
-                            {VarDispatch(nullptr), VarRef(VT_VARIANT, &url),
-                             VarRef(VT_VARIANT, &flags), VarRef(VT_VARIANT, &frame),
-                             VarRef(VT_VARIANT, &post), VarRef(VT_VARIANT, &headers),
-                             VarRef(VT_BOOL, &cancel)}));
-    const std::string params = Last().params;
-    const size_t at = params.find("PostData:");
-    const size_t end = params.find("  Headers:");
-    return at == std::string::npos || end == std::string::npos
-               ? "<malformed>" + params
-               : params.substr(at + 9, end - at - 9);
-  };
-  auto bytes = [](const char* data, ULONG n, LONG lower = 0) {
-    SAFEARRAYBOUND bound = {n, lower};
-    SAFEARRAY* array = SafeArrayCreate(VT_UI1, 1, &bound);
-    void* p = nullptr;
-    SafeArrayAccessData(array, &p);
-    if (n) memcpy(p, data, n);
-    SafeArrayUnaccessData(array);
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_ARRAY | VT_UI1;
-    v.parray = array;
-    return v;
-  };
-  const VARIANT url = VarBstr(bstr(L"http://h/"));
-  const VARIANT headers = VarBstr(bstr(L"A: 1\r\n"));
-  const VARIANT flags = VarI4(0);
-
-  VARIANT inner;
-  VariantInit(&inner);
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:A: 1\r\n", Last().params);
-
-  inner = bytes("a=1\0", 4);
-  EXPECT_EQ("a=1", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VariantClear(&inner);
-  inner = bytes("a=1", 3);
-  EXPECT_EQ("a=1", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers)) << "all N bytes";
-  VariantClear(&inner);
-  inner = bytes("x=\0yz", 5, 1);
-  EXPECT_EQ("x=", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VariantClear(&inner);
-  inner = bytes("", 0, 5);  // upper bound 4 below lower bound 5
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VariantClear(&inner);
-
-  // Arrays of another element type or shape, a missing array, a string, a bare array.
-  SAFEARRAYBOUND square[2] = {{2, 0}, {2, 0}};
-  inner.vt = VT_ARRAY | VT_UI1;
-  inner.parray = SafeArrayCreate(VT_UI1, 2, square);
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VariantClear(&inner);
-  inner.vt = VT_ARRAY | VT_I4;
-  inner.parray = SafeArrayCreateVector(VT_I4, 0, 4);
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VariantClear(&inner);
-  inner.vt = VT_ARRAY | VT_UI1;
-  inner.parray = nullptr;
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  inner = VarBstr(bstr(L"a=1"));
-  EXPECT_EQ("", navigate(VarRef(VT_VARIANT, &inner), url, flags, headers));
-  VARIANT bare = bytes("a=1", 3);
-  EXPECT_EQ("", navigate(bare, url, flags, headers));
-  VariantClear(&bare);
-
-  // URL, flags and headers of other types give empty values; a 16-bit flag is converted.
-  VariantInit(&inner);
-  VARIANT shortFlags;
-  VariantInit(&shortFlags);
-  shortFlags.vt = VT_I2;
-  shortFlags.iVal = -2;
-  navigate(VarRef(VT_VARIANT, &inner), VarI4(5), shortFlags, VarI4(7));
-  EXPECT_EQ("URL:  Flags:-2  TargetFrameName:  PostData:  Headers:", Last().params);
-  navigate(VarRef(VT_VARIANT, &inner), url, VarBstr(bstr(L"64")), headers);
-  EXPECT_EQ("URL:http://h/  Flags:  TargetFrameName:  PostData:  Headers:A: 1\r\n", Last().params);
-}
-
-TEST_F(EventListTest, NavigateErrorShowsTheStatusCodeOnlyWhenItIsAnInteger) {
-  Bstrs bstr;
-  VARIANT url = VarBstr(bstr(L"http://gone/"));
-  VARIANT frame = VarBstr(bstr(L"本文"));
-  VARIANT status = VarI4(404);
-  VARIANT_BOOL cancel = VARIANT_FALSE;
-  auto fire = [&] {
-    return Deliver(DISPID_NAVIGATEERROR,
-                   {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &frame),
-                    VarRef(VT_VARIANT, &status), VarRef(VT_BOOL, &cancel)});
-  };
-  ASSERT_EQ(S_OK, fire());
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:404", Last().params);
-  status = VarBstr(bstr(L"404"));
-  ASSERT_EQ(S_OK, fire());
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", Last().params);
-  status.vt = VT_UI4;
-  status.ulVal = 0x80000000u;  // does not fit a signed 32-bit integer
-  ASSERT_EQ(S_OK, fire());
-  EXPECT_EQ("URL:http://gone/  Frame:本文  StatusCode:", Last().params);
-  EXPECT_EQ(VARIANT_FALSE, cancel);
 }
 
 class TitleRecorder : public ILogTitleObserver {
@@ -657,6 +553,10 @@ TEST_F(EventListTest, TheLogFollowsItsNewestRowByTheFollowRules) {
   list.EnsureVisible(list.GetItemCount() - 1, FALSE);
   rowsArrive(2);
   EXPECT_TRUE(onTheNewestRow()) << "back at the bottom, the log follows again";
+  list.SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+  const int oneUp = top();
+  rowsArrive(1);
+  EXPECT_EQ(oneUp, top()) << "scrolled up by a single row, the user stays there too";
 
   list.SetFollowOnlyAtBottom(false);
   list.EnsureVisible(0, FALSE);
@@ -664,73 +564,25 @@ TEST_F(EventListTest, TheLogFollowsItsNewestRowByTheFollowRules) {
   EXPECT_TRUE(onTheNewestRow());
 }
 
-TEST_F(EventListTest, RowNumbersPastEightDigitsArePrintedInFull) {
-  for (int i = 0; i < 3; ++i) m_list->AddMessageRow("", "x", 1);
-  // Appending a hundred million rows is no test: move the counter to the last 8-digit number.
-  struct Probe : CEventListCtrl {
-    static int CEventListCtrl::*NextNumber() { return &Probe::m_nNextNumber; }
-  };
-  m_list->*Probe::NextNumber() = 99999999;
-  m_list->AddMessageRow("", "x", 1);
-  m_list->AddMessageRow("", "x", 1);
-  EXPECT_EQ("99999999", ReadRow(m_hWnd, 3).number);
-  EXPECT_EQ("100000000", ReadRow(m_hWnd, 4).number);
-}
-
-// The time column's clock is the 24-hour one, whatever the hour.
-SYSTEMTIME g_clock = {};
-void WINAPI TestClock(SYSTEMTIME* time) { *time = g_clock; }
-
-TEST_F(EventListTest, TimeColumnShowsTheHourOnA24HourClock) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
-  const struct {
-    WORD hour, minute, second;
-    const char* shown;
-  } times[] = {{13, 5, 9, "13:05:09"}, {0, 7, 3, "00:07:03"}, {12, 0, 0, "12:00:00"},
-               {23, 59, 59, "23:59:59"}, {9, 30, 0, "09:30:00"}};
-  for (const auto& t : times) {
-    g_clock.wHour = t.hour;
-    g_clock.wMinute = t.minute;
-    g_clock.wSecond = t.second;
-    m_list->AddMessageRow("", "x", 1);
-    EXPECT_EQ(t.shown, Last().time);
-  }
-  CEventListCtrl::SetClockSource(previous);
-  m_list->AddMessageRow("", "x", 1);
-  EXPECT_TRUE(LooksLikeTimeOfDay(Last().time)) << Last().time;
-}
-
-// Find looks in every column, whatever the case of single-byte letters, compares double-byte
-// characters whole, wraps both ways, and says when nothing is found.
-TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
-  g_clock = {};
-  g_clock.wHour = 9;
-  g_clock.wMinute = 15;
-  g_clock.wSecond = 42;
+// Find selects the row found alone and goes on from the selected row; the commands ask for
+// the text, find next and previous, and say when nothing is found. (Which rows a text
+// matches, and the order find goes in: log_tests.)
+TEST_F(EventListTest, FindSelectsTheRowFoundAndGoesOnFromTheSelection) {
   m_list->AddMessageRow("", kStarted, 1);
-  g_clock.wHour = 10;
   m_list->AddEventRow("DIID_DWebBrowserEvents2::DocumentComplete", "URL:http://Example.com/");
-  // ソ is 0x83 0x5C: its trail byte is the byte of a backslash.
   m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:\x83\x5C");
   m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:C:\\dir \x83\x5C");
-  CEventListCtrl::SetClockSource(previous);
   auto selected = [&] { return m_list->GetNextItem(-1, LVNI_SELECTED); };
-
-  EXPECT_EQ(2, m_list->FindRow("00000003", true));
-  EXPECT_EQ(0, m_list->FindRow("09:15:4", true)) << "wraps from the last row to the first";
-  EXPECT_EQ(1, m_list->FindRow("documentCOMPLETE", true));
-  EXPECT_EQ(1, m_list->FindRow("EXAMPLE.com", true)) << "found again in the selected row only after every other";
-  EXPECT_EQ(1, selected());
+  m_list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(0, m_list->FindRow("00000001", true));
   EXPECT_EQ(1u, m_list->GetSelectedCount());
-  m_list->SetItemState(-1, 0, LVIS_SELECTED);
-  EXPECT_EQ(3, m_list->FindRow("\\", true)) << "a trail byte is no backslash";
-  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", false));
-  EXPECT_EQ(3, m_list->FindRow("\x83\x5C", false)) << "wraps from the first row to the last";
   EXPECT_EQ(-1, m_list->FindRow("nowhere", true));
-  EXPECT_EQ(3, selected());
+  EXPECT_EQ(0, selected());
 
-  // Through the commands: the find dialog, then find next and find previous.
+  // Through the commands: the find dialog, then find next and find previous, with a text
+  // that the log's owner hands it to share.
+  std::string shared;
+  m_list->SetFindText(&shared);
   MessageBoxRecorder boxes;
   std::string typed = "statusTEXT";
   CDialog::ModalHook hook = CDialog::SetModalHook([&](CDialog& dialog) {
@@ -754,59 +606,13 @@ TEST_F(EventListTest, FindLooksInEveryColumnAndWrapsBothWays) {
   CDialog::SetModalHook(hook);
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
+  EXPECT_EQ("zzz", shared);
   EXPECT_EQ(3, selected());
-
-  // Long texts, read several bytes at a time: after a run of lead bytes (ャ is 0x83 0x83), a
-  // byte is a trail byte exactly when the run is odd.
-  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\x83\x5C end");
-  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:0123456789 \x83\x83\\ The Far End");
-  EXPECT_EQ(5, m_list->FindRow("\\", true)) << "the trail byte of ソ after ャ is no backslash";
-  EXPECT_EQ(4, m_list->FindRow("\x83\x5C", false));
-  EXPECT_EQ(2, m_list->FindRow("\x83\x5C", true)) << "ャ and a backslash hold no ソ";
-  EXPECT_EQ(5, m_list->FindRow("the far END", true));
   m_list->StopRecording();
   m_list->ClearLog();
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_NEXT_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_PREVIOUS_LOG));
-  CEventListCtrl::FindText().clear();
-}
-
-// Times to the millisecond: shown, read by other programs, saved and copied; the time
-// column is measured for the longer text, and the option off gives back the seconds.
-TEST_F(EventListTest, TimesToTheMillisecondWhenAsked) {
-  const CEventListCtrl::ClockSource previous = CEventListCtrl::SetClockSource(&TestClock);
-  g_clock = {};
-  g_clock.wHour = 7;
-  g_clock.wMinute = 8;
-  g_clock.wSecond = 9;
-  g_clock.wMilliseconds = 45;
-  m_list->AddMessageRow("", "x", 1);
-  CEventListCtrl::SetClockSource(previous);
-  EXPECT_EQ("07:08:09", Last().time);
-  const int seconds = m_list->GetColumnWidth(1);
-  m_list->SetTimeWithMilliseconds(true);
-  EXPECT_EQ("07:08:09.045", Last().time);
-  EXPECT_EQ(TextWidthIn(m_hWnd, m_list->GetFont(), "00:00:00.00000"), m_list->GetColumnWidth(1));
-  EXPECT_GT(m_list->GetColumnWidth(1), seconds);
-  char temp[MAX_PATH], path[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  ::GetTempFileNameA(temp, "olg", 0, path);
-  ASSERT_TRUE(m_list->SaveLog(path));
-  std::ifstream in(path, std::ios::binary);
-  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
-  EXPECT_EQ("00000001,07:08:09.045,,x\r\n", saved);
-  EXPECT_EQ(0, m_list->FindRow("09.045", true));
-  m_list->SetTimeWithMilliseconds(false);
-  EXPECT_EQ("07:08:09", Last().time);
-  EXPECT_EQ(seconds, m_list->GetColumnWidth(1));
-  ASSERT_TRUE(m_list->SaveLog(path));
-  std::ifstream again(path, std::ios::binary);
-  const std::string plain((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
-  again.close();
-  ::DeleteFileA(path);
-  EXPECT_EQ("00000001,07:08:09,,x\r\n", plain);
 }
 
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
@@ -868,7 +674,8 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   EndBurst(&list);
   EXPECT_TRUE(onTheNewestRow());
 
-  // Saving in the middle of a burst finishes it first: every row, the column widened.
+  // Saving in the middle of a burst finishes it first: the column widened, the newest row in
+  // view. (What it writes comes from the store: log_tests.)
   const std::string wide(120, 'W');
   InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(bstr(std::wstring(wide.begin(), wide.end()).c_str()))});
   char temp[MAX_PATH], path[MAX_PATH];
@@ -880,13 +687,7 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
   EXPECT_NE(0u, list.GetStyle() & WS_HSCROLL);
   EXPECT_TRUE(onTheNewestRow());
-  std::ifstream saved(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-  saved.close();
   ::DeleteFileA(path);
-  EXPECT_EQ(102, std::count(text.begin(), text.end(), '\n'));
-  EXPECT_EQ(0u, text.rfind("00000001,", 0));
-  EXPECT_NE(std::string::npos, text.find("00000102,"));
 
   // Clearing in the middle of a burst leaves nothing pending that points past the rows.
   InvokeEvent(sink, DISPID_DOWNLOADBEGIN, {});
@@ -1004,14 +805,8 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
             seen[4]);
   EXPECT_EQ("0", seen[5]);
 
-  const std::string t0 = ReadRow(m_hWnd, 0).time, t1 = ReadRow(m_hWnd, 1).time,
-                    t2 = ReadRow(m_hWnd, 2).time;
-  const std::string expected =
-      "00000001," + t0 + ",," + kStarted + "\r\n" +
-      "00000002," + t1 + ",DIID_DWebBrowserEvents2::BeforeNavigate2,URL:http://h/?a=1,b=2  "
-      "Flags:0  TargetFrameName:  PostData:  Headers:X-A: 1\r\r\n\r\n" +
-      "00000003," + t2 + ",," + kStopped + "\r\n";
-  EXPECT_EQ(expected, ReadFile(m_path));
+  // The bytes of each line: log_tests.
+  EXPECT_EQ(0u, ReadFile(m_path).find("00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n00000002,"));
 
   // Cancelling the dialog writes nothing.
   ::DeleteFileA(m_path.c_str());
@@ -1019,51 +814,6 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
   RouteCommand(m_list, ID_FILE_SAVE_LOG);
   CFileDialog::SetRunHook(nullptr);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
-}
-
-TEST_F(EventListExportTest, EmptyLogsLockedFilesAndOverwriting) {
-  WriteFile(m_path, "older and much longer contents\r\n\r\n\r\n");
-  m_list->StopRecording();
-  m_list->ClearLog();
-  ASSERT_EQ(0, RowCount(m_hWnd));
-  EXPECT_FALSE(m_list->SaveLog(m_path.c_str()));
-  EXPECT_EQ("older and much longer contents\r\n\r\n\r\n", ReadFile(m_path));
-
-  m_list->AddMessageRow("", "x", 1);
-  const std::string line = "00000001," + ReadRow(m_hWnd, 0).time + ",,x\r\n";
-  {
-    HANDLE other = ::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    MessageBoxRecorder boxes;
-    EXPECT_FALSE(m_list->SaveLog(m_path.c_str()));
-    EXPECT_TRUE(boxes.Boxes().empty()) << "a file that cannot be opened is not reported";
-    ::CloseHandle(other);
-  }
-  EXPECT_EQ("older and much longer contents\r\n\r\n\r\n", ReadFile(m_path));
-
-  EXPECT_TRUE(m_list->SaveLog(m_path.c_str()));
-  EXPECT_EQ(line, ReadFile(m_path));
-
-  // A log of some megabytes, written a buffer at a time while the next is filled: every
-  // line is there, in order.
-  for (int i = 0; i < 20000; ++i)
-    m_list->AddMessageRow("DIID_DWebBrowserEvents2::StatusTextChange",
-                          "Text:a row of a log long enough to take several of the buffers the save writes", 1);
-  EXPECT_TRUE(m_list->SaveLog(m_path.c_str()));
-  const std::string big = ReadFile(m_path);
-  size_t at = 0;
-  int lines = 0;
-  bool inOrder = true;
-  for (size_t end = big.find("\r\n"); end != std::string::npos; at = end + 2, end = big.find("\r\n", at)) {
-    char number[16];
-    std::snprintf(number, sizeof(number), "%08d", ++lines);
-    inOrder = inOrder && big.compare(at, 8, number) == 0;
-  }
-  EXPECT_GT(big.size(), 2000000u);
-  EXPECT_EQ(big.size(), at);
-  EXPECT_EQ(RowCount(m_hWnd), lines);
-  EXPECT_TRUE(inOrder);
 }
 
 TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
@@ -1084,17 +834,9 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
     ::CloseClipboard();
     return bytes;
   };
-  auto setClipboard = [&](const char* text) {
-    ASSERT_TRUE(::OpenClipboard(m_hWnd));
-    ::EmptyClipboard();
-    HGLOBAL m = ::GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    memcpy(::GlobalLock(m), text, strlen(text) + 1);
-    ::GlobalUnlock(m);
-    ::SetClipboardData(CF_TEXT, m);
-    ::CloseClipboard();
-  };
-
-  setClipboard("before");
+  CClipboardText before;
+  before.SetOwner(m_hWnd);
+  ASSERT_TRUE(before.SetText("before"));
   m_list->SetItemState(-1, 0, LVIS_SELECTED);
   EXPECT_FALSE(Enabled(ID_EDIT_COPY));
   RouteCommand(m_list, ID_EDIT_COPY);
@@ -1109,111 +851,18 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   EXPECT_EQ(expected, clipboardBytes());
 }
 
-// RFC 4180 text read back: records of fields, quoted fields unquoted, lines ending in CRLF.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    std::string& field = records.back().back();
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      records.back().emplace_back();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      ++i;
-      records.emplace_back(1);
-    } else {
-      field += c;
-    }
-  }
-  if (records.back().size() == 1 && records.back()[0].empty()) records.pop_back();
-  return records;
-}
-
-// Saved as RFC 4180: a heading line, then every row's four texts, read back unchanged by a
-// CSV reader, commas, quotes and line breaks inside fields included.
-TEST_F(EventListExportTest, SavedAsCsvEveryFieldReadsBackUnchanged) {
+// The CSV option chooses what saving writes: a heading line and quoted fields.
+TEST_F(EventListExportTest, TheCsvOptionSavesAHeadingLineAndQuotedFields) {
   FillLog();  // a URL with a comma and headers ending in CRLF
   m_list->SetSaveAsCsv(true);
-  m_list->ResumeRecording();
-  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:say \"hi\", then\r\nmore\nand \"");
-  m_list->AddEventRow("DIID_DWebBrowserEvents2::StatusTextChange", "Text:plain");
-  m_list->StopRecording();
   ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
   const std::string saved = ReadFile(m_path);
-  ASSERT_GE(saved.size(), 2u);
-  EXPECT_EQ("\r\n", saved.substr(saved.size() - 2));
-  const auto records = ParseCsv(saved);
-  ASSERT_EQ(static_cast<size_t>(RowCount(m_hWnd)) + 1, records.size());
-  EXPECT_EQ((std::vector<std::string>{"番号", "日時", "イベント名", "パラメータ"}), records[0]);
-  for (int row = 0; row < RowCount(m_hWnd); ++row) {
-    const Row r = ReadRow(m_hWnd, row);
-    EXPECT_EQ((std::vector<std::string>{r.number, r.time, r.name, r.params}), records[static_cast<size_t>(row) + 1]) << row;
-  }
-  EXPECT_NE(std::string::npos, saved.find("\"Text:say \"\"hi\"\", then\r\nmore\nand \"\"\""));
-
+  EXPECT_EQ(0u, saved.find("番号,日時,イベント名,パラメータ\r\n00000001,"));
+  EXPECT_NE(std::string::npos, saved.find(",\"URL:http://h/?a=1,b=2  Flags:0  TargetFrameName:  PostData:  "
+                                          "Headers:X-A: 1\r\n\"\r\n00000003,"));
   m_list->SetSaveAsCsv(false);
   ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
   EXPECT_EQ(0u, ReadFile(m_path).rfind("00000001,", 0));
-}
-
-// Post data is any bytes a page sends; what is not code page 932 text comes back unchanged:
-// in the list's texts, in the saved file and on the clipboard.
-TEST_F(EventListExportTest, PostDataThatIsNotCp932TextIsSavedAndCopiedByteForByte) {
-  ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
-  // A lead byte before a blank, a lead byte at the end of a piece, bytes 0xA0 and 0xFD-0xFF,
-  // a double-byte character and a lone trail-range byte.
-  const std::string body = "a=\x81\x20&b=\x9f&c=\xa0\xfd\xfe\xff&d=\x82\xa0&e=\x40\x81";
-  SAFEARRAYBOUND bound = {static_cast<ULONG>(body.size()), 0};
-  VARIANT inner;
-  VariantInit(&inner);
-  inner.vt = VT_ARRAY | VT_UI1;
-  inner.parray = SafeArrayCreate(VT_UI1, 1, &bound);
-  void* data = nullptr;
-  SafeArrayAccessData(inner.parray, &data);
-  memcpy(data, body.data(), body.size());
-  SafeArrayUnaccessData(inner.parray);
-  Bstrs bstr;
-  VARIANT url = VarBstr(bstr(L"http://h/")), flags = VarI4(0), frame = VarBstr(bstr(L"")),
-          headers = VarBstr(bstr(L""));
-  VARIANT post = VarRef(VT_VARIANT, &inner);
-  VARIANT_BOOL cancel = VARIANT_FALSE;
-  m_browser->Fire(DISPID_BEFORENAVIGATE2,
-                  {VarDispatch(nullptr), VarRef(VT_VARIANT, &url), VarRef(VT_VARIANT, &flags),
-                   VarRef(VT_VARIANT, &frame), VarRef(VT_VARIANT, &post),
-                   VarRef(VT_VARIANT, &headers), VarRef(VT_BOOL, &cancel)});
-  SafeArrayDestroy(inner.parray);
-  ASSERT_EQ(2, RowCount(m_hWnd));
-  const std::string params = "URL:http://h/  Flags:0  TargetFrameName:  PostData:" + body + "  Headers:";
-  EXPECT_EQ(params, ReadRow(m_hWnd, 1).params);
-
-  m_list->StopRecording();
-  const std::string row = "00000002," + ReadRow(m_hWnd, 1).time +
-                          ",DIID_DWebBrowserEvents2::BeforeNavigate2," + params;
-  ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
-  const std::string saved = ReadFile(m_path);
-  EXPECT_NE(std::string::npos, saved.find("\r\n" + row + "\r\n")) << saved;
-
-  m_list->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-  ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
-  std::string copied;
-  ASSERT_TRUE(::OpenClipboard(m_hWnd));
-  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
-    copied = static_cast<const char*>(::GlobalLock(text));
-    ::GlobalUnlock(text);
-  }
-  ::CloseClipboard();
-  EXPECT_EQ(row + "\r\n", copied);
 }
 
 }  // namespace

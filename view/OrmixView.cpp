@@ -186,6 +186,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   ++m_nNextListId;
   list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
+  list->SetFindText(&m_logFindText);
   list->SetListFont(m_fontList, TRUE);
   list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
   list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);

@@ -102,4 +102,6 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // The browser document's title, or "Internet Explorer" when it has none.
   static std::string TabLabelFor(IWebBrowser2* browser);
   CEventListCtrl* ListOfTab(int nIndex) const;
+  // The text that find next and find previous look for, shared by every log of the view.
+  std::string m_logFindText;
 };

@@ -1,0 +1,119 @@
+// The bytes of a saved log and the file they go to, with no window: plain and CSV lines, no
+// file touched for an empty log or a file another program holds, a long log written whole.
+#include <windows.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "log/EventRowStore.h"
+#include "log/LogFileWriter.h"
+#include "log/SavedLogLines.h"
+
+namespace {
+
+std::string AllLines(const SavedLogLines& lines) {
+  std::string out;
+  for (size_t line = 0; line < lines.Count(); ++line) lines.Append(line, out);
+  return out;
+}
+
+class LogExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH], name[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    ::GetTempFileNameA(temp, "olx", 0, name);
+    m_path = name;
+  }
+  void TearDown() override { ::DeleteFileA(m_path.c_str()); }
+  void Add(const char* name, const char* text, EventRowStore::Origin origin = EventRowStore::Origin::None) {
+    const SYSTEMTIME time = {0, 0, 0, 0, 12, 0, 0, 5};
+    m_rows.Append(static_cast<long>(m_rows.Count() + 1), time, name, text, 0, origin);
+  }
+  std::string ReadFile() const {
+    std::ifstream in(m_path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  EventRowStore m_rows;
+  std::string m_path;
+};
+
+const char kNavigate[] = "DIID_DWebBrowserEvents2::BeforeNavigate2";
+
+// Plain: the column texts joined by commas, unquoted, every line feed inside a text written as
+// carriage return + line feed; the origin column goes before the text while it is shown.
+TEST_F(LogExportTest, PlainLinesAreTheColumnTextsJoinedByCommas) {
+  Add("", "イベントの記録を開始しました。");
+  Add(kNavigate, "URL:http://h/?a=1,b=2  Headers:X-A: 1\r\n", EventRowStore::Origin::Page);
+  EXPECT_EQ(std::string("00000001,12:00:00,,イベントの記録を開始しました。\r\n") +
+                "00000002,12:00:00," + kNavigate + ",URL:http://h/?a=1,b=2  Headers:X-A: 1\r\r\n\r\n",
+            AllLines(SavedLogLines(m_rows, false)));
+  m_rows.SetOriginShown(true);
+  m_rows.SetTimeWithMilliseconds(true);
+  EXPECT_NE(std::string::npos, AllLines(SavedLogLines(m_rows, false))
+                                   .find(std::string("\r\n00000002,12:00:00.005,") + kNavigate + ",ページ,URL:"));
+  // Bytes that are no code page 932 text (post data is any bytes) are kept and written as
+  // they are: lead bytes before a blank or at the end, 0xA0, 0xFD-0xFF.
+  const std::string body = "PostData:a=\x81\x20&c=\xa0\xfd\xfe\xff&e=\x40\x81";
+  Add(kNavigate, body.c_str());
+  EXPECT_EQ(body, m_rows.CellText(2, kTextColumn));
+  EXPECT_NE(std::string::npos, AllLines(SavedLogLines(m_rows, false)).find(",," + body + "\r\n"));
+}
+
+TEST_F(LogExportTest, ACsvFieldIsQuotedWhenItHoldsACommaAQuoteOrALineBreak) {
+  const struct {
+    const char *field, *written;
+  } cases[] = {{"plain", "plain"}, {"", ""}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""},
+               {"a\nb", "\"a\nb\""}, {"a\rb", "\"a\rb\""}, {"読み\x83\x5C", "読み\x83\x5C"}};
+  for (const auto& c : cases) {
+    std::string out;
+    AppendCsvField(c.field, std::strlen(c.field), out);
+    EXPECT_EQ(c.written, out) << c.field;
+  }
+}
+
+// CSV: a heading line from the column table (with the frame column while shown), then each
+// row's fields, line breaks kept as they are inside quotes.
+TEST_F(LogExportTest, CsvHasAHeadingLineAndQuotedFields) {
+  EXPECT_EQ(0u, SavedLogLines(m_rows, true).Count()) << "no heading for an empty log";
+  Add("", "Text:say \"hi\", then\r\nmore");
+  EXPECT_EQ("番号,日時,イベント名,パラメータ\r\n00000001,12:00:00,,\"Text:say \"\"hi\"\", then\r\nmore\"\r\n",
+            AllLines(SavedLogLines(m_rows, true)));
+  m_rows.SetOriginShown(true);
+  EXPECT_EQ(0u, AllLines(SavedLogLines(m_rows, true)).find("番号,日時,イベント名,フレーム,パラメータ\r\n"));
+}
+
+TEST_F(LogExportTest, AnEmptyLogOrAFileHeldElsewhereLeavesTheFileAlone) {
+  std::ofstream(m_path, std::ios::binary) << "older";
+  LogFileResult result = WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false));
+  EXPECT_FALSE(result.written);
+  Add("", "x");
+  HANDLE other = ::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  result = WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false));
+  ::CloseHandle(other);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(0, result.error) << "a file that cannot be opened is no write error";
+  EXPECT_EQ("older", ReadFile());
+  EXPECT_TRUE(WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false)).written);
+  EXPECT_EQ("00000001,12:00:00,,x\r\n", ReadFile());
+}
+
+// Some megabytes, written a buffer at a time while the next is filled: every line, in order.
+TEST_F(LogExportTest, ALongLogIsWrittenWholeAndInOrder) {
+  for (int i = 0; i < 20000; ++i)
+    Add("DIID_DWebBrowserEvents2::StatusTextChange",
+        "Text:a row of a log long enough to take several of the buffers the save writes");
+  ASSERT_TRUE(WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false)).written);
+  const std::string big = ReadFile();
+  EXPECT_EQ(AllLines(SavedLogLines(m_rows, false)), big);
+  EXPECT_GT(big.size(), 2000000u);
+}
+
+}  // namespace
