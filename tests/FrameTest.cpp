@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -459,6 +460,36 @@ TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
     EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
     ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
   }
+}
+
+// A menu bar too wide for its row fills each row with every button that fits before it
+// starts the next.
+TEST_F(FrameTest, AWrappedMenuBarFillsEachRowBeforeStartingTheNext) {
+  CTestFrame* frame = CreateFrame();
+  ASSERT_NE(frame, nullptr);
+  CMenuBar& bar = frame->m_wndMenuBar;
+  auto item = [&](int i) {
+    RECT rect = {};
+    bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+  };
+  std::vector<int> widths;
+  for (int i = 0; i < bar.GetCount(); ++i) widths.push_back(item(i).right - item(i).left);
+  ASSERT_GE(widths.size(), 3u);
+  int total = 0;
+  for (int width : widths) total += width;
+  int wraps = 0;
+  for (int cx = *std::max_element(widths.begin(), widths.end()); cx < total; cx += 5) {
+    bar.FitToWidth(cx);
+    int row = widths[0];
+    for (size_t i = 1; i < widths.size(); ++i) {
+      const bool wrapped = item(static_cast<int>(i)).top > item(static_cast<int>(i) - 1).top;
+      EXPECT_EQ(row + widths[i] > cx, wrapped) << cx << " px, button " << i;
+      row = (wrapped ? 0 : row) + widths[i];
+      wraps += wrapped;
+    }
+  }
+  EXPECT_GT(wraps, 0);
 }
 
 TEST_F(FrameTest, AltThenALowerCaseMnemonicOpensItsMenu) {

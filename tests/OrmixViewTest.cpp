@@ -22,6 +22,7 @@
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
 #include "support/DialogDriver.h"
 #include "support/FakeBrowser.h"
@@ -29,6 +30,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
+#include "toolkit/TabCloseButton.h"
 #include "view/OrmixView.h"
 
 using testsupport::ClickButton;
@@ -275,14 +277,14 @@ TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
     ViewInHost host;
     ASSERT_TRUE(host.created);
     EXPECT_EQ(c.expectFixed, (host.view->GetStyle() & TCS_FIXEDWIDTH) != 0);
-    EXPECT_EQ(c.expectedHeight, host.view->m_lfList.lfHeight);
-    EXPECT_EQ('\0', host.view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
-    EXPECT_NE(nullptr, host.view->m_fontList.GetSafeHandle());
+    EXPECT_EQ(c.expectedHeight, host.view->ListFontDescription().lfHeight);
+    EXPECT_EQ('\0', host.view->ListFontDescription().lfFaceName[LF_FACESIZE - 1]);
+    EXPECT_NE(nullptr, host.view->ListFont());
     DWORD type = 0;
     const std::vector<BYTE> stored = GetValue(kFontValue, &type);
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     ASSERT_EQ(sizeof(LOGFONTA), stored.size());
-    EXPECT_EQ(0, memcmp(&host.view->m_lfList, stored.data(), sizeof(LOGFONTA)));
+    EXPECT_EQ(0, memcmp(&host.view->ListFontDescription(), stored.data(), sizeof(LOGFONTA)));
     if (c.widthType == REG_NONE) {
       EXPECT_TRUE(GetValue(kTabFixedWidthValue).empty());
     }
@@ -359,14 +361,13 @@ TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
   ASSERT_TRUE(first && second);
   EXPECT_EQ(1000, first->GetDlgCtrlID());
   EXPECT_EQ(1001, second->GetDlgCtrlID());
-  EXPECT_EQ(1002, view->m_nNextListId);
   EXPECT_EQ("First", TabText(view, 0));
   EXPECT_EQ("Internet Explorer", TabText(view, 1));
   EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT),
             first->GetStyle() & (WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT | LVS_TYPEMASK));
   EXPECT_EQ(0x21u, first->GetExtendedStyle() & 0x21u);
-  EXPECT_EQ(view->m_imlEvents.GetSafeHandle(), first->GetImageList(LVSIL_SMALL));
-  EXPECT_EQ(view->m_fontList.GetSafeHandle(), first->GetFont());
+  EXPECT_EQ(view->RowIcons(), first->GetImageList(LVSIL_SMALL));
+  EXPECT_EQ(view->ListFont(), first->GetFont());
   EXPECT_EQ(0, first->Get(0));  // the mask chosen in the dialog
   EXPECT_EQ(1, second->Get(0));
   EXPECT_EQ("イベントの記録を開始しました。", first->GetItemText(0, 3));
@@ -421,7 +422,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   RECT strip = {};
   view->SendMessage(TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&strip));
   EXPECT_TRUE(RightClick(view, POINT{strip.right + 40, strip.top + 3}, 0).empty());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
   EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
 
   // The context menu activates the right-clicked tab.
@@ -436,7 +437,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   EXPECT_EQ(3, view->GetTabCount());
   EXPECT_EQ(tab1, view->TabWindow(0)->m_hWnd);
   EXPECT_EQ(0, view->GetActiveTab());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
   EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
 
   // The close button takes the selected tab; the tab to its left is selected.
@@ -493,7 +494,7 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
     d.m_cf.lpLogFont->lfHeight = -25;
     return IDCANCEL;
   });
-  const HFONT before = view->m_fontList.GetSafeHandle();
+  const HFONT before = view->ListFont();
   RouteCommand(view, ID_VIEW_FONT);
   EXPECT_EQ(m_host.host.m_hWnd, fontOwner);
   EXPECT_EQ(before, List(view, 0)->GetFont());
@@ -504,7 +505,7 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   });
   RouteCommand(view, ID_VIEW_FONT);
   CFontDialog::SetRunHook(previous);
-  const HFONT after = view->m_fontList.GetSafeHandle();
+  const HFONT after = view->ListFont();
   EXPECT_EQ(after, List(view, 0)->GetFont());
   EXPECT_EQ(after, List(view, 1)->GetFont());
   const std::vector<BYTE> stored = GetValue(kFontValue);
@@ -534,7 +535,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   for (int i = 0; i < 4; ++i) tabs[i] = view->TabWindow(i)->m_hWnd;
 
   RightClick(view, TabCentre(view, 3), 0);  // remembered, the menu closed without a choice
-  ASSERT_EQ(3, view->m_nContextTab);
+  ASSERT_EQ(3, view->ContextTab());
 
   // A middle tab closes: the one to its left is selected, and the remembered tab moves along.
   view->ActivateTab(1);
@@ -542,7 +543,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   ASSERT_EQ(3, view->GetTabCount());
   EXPECT_EQ(0, view->GetActiveTab());
   EXPECT_TRUE(Shown(tabs[0]));
-  EXPECT_EQ(2, view->m_nContextTab);
+  EXPECT_EQ(2, view->ContextTab());
 
   // The main menu's Close then closes the tab the user right-clicked.
   EXPECT_TRUE(Enabled(ID_TAB_CLOSE));
@@ -551,7 +552,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   EXPECT_EQ(tabs[0], view->TabWindow(0)->m_hWnd);
   EXPECT_EQ(tabs[2], view->TabWindow(1)->m_hWnd);
   EXPECT_EQ(1, view->GetActiveTab());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
 }
 
 namespace {
@@ -592,7 +593,7 @@ TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab
   browser->Release();
 }
 
-TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
+TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons) {
   ClearSettings();
   ViewInHost host;
   ASSERT_TRUE(host.created);
@@ -611,6 +612,8 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
 
   EXPECT_EQ(0, host.view->GetTabCount());
   EXPECT_EQ(nullptr, FindWindowExA(host.view->m_hWnd, nullptr, WC_LISTVIEWA, nullptr));
+  // The refused list gave the view's row icons back before it went: later logs keep them.
+  EXPECT_EQ(CEventListCtrl::kImageLoaded + 1, ImageList_GetImageCount(host.view->RowIcons()));
   // The connection made meanwhile is let go off the window's thread.
   ASSERT_TRUE(CApartmentWork::WaitForOutstanding(10000));
   EXPECT_EQ(0u, browser->SinkCount());
@@ -618,67 +621,93 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
   browser->Release();
 }
 
-// Following the newest row only while it is in view, times to the millisecond and saving as
-// RFC 4180 comma-separated values: options
-// of every log, disabled with no tab, kept with the settings and read again by a view made
-// later.
-TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
+// Each log option is kept as a REG_DWORD 0 or 1 under its own name, is off while missing,
+// and is read back by options loaded later; switching one leaves the others alone.
+TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
+  const struct {
+    UINT command;
+    const char* value;
+    bool LogOptions::*member;
+  } cases[] = {
+      {ID_VIEW_FOLLOW_AT_BOTTOM, "FollowOnlyAtBottom", &LogOptions::followOnlyAtBottom},
+      {ID_VIEW_TIME_MILLISECONDS, "TimeWithMilliseconds", &LogOptions::timeWithMilliseconds},
+      {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv},
+      {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn},
+  };
+  EXPECT_EQ(nullptr, LogOptions::ForCommand(ID_VIEW_FONT));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    ClearSettings();
+    appvalues::CreateKeys();
+    LogOptions options;
+    for (const auto& each : cases) options.*each.member = true;
+    options.Load();
+    for (const auto& each : cases) EXPECT_FALSE(options.*each.member) << each.value;
+
+    const LogOptions::Option* option = LogOptions::ForCommand(c.command);
+    ASSERT_NE(nullptr, option);
+    options.Toggle(*option);
+    EXPECT_TRUE(options.*c.member);
+    DWORD type = REG_NONE;
+    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(c.value, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+    LogOptions later;
+    later.Load();
+    for (const auto& each : cases) EXPECT_EQ(each.member == c.member, later.*each.member) << each.value;
+
+    options.Toggle(*option);
+    EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(c.value));
+    later.Load();
+    EXPECT_FALSE(later.*c.member);
+  }
+}
+
+// The log options reach every log, open or opened later, are disabled with no tab, checked
+// while on, and read again by a view made later.
+TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   COrmixView* view = m_host.view;
-  EXPECT_FALSE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
-  EXPECT_TRUE(GetValue(COrmixView::kFollowOnlyAtBottomValue).empty());
+  const struct {
+    UINT command;
+    bool (CEventListCtrl::*get)() const;
+  } options[] = {
+      {ID_VIEW_FOLLOW_AT_BOTTOM, &CEventListCtrl::GetFollowOnlyAtBottom},
+      {ID_VIEW_TIME_MILLISECONDS, &CEventListCtrl::GetTimeWithMilliseconds},
+      {ID_VIEW_SAVE_CSV, &CEventListCtrl::GetSaveAsCsv},
+      {ID_VIEW_FRAME_COLUMN, &CEventListCtrl::GetFrameColumnShown},
+  };
   Ok("open b1 title=A");
+  for (const auto& o : options) {
+    SCOPED_TRACE(o.command);
+    EXPECT_FALSE(Enabled(o.command));
+    EXPECT_EQ(0, QueryCommandState(view, o.command).m_nCheck);
+  }
   SelectBrowser("b1");
-  EXPECT_TRUE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
-  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
-  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
-
-  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetFollowOnlyAtBottom());
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
+  for (const auto& o : options) {
+    SCOPED_TRACE(o.command);
+    EXPECT_TRUE(Enabled(o.command));
+    EXPECT_FALSE((List(view, 0)->*o.get)());
+    RouteCommand(view, o.command);
+    EXPECT_EQ(1, QueryCommandState(view, o.command).m_nCheck);
+    EXPECT_TRUE((List(view, 0)->*o.get)());
+  }
   SelectBrowser("b1");
-  EXPECT_TRUE(List(view, 1)->GetFollowOnlyAtBottom());
   {
     ViewInHost later;
     ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+    for (const auto& o : options) {
+      SCOPED_TRACE(o.command);
+      EXPECT_TRUE((List(view, 1)->*o.get)());
+      EXPECT_EQ(1, QueryCommandState(later.view, o.command).m_nCheck);
+      EXPECT_FALSE(QueryCommandState(later.view, o.command).m_bEnabled);
+    }
   }
-
-  // Times to the millisecond: the same kind of option.
-  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetTimeWithMilliseconds());
-  EXPECT_TRUE(List(view, 1)->GetTimeWithMilliseconds());
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
-  {
-    ViewInHost later;
-    ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-    EXPECT_FALSE(QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_bEnabled);
+  for (const auto& o : options) {
+    SCOPED_TRACE(o.command);
+    RouteCommand(view, o.command);
+    EXPECT_EQ(0, QueryCommandState(view, o.command).m_nCheck);
+    EXPECT_FALSE((List(view, 0)->*o.get)());
+    EXPECT_FALSE((List(view, 1)->*o.get)());
   }
-  RouteCommand(view, ID_VIEW_SAVE_CSV);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetSaveAsCsv());
-  EXPECT_TRUE(List(view, 1)->GetSaveAsCsv());
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
-  {
-    ViewInHost later;
-    ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_SAVE_CSV).m_nCheck);
-  }
-  RouteCommand(view, ID_VIEW_SAVE_CSV);
-  EXPECT_FALSE(List(view, 0)->GetSaveAsCsv());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
-
-  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
-  EXPECT_FALSE(List(view, 0)->GetTimeWithMilliseconds());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
-
-  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
-  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
-  EXPECT_FALSE(List(view, 1)->GetFollowOnlyAtBottom());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
 }
 
 namespace {
@@ -744,7 +773,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   SelectBrowser("b1");
   CEventListCtrl* list = List(view, 0);
   ASSERT_NE(nullptr, list);
-  EXPECT_EQ(4, view->m_imlEvents.GetImageCount());
+  EXPECT_EQ(4, ImageList_GetImageCount(view->RowIcons()));
   const std::string callsBefore = Ok("calls b1");
   ASSERT_NE(std::string::npos, callsBefore.find("frames=")) << callsBefore;
   Ok("navigate b1 http://example.test/site/next.html");
@@ -760,7 +789,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
 
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
   EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FRAME_COLUMN).m_nCheck);
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue("FrameColumn"));
   const std::vector<ShownRow> on = ShownRows(list);
   ASSERT_EQ(off.size(), on.size());
   int frames = 0, pages = 0, loaded = 0;
@@ -811,7 +840,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
   EXPECT_EQ(0u, list->GetShownRowCount());
   list->ClearFilter();
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("FrameColumn"));
   const std::vector<ShownRow> offAgain = ShownRows(list);
   EXPECT_EQ(Lines(off), Lines(offAgain));
   for (size_t i = 0; i < off.size(); ++i) EXPECT_EQ(off[i].image, offAgain[i].image);
@@ -839,7 +868,7 @@ TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   // The close button, the context menu's Close and the view's destruction all return long
   // before the browser answers again.
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
-  view->m_nContextTab = 0;
+  RightClick(view, TabCentre(view, 0), 0);  // remembered, the menu closed
   RouteCommand(view, ID_TAB_CLOSE);
   EXPECT_EQ(1, view->GetTabCount());
   m_host.host.DestroyWindow();
@@ -1233,9 +1262,16 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   EXPECT_GT(ItemRect(view, 11).left, 0);
   expectToolsOnTabs("at the end");
 
-  // Back at the start, selecting the last tab brings it into view in full.
+  // Back at the start, selecting a tab half hidden under the arrows, and then the last tab,
+  // brings each into view in full.
   for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
   EXPECT_EQ(firstLeft, ItemRect(view, 1).left);
+  int halfHidden = 0;
+  while (halfHidden < 12 && ItemRect(view, halfHidden).right <= arrowRect.left) ++halfHidden;
+  ASSERT_LT(ItemRect(view, halfHidden).left, arrowRect.left) << "no tab is half hidden";
+  view->ActivateTab(halfHidden);
+  EXPECT_LE(ItemRect(view, halfHidden).right, arrowRect.left);
+  EXPECT_GE(ItemRect(view, halfHidden).left, 0);
   view->ActivateTab(11);
   EXPECT_LE(ItemRect(view, 11).right, arrowRect.left);
   EXPECT_GE(ItemRect(view, 11).left, 0);
@@ -1249,7 +1285,10 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   ClientToScreen(close, &screen);
   SetCursorPos(screen.x, screen.y);
   PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+  const auto* button = dynamic_cast<CTabCloseButton*>(CWnd::FromHandlePermanent(close));
+  ASSERT_NE(nullptr, button);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) != cold; }, 2000));
+  EXPECT_TRUE(button->IsHot());
   char tip[80] = "";
   TOOLINFOA tool = {};
   tool.cbSize = sizeof(tool);
@@ -1258,8 +1297,9 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   tool.lpszText = tip;
   SendMessageA(view->GetToolTips(), TTM_GETTEXTA, sizeof(tip), reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ("タブを閉じる", tip);
+  // Once the pointer has left, the button is plain again.
   SetCursorPos(0, 0);
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) == cold; }, 3000));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !button->IsHot() && Pixels(close) == cold; }, 3000));
 }
 
 // A title as long as a tab item holds is cut to a width several tabs share, on a character

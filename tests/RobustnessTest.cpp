@@ -751,6 +751,24 @@ const GUID kHtmlTypeLibrary = {0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0x
 // test chose as soon as it opens, as OK does after a walk: the view's own path from the
 // dialog's OK onward is what runs. The dialog's listing, on a worker apartment of its own
 // (which this thread's registered collection does not serve), is abandoned each time.
+// Right-clicks tab `index`, which the view then remembers for its Close command; the
+// context menu closes at the first message it reads.
+void RightClickTab(COrmixView* view, int index) {
+  static HHOOK hook;
+  hook = SetWindowsHookExA(
+      WH_MSGFILTER,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (code == MSGF_MENU) EndMenu();
+        return CallNextHookEx(hook, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  RECT rect = {};
+  view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  PostMessageA(view->m_hWnd, WM_NULL, 0, 0);
+  view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+  UnhookWindowsHookEx(hook);
+}
+
 class TabResourceTest : public PeerFaultTest {
  protected:
   // Letting go of a connection runs on a worker; a browser that answers is done well within this.
@@ -805,7 +823,7 @@ class TabResourceTest : public PeerFaultTest {
     }
     const bool opened = m_view->GetTabCount() == static_cast<int>(browsers.size());
     for (size_t i = 0; i < browsers.size(); ++i) {
-      m_view->m_nContextTab = 0;
+      RightClickTab(m_view, 0);
       RouteCommand(m_view, i % 2 ? ID_TAB_CLOSE : ID_TAB_CLOSE_BUTTON);
     }
     // The tabs' connections are let go on worker threads, which this thread answers.
@@ -848,7 +866,7 @@ TEST_F(TabResourceTest, AThousandTabsOpenedAndClosedLeaveNoObjectBehind) {
 
   // The view's row icons outlive every list they were lent to.
   const int rowIcons = CEventListCtrl::kImageLoaded + 1;
-  EXPECT_EQ(rowIcons, ImageList_GetImageCount(m_view->m_imlEvents.GetSafeHandle()));
+  EXPECT_EQ(rowIcons, ImageList_GetImageCount(m_view->RowIcons()));
   m_chosen = local;
   RouteCommand(m_view, ID_SELECT_BROWSER);
   ASSERT_EQ(1, m_view->GetTabCount());

@@ -1,9 +1,8 @@
 // Every value Ormix reads from the registry, filled with garbage of every length and of
-// every type: the view, the profile settings and the window placement fall back to their
-// defaults and never crash or read past a value. Also: the registry helpers leave no key
-// open, and a full recent-file list survives a restart.
+// every type: the program's own values, the profile settings and the window placement fall
+// back to their defaults and never crash or read past a value. Also: the registry helpers
+// leave no key open, and a full recent-file list survives a restart.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <random>
 #include <string>
@@ -13,10 +12,9 @@
 
 #include "app/MainFrame.h"
 #include "framework/Profile.h"
-#include "framework/StandardIds.h"
 #include "framework/WinApp.h"
+#include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
-#include "view/OrmixView.h"
 
 namespace {
 
@@ -31,13 +29,6 @@ void Store(const char* subkey, const char* name, DWORD type, const std::vector<B
   RegCloseKey(key);
 }
 
-LONG StatusFontHeight() {
-  NONCLIENTMETRICSA metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  return metrics.lfStatusFont.lfHeight;
-}
-
 }  // namespace
 
 TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
@@ -45,7 +36,6 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
   const DWORD types[] = {REG_BINARY, REG_SZ, REG_DWORD, REG_MULTI_SZ, REG_EXPAND_SZ, REG_NONE};
   CWinApp app("Ormix");
   app.SetRegistryKey("Morvane");
-  const LONG systemHeight = StatusFontHeight();
 
   for (DWORD type : types) {
     for (size_t length = 0; length <= 70; ++length) {
@@ -59,34 +49,17 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
       Store("Settings", "PreviewPages", type, bytes);
       Store("Recent File List", "File1", type, bytes);
 
-      // The view: a font value is used only as exactly 60 binary bytes, and whatever was
-      // read, a usable font results and a proper 60-byte value is written back.
-      {
-        CWnd host;
-        host.Attach(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
-                                  nullptr, nullptr));
-        auto* view = new COrmixView;
-        ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-        EXPECT_NE(nullptr, view->m_fontList.GetSafeHandle());
-        EXPECT_EQ('\0', view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
-        if (type != REG_BINARY || length != sizeof(LOGFONTA)) {
-          EXPECT_EQ(systemHeight, view->m_lfList.lfHeight);
-        }
-        const bool fixed = (view->GetStyle() & TCS_FIXEDWIDTH) != 0;
-        // Up to four bytes of any type are read as a number (text as the registry converts
-        // it); only a 0 read sizes the tabs to their labels.
-        DWORD number = 1;
-        const bool storedZero =
-            ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number) &&
-            number == 0;
-        EXPECT_EQ(!storedZero, fixed);
-        DestroyWindow(host.Detach());
-        BYTE* font = nullptr;
-        DWORD size = 0;
-        EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &font, &size));
-        EXPECT_EQ(sizeof(LOGFONTA), size);
-        FreeRegistryBuffer(font);
-      }
+      // The program's own values: the font only as exactly 60 binary bytes; a flag off only
+      // where up to four bytes of any type read as 0 (text as the registry converts it).
+      LOGFONTA font = {};
+      font.lfHeight = 12345;
+      const bool whole = type == REG_BINARY && length == sizeof(LOGFONTA);
+      EXPECT_EQ(whole, appvalues::ReadFont(&font));
+      EXPECT_TRUE(whole || font.lfHeight == 12345);
+      DWORD number = 1;
+      const bool storedZero =
+          ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number) && number == 0;
+      EXPECT_EQ(!storedZero, appvalues::ReadFlag(kTabFixedWidthValue, true));
 
       // The profile settings: a recent file is only ever a string.
       app.LoadStdProfileSettings(4);
