@@ -1210,7 +1210,8 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
 
 // An overflowing strip: its own scroll arrows stay clear of the close button, scroll the
 // strip (and the tabs' tool tips) as far as the last tab, and a selected tab comes into view
-// in full. The close button lights up under the pointer and has a tool tip.
+// in full. The close button lights up under the pointer, has a tool tip, and goes plain
+// again when the pointer leaves.
 TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsToolTips) {
   Host host;
   host.ShowWindow(SW_SHOWNA);
@@ -1237,6 +1238,9 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   POINT screen = rightArrow;
   ClientToScreen(arrows, &screen);
   EXPECT_EQ(arrows, WindowFromPoint(screen));
+  auto scrollToStart = [&] {
+    for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
+  };
 
   // Each click scrolls by one tab and closes nothing; the tool tips follow the tabs.
   auto expectToolsOnTabs = [&](const char* when) {
@@ -1262,16 +1266,9 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   EXPECT_GT(ItemRect(view, 11).left, 0);
   expectToolsOnTabs("at the end");
 
-  // Back at the start, selecting a tab half hidden under the arrows, and then the last tab,
-  // brings each into view in full.
-  for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
+  // Back at the start, selecting the last tab brings it into view in full.
+  scrollToStart();
   EXPECT_EQ(firstLeft, ItemRect(view, 1).left);
-  int halfHidden = 0;
-  while (halfHidden < 12 && ItemRect(view, halfHidden).right <= arrowRect.left) ++halfHidden;
-  ASSERT_LT(ItemRect(view, halfHidden).left, arrowRect.left) << "no tab is half hidden";
-  view->ActivateTab(halfHidden);
-  EXPECT_LE(ItemRect(view, halfHidden).right, arrowRect.left);
-  EXPECT_GE(ItemRect(view, halfHidden).left, 0);
   view->ActivateTab(11);
   EXPECT_LE(ItemRect(view, 11).right, arrowRect.left);
   EXPECT_GE(ItemRect(view, 11).left, 0);
@@ -1300,6 +1297,19 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   // Once the pointer has left, the button is plain again.
   SetCursorPos(0, 0);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !button->IsHot() && Pixels(close) == cold; }, 3000));
+
+  // A tab whose right end is just under the arrows, where the control itself (which places
+  // its arrows at its right end, over the close button) sees no need to scroll, comes into
+  // view in full when selected as well.
+  scrollToStart();
+  RECT client = {};
+  view->GetClientRect(&client);
+  const LONG arrowsAndButton = client.right - RectIn(view->m_hWnd, arrows).left;
+  view->MoveWindow(0, 0, ItemRect(view, 5).right + arrowsAndButton - 10, 200);
+  scrollToStart();
+  ASSERT_GT(ItemRect(view, 5).right, RectIn(view->m_hWnd, arrows).left);
+  view->ActivateTab(5);
+  EXPECT_LE(ItemRect(view, 5).right, RectIn(view->m_hWnd, arrows).left);
 }
 
 // A title as long as a tab item holds is cut to a width several tabs share, on a character
