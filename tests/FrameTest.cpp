@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -468,22 +469,22 @@ TEST_F(FrameTest, AWrappedMenuBarFillsEachRowBeforeStartingTheNext) {
   CTestFrame* frame = CreateFrame();
   ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
-  auto item = [&](int i) {
-    RECT rect = {};
-    bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect));
-    return rect;
+  std::vector<RECT> items(static_cast<size_t>(bar.GetCount()));
+  auto measure = [&] {
+    for (size_t i = 0; i < items.size(); ++i) bar.SendMessage(TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&items[i]));
   };
-  std::vector<int> widths;
-  for (int i = 0; i < bar.GetCount(); ++i) widths.push_back(item(i).right - item(i).left);
+  measure();
+  std::vector<LONG> widths;
+  for (const RECT& item : items) widths.push_back(item.right - item.left);
   ASSERT_GE(widths.size(), 3u);
-  int total = 0;
-  for (int width : widths) total += width;
+  const LONG total = std::accumulate(widths.begin(), widths.end(), 0L);
   int wraps = 0;
-  for (int cx = *std::max_element(widths.begin(), widths.end()); cx < total; cx += 5) {
+  for (LONG cx = *std::max_element(widths.begin(), widths.end()); cx < total; cx += 5) {
     bar.FitToWidth(cx);
-    int row = widths[0];
-    for (size_t i = 1; i < widths.size(); ++i) {
-      const bool wrapped = item(static_cast<int>(i)).top > item(static_cast<int>(i) - 1).top;
+    measure();
+    LONG row = widths[0];
+    for (size_t i = 1; i < items.size(); ++i) {
+      const bool wrapped = items[i].top > items[i - 1].top;
       EXPECT_EQ(row + widths[i] > cx, wrapped) << cx << " px, button " << i;
       row = (wrapped ? 0 : row) + widths[i];
       wraps += wrapped;

@@ -4,6 +4,7 @@
 // leave no key open, and a full recent-file list survives a restart.
 #include <windows.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,23 +77,40 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
-TEST(SettingsStoreTest, RegistryHelpersLeaveNoKeyOpen) {
+// Each helper's rules, on success and on the failures that happen after a key was opened,
+// checked over and over: no key is left open.
+TEST(SettingsStoreTest, RegistryHelpersFollowTheirRulesAndLeaveNoKeyOpen) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+  DWORD cleared = 99;
+  EXPECT_FALSE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", 1));  // no key made
+  EXPECT_FALSE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyPath, "Sub"));
+  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", &cleared));
+  EXPECT_EQ(0u, cleared);  // before anything else
   ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName));
+  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
+  Store("", "sz0", REG_SZ, {'0', 0});
+  Store("", "sz5", REG_SZ, {'1', '2', '3', '4', '5', 0});
   const BYTE bytes[60] = {1, 2, 3};
-  // Each helper, on success and on the failures that happen after a key was opened.
   auto useEveryHelper = [&] {
     EXPECT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
-    EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 1));
+    EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 7));
     DWORD number = 0;
     EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number));
+    EXPECT_EQ(7u, number);
+    EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz0", &number));
+    EXPECT_EQ(48u, number);  // the digit and its terminating zero
+    EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz5", &number));
     EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "missing", &number));
     EXPECT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, bytes, sizeof(bytes)));
     BYTE* data = nullptr;
     DWORD size = 0;
     EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &data, &size));
+    EXPECT_EQ(sizeof(bytes), size);
+    EXPECT_TRUE(data && std::memcmp(bytes, data, sizeof(bytes)) == 0);
     FreeRegistryBuffer(data);
     EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &data, &size));
+    EXPECT_EQ(nullptr, data);
+    EXPECT_EQ(4u, size);  // known, although not binary
     EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "missing", &data, &size));
   };
   useEveryHelper();  // whatever the system opens once for itself
