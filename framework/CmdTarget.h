@@ -52,7 +52,6 @@ class CCmdTarget : public CObject {
 
   // Installs the IDispatch implementation; without it the object is not a COM object.
   void EnableAutomation();
-  bool IsAutomationEnabled() const { return m_bAutomation; }
 
   // The object's IDispatch, with an added reference if bAddRef; NULL without automation.
   IDispatch* GetIDispatch(BOOL bAddRef);

@@ -15,7 +15,6 @@ class CDocTemplate : public CCmdTarget {
   CDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass,
                const CRuntimeClass* pFrameClass, const CRuntimeClass* pViewClass);
 
-  UINT GetResourceId() const { return m_nIDResource; }
   // Field `index` (0 window title ... 6 registry file type name) of the document string.
   std::string GetDocString(int index) const;
 

@@ -18,7 +18,6 @@ CDocument::~CDocument() {
 BOOL CDocument::OnNewDocument() {
   DeleteContents();
   m_strPathName.clear();
-  SetModifiedFlag(FALSE);
   return TRUE;
 }
 
@@ -30,7 +29,6 @@ BOOL CDocument::OnOpenDocument(const char* path) {
   DeleteContents();
   Serialize(file, FALSE);
   ::CloseHandle(file);
-  SetModifiedFlag(FALSE);
   return TRUE;
 }
 

@@ -30,15 +30,12 @@ class CDocument : public CCmdTarget {
 
   void AddView(CView* pView);
   void RemoveView(CView* pView);
-  const std::vector<CView*>& GetViews() const { return m_views; }
 
   const std::string& GetPathName() const { return m_strPathName; }
   // Keeps `path` as a full path; bAddToMRU also puts it first in the recent-file list.
   virtual void SetPathName(const char* path, BOOL bAddToMRU = TRUE);
   const std::string& GetTitle() const { return m_strTitle; }
   virtual void SetTitle(const char* title);
-  BOOL IsModified() const { return m_bModified; }
-  void SetModifiedFlag(BOOL bModified = TRUE) { m_bModified = bModified; }
 
   CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
 
@@ -49,6 +46,5 @@ class CDocument : public CCmdTarget {
   std::vector<CView*> m_views;
   std::string m_strPathName;
   std::string m_strTitle;
-  BOOL m_bModified = FALSE;
   BOOL m_bAutoDelete = TRUE;
 };

@@ -23,7 +23,3 @@ BOOL CImageList::DeleteImageList() {
   m_hImageList = nullptr;
   return TRUE;
 }
-
-int CImageList::GetImageCount() const {
-  return m_hImageList ? ::ImageList_GetImageCount(m_hImageList) : 0;
-}

@@ -18,7 +18,6 @@ class CImageList {
   int Add(UINT nBitmapID, COLORREF crMask);
   BOOL DeleteImageList();
   HIMAGELIST GetSafeHandle() const { return m_hImageList; }
-  int GetImageCount() const;
 
  private:
   HIMAGELIST m_hImageList = nullptr;

@@ -234,14 +234,6 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
   return FALSE;
 }
 
-UINT CWinApp::GetProfileInt(const char* section, const char* entry, int nDefault) {
-  return profile::GetInt(section, entry, nDefault);
-}
-
-BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int nValue) {
-  return profile::WriteInt(section, entry, nValue);
-}
-
 std::string CWinApp::GetProfileString(const char* section, const char* entry, const char* def) {
   return profile::GetString(section, entry, def);
 }

@@ -38,8 +38,6 @@ class CWinApp : public CCmdTarget {
   virtual void AddToRecentFileList(const char* path);
   const std::vector<std::string>& GetRecentFiles() const { return m_recentFiles; }
 
-  UINT GetProfileInt(const char* section, const char* entry, int nDefault);
-  BOOL WriteProfileInt(const char* section, const char* entry, int nValue);
   std::string GetProfileString(const char* section, const char* entry, const char* def = "");
   BOOL WriteProfileString(const char* section, const char* entry, const char* value);
 

@@ -38,7 +38,6 @@ class CWnd : public CCmdTarget {
                       CWnd* pParentWnd, UINT nID);
   // Attaches this object to an existing window and routes its messages through the map.
   BOOL SubclassWindow(HWND hWnd);
-  BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
   HWND UnsubclassWindow();
   // Attaches the handle without subclassing (messages do not reach the map).
   BOOL Attach(HWND hWnd);

@@ -1,6 +1,6 @@
 #pragma once
-// The five small registry functions with which the program keeps its own values under
-// HKEY_CURRENT_USER "Software\Morvane\Ormix". Each takes a root key, the path of a key below
+// The five small registry functions on which the program's own values under
+// HKEY_CURRENT_USER "Software\Morvane\Ormix" are kept (see AppValues.h). Each takes a root key, the path of a key below
 // it and a value (or subkey) name, returns true only if every registry call it made
 // succeeded, and closes every key it opened. None creates the key it writes into: a write
 // to a missing path fails.

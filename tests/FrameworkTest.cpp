@@ -402,17 +402,23 @@ TEST(Dialog, CancelAndCloseBoxEndWithoutReadingTheControls) {
   EXPECT_EQ(-1, none.m_nSelected);
 }
 
-// Moves itself during its initialisation.
+// Moves itself by (dx, dy) during its initialisation.
 class CSelfPlacedDialog : public CTestDialog {
  public:
-  using CTestDialog::CTestDialog;
+  CSelfPlacedDialog(CWnd* owner, int dx, int dy) : CTestDialog(owner), m_dx(dx), m_dy(dy) {}
+  RECT m_created = {};
 
  protected:
   BOOL OnInitDialog() override {
     CTestDialog::OnInitDialog();
-    SetWindowPos(nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(&m_created);
+    SetWindowPos(nullptr, m_created.left + m_dx, m_created.top + m_dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
   }
+
+ private:
+  int m_dx, m_dy;
 };
 
 TEST(Dialog, OpensCentredOverItsOwnerUnlessItPlacesItself) {
@@ -431,10 +437,14 @@ TEST(Dialog, OpensCentredOverItsOwnerUnlessItPlacesItself) {
   EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2, (placed.left + placed.right) / 2, 2);
   EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2, (placed.top + placed.bottom) / 2, 2);
 
-  CSelfPlacedDialog self(&owner);
-  EXPECT_EQ(IDCANCEL, self.DoModal());
-  EXPECT_EQ(10, placed.left);
-  EXPECT_EQ(10, placed.top);
+  // A move along either axis, or both, is the dialog's own choice of place.
+  for (const POINT move : {POINT{37, 23}, POINT{37, 0}, POINT{0, 23}}) {
+    SCOPED_TRACE(std::to_string(move.x) + "," + std::to_string(move.y));
+    CSelfPlacedDialog self(&owner, move.x, move.y);
+    EXPECT_EQ(IDCANCEL, self.DoModal());
+    EXPECT_EQ(self.m_created.left + move.x, placed.left);
+    EXPECT_EQ(self.m_created.top + move.y, placed.top);
+  }
   owner.DestroyWindow();
 }
 

@@ -1,4 +1,4 @@
-// The tabbed monitor view and the settings it keeps: the registry helpers' rules, what the
+// The tabbed monitor view and the settings it keeps: the log options' values, what the
 // view reads and writes at creation, and tabs opened on browsers of the simulator (in
 // another process), renamed, closed from the context menu and the close button, restyled
 // and re-fonted, all in a real window.
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
 #include "support/DialogDriver.h"
 #include "support/FakeBrowser.h"
@@ -29,6 +31,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
+#include "toolkit/TabCloseButton.h"
 #include "view/OrmixView.h"
 
 using testsupport::ClickButton;
@@ -119,9 +122,15 @@ CEventListCtrl* List(COrmixView* view, int index) {
   return tab ? dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(tab->m_hWnd)) : nullptr;
 }
 
-POINT TabCentre(COrmixView* view, int index) {
+
+RECT ItemRect(CTabView* view, int index) {
   RECT rect = {};
   view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return rect;
+}
+
+POINT TabCentre(COrmixView* view, int index) {
+  const RECT rect = ItemRect(view, index);
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
@@ -153,11 +162,6 @@ std::vector<std::string> RightClick(COrmixView* view, POINT pt, char key) {
   return texts;
 }
 
-RECT ItemRect(CTabView* view, int index) {
-  RECT rect = {};
-  view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
-  return rect;
-}
 
 // A window's rectangle in the client coordinates of `parent`.
 RECT RectIn(HWND parent, HWND hWnd) {
@@ -202,38 +206,7 @@ void Click(HWND hWnd, POINT pt) {
 
 }  // namespace
 
-TEST(RegistryHelpersTest, ReadAndWriteOnlyWhereTheRulesAllow) {
-  ClearSettings();
-  DWORD value = 99;
-  EXPECT_FALSE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", 1));  // no key made
-  EXPECT_FALSE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyPath, "Sub"));
-  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", &value));
-  EXPECT_EQ(0u, value);  // cleared before anything else
-  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName));
-  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
-
-  SetValue("sz0", REG_SZ, "0", 2);
-  SetValue("sz5", REG_SZ, "12345", 6);
-  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz0", &value));
-  EXPECT_EQ(48u, value);  // the digit and its terminating zero
-  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz5", &value));
-  EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "dw", 7));
-  EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "dw", &value));
-  EXPECT_EQ(7u, value);
-
-  BYTE* data = reinterpret_cast<BYTE*>(1);
-  DWORD size = 0;
-  EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "dw", &data, &size));
-  EXPECT_EQ(nullptr, data);
-  EXPECT_EQ(4u, size);
-  const BYTE bytes[] = {1, 0, 2, 0, 3};
-  EXPECT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "bin", bytes, sizeof(bytes)));
-  ASSERT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "bin", &data, &size));
-  EXPECT_EQ(0, std::memcmp(bytes, data, sizeof(bytes)));
-  EXPECT_EQ(sizeof(bytes), size);
-  FreeRegistryBuffer(data);
-}
-
+// The font's other lengths and types are read in the settings garbage test.
 TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
   const LOGFONTA system = StatusFont();
   LOGFONTA chosen = system;
@@ -257,8 +230,6 @@ TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
       {"first start", REG_NONE, nullptr, 0, nullptr, REG_NONE, system.lfHeight, true},
       {"stored font, width 0", REG_BINARY, &chosen, 60, &zero, REG_DWORD, -21, false},
       {"59 bytes, width \"0\"", REG_BINARY, &chosen, 59, "0", REG_SZ, system.lfHeight, true},
-      {"61 bytes", REG_BINARY, &chosen, 61, nullptr, REG_NONE, system.lfHeight, true},
-      {"text font", REG_SZ, "IPAGothic", 10, nullptr, REG_NONE, system.lfHeight, true},
       {"unterminated face", REG_BINARY, &unterminated, 60, nullptr, REG_NONE, system.lfHeight, true},
   };
   for (const Case& c : cases) {
@@ -275,14 +246,14 @@ TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
     ViewInHost host;
     ASSERT_TRUE(host.created);
     EXPECT_EQ(c.expectFixed, (host.view->GetStyle() & TCS_FIXEDWIDTH) != 0);
-    EXPECT_EQ(c.expectedHeight, host.view->m_lfList.lfHeight);
-    EXPECT_EQ('\0', host.view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
-    EXPECT_NE(nullptr, host.view->m_fontList.GetSafeHandle());
+    EXPECT_EQ(c.expectedHeight, host.view->ListFontDescription().lfHeight);
+    EXPECT_EQ('\0', host.view->ListFontDescription().lfFaceName[LF_FACESIZE - 1]);
+    EXPECT_NE(nullptr, host.view->ListFont());
     DWORD type = 0;
     const std::vector<BYTE> stored = GetValue(kFontValue, &type);
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     ASSERT_EQ(sizeof(LOGFONTA), stored.size());
-    EXPECT_EQ(0, memcmp(&host.view->m_lfList, stored.data(), sizeof(LOGFONTA)));
+    EXPECT_EQ(0, memcmp(&host.view->ListFontDescription(), stored.data(), sizeof(LOGFONTA)));
     if (c.widthType == REG_NONE) {
       EXPECT_TRUE(GetValue(kTabFixedWidthValue).empty());
     }
@@ -359,14 +330,13 @@ TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
   ASSERT_TRUE(first && second);
   EXPECT_EQ(1000, first->GetDlgCtrlID());
   EXPECT_EQ(1001, second->GetDlgCtrlID());
-  EXPECT_EQ(1002, view->m_nNextListId);
   EXPECT_EQ("First", TabText(view, 0));
   EXPECT_EQ("Internet Explorer", TabText(view, 1));
   EXPECT_EQ(static_cast<DWORD>(WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT),
             first->GetStyle() & (WS_CHILD | WS_CLIPCHILDREN | LVS_REPORT | LVS_TYPEMASK));
   EXPECT_EQ(0x21u, first->GetExtendedStyle() & 0x21u);
-  EXPECT_EQ(view->m_imlEvents.GetSafeHandle(), first->GetImageList(LVSIL_SMALL));
-  EXPECT_EQ(view->m_fontList.GetSafeHandle(), first->GetFont());
+  EXPECT_EQ(view->RowIcons(), first->GetImageList(LVSIL_SMALL));
+  EXPECT_EQ(view->ListFont(), first->GetFont());
   EXPECT_EQ(0, first->Get(0));  // the mask chosen in the dialog
   EXPECT_EQ(1, second->Get(0));
   EXPECT_EQ("イベントの記録を開始しました。", first->GetItemText(0, 3));
@@ -418,10 +388,9 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   const HWND tab2 = view->TabWindow(2)->m_hWnd;
 
   // Beside the last tab: no menu, nothing remembered, Close disabled.
-  RECT strip = {};
-  view->SendMessage(TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&strip));
+  const RECT strip = ItemRect(view, 3);
   EXPECT_TRUE(RightClick(view, POINT{strip.right + 40, strip.top + 3}, 0).empty());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
   EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
 
   // The context menu activates the right-clicked tab.
@@ -436,7 +405,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   EXPECT_EQ(3, view->GetTabCount());
   EXPECT_EQ(tab1, view->TabWindow(0)->m_hWnd);
   EXPECT_EQ(0, view->GetActiveTab());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
   EXPECT_FALSE(Enabled(ID_TAB_CLOSE));
 
   // The close button takes the selected tab; the tab to its left is selected.
@@ -465,11 +434,7 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   COrmixView* view = m_host.view;
   SelectBrowser("b1");
   SelectBrowser("b2");
-  auto width = [&](int i) {
-    RECT r = {};
-    view->SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
-    return r.right - r.left;
-  };
+  auto width = [&](int i) { return ItemRect(view, i).right - ItemRect(view, i).left; };
 
   ASSERT_TRUE(view->GetStyle() & TCS_FIXEDWIDTH);  // the default
   EXPECT_EQ(width(0), width(1));
@@ -493,7 +458,7 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
     d.m_cf.lpLogFont->lfHeight = -25;
     return IDCANCEL;
   });
-  const HFONT before = view->m_fontList.GetSafeHandle();
+  const HFONT before = view->ListFont();
   RouteCommand(view, ID_VIEW_FONT);
   EXPECT_EQ(m_host.host.m_hWnd, fontOwner);
   EXPECT_EQ(before, List(view, 0)->GetFont());
@@ -504,7 +469,7 @@ TEST_F(ViewTabsTest, EqualWidthsAndTheFontApplyToEveryTabAndPersist) {
   });
   RouteCommand(view, ID_VIEW_FONT);
   CFontDialog::SetRunHook(previous);
-  const HFONT after = view->m_fontList.GetSafeHandle();
+  const HFONT after = view->ListFont();
   EXPECT_EQ(after, List(view, 0)->GetFont());
   EXPECT_EQ(after, List(view, 1)->GetFont());
   const std::vector<BYTE> stored = GetValue(kFontValue);
@@ -534,7 +499,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   for (int i = 0; i < 4; ++i) tabs[i] = view->TabWindow(i)->m_hWnd;
 
   RightClick(view, TabCentre(view, 3), 0);  // remembered, the menu closed without a choice
-  ASSERT_EQ(3, view->m_nContextTab);
+  ASSERT_EQ(3, view->ContextTab());
 
   // A middle tab closes: the one to its left is selected, and the remembered tab moves along.
   view->ActivateTab(1);
@@ -542,7 +507,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   ASSERT_EQ(3, view->GetTabCount());
   EXPECT_EQ(0, view->GetActiveTab());
   EXPECT_TRUE(Shown(tabs[0]));
-  EXPECT_EQ(2, view->m_nContextTab);
+  EXPECT_EQ(2, view->ContextTab());
 
   // The main menu's Close then closes the tab the user right-clicked.
   EXPECT_TRUE(Enabled(ID_TAB_CLOSE));
@@ -551,7 +516,7 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
   EXPECT_EQ(tabs[0], view->TabWindow(0)->m_hWnd);
   EXPECT_EQ(tabs[2], view->TabWindow(1)->m_hWnd);
   EXPECT_EQ(1, view->GetActiveTab());
-  EXPECT_EQ(-1, view->m_nContextTab);
+  EXPECT_EQ(-1, view->ContextTab());
 }
 
 namespace {
@@ -592,7 +557,7 @@ TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab
   browser->Release();
 }
 
-TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
+TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons) {
   ClearSettings();
   ViewInHost host;
   ASSERT_TRUE(host.created);
@@ -611,6 +576,8 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
 
   EXPECT_EQ(0, host.view->GetTabCount());
   EXPECT_EQ(nullptr, FindWindowExA(host.view->m_hWnd, nullptr, WC_LISTVIEWA, nullptr));
+  // The refused list gave the view's row icons back before it went: later logs keep them.
+  EXPECT_EQ(CEventListCtrl::kImageLoaded + 1, ImageList_GetImageCount(host.view->RowIcons()));
   // The connection made meanwhile is let go off the window's thread.
   ASSERT_TRUE(CApartmentWork::WaitForOutstanding(10000));
   EXPECT_EQ(0u, browser->SinkCount());
@@ -618,69 +585,77 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListAndNoConnection) {
   browser->Release();
 }
 
-// Following the newest row only while it is in view, times to the millisecond and saving as
-// RFC 4180 comma-separated values: options
-// of every log, disabled with no tab, kept with the settings and read again by a view made
-// later.
-TEST_F(ViewTabsTest, LogOptionsReachEveryLogAndPersist) {
+// Each log option is kept as a REG_DWORD 0 or 1 under its own name, is off while missing,
+// and is read back by options loaded later; switching one leaves the others alone.
+TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
+  const struct {
+    UINT command;
+    const char* value;
+    bool LogOptions::*member;
+  } cases[] = {
+      {ID_VIEW_FOLLOW_AT_BOTTOM, "FollowOnlyAtBottom", &LogOptions::followOnlyAtBottom},
+      {ID_VIEW_TIME_MILLISECONDS, "TimeWithMilliseconds", &LogOptions::timeWithMilliseconds},
+      {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv},
+      {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn},
+  };
+  EXPECT_EQ(nullptr, LogOptions::ForCommand(ID_VIEW_FONT));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    ClearSettings();
+    appvalues::CreateKeys();
+    LogOptions options;
+    for (const auto& each : cases) options.*each.member = true;
+    options.Load();
+    for (const auto& each : cases) EXPECT_FALSE(options.*each.member) << each.value;
+
+    const LogOptions::Option* option = LogOptions::ForCommand(c.command);
+    ASSERT_NE(nullptr, option);
+    options.Toggle(*option);
+    EXPECT_TRUE(options.*c.member);
+    DWORD type = REG_NONE;
+    EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(c.value, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+    LogOptions later;
+    later.Load();
+    for (const auto& each : cases) EXPECT_EQ(each.member == c.member, later.*each.member) << each.value;
+    options.Toggle(*option);
+    EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(c.value));
+  }
+}
+
+// The log options reach every log, open or opened later, are disabled with no tab, checked
+// while on, and read again by a view made later.
+TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   COrmixView* view = m_host.view;
-  EXPECT_FALSE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
-  EXPECT_TRUE(GetValue(COrmixView::kFollowOnlyAtBottomValue).empty());
+  const std::pair<UINT, bool (CEventListCtrl::*)() const> options[] = {
+      {ID_VIEW_FOLLOW_AT_BOTTOM, &CEventListCtrl::GetFollowOnlyAtBottom},
+      {ID_VIEW_TIME_MILLISECONDS, &CEventListCtrl::GetTimeWithMilliseconds},
+      {ID_VIEW_SAVE_CSV, &CEventListCtrl::GetSaveAsCsv},
+      {ID_VIEW_FRAME_COLUMN, &CEventListCtrl::GetFrameColumnShown},
+  };
   Ok("open b1 title=A");
   SelectBrowser("b1");
-  EXPECT_TRUE(Enabled(ID_VIEW_FOLLOW_AT_BOTTOM));
-  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
-  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
-
-  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetFollowOnlyAtBottom());
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
+  for (const auto& [command, get] : options) {
+    SCOPED_TRACE(command);
+    EXPECT_TRUE(Enabled(command));
+    EXPECT_EQ(0, QueryCommandState(view, command).m_nCheck);
+    RouteCommand(view, command);
+    EXPECT_EQ(1, QueryCommandState(view, command).m_nCheck);
+    EXPECT_TRUE((List(view, 0)->*get)());
+  }
   SelectBrowser("b1");
-  EXPECT_TRUE(List(view, 1)->GetFollowOnlyAtBottom());
-  {
-    ViewInHost later;
-    ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_FOLLOW_AT_BOTTOM).m_nCheck);
+  ViewInHost later;
+  ASSERT_TRUE(later.created);
+  for (const auto& [command, get] : options) {
+    SCOPED_TRACE(command);
+    EXPECT_TRUE((List(view, 1)->*get)());
+    const CCmdUI state = QueryCommandState(later.view, command);
+    EXPECT_EQ(1, state.m_nCheck);
+    EXPECT_FALSE(state.m_bEnabled);  // no tab
+    RouteCommand(view, command);
+    EXPECT_FALSE((List(view, 0)->*get)());
+    EXPECT_FALSE((List(view, 1)->*get)());
   }
-
-  // Times to the millisecond: the same kind of option.
-  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetTimeWithMilliseconds());
-  EXPECT_TRUE(List(view, 1)->GetTimeWithMilliseconds());
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
-  {
-    ViewInHost later;
-    ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_nCheck);
-    EXPECT_FALSE(QueryCommandState(later.view, ID_VIEW_TIME_MILLISECONDS).m_bEnabled);
-  }
-  RouteCommand(view, ID_VIEW_SAVE_CSV);
-  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
-  EXPECT_TRUE(List(view, 0)->GetSaveAsCsv());
-  EXPECT_TRUE(List(view, 1)->GetSaveAsCsv());
-  SelectBrowser("b1");
-  EXPECT_TRUE(List(view, 2)->GetSaveAsCsv()) << "a tab opened while the option is on";
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
-  {
-    ViewInHost later;
-    ASSERT_TRUE(later.created);
-    EXPECT_EQ(1, QueryCommandState(later.view, ID_VIEW_SAVE_CSV).m_nCheck);
-  }
-  RouteCommand(view, ID_VIEW_SAVE_CSV);
-  EXPECT_FALSE(List(view, 0)->GetSaveAsCsv());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kSaveAsCsvValue));
-
-  RouteCommand(view, ID_VIEW_TIME_MILLISECONDS);
-  EXPECT_FALSE(List(view, 0)->GetTimeWithMilliseconds());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kTimeWithMillisecondsValue));
-
-  RouteCommand(view, ID_VIEW_FOLLOW_AT_BOTTOM);
-  EXPECT_FALSE(List(view, 0)->GetFollowOnlyAtBottom());
-  EXPECT_FALSE(List(view, 1)->GetFollowOnlyAtBottom());
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFollowOnlyAtBottomValue));
 }
 
 namespace {
@@ -746,7 +721,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   SelectBrowser("b1");
   CEventListCtrl* list = List(view, 0);
   ASSERT_NE(nullptr, list);
-  EXPECT_EQ(4, view->m_imlEvents.GetImageCount());
+  EXPECT_EQ(4, ImageList_GetImageCount(view->RowIcons()));
   const std::string callsBefore = Ok("calls b1");
   ASSERT_NE(std::string::npos, callsBefore.find("frames=")) << callsBefore;
   Ok("navigate b1 http://example.test/site/next.html");
@@ -762,7 +737,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
 
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
   EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_FRAME_COLUMN).m_nCheck);
-  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue("FrameColumn"));
   const std::vector<ShownRow> on = ShownRows(list);
   ASSERT_EQ(off.size(), on.size());
   int frames = 0, pages = 0, loaded = 0;
@@ -801,7 +776,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
   EXPECT_EQ(0u, list->GetShownRowCount());
   list->ClearFilter();
-  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue(COrmixView::kFrameColumnValue));
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("FrameColumn"));
   const std::vector<ShownRow> offAgain = ShownRows(list);
   EXPECT_EQ(Lines(off), Lines(offAgain));
   for (size_t i = 0; i < off.size(); ++i) EXPECT_EQ(off[i].image, offAgain[i].image);
@@ -829,7 +804,7 @@ TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   // The close button, the context menu's Close and the view's destruction all return long
   // before the browser answers again.
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
-  view->m_nContextTab = 0;
+  RightClick(view, TabCentre(view, 0), 0);  // remembered, the menu closed
   RouteCommand(view, ID_TAB_CLOSE);
   EXPECT_EQ(1, view->GetTabCount());
   m_host.host.DestroyWindow();
@@ -1171,7 +1146,8 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
 
 // An overflowing strip: its own scroll arrows stay clear of the close button, scroll the
 // strip (and the tabs' tool tips) as far as the last tab, and a selected tab comes into view
-// in full. The close button lights up under the pointer and has a tool tip.
+// in full. The close button lights up under the pointer, has a tool tip, and goes plain
+// again when the pointer leaves.
 TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsToolTips) {
   Host host;
   host.ShowWindow(SW_SHOWNA);
@@ -1198,6 +1174,9 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   POINT screen = rightArrow;
   ClientToScreen(arrows, &screen);
   EXPECT_EQ(arrows, WindowFromPoint(screen));
+  auto scrollToStart = [&] {
+    for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
+  };
 
   // Each click scrolls by one tab and closes nothing; the tool tips follow the tabs.
   auto expectToolsOnTabs = [&](const char* when) {
@@ -1224,7 +1203,7 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   expectToolsOnTabs("at the end");
 
   // Back at the start, selecting the last tab brings it into view in full.
-  for (int i = 0; i < 12; ++i) Click(arrows, POINT{4, rightArrow.y});
+  scrollToStart();
   EXPECT_EQ(firstLeft, ItemRect(view, 1).left);
   view->ActivateTab(11);
   EXPECT_LE(ItemRect(view, 11).right, arrowRect.left);
@@ -1239,7 +1218,10 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   ClientToScreen(close, &screen);
   SetCursorPos(screen.x, screen.y);
   PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+  const auto* button = dynamic_cast<CTabCloseButton*>(CWnd::FromHandlePermanent(close));
+  ASSERT_NE(nullptr, button);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) != cold; }, 2000));
+  EXPECT_TRUE(button->IsHot());
   char tip[80] = "";
   TOOLINFOA tool = {};
   tool.cbSize = sizeof(tool);
@@ -1248,8 +1230,22 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   tool.lpszText = tip;
   SendMessageA(view->GetToolTips(), TTM_GETTEXTA, sizeof(tip), reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ("タブを閉じる", tip);
+  // Once the pointer has left, the button is plain again.
   SetCursorPos(0, 0);
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) == cold; }, 3000));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !button->IsHot() && Pixels(close) == cold; }, 3000));
+
+  // A tab whose right end is just under the arrows, where the control itself (which places
+  // its arrows at its right end, over the close button) sees no need to scroll, comes into
+  // view in full when selected as well.
+  scrollToStart();
+  RECT client = {};
+  view->GetClientRect(&client);
+  const LONG arrowsAndButton = client.right - RectIn(view->m_hWnd, arrows).left;
+  view->MoveWindow(0, 0, ItemRect(view, 5).right + arrowsAndButton - 10, 200);
+  scrollToStart();
+  ASSERT_GT(ItemRect(view, 5).right, RectIn(view->m_hWnd, arrows).left);
+  view->ActivateTab(5);
+  EXPECT_LE(ItemRect(view, 5).right, RectIn(view->m_hWnd, arrows).left);
 }
 
 // A title as long as a tab item holds is cut to a width several tabs share, on a character

@@ -1,10 +1,10 @@
 // Every value Ormix reads from the registry, filled with garbage of every length and of
-// every type: the view, the profile settings and the window placement fall back to their
-// defaults and never crash or read past a value. Also: the registry helpers leave no key
-// open, and a full recent-file list survives a restart.
+// every type: the program's own values, the profile settings and the window placement fall
+// back to their defaults and never crash or read past a value. Also: the registry helpers
+// leave no key open, and a full recent-file list survives a restart.
 #include <windows.h>
-#include <commctrl.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,10 +13,9 @@
 
 #include "app/MainFrame.h"
 #include "framework/Profile.h"
-#include "framework/StandardIds.h"
 #include "framework/WinApp.h"
+#include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
-#include "view/OrmixView.h"
 
 namespace {
 
@@ -31,13 +30,6 @@ void Store(const char* subkey, const char* name, DWORD type, const std::vector<B
   RegCloseKey(key);
 }
 
-LONG StatusFontHeight() {
-  NONCLIENTMETRICSA metrics = {};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  return metrics.lfStatusFont.lfHeight;
-}
-
 }  // namespace
 
 TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
@@ -45,7 +37,6 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
   const DWORD types[] = {REG_BINARY, REG_SZ, REG_DWORD, REG_MULTI_SZ, REG_EXPAND_SZ, REG_NONE};
   CWinApp app("Ormix");
   app.SetRegistryKey("Morvane");
-  const LONG systemHeight = StatusFontHeight();
 
   for (DWORD type : types) {
     for (size_t length = 0; length <= 70; ++length) {
@@ -59,34 +50,17 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
       Store("Settings", "PreviewPages", type, bytes);
       Store("Recent File List", "File1", type, bytes);
 
-      // The view: a font value is used only as exactly 60 binary bytes, and whatever was
-      // read, a usable font results and a proper 60-byte value is written back.
-      {
-        CWnd host;
-        host.Attach(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
-                                  nullptr, nullptr));
-        auto* view = new COrmixView;
-        ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-        EXPECT_NE(nullptr, view->m_fontList.GetSafeHandle());
-        EXPECT_EQ('\0', view->m_lfList.lfFaceName[LF_FACESIZE - 1]);
-        if (type != REG_BINARY || length != sizeof(LOGFONTA)) {
-          EXPECT_EQ(systemHeight, view->m_lfList.lfHeight);
-        }
-        const bool fixed = (view->GetStyle() & TCS_FIXEDWIDTH) != 0;
-        // Up to four bytes of any type are read as a number (text as the registry converts
-        // it); only a 0 read sizes the tabs to their labels.
-        DWORD number = 1;
-        const bool storedZero =
-            ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number) &&
-            number == 0;
-        EXPECT_EQ(!storedZero, fixed);
-        DestroyWindow(host.Detach());
-        BYTE* font = nullptr;
-        DWORD size = 0;
-        EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &font, &size));
-        EXPECT_EQ(sizeof(LOGFONTA), size);
-        FreeRegistryBuffer(font);
-      }
+      // The program's own values: the font only as exactly 60 binary bytes; a flag off only
+      // where up to four bytes of any type read as 0 (text as the registry converts it).
+      LOGFONTA font = {};
+      font.lfHeight = 12345;
+      const bool whole = type == REG_BINARY && length == sizeof(LOGFONTA);
+      EXPECT_EQ(whole, appvalues::ReadFont(&font));
+      EXPECT_TRUE(whole || font.lfHeight == 12345);
+      DWORD number = 1;
+      const bool storedZero =
+          ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number) && number == 0;
+      EXPECT_EQ(!storedZero, appvalues::ReadFlag(kTabFixedWidthValue, true));
 
       // The profile settings: a recent file is only ever a string.
       app.LoadStdProfileSettings(4);
@@ -103,23 +77,40 @@ TEST(SettingsGarbageTest, EveryValueReadFallsBackOnGarbage) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
-TEST(SettingsStoreTest, RegistryHelpersLeaveNoKeyOpen) {
+// Each helper's rules, on success and on the failures that happen after a key was opened,
+// checked over and over: no key is left open.
+TEST(SettingsStoreTest, RegistryHelpersFollowTheirRulesAndLeaveNoKeyOpen) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+  DWORD cleared = 99;
+  EXPECT_FALSE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", 1));  // no key made
+  EXPECT_FALSE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyPath, "Sub"));
+  EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "x", &cleared));
+  EXPECT_EQ(0u, cleared);  // before anything else
   ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName));
+  ASSERT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
+  Store("", "sz0", REG_SZ, {'0', 0});
+  Store("", "sz5", REG_SZ, {'1', '2', '3', '4', '5', 0});
   const BYTE bytes[60] = {1, 2, 3};
-  // Each helper, on success and on the failures that happen after a key was opened.
   auto useEveryHelper = [&] {
     EXPECT_TRUE(CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName));
-    EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 1));
+    EXPECT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 7));
     DWORD number = 0;
     EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &number));
+    EXPECT_EQ(7u, number);
+    EXPECT_TRUE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz0", &number));
+    EXPECT_EQ(48u, number);  // the digit and its terminating zero
+    EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "sz5", &number));
     EXPECT_FALSE(ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, "missing", &number));
     EXPECT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, bytes, sizeof(bytes)));
     BYTE* data = nullptr;
     DWORD size = 0;
     EXPECT_TRUE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &data, &size));
+    EXPECT_EQ(sizeof(bytes), size);
+    EXPECT_TRUE(data && std::memcmp(bytes, data, sizeof(bytes)) == 0);
     FreeRegistryBuffer(data);
     EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &data, &size));
+    EXPECT_EQ(nullptr, data);
+    EXPECT_EQ(4u, size);  // known, although not binary
     EXPECT_FALSE(ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, "missing", &data, &size));
   };
   useEveryHelper();  // whatever the system opens once for itself

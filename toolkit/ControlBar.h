@@ -18,14 +18,11 @@ class CControlBar : public CWnd {
   ~CControlBar() override;
 
   DWORD GetBarStyle() const { return m_dwStyle; }
-  void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
   // The edges where the bar may dock (CBRS_ALIGN_*) and its docked look (CBRS_EX_FLATLOOK).
   void EnableDocking(DWORD dwDockStyle, DWORD dwFlags = 0);
   DWORD GetDockStyle() const { return m_dwDockStyle; }
   DWORD GetDockFlags() const { return m_dwDockFlags; }
   BOOL IsVisible() const { return m_hWnd && (GetStyle() & WS_VISIBLE) != 0; }
-  // The frame the bar belongs to (its parent when created), or NULL.
-  CFrameWnd* GetDockingFrame() const { return m_pFrame; }
 
   // The size the bar needs along a horizontal edge.
   virtual SIZE CalcFixedLayout();

@@ -83,31 +83,6 @@ int CStatusBar::CommandToIndex(UINT nID) const {
   return -1;
 }
 
-void CStatusBar::GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const {
-  nID = 0;
-  nStyle = 0;
-  cxWidth = 0;
-  if (nIndex < 0 || nIndex >= GetCount()) return;
-  const Pane& pane = m_panes[static_cast<size_t>(nIndex)];
-  nID = pane.nID;
-  nStyle = pane.nStyle;
-  cxWidth = pane.cxText;
-}
-
-void CStatusBar::SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth) {
-  if (nIndex < 0 || nIndex >= GetCount()) return;
-  Pane& pane = m_panes[static_cast<size_t>(nIndex)];
-  pane.nID = nID;
-  pane.nStyle = nStyle;
-  pane.cxText = cxWidth < 0 ? 0 : cxWidth;
-  UpdateAllPanes(TRUE, TRUE);
-}
-
-int CStatusBar::GetPaneWidth(int nIndex) const {
-  if (nIndex < 0 || nIndex >= GetCount()) return 0;
-  return m_panes[static_cast<size_t>(nIndex)].cxText;
-}
-
 void CStatusBar::SetPaneWidth(int nIndex, int cxWidth) {
   if (nIndex < 0 || nIndex >= GetCount()) return;
   m_panes[static_cast<size_t>(nIndex)].cxText = cxWidth < 0 ? 0 : cxWidth;

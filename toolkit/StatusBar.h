@@ -39,9 +39,6 @@ class CStatusBar : public CControlBar {
   int GetCount() const { return static_cast<int>(m_panes.size()); }
   UINT GetItemID(int nIndex) const;
   int CommandToIndex(UINT nID) const;
-  void GetPaneInfo(int nIndex, UINT& nID, UINT& nStyle, int& cxWidth) const;
-  void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);
-  int GetPaneWidth(int nIndex) const;
   void SetPaneWidth(int nIndex, int cxWidth);
   UINT GetPaneStyle(int nIndex) const;
   void SetPaneStyle(int nIndex, UINT nStyle);

@@ -65,12 +65,10 @@ class CToolkitFrameWnd : public CFrameWnd {
 
   // Draws the frame's menus with the images of TOOLBAR resource `nIDToolBar`.
   BOOL EnableMenuImages(UINT nIDToolBar);
-  const CImageMenus& GetImageMenus() const { return m_imageMenus; }
 
   // Called by the bars as they are created and destroyed.
   void AddControlBar(CControlBar* pBar);
   void RemoveControlBar(CControlBar* pBar);
-  const std::vector<CControlBar*>& GetControlBars() const { return m_bars; }
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
 

@@ -16,6 +16,7 @@
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
 
 ORMIX_IMPLEMENT_DYNCREATE(COrmixView, CTabView)
@@ -30,14 +31,6 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
-  msgmap::Command<&COrmixView::OnViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
-  msgmap::UpdateCommand<&COrmixView::OnUpdateViewFollowAtBottom>(ID_VIEW_FOLLOW_AT_BOTTOM),
-  msgmap::Command<&COrmixView::OnViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
-  msgmap::UpdateCommand<&COrmixView::OnUpdateViewTimeMilliseconds>(ID_VIEW_TIME_MILLISECONDS),
-  msgmap::Command<&COrmixView::OnViewSaveCsv>(ID_VIEW_SAVE_CSV),
-  msgmap::UpdateCommand<&COrmixView::OnUpdateViewSaveCsv>(ID_VIEW_SAVE_CSV),
-  msgmap::Command<&COrmixView::OnViewFrameColumn>(ID_VIEW_FRAME_COLUMN),
-  msgmap::UpdateCommand<&COrmixView::OnUpdateViewFrameColumn>(ID_VIEW_FRAME_COLUMN),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
@@ -65,10 +58,7 @@ CWnd* OwnerOf(HWND hWnd) { return CWnd::FromHandle(::GetAncestor(hWnd, GA_ROOT))
 
 }  // namespace
 
-COrmixView::COrmixView() : m_nContextTab(-1), m_lfList(), m_nNextListId(1000) {
-  CreateRegistryKey(HKEY_CURRENT_USER, kCompanyKeyParent, kCompanyKeyName);
-  CreateRegistryKey(HKEY_CURRENT_USER, kAppKeyParent, kAppKeyName);
-}
+COrmixView::COrmixView() : m_nContextTab(-1), m_lfList(), m_nNextListId(1000) { appvalues::CreateKeys(); }
 
 COrmixView::~COrmixView() = default;
 
@@ -99,21 +89,9 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   if (!m_imlTabs.Create(IDB_TAB_ICONS, 16, 1, kTabIconMask)) return -1;
   SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imlTabs.GetSafeHandle()));
 
-  DWORD fixedWidth = 0;
-  if (!ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, &fixedWidth) ||
-      fixedWidth != 0)
-    ChangeTabStyle(0, TCS_FIXEDWIDTH);
-  DWORD followAtBottom = 0;
-  m_bFollowOnlyAtBottom = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFollowOnlyAtBottomValue,
-                                            &followAtBottom) && followAtBottom != 0;
-  DWORD milliseconds = 0;
-  m_bTimeWithMilliseconds = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTimeWithMillisecondsValue,
-                                              &milliseconds) && milliseconds != 0;
-  DWORD csv = 0;
-  m_bSaveAsCsv = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kSaveAsCsvValue, &csv) && csv != 0;
-  DWORD frameColumn = 0;
-  m_bFrameColumn = ReadRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kFrameColumnValue, &frameColumn) &&
-                   frameColumn != 0;
+  // Only a stored 0 leaves the tabs sized to their labels.
+  if (appvalues::ReadFlag(kTabFixedWidthValue, true)) ChangeTabStyle(0, TCS_FIXEDWIDTH);
+  m_logOptions.Load();
 
   AttachMenuDrawing(IDR_MAINFRAME);
   SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
@@ -121,17 +99,9 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   if (m_imlEvents.Create(IDB_ROW_ICONS, 16, 4, kRowIconMask)) m_imlEvents.Add(IDB_LOADED_ICON, kRowIconMask);
 
   const LOGFONTA fallback = SystemStatusFont();
-  BYTE* stored = nullptr;
-  DWORD size = 0;
-  if (ReadRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &stored, &size) &&
-      size == sizeof(LOGFONTA)) {
-    std::memcpy(&m_lfList, stored, sizeof(LOGFONTA));
-  } else {
-    m_lfList = fallback;
-  }
-  FreeRegistryBuffer(stored);
+  if (!appvalues::ReadFont(&m_lfList)) m_lfList = fallback;
   CreateListFont(fallback);
-  WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &m_lfList, sizeof(m_lfList));
+  appvalues::WriteFont(m_lfList);
   return 0;
 }
 
@@ -188,10 +158,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   list->SetImageList(m_imlEvents.GetSafeHandle(), LVSIL_SMALL);
   list->SetFindText(&m_logFindText);
   list->SetListFont(m_fontList, TRUE);
-  list->SetFollowOnlyAtBottom(m_bFollowOnlyAtBottom);
-  list->SetTimeWithMilliseconds(m_bTimeWithMilliseconds);
-  list->SetSaveAsCsv(m_bSaveAsCsv);
-  list->SetFrameColumnShown(m_bFrameColumn);
+  m_logOptions.ApplyTo(list);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
   // The label and the connection ask the browser from a worker; this thread waits a bounded
@@ -211,6 +178,8 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   if (InsertTab(label ? label->c_str() : kDefaultTabLabel, list, -1, 0) < 0) {
     // No tab shows the list: it goes, and lets go of the browser off this thread.
     list->DisconnectInBackground();
+    // The row icons are the view's: the list must not destroy them with its window.
+    list->SetImageList(nullptr, LVSIL_SMALL);
     list->DestroyWindow();
     delete list;
     return;
@@ -289,52 +258,42 @@ void COrmixView::OnUpdateTabClose(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nContextTab
 void COrmixView::OnTabCloseButton() { RemoveTab(ListOfTab(GetActiveTab())); }
 
 void COrmixView::OnTabEqualWidth() {
-  if (GetStyle() & TCS_FIXEDWIDTH) {
-    ChangeTabStyle(TCS_FIXEDWIDTH, 0);
-    WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 0);
-  } else {
-    ChangeTabStyle(0, TCS_FIXEDWIDTH);
-    WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, kTabFixedWidthValue, 1);
-  }
+  const bool equal = !(GetStyle() & TCS_FIXEDWIDTH);
+  ChangeTabStyle(equal ? 0 : TCS_FIXEDWIDTH, equal ? TCS_FIXEDWIDTH : 0);
+  appvalues::WriteFlag(kTabFixedWidthValue, equal);
 }
 
 void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
   pCmdUI->SetCheck((GetStyle() & TCS_FIXEDWIDTH) ? 1 : 0);
 }
 
-void COrmixView::ToggleLogOption(bool& option, const char* valueName, void (CEventListCtrl::*apply)(bool)) {
-  option = !option;
-  WriteRegistryDword(HKEY_CURRENT_USER, kAppKeyPath, valueName, option ? 1 : 0);
+void COrmixView::ToggleLogOption(const LogOptions::Option& option) {
+  m_logOptions.Toggle(option);
   for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) (list->*apply)(option);
+    if (CEventListCtrl* list = ListOfTab(i)) (list->*option.apply)(m_logOptions.IsOn(option));
 }
 
-void COrmixView::UpdateLogOption(CCmdUI* pCmdUI, bool option) {
+void COrmixView::UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option) {
   pCmdUI->Enable(GetTabCount() > 0);
-  pCmdUI->SetCheck(option ? 1 : 0);
+  pCmdUI->SetCheck(m_logOptions.IsOn(option) ? 1 : 0);
 }
 
-void COrmixView::OnViewFollowAtBottom() {
-  ToggleLogOption(m_bFollowOnlyAtBottom, kFollowOnlyAtBottomValue, &CEventListCtrl::SetFollowOnlyAtBottom);
+BOOL COrmixView::OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) {
+  if (CTabView::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  const LogOptions::Option* option = LogOptions::ForCommand(nID);
+  if (!option || (nCode != CN_COMMAND && nCode != CN_UPDATE_COMMAND_UI)) return FALSE;
+  if (pHandlerInfo) {
+    pHandlerInfo->pTarget = this;
+    return TRUE;
+  }
+  if (nCode == CN_COMMAND) {
+    ToggleLogOption(*option);
+    return TRUE;
+  }
+  if (!pExtra) return FALSE;
+  UpdateLogOption(static_cast<CCmdUI*>(pExtra), *option);
+  return TRUE;
 }
-
-void COrmixView::OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bFollowOnlyAtBottom); }
-
-void COrmixView::OnViewTimeMilliseconds() {
-  ToggleLogOption(m_bTimeWithMilliseconds, kTimeWithMillisecondsValue, &CEventListCtrl::SetTimeWithMilliseconds);
-}
-
-void COrmixView::OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bTimeWithMilliseconds); }
-
-void COrmixView::OnViewSaveCsv() { ToggleLogOption(m_bSaveAsCsv, kSaveAsCsvValue, &CEventListCtrl::SetSaveAsCsv); }
-
-void COrmixView::OnUpdateViewSaveCsv(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bSaveAsCsv); }
-
-void COrmixView::OnViewFrameColumn() {
-  ToggleLogOption(m_bFrameColumn, kFrameColumnValue, &CEventListCtrl::SetFrameColumnShown);
-}
-
-void COrmixView::OnUpdateViewFrameColumn(CCmdUI* pCmdUI) { UpdateLogOption(pCmdUI, m_bFrameColumn); }
 
 void COrmixView::ReapplyTabWidthStyle() {
   if (GetStyle() & TCS_FIXEDWIDTH) {
@@ -353,7 +312,7 @@ void COrmixView::OnViewFont() {
   if (dialog.DoModal() != IDOK) return;
   m_fontList.DeleteObject();
   CreateListFont(fallback);
-  WriteRegistryBinary(HKEY_CURRENT_USER, kAppKeyPath, kFontValue, &m_lfList, sizeof(m_lfList));
+  appvalues::WriteFont(m_lfList);
   for (int i = 0; i < GetTabCount(); ++i)
     if (CEventListCtrl* list = ListOfTab(i)) list->SetListFont(m_fontList, TRUE);
 }

@@ -2,7 +2,7 @@
 // The tabbed monitor view: one tab per monitored browser, each holding the event log list
 // that records it. It creates a list and its tab when the user picks a browser, renames the
 // tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
-// log font and the equal-tab-width setting in the registry, and passes the log commands on
+// log font, the equal-tab-width setting and the log options in the registry, and passes the log commands on
 // to the list of the selected tab (through the tab view's command routing).
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 #include "framework/ImageList.h"
 #include "log/LogTitleObserver.h"
 #include "toolkit/TabView.h"
+#include "view/LogOptions.h"
 
 class CEventListCtrl;
 class CSelectBrowserDlg;
@@ -31,25 +32,16 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // measured again after a system setting changed; the setting ends where it started.
   void ReapplyTabWidthStyle();
 
-  int m_nContextTab;
-  CImageList m_imlTabs;
-  CImageList m_imlEvents;
-  EventMask m_maskDefault;
-  LOGFONTA m_lfList;
-  CFont m_fontList;
-  int m_nNextListId;
-  // Whether the logs follow their newest row only while it is in view.
-  bool m_bFollowOnlyAtBottom = false;
-  static constexpr char kFollowOnlyAtBottomValue[] = "FollowOnlyAtBottom";
-  // Whether the logs show and write times to the millisecond.
-  bool m_bTimeWithMilliseconds = false;
-  static constexpr char kTimeWithMillisecondsValue[] = "TimeWithMilliseconds";
-  // Whether the logs save as RFC 4180 comma-separated values.
-  bool m_bSaveAsCsv = false;
-  static constexpr char kSaveAsCsvValue[] = "SaveAsCsv";
-  // Whether the logs show the column that tells a page's events from its frames'.
-  bool m_bFrameColumn = false;
-  static constexpr char kFrameColumnValue[] = "FrameColumn";
+  // The tab hit by the last right-click on the strip; -1 when that click hit none.
+  int ContextTab() const { return m_nContextTab; }
+  // The row icons and the log font that every list is given.
+  HIMAGELIST RowIcons() const { return m_imlEvents.GetSafeHandle(); }
+  HFONT ListFont() const { return m_fontList.GetSafeHandle(); }
+  const LOGFONTA& ListFontDescription() const { return m_lfList; }
+
+  // The log options' commands and check marks come from their table, after the selected
+  // tab's list and the view's own map had their turn.
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
@@ -63,18 +55,10 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnTabEqualWidth();
   void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
   void OnViewFont();
-  void OnViewFollowAtBottom();
-  void OnUpdateViewFollowAtBottom(CCmdUI* pCmdUI);
-  void OnViewTimeMilliseconds();
-  void OnUpdateViewTimeMilliseconds(CCmdUI* pCmdUI);
-  void OnViewSaveCsv();
-  void OnUpdateViewSaveCsv(CCmdUI* pCmdUI);
-  void OnViewFrameColumn();
-  void OnUpdateViewFrameColumn(CCmdUI* pCmdUI);
-  // Flips a log option, stores it under `valueName` and hands it to every open log.
-  void ToggleLogOption(bool& option, const char* valueName, void (CEventListCtrl::*apply)(bool));
+  // Switches a log option, stores it and hands it to every open log.
+  void ToggleLogOption(const LogOptions::Option& option);
   // Log options are checked while on and enabled while a tab exists.
-  void UpdateLogOption(CCmdUI* pCmdUI, bool option);
+  void UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option);
   void OnTabCloseButton();
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
@@ -93,6 +77,15 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   ORMIX_DECLARE_MESSAGE_MAP()
 
  private:
+  int m_nContextTab;
+  CImageList m_imlTabs;
+  CImageList m_imlEvents;
+  EventMask m_maskDefault;
+  LOGFONTA m_lfList;
+  CFont m_fontList;
+  int m_nNextListId;
+  LogOptions m_logOptions;
+
   // The status-bar font of the system's non-client metrics.
   static LOGFONTA SystemStatusFont();
   // Creates m_fontList from m_lfList; on failure from `fallback`, which then becomes

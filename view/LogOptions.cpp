@@ -1,0 +1,40 @@
+#include "view/LogOptions.h"
+
+#include <iterator>
+
+#include "log/EventListCtrl.h"
+#include "res/resource.h"
+#include "settings/AppValues.h"
+
+namespace {
+
+const LogOptions::Option kOptions[] = {
+    {ID_VIEW_FOLLOW_AT_BOTTOM, "FollowOnlyAtBottom", &LogOptions::followOnlyAtBottom,
+     &CEventListCtrl::SetFollowOnlyAtBottom},
+    {ID_VIEW_TIME_MILLISECONDS, "TimeWithMilliseconds", &LogOptions::timeWithMilliseconds,
+     &CEventListCtrl::SetTimeWithMilliseconds},
+    {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv, &CEventListCtrl::SetSaveAsCsv},
+    {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn, &CEventListCtrl::SetFrameColumnShown},
+};
+
+}  // namespace
+
+const LogOptions::Option* LogOptions::ForCommand(UINT nID) {
+  for (const Option& option : kOptions)
+    if (option.commandId == nID) return &option;
+  return nullptr;
+}
+
+void LogOptions::Load() {
+  for (const Option& option : kOptions) this->*option.member = appvalues::ReadFlag(option.valueName, false);
+}
+
+void LogOptions::Toggle(const Option& option) {
+  bool& on = this->*option.member;
+  on = !on;
+  appvalues::WriteFlag(option.valueName, on);
+}
+
+void LogOptions::ApplyTo(CEventListCtrl* list) const {
+  for (const Option& option : kOptions) (list->*option.apply)(IsOn(option));
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The options of the 表示 menu that every log of the view shares, kept in the program's
+// registry key. One table ties each option to its command, its value name and the log's
+// setter, so the commands, their check marks, loading, saving and handing the options to a
+// log all come from it.
+#include <windows.h>
+
+class CEventListCtrl;
+
+struct LogOptions {
+  // Follow the newest row only while it is in view.
+  bool followOnlyAtBottom = false;
+  // Show and write times to the millisecond.
+  bool timeWithMilliseconds = false;
+  // Save as RFC 4180 comma-separated values.
+  bool saveAsCsv = false;
+  // Show the column that tells a page's events from its frames'.
+  bool frameColumn = false;
+
+  // One option: the command that switches it, the REG_DWORD (0 or 1) it is kept in, where
+  // this structure holds it and how a log takes it.
+  struct Option {
+    UINT commandId;
+    const char* valueName;
+    bool LogOptions::*member;
+    void (CEventListCtrl::*apply)(bool);
+  };
+  // The option that command `nID` switches; NULL for any other command.
+  static const Option* ForCommand(UINT nID);
+
+  // Reads every option; one that is missing or cannot be read is off.
+  void Load();
+  // Switches the option and stores its new state.
+  void Toggle(const Option& option);
+  bool IsOn(const Option& option) const { return this->*option.member; }
+  // Gives `list` every option.
+  void ApplyTo(CEventListCtrl* list) const;
+};
