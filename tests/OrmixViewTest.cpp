@@ -41,12 +41,9 @@ namespace {
 
 void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane"); }
 
+// Stores a value in the program's key, creating the key as needed.
 void SetValue(const char* name, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kAppKeyPath, 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kAppKeyPath, name, type, data, size));
 }
 
 // The raw bytes and type of a value of the program's key; empty when absent.
