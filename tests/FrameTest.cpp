@@ -458,6 +458,29 @@ TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
   CTestFrame* frame = CreateFrame();
   ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
+  // Each row holds every button that fits before the next row starts.
+  std::vector<RECT> items(static_cast<size_t>(bar.GetCount()));
+  auto measure = [&] {
+    for (size_t i = 0; i < items.size(); ++i) bar.SendMessage(TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&items[i]));
+  };
+  measure();
+  std::vector<LONG> widths;
+  for (const RECT& item : items) widths.push_back(item.right - item.left);
+  ASSERT_GE(widths.size(), 3u);
+  const LONG total = std::accumulate(widths.begin(), widths.end(), 0L);
+  int wraps = 0;
+  for (LONG cx = *std::max_element(widths.begin(), widths.end()); cx < total; cx += 5) {
+    bar.FitToWidth(cx);
+    measure();
+    LONG row = widths[0];
+    for (size_t i = 1; i < items.size(); ++i) {
+      const bool wrapped = items[i].top > items[i - 1].top;
+      EXPECT_EQ(row + widths[i] > cx, wrapped) << cx << " px, button " << i;
+      row = (wrapped ? 0 : row) + widths[i];
+      wraps += wrapped;
+    }
+  }
+  EXPECT_GT(wraps, 0);
   const RECT screen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   for (int width : {200, 330, 600}) {
     // At the right edge of the screen, where a pop-up as wide as the window would not fit.
@@ -494,36 +517,6 @@ TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
     EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
     ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
   }
-}
-
-// A menu bar too wide for its row fills each row with every button that fits before it
-// starts the next.
-TEST_F(FrameTest, AWrappedMenuBarFillsEachRowBeforeStartingTheNext) {
-  CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
-  CMenuBar& bar = frame->m_wndMenuBar;
-  std::vector<RECT> items(static_cast<size_t>(bar.GetCount()));
-  auto measure = [&] {
-    for (size_t i = 0; i < items.size(); ++i) bar.SendMessage(TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&items[i]));
-  };
-  measure();
-  std::vector<LONG> widths;
-  for (const RECT& item : items) widths.push_back(item.right - item.left);
-  ASSERT_GE(widths.size(), 3u);
-  const LONG total = std::accumulate(widths.begin(), widths.end(), 0L);
-  int wraps = 0;
-  for (LONG cx = *std::max_element(widths.begin(), widths.end()); cx < total; cx += 5) {
-    bar.FitToWidth(cx);
-    measure();
-    LONG row = widths[0];
-    for (size_t i = 1; i < items.size(); ++i) {
-      const bool wrapped = items[i].top > items[i - 1].top;
-      EXPECT_EQ(row + widths[i] > cx, wrapped) << cx << " px, button " << i;
-      row = (wrapped ? 0 : row) + widths[i];
-      wraps += wrapped;
-    }
-  }
-  EXPECT_GT(wraps, 0);
 }
 
 TEST_F(FrameTest, AltThenALowerCaseMnemonicOpensItsMenu) {

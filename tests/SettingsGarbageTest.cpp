@@ -19,15 +19,11 @@
 
 namespace {
 
+// Stores a value in the program's key or in its subkey `subkey`, creating them as needed
+// (some garbage the registry may refuse to convert; the reads then find nothing).
 void Store(const char* subkey, const char* name, DWORD type, const std::vector<BYTE>& bytes) {
-  std::string path = kAppKeyPath;
-  if (*subkey) path += std::string("\\") + subkey;
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, type, bytes.empty() ? nullptr : bytes.data(),
-                 static_cast<DWORD>(bytes.size()));
-  RegCloseKey(key);
+  const std::string path = *subkey ? std::string(kAppKeyPath) + "\\" + subkey : kAppKeyPath;
+  RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 }  // namespace
