@@ -18,6 +18,7 @@
 #include "framework/Dialog.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "support/ListText.h"
 #include "support/MessagePump.h"
 
 namespace {
@@ -25,14 +26,7 @@ namespace {
 const char kDocumentComplete[] = "DIID_DWebBrowserEvents2::DocumentComplete";
 const char kStatusTextChange[] = "DIID_DWebBrowserEvents2::StatusTextChange";
 
-std::string ItemText(HWND list, int item, int sub) {
-  char buffer[1024] = {};
-  LVITEMA lvi = {};
-  lvi.iSubItem = sub;
-  lvi.pszText = buffer;
-  lvi.cchTextMax = sizeof(buffer);
-  return std::string(buffer, static_cast<size_t>(::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&lvi))));
-}
+std::string ItemText(HWND list, int item, int sub) { return testsupport::ListItemText(list, item, sub); }
 
 // Each row a second after the one before, from 12:00:01.
 SYSTEMTIME g_time = {};
