@@ -27,6 +27,7 @@
 #include "framework/Document.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
 #include "support/DialogDriver.h"
 #include "support/ListText.h"
 #include "support/ListingWait.h"
@@ -520,16 +521,7 @@ bool PumpProgram(CWinApp& app, const std::function<bool()>& done, DWORD timeoutM
   return testsupport::PumpUntil(done, timeoutMs, [&app](MSG& msg) { return app.PreTranslateMessage(&msg) != FALSE; });
 }
 
-std::string ClipboardText() {
-  std::string text;
-  if (!OpenClipboard(nullptr)) return "(clipboard busy)";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
+using testsupport::ClipboardText;
 
 void SetClipboardText(const char* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));

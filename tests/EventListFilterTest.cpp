@@ -18,6 +18,7 @@
 #include "framework/Dialog.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
 #include "support/ListText.h"
 #include "support/MessagePump.h"
 
@@ -214,13 +215,7 @@ TEST_F(EventListFilterTest, SaveWritesAllRowsCopyAndFindSeeOnlyShownRows) {
 
   m_list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
-  std::string copied;
-  ASSERT_TRUE(::OpenClipboard(m_list->m_hWnd));
-  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
-    copied = static_cast<const char*>(::GlobalLock(text));
-    ::GlobalUnlock(text);
-  }
-  ::CloseClipboard();
+  const std::string copied = testsupport::ClipboardText();
   EXPECT_EQ(std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
                 kDocumentComplete + ",URL:http://b.example/\r\n",
             copied);

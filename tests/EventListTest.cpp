@@ -25,6 +25,7 @@
 #include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
 #include "support/ListText.h"
 #include "support/MessageBoxRecorder.h"
@@ -1199,14 +1200,7 @@ TEST_F(EventListExportTest, PostDataThatIsNotCp932TextIsSavedAndCopiedByteForByt
 
   m_list->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
   ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
-  std::string copied;
-  ASSERT_TRUE(::OpenClipboard(m_hWnd));
-  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
-    copied = static_cast<const char*>(::GlobalLock(text));
-    ::GlobalUnlock(text);
-  }
-  ::CloseClipboard();
-  EXPECT_EQ(row + "\r\n", copied);
+  EXPECT_EQ(row + "\r\n", testsupport::ClipboardText());
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "settings/RegistrySettings.h"
+#include "support/Clipboard.h"
 #include "support/DialogDriver.h"
 #include "support/FakeBrowser.h"
 #include "support/ListingWait.h"
@@ -790,12 +791,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   EXPECT_EQ(Lines(on), Saved(list, path));
   list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   RouteCommand(list, ID_EDIT_COPY);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  const HANDLE data = GetClipboardData(CF_TEXT);
-  const char* copied = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-  EXPECT_EQ(Lines(on), copied ? copied : "");
-  if (copied) GlobalUnlock(data);
-  CloseClipboard();
+  EXPECT_EQ(Lines(on), testsupport::ClipboardText());
   RouteCommand(view, ID_VIEW_SAVE_CSV);
   const std::string csv = Saved(list, path);
   EXPECT_EQ("番号,日時,イベント名,フレーム,パラメータ\r\n", csv.substr(0, csv.find('\n') + 1));

@@ -33,6 +33,7 @@
 #include "res/resource.h"
 #include "sim/ShellWindowsCollection.h"
 #include "sim/ShellWindowsFactory.h"
+#include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
@@ -566,19 +567,10 @@ TEST_F(ExportFaultTest, CopyWhileAnotherThreadHoldsTheClipboardChangesNothing) {
   CloseHandle(events[1]);
   EXPECT_TRUE(boxes.Boxes().empty());
 
-  ASSERT_TRUE(OpenClipboard(m_list.m_hWnd));
-  HANDLE data = GetClipboardData(CF_TEXT);
-  const std::string text = data ? static_cast<const char*>(GlobalLock(data)) : "<none>";
-  if (data) GlobalUnlock(data);
-  CloseClipboard();
-  EXPECT_EQ("before", text);
+  EXPECT_EQ("before", testsupport::ClipboardText());
   // Once the clipboard is free, the same copy works.
   m_list.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_COPY, 0), 0);
-  ASSERT_TRUE(OpenClipboard(m_list.m_hWnd));
-  data = GetClipboardData(CF_TEXT);
-  const std::string copied = data ? static_cast<const char*>(GlobalLock(data)) : "<none>";
-  if (data) GlobalUnlock(data);
-  CloseClipboard();
+  const std::string copied = testsupport::ClipboardText();
   EXPECT_EQ(50, std::count(copied.begin(), copied.end(), '\n'));
   ExpectLogIntact();
 }
