@@ -29,6 +29,7 @@ BrowserThread::BrowserThread(CommandQueue toMain, HANDLE stop, bool showWindows)
   m_commandReady = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_replied = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   m_quit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_unhang = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 BrowserThread::~BrowserThread() {
@@ -43,6 +44,7 @@ BrowserThread::~BrowserThread() {
   CloseHandle(m_commandReady);
   CloseHandle(m_replied);
   CloseHandle(m_quit);
+  CloseHandle(m_unhang);
 }
 
 std::string BrowserThread::Start(const std::string& openLine, const Wait& wait) {
@@ -168,6 +170,11 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
       if (counter->HangAtCall(result.hangAtCall, [this, ms] { Hang(ms); })) result.reply += " pending=1";
     }
   }
+  if (result.unhangCommand) {
+    // The main thread ended a running hang before it handed this over.
+    if (counter) counter->HangAtCall(0, nullptr);
+    ResetEvent(m_unhang);
+  }
   {
     std::lock_guard<std::mutex> hold(m_lock);
     m_reply = result.reply;
@@ -181,10 +188,10 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
   if (result.hangMs && !result.hangAtCall) Hang(result.hangMs);
 }
 
-// A hang holds this thread only; the simulator's end ends it.
+// A hang holds this thread only; the simulator's end and an `unhang` end it.
 void BrowserThread::Hang(DWORD ms) const {
-  HANDLE handles[2] = {m_stop, m_quit};
-  WaitForMultipleObjects(2, handles, FALSE, ms);
+  HANDLE handles[3] = {m_stop, m_quit, m_unhang};
+  WaitForMultipleObjects(3, handles, FALSE, ms);
 }
 
 void BrowserThread::Pump(DWORD ms, const std::function<bool()>& done) const {

@@ -35,6 +35,10 @@ class BrowserThread {
   // Carries out `line` on the thread; its reply, or "ERR ..." when none came in time.
   std::string Execute(const std::string& line, const Wait& wait);
   IDispatch* Item() const { return m_item.Get(); }
+  // Called from the main thread: ends the item's hang at once, and any hang it starts until
+  // the thread has carried out an `unhang` command (which also forgets a hang waiting for
+  // its call).
+  void EndHang() { SetEvent(m_unhang); }
 
  private:
   static DWORD WINAPI ThreadMain(void* self);
@@ -52,6 +56,7 @@ class BrowserThread {
   HANDLE m_commandReady = nullptr;
   HANDLE m_replied = nullptr;
   HANDLE m_quit = nullptr;
+  HANDLE m_unhang = nullptr;
   Microsoft::WRL::ComPtr<IDispatch> m_item;
 
   // Handed between the threads under m_lock: a command and its number, the reply to the

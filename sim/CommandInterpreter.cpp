@@ -93,6 +93,16 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
     return Ok();
   }
 
+  if (verb == "unhang") {
+    // The simulator that runs this interpreter ends the hangs: one that holds this thread
+    // ends as soon as the command is read, before its turn comes.
+    if (tokens.size() > 2) return Error("usage: unhang [ID]");
+    Result result = Ok();
+    result.unhangCommand = true;
+    result.item = tokens.size() == 2 ? tokens[1] : std::string();
+    return result;
+  }
+
   // Everything else acts on one item.
   if (tokens.size() < 2) return Error("missing id");
   BrowserSet::Entry* entry = m_browsers.Find(tokens[1]);
@@ -120,6 +130,7 @@ CommandInterpreter::Result CommandInterpreter::Dispatch(const Tokens& tokens) {
     result.hangMs = static_cast<DWORD>(ms);
     result.hangAtCall = call;
     result.hangCommand = true;
+    result.item = tokens[1];
     result.exit = exitAfter && !call;
     return result;
   }

@@ -19,6 +19,8 @@ class CommandInterpreter {
     DWORD hangMs = 0;    // block the thread this long after replying
     long hangAtCall = 0; // ...or, when set, when this many more calls have come in
     bool hangCommand = false;  // a hang command: it replaces a hang still waiting for its call
+    bool unhangCommand = false;  // an unhang command: the hangs of `item` end (of every item when "")
+    std::string item{};  // the item a hang or unhang command names
     bool exit = false;   // leave the message loop after replying
   };
   // Pumps messages for up to `ms` milliseconds or until `done` holds.

@@ -142,10 +142,17 @@ void Simulator::ExecuteNext() {
   if (result.hangCommand) {
     // A hang command replaces one still waiting for its call, and says so.
     const DWORD ms = result.hangMs;
-    if (m_calls->HangAtCall(result.hangAtCall, [this, ms] { Hang(ms); })) result.reply += " pending=1";
+    const std::string item = result.item;
+    if (m_calls->HangAtCall(result.hangAtCall, [this, ms, item] {
+          m_pendingHangItem.clear();
+          Hang(ms, item);
+        }))
+      result.reply += " pending=1";
+    m_pendingHangItem = result.hangAtCall ? item : std::string();
   }
+  if (result.unhangCommand) result.reply = Unhang(result.item);
   if (pending.fromChannel) m_channel.WriteLine(result.reply);
-  if (result.hangMs && !result.hangAtCall) Hang(result.hangMs);
+  if (result.hangMs && !result.hangAtCall) Hang(result.hangMs, result.item);
   if (result.exit) m_exit = true;
   m_executing = false;
 }
@@ -168,7 +175,10 @@ bool Simulator::ReadChannel() {
   std::vector<std::string> lines;
   // The test's end of the pipe has gone: nobody is left to drive us.
   const bool open = m_channel.OnReadCompleted(&lines);
-  for (const std::string& line : lines) Queue(line, true);
+  for (const std::string& line : lines) {
+    NoteUnhang(line);
+    Queue(line, true);
+  }
   if (!open) m_exit = true;
   return open;
 }
@@ -192,9 +202,9 @@ void Simulator::Pump(DWORD ms, const std::function<bool()>& done) {
   }
 }
 
-void Simulator::Hang(DWORD ms) {
+void Simulator::Hang(DWORD ms, const std::string& item) {
   const DWORD start = GetTickCount();
-  for (;;) {
+  while (!UnhangNoted(item)) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= ms) return;
     if (!m_channel.IsOpen()) {
@@ -205,6 +215,36 @@ void Simulator::Hang(DWORD ms) {
     // browser.
     if (WaitForSingleObject(m_channel.ReadEvent(), ms - elapsed) == WAIT_OBJECT_0 && !ReadChannel()) return;
   }
+}
+
+void Simulator::NoteUnhang(const std::string& line) {
+  std::vector<std::string> tokens;
+  std::string error;
+  if (!Tokenize(line, &tokens, &error) || tokens.empty() || tokens[0] != "unhang" || tokens.size() > 2) return;
+  const std::string item = tokens.size() > 1 ? tokens[1] : std::string();
+  m_unhangs.insert(item);
+  for (const auto& thread : m_threads)
+    if (item.empty() || item == thread.first) thread.second->EndHang();
+}
+
+std::string Simulator::Unhang(const std::string& item) {
+  // The hang this line ended (if any) is over now that its turn has come.
+  m_unhangs.erase(item);
+  if (!item.empty() && !m_browsers->Find(item) && !m_threads.count(item)) return "ERR no such id: " + item;
+  if (!m_pendingHangItem.empty() && (item.empty() || item == m_pendingHangItem)) {
+    m_calls->HangAtCall(0, nullptr);
+    m_pendingHangItem.clear();
+  }
+  const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
+  for (const auto& thread : m_threads) {
+    if (!item.empty() && item != thread.first) continue;
+    // Also when the line was not read by this process's pipe (a scenario) or the item
+    // opened after it was read.
+    thread.second->EndHang();
+    const std::string reply = thread.second->Execute("unhang " + thread.first, wait);
+    if (reply.compare(0, 2, "OK") != 0) return reply;
+  }
+  return "OK";
 }
 
 void Simulator::TakeThreadCommands() {
@@ -225,7 +265,7 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
     *reply = "OK count=" + std::to_string(ItemCount());
     return true;
   }
-  if (tokens.size() < 2) return false;
+  if (tokens.size() < 2 || verb == "unhang") return false;
   const std::string& id = tokens[1];
   const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
   const bool opening = verb == "open" || verb == "folder" || verb == "other" || verb == "host";

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,19 @@ class Simulator {
   void ExecuteNext();
   bool PumpMessages();  // false on WM_QUIT
   void Pump(DWORD ms, const std::function<bool()>& done);
-  // Stops answering for `ms` (a hung browser): serves nothing, but still watches the pipe.
-  void Hang(DWORD ms);
+  // Stops answering for `ms` (a hung browser `item`): serves nothing, but still watches the
+  // pipe, and ends early when an `unhang` of the item is read.
+  void Hang(DWORD ms, const std::string& item);
   // Takes the lines a completed read of the pipe brought into the queue; when the test's end
   // has gone, marks the simulator to exit and returns false.
   bool ReadChannel();
+  // Notes an `unhang` line as soon as it is read: a hang holding the thread that would carry
+  // it out (this one, or an item's own) must end before the command's turn can come.
+  void NoteUnhang(const std::string& line);
+  bool UnhangNoted(const std::string& item) const { return m_unhangs.count("") || m_unhangs.count(item); }
+  // Carries out `unhang [ITEM]`: ends the hangs of the item (every item for ""), running or
+  // waiting for their call; the reply.
+  std::string Unhang(const std::string& item);
   bool ShouldStop() const;
   void RevokeClassObject();
   // Loads the type libraries of the browser's and the document's interfaces and keeps them,
@@ -90,6 +99,10 @@ class Simulator {
   std::vector<std::string> m_threadCommands;
   HANDLE m_threadCommandsQueued = nullptr;
   std::deque<Pending> m_queue;
+  // Items named by `unhang` lines read but not yet carried out ("" for every item).
+  std::set<std::string> m_unhangs;
+  // The item whose hang of the main thread waits for an incoming call, if any.
+  std::string m_pendingHangItem;
   std::vector<std::string> m_scenario;
   size_t m_scenarioNext = 0;
   bool m_executing = false;

@@ -27,7 +27,9 @@
 #include "framework/Document.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
 #include "support/DialogDriver.h"
+#include "support/ListText.h"
 #include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
@@ -425,8 +427,9 @@ TEST_F(ProgramTest, ExitingWhileAWatchedBrowserHangsEndsAtOnce) {
   ASSERT_TRUE(ChooseBrowser(ormix, L"Hung"));
   ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
 
-  // Longer than the program's own exit (about 2 s under Wine) plus its 2 s of waiting.
-  const DWORD hangMs = 15000;
+  // Far longer than the program's own exit (about 2 s under Wine) plus its 2 s of waiting;
+  // the broken pipe below ends it.
+  const DWORD hangMs = 120000;
   ASSERT_EQ(0u, sim.Send("hang b1 " + std::to_string(hangMs)).rfind("OK", 0));
   PostMessageA(ormix.MainWindow(), WM_CLOSE, 0, 0);
   // The program gives the browser a short while to answer, then ends without it.
@@ -515,32 +518,10 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
 // Dispatches messages as the program's loop does: the application's PreTranslateMessage
 // (and so the accelerators) first.
 bool PumpProgram(CWinApp& app, const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    if (done()) return true;
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return false;
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-  }
+  return testsupport::PumpUntil(done, timeoutMs, [&app](MSG& msg) { return app.PreTranslateMessage(&msg) != FALSE; });
 }
 
-std::string ClipboardText() {
-  std::string text;
-  if (!OpenClipboard(nullptr)) return "(clipboard busy)";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
+using testsupport::ClipboardText;
 
 void SetClipboardText(const char* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
@@ -643,15 +624,8 @@ class WindowTest : public testsupport::SimulatorFixture {
   }
   std::string RowText(int row) {
     std::string line;
-    for (int column = 0; column < 4; ++column) {
-      char text[512] = "";
-      LVITEMA item = {};
-      item.iSubItem = column;
-      item.pszText = text;
-      item.cchTextMax = sizeof(text);
-      SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-      line += (column ? "," : "") + std::string(text);
-    }
+    for (int column = 0; column < 4; ++column)
+      line += (column ? "," : "") + testsupport::ListItemText(List(), row, column);
     return line;
   }
 

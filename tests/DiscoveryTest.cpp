@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/BrowserDiscovery.h"
+#include "browser/EmbeddedBrowserDiscovery.h"
 #include "browser/SelectBrowserDlg.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
@@ -199,7 +200,7 @@ DWORD WINAPI SendWhenToldThread(void* param) {
 TEST_F(DiscoveryTest, AHungBrowserIsGivenUpAndTheCallerStaysResponsive) {
   Ok("open b1 title=Slow");
   const HWND frame = Frame("b1");
-  Ok("hang b1 3000");
+  Ok("hang b1 120000");  // far longer than the test: ended below
 
   // While it waits for the hung browser, this thread still answers what others send it.
   WaitProbe probe;
@@ -227,7 +228,7 @@ TEST_F(DiscoveryTest, AHungBrowserIsGivenUpAndTheCallerStaysResponsive) {
   // This thread still handles its own messages at once...
   EXPECT_EQ(static_cast<LRESULT>(0), SendMessageA(m_listBox, LB_GETCOUNT, 0, 0));
   // ...and once the browser answers again, it resolves as before.
-  EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+  Ok("unhang b1");
   ASSERT_TRUE(GetDocumentFromWindow(frame, &document));
   EXPECT_EQ("Slow", TitleOf(document));
   document->Release();
@@ -310,6 +311,22 @@ TEST_F(DiscoveryTest, AWalkEndedByAnErrorKeepsTheEntriesListedBeforeIt) {
   after->Release();
 }
 
+TEST_F(DiscoveryTest, EmbeddedListingLeavesOutAShellBrowserWhosePageShowsUnderAnotherWindow) {
+  // The shell's browser b1 with its page moved under a top-level window of this process: not
+  // an embedded browser for all that. The host program's control beside it is one.
+  Ok("open b1 title=Shell");
+  Ok("host h1 caption=Viewer title=Hosted");
+  const HWND view = GetParent(SimulatorProcess::Window(Ok("window b1"), "servers"));
+  const HWND other = CreateWindowA("STATIC", "Other", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  const HWND frame = SetParent(view, other);
+  ASSERT_TRUE(frame);
+  std::vector<std::string> listed;
+  EXPECT_TRUE(WalkEmbeddedBrowsers([&](const BrowserListEntry& entry) { listed.push_back(entry.caption); }, nullptr));
+  SetParent(view, frame);
+  DestroyWindow(other);
+  EXPECT_EQ(std::vector<std::string>{"ormix-sim.exe | Viewer | Hosted"}, listed);
+}
+
 // A list box that refuses to add the entry "Refused", as a full one would.
 WNDPROC g_listBoxProc = nullptr;
 LRESULT CALLBACK RefusingListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,8 +356,9 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
   Ok("open b1 title=Hung thread=own");
   Ok("open b2 title=Answering thread=own");
   const HWND frame = Frame("b1");
-  // Longer than the listing waits for one step, so that the step is given up.
-  const DWORD hangMs = 6000;
+  // Far longer than the listing waits for one step, so that the step is given up; ended
+  // once the first listing is done.
+  const DWORD hangMs = 120000;
   Ok("hang b1 " + std::to_string(hangMs));
   const DWORD start = GetTickCount();
   DWORD shownAfter = 0;
@@ -371,7 +389,7 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
     statusAfter = WindowText(status);
     statusShownAfter = (::GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE) != 0;
     // Once the browser answers again, Refresh lists it as before.
-    EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
+    Ok("unhang b1");
     ClickButton(d, IDC_REFRESH);
     ASSERT_TRUE(WaitForListing(d));
     refreshed = Entries(list);
@@ -397,7 +415,7 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
 
 TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
   Ok("open b1 title=Slow");
-  Ok("hang b1 4000");
+  Ok("hang b1 120000");  // ended once the dialog has gone
   {
     CSelectBrowserDlg dialog;
     bool listing = false;
@@ -409,6 +427,7 @@ TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
   }  // the dialog object is gone too
   // The walk ends when the browser answers, hands nothing to anyone, and gives back every
   // reference it took (the fixture counts them).
+  Ok("unhang b1");
   EXPECT_TRUE(CApartmentWork::WaitForOutstanding(20000));
 }
 

@@ -19,6 +19,8 @@
 #include "log/EventListCtrl.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
+#include "support/ListText.h"
 #include "support/MessagePump.h"
 
 namespace {
@@ -26,14 +28,7 @@ namespace {
 const char kDocumentComplete[] = "DIID_DWebBrowserEvents2::DocumentComplete";
 const char kStatusTextChange[] = "DIID_DWebBrowserEvents2::StatusTextChange";
 
-std::string ItemText(HWND list, int item, int sub) {
-  char buffer[1024] = {};
-  LVITEMA lvi = {};
-  lvi.iSubItem = sub;
-  lvi.pszText = buffer;
-  lvi.cchTextMax = sizeof(buffer);
-  return std::string(buffer, static_cast<size_t>(::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&lvi))));
-}
+std::string ItemText(HWND list, int item, int sub) { return testsupport::ListItemText(list, item, sub); }
 
 // Each row a second after the one before, from 12:00:01.
 SYSTEMTIME g_time = {};
@@ -206,13 +201,7 @@ TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
 
   m_list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   ASSERT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
-  std::string copied;
-  ASSERT_TRUE(::OpenClipboard(m_list->m_hWnd));
-  if (HANDLE text = ::GetClipboardData(CF_TEXT)) {
-    copied = static_cast<const char*>(::GlobalLock(text));
-    ::GlobalUnlock(text);
-  }
-  ::CloseClipboard();
+  const std::string copied = testsupport::ClipboardText();
   EXPECT_EQ(std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
                 kDocumentComplete + ",URL:http://b.example/\r\n",
             copied);

@@ -24,7 +24,9 @@
 #include "framework/Dialog.h"
 #include "framework/FileDialog.h"
 #include "res/resource.h"
+#include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
+#include "support/ListText.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/Variants.h"
@@ -42,15 +44,7 @@ struct Row {
   int image;
 };
 
-std::string CellText(HWND list, int item, int sub) {
-  std::vector<char> buffer(4096);
-  LVITEMA lvi = {};
-  lvi.iSubItem = sub;
-  lvi.pszText = buffer.data();
-  lvi.cchTextMax = static_cast<int>(buffer.size());
-  const LRESULT n = ::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&lvi));
-  return std::string(buffer.data(), static_cast<size_t>(n));
-}
+std::string CellText(HWND list, int item, int sub) { return testsupport::ListItemText(list, item, sub); }
 
 Row ReadRow(HWND list, int item) {
   LVITEMA lvi = {};

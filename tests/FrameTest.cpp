@@ -19,6 +19,7 @@
 #include "framework/Profile.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
+#include "support/MessagePump.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/ToolkitSettings.h"
 #include "toolkit/ToolBar.h"
@@ -123,22 +124,10 @@ ORMIX_END_MESSAGE_MAP()
 // Dispatches messages as the application's loop does, the frame's PreTranslateMessage
 // first, until `done` holds or the deadline passes.
 bool PumpThroughFrame(HWND hWndFrame, const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-  const DWORD start = ::GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      CWnd* frame = CWnd::FromHandlePermanent(hWndFrame);
-      if (!frame || !frame->PreTranslateMessage(&msg)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-      }
-    }
-    if (done()) return true;
-    const DWORD elapsed = ::GetTickCount() - start;
-    if (elapsed >= timeoutMs) return false;
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs - elapsed, QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
-  }
+  return testsupport::PumpUntil(done, timeoutMs, [hWndFrame](MSG& msg) {
+    CWnd* frame = CWnd::FromHandlePermanent(hWndFrame);
+    return frame && frame->PreTranslateMessage(&msg);
+  });
 }
 
 bool Inside(const RECT& inner, const RECT& outer) {

@@ -198,8 +198,9 @@ TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
   EXPECT_EQ("Multi (pane 3)", DocumentTitle(DocumentFromServer(servers[2]).Get()));
 
   // A browser that stops answering lets the request time out instead of answering.
-  Ok("hang b1 2500");
+  Ok("hang b1 600000");
   EXPECT_FALSE(DocumentFromServer(server));
+  Ok("unhang b1");
   EXPECT_EQ("OK awake", m_sim.Send("echo awake"));
 
   // A closed browser's rendering window is gone.
@@ -775,6 +776,42 @@ TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
     const HANDLE process = m_sim.Process();
     EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process, 1, 10000)) << "still waiting after its pipe broke";
   }
+}
+
+TEST_F(SimulatorTest, UnhangEndsHangsAtOnce) {
+  // Every hang lasts far longer than Send waits for a reply: a reply means it has ended.
+  // Hangs of the main thread (which reads the pipe while it hangs), of an item's own thread
+  // and of both at once; hangs still waiting for their call are forgotten.
+  Ok("open b1");
+  Ok("open t1 thread=own");
+  const std::vector<std::vector<std::string>> cases = {
+      {"hang b1 600000", "unhang b1"},
+      {"hang t1 600000", "unhang t1"},
+      {"hang t1 600000", "hang b1 600000", "unhang"},
+      {"hang b1 600000 call=1", "hang t1 600000 call=1", "unhang"},
+      {"hang t1 600000 call=1", "unhang t1"}};
+  for (const auto& steps : cases) {
+    SCOPED_TRACE(steps.back());
+    for (size_t i = 0; i + 1 < steps.size(); ++i) Ok(steps[i]);
+    EXPECT_EQ("OK", m_sim.Send(steps.back()));
+    for (const char* id : {"b1", "t1"}) EXPECT_EQ("OK hang=0", m_sim.Send(std::string("hang ") + id + " 0"));
+  }
+  EXPECT_EQ("ERR no such id: b9", m_sim.Send("unhang b9"));
+}
+
+TEST(SimulatorProcessTest, ARestartReadsNothingTheLastSimulatorWrote) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  // Replies never read, all written by the time the process has ended: the first read takes
+  // them all.
+  ASSERT_TRUE(sim.Write("echo left\necho over\nexit"));
+  const HANDLE process = sim.Process();
+  ASSERT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process, 1, 20000));
+  EXPECT_EQ("OK left", sim.Reply());
+  sim.Stop();
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  EXPECT_EQ("OK again", sim.Send("echo again"));
+  EXPECT_TRUE(sim.Stop());
 }
 
 TEST_F(SimulatorTest, ASecondSimulatorIsToldTheWindowListIsNotItsOwn) {

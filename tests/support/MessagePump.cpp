@@ -6,18 +6,19 @@ namespace {
 constexpr DWORD kRecheckMs = 20;
 }  // namespace
 
-void PumpPendingMessages() {
+void PumpPendingMessages(const PreTranslate& preTranslate) {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (preTranslate && preTranslate(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, const PreTranslate& preTranslate) {
   const DWORD start = GetTickCount();
   for (;;) {
-    PumpPendingMessages();
+    PumpPendingMessages(preTranslate);
     if (done()) return true;
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= timeoutMs) return done();

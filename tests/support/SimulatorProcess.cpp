@@ -146,7 +146,11 @@ bool SimulatorProcess::IsRunning() const {
 }
 
 bool SimulatorProcess::Start(DWORD timeoutMs) {
+  if (m_process) Stop();
+  CloseHandles();
   m_problem.clear();
+  m_processId = 0;
+  m_exitCode = STILL_ACTIVE;
   char name[96];
   std::snprintf(name, sizeof(name), "ormix-sim-%lu-%lu-%p", GetCurrentProcessId(), GetTickCount(),
                 static_cast<void*>(this));
@@ -195,10 +199,13 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   return true;
 }
 
-void SimulatorProcess::BreakPipe() {
-  if (m_pipe == INVALID_HANDLE_VALUE) return;
-  CloseHandle(m_pipe);
+void SimulatorProcess::BreakPipe() { ClosePipe(); }
+
+void SimulatorProcess::ClosePipe() {
+  if (m_pipe != INVALID_HANDLE_VALUE) CloseHandle(m_pipe);  // also ends a read still under way
   m_pipe = INVALID_HANDLE_VALUE;
+  m_buffer.clear();
+  m_readStuck = false;
 }
 
 bool SimulatorProcess::WriteLine(const std::string& line) {
@@ -247,6 +254,11 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
   }
 }
 
+std::string SimulatorProcess::Reply(DWORD timeoutMs) {
+  std::string reply;
+  return ReadLine(&reply, timeoutMs) ? reply : std::string();
+}
+
 std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) {
   std::string reply;
   if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
@@ -267,10 +279,7 @@ bool SimulatorProcess::Stop(DWORD timeoutMs) {
 }
 
 void SimulatorProcess::CloseHandles() {
-  if (m_pipe != INVALID_HANDLE_VALUE) {
-    CloseHandle(m_pipe);
-    m_pipe = INVALID_HANDLE_VALUE;
-  }
+  ClosePipe();
   if (m_readEvent) {
     CloseHandle(m_readEvent);
     m_readEvent = nullptr;

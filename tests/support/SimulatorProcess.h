@@ -18,7 +18,8 @@ class SimulatorProcess {
   // Stops a simulator still running.
   ~SimulatorProcess();
 
-  // Starts the simulator and waits (pumping) for it to report ready; its ShellWindows
+  // Starts the simulator (stopping one this object still runs) with nothing kept from an
+  // earlier one, and waits (pumping) for it to report ready; its ShellWindows
   // class is registered by then, and the shell's window list that this process reaches is
   // this simulator's, unless it is a host program's process (Problem() says what went
   // wrong otherwise).
@@ -29,9 +30,12 @@ class SimulatorProcess {
   // Why the last Start failed, for a test's failure message.
   const std::string& Problem() const { return m_problem; }
   DWORD ProcessId() const { return m_processId; }
-  // Writes command lines without waiting for replies.
+  // Writes command lines without waiting for replies; Reply() reads them in turn.
   bool Write(const std::string& lines) { return WriteLine(lines); }
-  // Closes this end of the control pipe without a word, as a test that dies does.
+  // The next reply line, or "" if none came in time.
+  std::string Reply(DWORD timeoutMs = 20000);
+  // Closes this end of the control pipe without a word, as a test that dies does; replies
+  // not yet read go with it.
   void BreakPipe();
   // One command line; the reply line, or "" if the simulator did not answer in time.
   std::string Send(const std::string& command, DWORD timeoutMs = 20000);
@@ -63,6 +67,9 @@ class SimulatorProcess {
   std::string CheckWindowList() const;
   bool WriteLine(const std::string& line);
   void CloseHandles();
+  // Closes the pipe with everything read from it and not yet taken: what one simulator
+  // wrote is never read as another's.
+  void ClosePipe();
 
   HANDLE m_pipe = INVALID_HANDLE_VALUE;
   HANDLE m_process = nullptr;
