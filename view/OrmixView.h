@@ -8,6 +8,8 @@
 
 #include <exdisp.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "events/EventMask.h"
@@ -102,4 +104,11 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // The browser document's title, or "Internet Explorer" when it has none.
   static std::string TabLabelFor(IWebBrowser2* browser);
   CEventListCtrl* ListOfTab(int nIndex) const;
+
+  // True while the view exists: a connect or a dialog that waits in a nested message loop
+  // learns from it whether the view went meanwhile (its window closed).
+  std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
+  // The list OpenTab is connecting, and the last title its browser reported meanwhile.
+  CEventListCtrl* m_pConnecting = nullptr;
+  std::optional<std::string> m_connectingTitle;
 };
