@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "framework/BoundedWork.h"
+#include "framework/ComIdentity.h"
 #include "framework/MarshalledInterface.h"
 
 using Microsoft::WRL::ComPtr;
@@ -191,14 +192,6 @@ bool VisitConcurrently(IShellWindows* windows, const std::shared_ptr<WalkReport>
     visitor->Take();
   }
   return allEnded;
-}
-
-// Whether `object` is a proxy of another apartment's object (only proxies have client
-// security); asking answers here, without a call.
-bool IsProxy(IUnknown* object) {
-  ComPtr<IClientSecurity> security;
-  return SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.GetAddressOf()))) &&
-         security;
 }
 
 // The walk: `found` is told of each entry with its place, `failed` of a failed step's place.

@@ -22,14 +22,6 @@ struct ConnectOutcome {
       std::make_shared<CMarshalledInterface<IConnectionPoint>>();
 };
 
-// Whether `object` is a proxy of another apartment's object (only proxies have client
-// security); asking answers here, without a call.
-bool IsProxy(IUnknown* object) {
-  ComPtr<IClientSecurity> security;
-  return SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.GetAddressOf()))) &&
-         security;
-}
-
 // The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
 // caller.
 ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlobalInterface<IDispatch>& sink,

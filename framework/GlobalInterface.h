@@ -7,6 +7,8 @@
 #include <objidl.h>
 #include <wrl/client.h>
 
+#include <atomic>
+
 // The table itself, untyped.
 namespace globalinterface {
 HRESULT Register(IUnknown* object, REFIID iid, DWORD* cookie);
@@ -25,24 +27,25 @@ class CGlobalInterface {
   // Parks `object` (which may be NULL: nothing is parked).
   bool Register(T* object) {
     Revoke();
-    if (!object) return false;
-    if (FAILED(globalinterface::Register(object, __uuidof(T), &m_cookie))) m_cookie = 0;
-    return m_cookie != 0;
+    DWORD cookie = 0;
+    if (!object || FAILED(globalinterface::Register(object, __uuidof(T), &cookie))) return false;
+    m_cookie = cookie;
+    return true;
   }
   // This apartment's pointer to the parked interface (NULL when nothing is parked).
   Microsoft::WRL::ComPtr<T> Get() const {
     Microsoft::WRL::ComPtr<T> object;
-    if (m_cookie && FAILED(globalinterface::Get(m_cookie, __uuidof(T),
-                                                reinterpret_cast<void**>(object.GetAddressOf()))))
+    const DWORD cookie = m_cookie;
+    if (cookie && FAILED(globalinterface::Get(cookie, __uuidof(T), reinterpret_cast<void**>(object.GetAddressOf()))))
       object.Reset();
     return object;
   }
+  // Safe while another thread is in Get: that Get then finds the entry there or gone.
   void Revoke() {
-    if (m_cookie) globalinterface::Revoke(m_cookie);
-    m_cookie = 0;
+    if (const DWORD cookie = m_cookie.exchange(0)) globalinterface::Revoke(cookie);
   }
   bool IsRegistered() const { return m_cookie != 0; }
 
  private:
-  DWORD m_cookie = 0;
+  std::atomic<DWORD> m_cookie{0};
 };

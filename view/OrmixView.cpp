@@ -176,11 +176,11 @@ void COrmixView::ChooseAndOpen(CSelectBrowserDlg& dialog) {
 }
 
 void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
+  Microsoft::WRL::ComPtr<IWebBrowser2> chosen = AdoptReference(browser);
   auto* list = new CEventListCtrl;
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
     delete list;
-    if (browser) browser->Release();
     return;
   }
   ++m_nNextListId;
@@ -197,7 +197,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   // time, dispatching its messages, while the frame takes no input.
   auto label = std::make_shared<std::string>(kDefaultTabLabel);
   auto result = CBrowserEventConnection::BoundedConnect::NotAnswered;
-  if (browser) {
+  if (chosen) {
     const HWND owner = OwnerOf(m_hWnd)->m_hWnd;
     const bool wasEnabled = !::EnableWindow(owner, FALSE);
     // A title the browser reports during the connect is kept for the tab.
@@ -205,7 +205,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
     m_connectingTitle.reset();
     list->SetTitleObserver(this);
     const std::shared_ptr<bool> alive = m_pAlive;
-    result = list->ConnectWithin(browser, kBrowserAnswerWaitMs,
+    result = list->ConnectWithin(chosen.Detach(), kBrowserAnswerWaitMs,
                                  [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); });
     if (!*alive) {
       // The window closed during the wait, and the view with it (the connect was given up
