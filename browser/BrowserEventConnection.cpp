@@ -17,9 +17,12 @@ struct ConnectOutcome {
   DWORD cookie = 0;
   CMarshalledInterface<IWebBrowserApp> app;
   CMarshalledInterface<IConnectionPoint> point;
-  // A second marshal of the point, kept by the holder for the worker that unadvises later.
+  // Second marshals of the point and the browser, kept by the holder for the worker that lets
+  // go of them later.
   std::shared_ptr<CMarshalledInterface<IConnectionPoint>> parkedPoint =
       std::make_shared<CMarshalledInterface<IConnectionPoint>>();
+  std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> parkedBrowser =
+      std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
 };
 
 // The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
@@ -43,6 +46,7 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlo
     if (FAILED(point->Advise(events.Get(), &outcome.cookie))) outcome.cookie = 0;
   }
   outcome.app.Marshal(app.Get());
+  outcome.parkedBrowser->Marshal(app.Get());
   if (outcome.cookie) outcome.point.Marshal(point.Get());
   else outcome.parkedPoint->Discard();
   return outcome;
@@ -55,40 +59,29 @@ void UndoConnect(ConnectOutcome& outcome) {
 }
 
 // Lets go of a connection's objects without waiting for the browser: a worker unadvises
-// through its own proxy (or, with nothing to unadvise, releases a reference of its own, which
-// is also a call into the browser), and only once it has heard from the browser does this
-// thread release its own proxies, whose last release is itself a call into the browser.
-// `sink` (may be NULL) is released with them.
+// through its own proxy of the parked point and releases its own proxy of the parked browser
+// (a call into the browser too), and only once it has heard from the browser does this thread
+// release its own proxies, whose last release is itself a call into the browser. `sink` (may
+// be NULL) is released with them.
 void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> app, ComPtr<IWebBrowser2> chosen,
-                       DWORD cookie, std::shared_ptr<CMarshalledInterface<IConnectionPoint>> parked,
-                       CWebBrowserEvents2* sink) {
-  if (!point.Get() && !app.Get() && !chosen.Get()) {
-    if (sink) sink->ExternalRelease();
-    return;
-  }
-  // Marshalled as the interface this thread's proxy already has: another would have to be
-  // asked of the browser first.
-  auto reach = std::make_shared<CMarshalledInterface<IWebBrowser2>>();
-  auto reachApp = std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
-  if (!cookie || !parked) {
-    if (chosen.Get()) reach->Marshal(chosen.Get());
-    else reachApp->Marshal(app.Get());
-  }
-  auto job = std::make_shared<CBoundedWork<bool>>();
+                       DWORD cookie, CBrowserEventConnection::ParkedConnection parked, CWebBrowserEvents2* sink) {
   auto letGo = [point, app, chosen, sink]() mutable {
     point.Reset();
     app.Reset();
     chosen.Reset();
     if (sink) sink->ExternalRelease();
   };
+  if (!point.Get() && !app.Get() && !chosen.Get() && !parked.point && !parked.browser) {
+    letGo();
+    return;
+  }
+  auto job = std::make_shared<CBoundedWork<bool>>();
   const bool started = job->Start(
-      [parked, cookie, reach, reachApp] {
-        if (parked) {
-          if (const ComPtr<IConnectionPoint> own = parked->Take())
+      [parked, cookie] {
+        if (parked.point)
+          if (const ComPtr<IConnectionPoint> own = parked.point->Take())
             if (cookie) own->Unadvise(cookie);
-        }
-        reach->Discard();
-        reachApp->Discard();
+        if (parked.browser) parked.browser->Discard();
         return true;
       },
       nullptr,
@@ -116,7 +109,7 @@ CBrowserEventConnection::~CBrowserEventConnection() {
   AdoptReference(m_pConnectionPoint);
   AdoptReference(m_pBrowserApp);
   m_pChosenBrowser.Reset();
-  m_parkedConnectionPoint.reset();
+  m_parked = ParkedConnection();
   delete m_pSink;
   m_pSink = nullptr;
 }
@@ -128,10 +121,11 @@ BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
 
 void CBrowserEventConnection::OnQuit() {
   Unadvise();
-  // The browser object handed to ConnectWithin is the holder's last hold on the browser once
-  // the unadvise has let go of the others.
-  if (m_pChosenBrowser)
-    LetGoInBackground(nullptr, nullptr, std::move(m_pChosenBrowser), 0, nullptr, nullptr);
+  // The browser object handed to ConnectWithin, and the browser parked for a worker, are the
+  // holder's last holds on the browser once the unadvise has let go of the others.
+  ParkedConnection parked;
+  if (!m_pBrowserApp) parked.browser = std::move(m_parked.browser);
+  LetGoInBackground(nullptr, nullptr, std::move(m_pChosenBrowser), 0, parked, nullptr);
 }
 
 bool CBrowserEventConnection::IsConnectedBrowser(IUnknown* browser) const {
@@ -147,6 +141,11 @@ BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
     return FALSE;
   }
   if (!m_pBrowserApp) return FALSE;
+  // A browser of this apartment is let go here, without a worker.
+  if (IsProxy(m_pBrowserApp)) {
+    m_parked.browser = std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
+    m_parked.browser->Marshal(m_pBrowserApp);
+  }
   return Advise();
 }
 
@@ -191,8 +190,9 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     m_pConnectionPoint = result->point.Take().Detach();
     if (m_pConnectionPoint) {
       m_dwCookie = result->cookie;
-      m_parkedConnectionPoint = result->parkedPoint;
+      m_parked.point = result->parkedPoint;
     }
+    if (m_pBrowserApp) m_parked.browser = result->parkedBrowser;
     if (IsAdvised()) outcome = BoundedConnect::Advised;
     else if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
     else if (result->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
@@ -220,14 +220,20 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
   // takes no more calls from other processes; the holder gets a fresh sink for the same
   // listener. The chosen browser goes once the browser has answered again.
   m_pSink->SetBeforeEvent(nullptr);
-  work.Abandon();
   sink->Revoke();
-  LetGoInBackground(nullptr, nullptr, std::move(chosen), 0, nullptr, DetachSink());
+  CWebBrowserEvents2* detached = DetachSink();
+  work.LetGo([chosen, detached]() mutable {
+    chosen.Reset();
+    detached->ExternalRelease();
+  });
+  chosen.Reset();
+  forWorker.reset();
+  sink.reset();
   return BoundedConnect::NotAnswered;
 }
 
 void CBrowserEventConnection::AbandonConnect() {
-  if (m_pConnecting) m_pConnecting->Abandon();
+  if (m_pConnecting) m_pConnecting->StopWaiting();
 }
 
 CWebBrowserEvents2* CBrowserEventConnection::DetachSink() {
@@ -275,7 +281,7 @@ BOOL CBrowserEventConnection::Advise() {
     m_dwCookie = 0;
     return FALSE;
   }
-  m_parkedConnectionPoint = parked;
+  m_parked.point = parked;
   return TRUE;
 }
 
@@ -289,7 +295,7 @@ BOOL CBrowserEventConnection::Unadvise() {
   ComPtr<IConnectionPoint> connectionPoint = AdoptReference(m_pConnectionPoint);
   const DWORD cookie = m_dwCookie;
   m_dwCookie = 0;
-  m_parkedConnectionPoint.reset();
+  m_parked.point.reset();
   if (FAILED(connectionPoint->Unadvise(cookie))) return FALSE;
   connectionPoint.Reset();
 
@@ -307,6 +313,6 @@ void CBrowserEventConnection::DisconnectInBackground() {
   // calls from other processes, and lives until the browser has let go of it. The holder
   // gets a fresh sink for the same listener.
   CWebBrowserEvents2* sink = DetachSink();
-  LetGoInBackground(std::move(point), std::move(app), std::move(m_pChosenBrowser), cookie,
-                    std::move(m_parkedConnectionPoint), sink);
+  LetGoInBackground(std::move(point), std::move(app), std::move(m_pChosenBrowser), cookie, std::move(m_parked),
+                    sink);
 }

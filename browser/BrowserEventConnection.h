@@ -29,6 +29,14 @@ class CBrowserEventConnection : public IBrowserEventListener {
     NotAnswered,   // the browser did not answer in time: not attached
   };
 
+  // What a connection keeps marshalled for the worker that lets go of it later, in an
+  // apartment of its own: the connection point (to unadvise) and the browser (whose release
+  // tells the worker that the browser answers).
+  struct ParkedConnection {
+    std::shared_ptr<CMarshalledInterface<IConnectionPoint>> point;
+    std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> browser;
+  };
+
   CBrowserEventConnection();
   CBrowserEventConnection(const CBrowserEventConnection&) = delete;
   CBrowserEventConnection& operator=(const CBrowserEventConnection&) = delete;
@@ -88,10 +96,10 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // (the caller's now) for a browser that may still hold it.
   CWebBrowserEvents2* DetachSink();
 
-  // While advised: the connection point, marshalled when the advise succeeded (marshalling a
-  // proxy may ask its server for references, so it is done while the browser answers), so
-  // that a worker of any apartment can unadvise it later.
-  std::shared_ptr<CMarshalledInterface<IConnectionPoint>> m_parkedConnectionPoint;
+  // While attached and advised: the browser and the connection point, marshalled while the
+  // browser answers (marshalling a proxy may ask its server for references), so that a worker
+  // of any apartment can let go of them later.
+  ParkedConnection m_parked;
   // The browser handed to ConnectWithin: this thread's proxy, whose last release is a call
   // into the browser, so it is let go with the others.
   Microsoft::WRL::ComPtr<IWebBrowser2> m_pChosenBrowser;

@@ -38,9 +38,9 @@ WorkCount& Works() {
 }
 
 // How deep this thread is in calls from other processes, and the completions that fell due
-// meanwhile.
+// meanwhile (made only when one does: entering a call allocates nothing).
 thread_local int t_incomingDepth = 0;
-thread_local std::vector<std::shared_ptr<CBoundedWorkBase::Shared>> t_deferred;
+thread_local std::vector<std::shared_ptr<CBoundedWorkBase::Shared>>* t_deferred = nullptr;
 
 HWND NotifyWindow();
 
@@ -54,6 +54,9 @@ struct CBoundedWorkBase::Shared {
   std::function<void()> release;
   std::function<void()> completion;  // the caller's thread only
   bool hasCompletion = false;        // fixed at the start, for the worker
+  // Set by LetGo before the state becomes Abandoned, read by the worker after it.
+  std::function<void()> afterRelease;
+  bool hasAfterRelease = false;
   HWND notify = nullptr;
 
   ~Shared() {
@@ -72,12 +75,15 @@ namespace {
 
 void RunCompletion(const std::shared_ptr<CBoundedWorkBase::Shared>& shared) {
   if (t_incomingDepth > 0) {
-    t_deferred.push_back(shared);  // after the call from the other process has returned
+    if (!t_deferred) t_deferred = new std::vector<std::shared_ptr<CBoundedWorkBase::Shared>>;
+    t_deferred->push_back(shared);  // after the call from the other process has returned
     return;
   }
-  if (shared->Get() != CBoundedWorkBase::State::Finished) return;
-  const std::function<void()> completion = std::move(shared->completion);
-  if (completion) completion();
+  const CBoundedWorkBase::State state = shared->Get();
+  std::function<void()> step;
+  if (state == CBoundedWorkBase::State::Finished) step = std::move(shared->completion);
+  else if (state == CBoundedWorkBase::State::Abandoned) step = std::move(shared->afterRelease);
+  if (step) step();
 }
 
 LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,7 +136,10 @@ DWORD WINAPI RunWork(void* parameter) {
       ::WaitForSingleObject(shared.decided, kHandOverWaitMs);
     shared.Move(State::Finished, State::Abandoned);  // nobody came for it
   }
-  if (shared.Get() == State::Abandoned) shared.release();
+  if (shared.Get() == State::Abandoned) {
+    shared.release();
+    if (shared.hasAfterRelease) PostCompletion(*owner);
+  }
   // What the work captured goes here, in this apartment, before it closes.
   shared.run = nullptr;
   shared.release = nullptr;
@@ -206,13 +215,16 @@ bool CBoundedWorkBase::Launch(std::function<void()> run, std::function<void()> r
   }
   ::CloseHandle(thread);
   m_shared = shared;
+  m_stopWaiting = false;
   return true;
 }
 
 bool CBoundedWorkBase::Wait(DWORD timeoutMs) {
   if (!m_shared) return false;
   const std::shared_ptr<Shared> shared = m_shared;  // a message handled meanwhile may start another
-  Pump(shared->finished, timeoutMs, [&shared] { return shared->Get() == State::Abandoned; }, true);
+  m_stopWaiting = false;
+  Pump(shared->finished, timeoutMs, [this, &shared] { return m_stopWaiting || shared->Get() == State::Abandoned; },
+       true);
   return shared->Get() == State::Finished;
 }
 
@@ -220,6 +232,17 @@ void CBoundedWorkBase::Abandon() {
   if (!m_shared) return;
   const std::shared_ptr<Shared> shared = std::move(m_shared);
   shared->completion = nullptr;
+  if (shared->Move(State::Running, State::Abandoned) || shared->Move(State::Finished, State::Abandoned))
+    ::SetEvent(shared->decided);
+}
+
+void CBoundedWorkBase::LetGo(std::function<void()> afterRelease) {
+  if (!m_shared) return;
+  const std::shared_ptr<Shared> shared = std::move(m_shared);
+  shared->completion = nullptr;
+  shared->notify = NotifyWindow();
+  shared->afterRelease = std::move(afterRelease);
+  shared->hasAfterRelease = true;
   if (shared->Move(State::Running, State::Abandoned) || shared->Move(State::Finished, State::Abandoned))
     ::SetEvent(shared->decided);
 }
@@ -251,10 +274,10 @@ LONG CBoundedWorkBase::Outstanding() {
 CBoundedWorkBase::IncomingCall::IncomingCall() { ++t_incomingDepth; }
 
 CBoundedWorkBase::IncomingCall::~IncomingCall() {
-  if (--t_incomingDepth > 0) return;
+  if (--t_incomingDepth > 0 || !t_deferred) return;
   // The completions that fell due during the call run from the message loop, as any other.
-  std::vector<std::shared_ptr<Shared>> deferred;
-  deferred.swap(t_deferred);
-  for (const auto& shared : deferred)
+  const std::unique_ptr<std::vector<std::shared_ptr<Shared>>> deferred(t_deferred);
+  t_deferred = nullptr;
+  for (const auto& shared : *deferred)
     if (!PostCompletion(shared)) RunCompletion(shared);
 }

@@ -22,13 +22,19 @@ class CBoundedWorkBase {
   State GetState() const;
   // Started, and neither finished nor abandoned.
   bool IsRunning() const { return m_shared && GetState() == State::Running; }
-  // Dispatches this thread's messages until the work has finished, it has been abandoned (by
-  // a message handled meanwhile), `timeoutMs` has passed or a quit message came. True when the
-  // result is there to be taken.
+  // Dispatches this thread's messages until the work has finished, it has been abandoned or
+  // the wait stopped (by a message handled meanwhile), `timeoutMs` has passed or a quit
+  // message came. True when the result is there to be taken.
   bool Wait(DWORD timeoutMs);
+  // Ends a Wait under way on this thread (called from a message it dispatches); the work and
+  // its result stay, to be taken or let go.
+  void StopWaiting() { m_stopWaiting = true; }
   // The caller lets go: no completion runs, and the result, now or once the work ends, is
   // released on the worker.
   void Abandon();
+  // As Abandon, and `afterRelease` runs on this thread at the next safe point once the worker
+  // has released the result (for what the caller must keep until the peer has answered).
+  void LetGo(std::function<void()> afterRelease);
 
   // Dispatches this thread's messages until `handle` is signalled, `stop()` holds after a
   // message, or `timeoutMs` has passed; true when signalled. A quit message ends the wait and
@@ -66,6 +72,7 @@ class CBoundedWorkBase {
 
  private:
   std::shared_ptr<Shared> m_shared;
+  bool m_stopWaiting = false;
 };
 
 // The typed face: a work returning `Result`.

@@ -112,27 +112,37 @@ TEST(BoundedWorkTest, AResultNobodyTakesIsReleasedOnTheWorker) {
   }
 }
 
-// A message handled during the wait may give the work up (a window closing): the wait ends
-// at once, long before the work does.
-TEST(BoundedWorkTest, AWaitEndsWhenAMessageHandledMeanwhileGivesTheWorkUp) {
-  Gate gate;
-  CBoundedWork<int> work;
-  ASSERT_TRUE(work.Start([&gate] {
-    gate.Pass();
-    return 1;
-  }));
-  static CBoundedWorkBase* abandoned;
-  abandoned = &work;
-  const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    abandoned->Abandon();
-  });
-  EXPECT_FALSE(work.Wait(kDeadlineMs * 3));
-  EXPECT_EQ(CBoundedWorkBase::State::Abandoned, work.GetState());
-  EXPECT_GT(CBoundedWorkBase::Outstanding(), 0);  // the work still runs: the wait did not wait for it
-  ::KillTimer(nullptr, timer);
-  gate.Open();
-  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
+// A message handled during the wait may end it (a window closing): the wait ends at once, long
+// before the work does. Given up, the work's result goes to its worker; only stopped, the
+// result stays to be taken.
+TEST(BoundedWorkTest, AWaitEndsWhenAMessageHandledMeanwhileEndsIt) {
+  for (bool giveUp : {true, false}) {
+    Gate gate;
+    CBoundedWork<int> work;
+    ASSERT_TRUE(work.Start([&gate] {
+      gate.Pass();
+      return 1;
+    }));
+    static CBoundedWorkBase* waiting;
+    static bool givingUp;
+    waiting = &work;
+    givingUp = giveUp;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+      ::KillTimer(nullptr, id);
+      if (givingUp) waiting->Abandon();
+      else waiting->StopWaiting();
+    });
+    EXPECT_FALSE(work.Wait(kDeadlineMs * 3));
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(giveUp ? CBoundedWorkBase::State::Abandoned : CBoundedWorkBase::State::Running, work.GetState());
+    EXPECT_GT(CBoundedWorkBase::Outstanding(), 0);  // the work still runs: the wait did not wait for it
+    gate.Open();
+    if (!giveUp) {
+      ASSERT_TRUE(work.Wait(kDeadlineMs));
+      EXPECT_EQ(1, work.Take().value_or(0));
+    }
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
+  }
 }
 
 // A completion that falls due while this thread serves a call from another process runs only
