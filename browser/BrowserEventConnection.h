@@ -61,7 +61,6 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // wait, e.g. while the window closes): it returns NotAnswered at once, and what its worker
   // made is undone there.
   void AbandonConnect();
-  bool IsConnecting() const { return m_pConnecting != nullptr; }
   // Unadvises; always TRUE.
   virtual BOOL Disconnect();
   virtual BOOL Advise();

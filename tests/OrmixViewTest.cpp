@@ -1059,6 +1059,29 @@ TEST_F(ViewTabsTest, ABrowserThatStopsAnsweringWhileBeingConnectedLeavesAnUnconn
   SetWindowLongPtrA(probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probeProc));
 }
 
+// The main window closes while the dialog waits for the chosen browser to be looked up: the
+// wait ends with it, no tab is opened on a view that has gone, and once the browser answers
+// again it keeps no reference (the fixture counts them).
+TEST_F(ViewTabsTest, ClosingTheWindowWhileTheChosenBrowserIsLookedUpOpensNothing) {
+  Ok("open b1 title=Slow");
+  static HWND closing;
+  closing = m_host.host.m_hWnd;
+  DWORD start = 0;
+  SelectBrowser("b1", [&](CSelectBrowserDlg&) {
+    Ok("hang b1 4000 call=1");  // the lookup's first call
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      DestroyWindow(closing);
+    });
+    start = GetTickCount();
+  });
+  EXPECT_FALSE(IsWindow(closing));
+  // Not held for the rest of the lookup's own limit (3 s) once the window has gone.
+  EXPECT_LT(GetTickCount() - start, 2500u);
+  EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+}
+
 // Redraw switched back on shows a window: a log in a background tab must never have it
 // switched off, and one switched away from in the middle of a burst must finish first.
 TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
