@@ -16,7 +16,9 @@
 #include <mutex>
 #include <vector>
 
-#include "framework/GlobalInterface.h"
+#include "framework/BoundedWork.h"
+#include "framework/ComIdentity.h"
+#include "framework/MarshalledInterface.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -112,13 +114,34 @@ void KeepTypeLibraries() {
   (void)kept;
 }
 
-// Reported to by the visitors of one walk, from their threads.
+// Reported to by the visitors of one walk, from their threads. Shared with them: a visitor
+// held by a browser that does not answer may outlast the walk, and then reports nothing more.
 struct WalkReport {
   std::function<bool(long place, const BrowserListEntry&)> found;
+  std::function<void()> stepped;
   std::function<void(long place)> failed;
   long count = 0;
   std::atomic<long> next{0};
   std::atomic<long> firstFailed{LONG_MAX};
+  std::mutex lock;
+  bool closed = false;  // the walk has returned
+
+  bool Found(long place, const BrowserListEntry& entry) {
+    std::lock_guard<std::mutex> hold(lock);
+    return !closed && found(place, entry);
+  }
+  void Stepped() {
+    std::lock_guard<std::mutex> hold(lock);
+    if (!closed && stepped) stepped();
+  }
+  void Failed(long place) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (!closed) failed(place);
+  }
+  void Close() {
+    std::lock_guard<std::mutex> hold(lock);
+    closed = true;
+  }
 };
 
 // Visits the items not yet taken, one after another, until none is left or a step has failed
@@ -128,69 +151,51 @@ void VisitItems(IShellWindows* windows, WalkReport& report) {
     const long place = report.next++;
     if (place >= report.count || place > report.firstFailed) return;
     const ItemResult result = VisitBrowserItem(
-        windows, place, [&report, place](const BrowserListEntry& entry) { return report.found(place, entry); });
+        windows, place, [&report, place](const BrowserListEntry& entry) { return report.Found(place, entry); });
+    if (result == ItemResult::Skipped) report.Stepped();
     if (result != ItemResult::Failed) continue;
     long first = report.firstFailed;
     while (place < first && !report.firstFailed.compare_exchange_weak(first, place)) {
     }
-    report.failed(place);
+    report.Failed(place);
     return;
   }
 }
 
-// A visitor's thread: an apartment of its own with its own proxy of the collection.
-DWORD WINAPI VisitorThread(void* parameter) {
-  auto* start = static_cast<std::pair<const CGlobalInterface*, WalkReport*>*>(parameter);
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  {
-    ComPtr<IShellWindows> windows;
-    if (SUCCEEDED(start->first->Get(IID_IShellWindows, reinterpret_cast<void**>(windows.GetAddressOf()))) && windows)
-      VisitItems(windows.Get(), *start->second);
-  }
-  CoUninitialize();
-  return 0;
-}
+// How long a walk waits for its visitors. Far beyond the listing's own limit for one step,
+// which gives the owner what was found long before; a visitor still held by a browser after
+// this goes on by itself and reports nothing more.
+constexpr DWORD kVisitorsWaitMs = 60000;
 
-// Visits every item with up to kVisitors visitors; this thread waits for them, serving calls
-// into its apartment meanwhile (the collection may live here).
-void VisitConcurrently(IShellWindows* windows, WalkReport& report) {
-  CGlobalInterface collection;
-  if (!collection.Register(windows, IID_IShellWindows)) {
-    VisitItems(windows, report);
-    return;
+// Visits every item with up to kVisitors visitors, each in an apartment of its own with its
+// own proxy of the collection; this thread waits for them, serving calls into its apartment
+// meanwhile (the collection may live here). True when every visitor ended in time.
+bool VisitConcurrently(IShellWindows* windows, const std::shared_ptr<WalkReport>& report) {
+  std::vector<std::unique_ptr<CBoundedWork<bool>>> visitors;
+  for (long i = 0; i < std::min(kVisitors, report->count); ++i) {
+    auto collection = std::make_shared<CMarshalledInterface<IShellWindows>>();
+    if (!collection->Marshal(windows)) break;
+    auto visitor = std::make_unique<CBoundedWork<bool>>();
+    const bool started = visitor->Start([collection, report] {
+      if (const ComPtr<IShellWindows> own = collection->Take()) VisitItems(own.Get(), *report);
+      return true;
+    });
+    if (started) visitors.push_back(std::move(visitor));
   }
-  std::pair<const CGlobalInterface*, WalkReport*> start(&collection, &report);
-  std::vector<HANDLE> visitors;
-  for (long i = 0; i < std::min(kVisitors, report.count); ++i)
-    if (HANDLE thread = CreateThread(nullptr, 0, VisitorThread, &start, 0, nullptr)) visitors.push_back(thread);
-  // Without a thread of its own, this one visits.
-  if (visitors.empty()) VisitItems(windows, report);
-  // The visitors use what lives on this stack: this thread waits for every one of them, as
-  // long as the browsers take (as one walking them itself would; the walk's owners wait
-  // with a limit of their own).
-  while (!visitors.empty()) {
-    DWORD signalled = 0;
-    if (FAILED(CoWaitForMultipleHandles(0, INFINITE, static_cast<ULONG>(visitors.size()), visitors.data(),
-                                        &signalled)) ||
-        signalled >= visitors.size()) {
-      WaitForSingleObject(visitors.back(), INFINITE);
-      signalled = static_cast<DWORD>(visitors.size() - 1);
-    }
-    CloseHandle(visitors[signalled]);
-    visitors.erase(visitors.begin() + signalled);
+  // Without a visitor of its own, this thread visits.
+  if (visitors.empty()) VisitItems(windows, *report);
+  const DWORD start = ::GetTickCount();
+  bool allEnded = true;
+  for (const auto& visitor : visitors) {
+    const DWORD elapsed = ::GetTickCount() - start;
+    allEnded = visitor->Wait(elapsed >= kVisitorsWaitMs ? 0 : kVisitorsWaitMs - elapsed) && allEnded;
+    visitor->Take();
   }
-}
-
-// Whether `object` is a proxy of another apartment's object (only proxies have client
-// security); asking answers here, without a call.
-bool IsProxy(IUnknown* object) {
-  ComPtr<IClientSecurity> security;
-  return SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.GetAddressOf()))) &&
-         security;
+  return allEnded;
 }
 
 // The walk: `found` is told of each entry with its place, `failed` of a failed step's place.
-BOOL Walk(const std::function<bool(long place, const BrowserListEntry&)>& found,
+BOOL Walk(const std::function<bool(long place, const BrowserListEntry&)>& found, const std::function<void()>& stepped,
           const std::function<void(long place)>& failed) {
   KeepTypeLibraries();
 
@@ -208,16 +213,19 @@ BOOL Walk(const std::function<bool(long place, const BrowserListEntry&)>& found,
 
   long count = 0;
   if (FAILED(windows->get_Count(&count))) return FALSE;
-  WalkReport report;
-  report.found = found;
-  report.failed = failed;
-  report.count = count;
+  auto report = std::make_shared<WalkReport>();
+  report->found = found;
+  report->stepped = stepped;
+  report->failed = failed;
+  report->count = count;
   // A collection served in this apartment hands out this apartment's objects: visitors
   // elsewhere would only call back here, and would see every refused query as a missing
   // interface.
-  if (count > 1 && IsProxy(windows.Get())) VisitConcurrently(windows.Get(), report);
-  else VisitItems(windows.Get(), report);
-  return report.firstFailed == LONG_MAX;
+  bool allEnded = true;
+  if (count > 1 && IsProxy(windows.Get())) allEnded = VisitConcurrently(windows.Get(), report);
+  else VisitItems(windows.Get(), *report);
+  report->Close();
+  return report->firstFailed == LONG_MAX && allEnded;
 }
 
 }  // namespace
@@ -233,6 +241,7 @@ BOOL FillBrowserListBox(HWND listBox) {
         found.emplace(place, entry);
         return true;
       },
+      nullptr,
       [&](long place) {
         std::lock_guard<std::mutex> hold(lock);
         firstFailed = std::min(firstFailed, place);
@@ -244,13 +253,13 @@ BOOL FillBrowserListBox(HWND listBox) {
 }
 
 BOOL WalkBrowsers(const std::function<void(long place, const BrowserListEntry&)>& found,
-                  const std::function<void(long place)>& failed) {
+                  const std::function<void()>& stepped, const std::function<void(long place)>& failed) {
   return Walk(
-      [&found](long place, const BrowserListEntry& entry) {
+      [found](long place, const BrowserListEntry& entry) {
         found(place, entry);
         return true;
       },
-      failed);
+      stepped, failed);
 }
 
 void AddBrowserEntries(HWND listBox, const std::vector<BrowserListEntry>& entries) {

@@ -22,14 +22,16 @@ struct BrowserListEntry {
 BOOL FillBrowserListBox(HWND listBox);
 
 // The walk behind FillBrowserListBox without the list box, for any apartment. Several items
-// are visited at once, each visitor on a thread of its own, and the calling thread waits for
-// them (serving calls into its apartment). `found` is called for each browser with its place
-// in the collection, on the visitor's thread, as each is found (so in no particular order);
+// are visited at once, each visitor in an apartment of its own, and the calling thread waits
+// for them with a generous bound (serving calls into its apartment). `found` is called for
+// each browser with its place in the collection, on the visitor's thread, as each is found (so
+// in no particular order); `stepped` (may be empty) after an item that listed nothing;
 // `failed` with the place of a step that failed, which ends the walk there: entries of later
-// places do not count. A browser process that ends during the walk takes with it the entries
-// of its windows still being visited. TRUE when the walk ran to its end.
+// places do not count. None is called once this has returned. A browser process that ends
+// during the walk takes with it the entries of its windows still being visited. TRUE when the
+// walk ran to its end.
 BOOL WalkBrowsers(const std::function<void(long place, const BrowserListEntry&)>& found,
-                  const std::function<void(long place)>& failed);
+                  const std::function<void()>& stepped, const std::function<void(long place)>& failed);
 
 // Appends the entries to `listBox` as the walk lists them (an entry the list box refuses is
 // left out).

@@ -3,113 +3,93 @@
 #include <memory>
 
 #include "browser/WebBrowserEvents2.h"
-#include "framework/ApartmentWork.h"
+#include "framework/AdoptReference.h"
 #include "framework/ComIdentity.h"
 #include "framework/GlobalInterface.h"
 
+using Microsoft::WRL::ComPtr;
+
 namespace {
 
-// What a connection let go in the background hands its worker thread.
-struct ReleasedConnection {
-  CGlobalInterface connectionPoint;
-  DWORD cookie = 0;
-};
-
-// How long letting go of a connection waits for the browser: not at all. The window goes on
-// at once; the worker finishes whenever the browser answers.
-constexpr DWORD kDisconnectWaitMs = 0;
-
-// Who has the outcome of a connect made on a worker: nobody yet, the caller (which took it
-// in time), or the worker itself (the caller stopped waiting, so the worker undoes it).
-enum : LONG { kConnectRunning, kConnectHandedOver, kConnectAbandoned };
-
-// How often an event that arrives during a connect looks again whether the outcome is there.
-constexpr DWORD kOutcomeRecheckMs = 5;
-
-// What the caller of ConnectWithin and its worker share.
-struct ConnectJob {
-  LONG state = kConnectRunning;
-  std::function<void(IWebBrowser2*)> first;
-  IStream* browserIn = nullptr;  // the caller's browser, for the worker
-  CGlobalInterface sink;         // the caller's sink, for the worker
-  // The outcome, written by the worker before it hands it over.
+// What the worker of ConnectWithin hands the caller: everything marshalled for it.
+struct ConnectOutcome {
   HRESULT appQuery = E_FAIL;
   DWORD cookie = 0;
-  IStream* appOut = nullptr;
-  IStream* pointOut = nullptr;
-  CGlobalInterface parkedPoint;
-  bool takenByCaller = false;  // caller's thread only
+  CMarshalledInterface<IWebBrowserApp> app;
+  CMarshalledInterface<IConnectionPoint> point;
+  // Second marshals of the point and the browser, kept by the holder for the worker that lets
+  // go of them later.
+  std::shared_ptr<CMarshalledInterface<IConnectionPoint>> parkedPoint =
+      std::make_shared<CMarshalledInterface<IConnectionPoint>>();
+  std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> parkedBrowser =
+      std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
 };
 
-// Gives back the references a marshalled interface holds: unmarshalled here and released,
-// so they join this apartment's own and go with them.
-void DiscardMarshalled(IStream*& stream) {
-  if (!stream) return;
-  IUnknown* object = nullptr;
-  if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(stream, IID_IUnknown, reinterpret_cast<void**>(&object))) && object)
-    object->Release();
-  stream = nullptr;
-}
-
-// For the caller's thread: the interface marshalled by the worker. Unmarshalling a normal
-// marshal brings its own references along, so this asks nothing of the browser.
-template <typename T>
-T* TakeMarshalled(IStream*& stream, REFIID iid) {
-  T* object = nullptr;
-  if (stream && FAILED(::CoGetInterfaceAndReleaseStream(stream, iid, reinterpret_cast<void**>(&object))))
-    object = nullptr;
-  stream = nullptr;
-  return object;
-}
-
 // The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
-// caller; undone here if the caller has stopped waiting.
-void RunConnect(ConnectJob& job) {
-  IWebBrowser2* browser = nullptr;
-  HRESULT hr = ::CoGetInterfaceAndReleaseStream(job.browserIn, IID_IWebBrowser2, reinterpret_cast<void**>(&browser));
-  job.browserIn = nullptr;
-  IWebBrowserApp* app = nullptr;
-  IConnectionPoint* point = nullptr;
-  bool advised = false;
-  if (FAILED(hr) || !browser) {
-    job.appQuery = FAILED(hr) ? hr : E_FAIL;
-  } else {
-    if (job.first) job.first(browser);
-    job.appQuery = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
-    if (FAILED(job.appQuery)) app = nullptr;
+// caller.
+ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlobalInterface<IDispatch>& sink,
+                          const std::function<void(IWebBrowser2*)>& first) {
+  ConnectOutcome outcome;
+  const ComPtr<IWebBrowser2> browser = chosen.Take();
+  ComPtr<IWebBrowserApp> app;
+  if (browser) {
+    if (first) first(browser.Get());
+    outcome.appQuery = browser.As(&app);
   }
-  if (app) {
-    IConnectionPointContainer* container = nullptr;
-    if (SUCCEEDED(app->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) &&
-        container) {
-      if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) point = nullptr;
-      container->Release();
-    }
-    IUnknown* sink = nullptr;
-    if (point && SUCCEEDED(job.sink.Get(IID_IDispatch, reinterpret_cast<void**>(&sink))) && sink) {
-      // Parked for the caller, who unadvises through it from a worker of its own later.
-      job.parkedPoint.Register(point, IID_IConnectionPoint);
-      advised = SUCCEEDED(point->Advise(sink, &job.cookie));
-      if (!advised) {
-        job.cookie = 0;
-        job.parkedPoint.Revoke();
-      }
-      sink->Release();
-    }
-    if (FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowserApp, app, &job.appOut))) job.appOut = nullptr;
-    if (advised && FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IConnectionPoint, point, &job.pointOut)))
-      job.pointOut = nullptr;
+  if (!app) return outcome;
+  ComPtr<IConnectionPointContainer> container;
+  ComPtr<IConnectionPoint> point;
+  const ComPtr<IDispatch> events = sink.Get();
+  if (SUCCEEDED(app.As(&container)) && SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) &&
+      point && events) {
+    outcome.parkedPoint->Marshal(point.Get());
+    if (FAILED(point->Advise(events.Get(), &outcome.cookie))) outcome.cookie = 0;
   }
-  if (::InterlockedCompareExchange(&job.state, kConnectHandedOver, kConnectRunning) != kConnectRunning) {
-    // Too late: the caller's tab stays unconnected, and the browser keeps nothing of it.
-    if (advised) point->Unadvise(job.cookie);
-    job.parkedPoint.Revoke();
-    DiscardMarshalled(job.appOut);
-    DiscardMarshalled(job.pointOut);
+  outcome.app.Marshal(app.Get());
+  outcome.parkedBrowser->Marshal(app.Get());
+  if (outcome.cookie) outcome.point.Marshal(point.Get());
+  else outcome.parkedPoint->Discard();
+  return outcome;
+}
+
+// An outcome the caller did not take: the browser keeps nothing of it.
+void UndoConnect(ConnectOutcome& outcome) {
+  if (!outcome.cookie) return;
+  if (const ComPtr<IConnectionPoint> point = outcome.point.Take()) point->Unadvise(outcome.cookie);
+}
+
+// Lets go of a connection's objects without waiting for the browser: a worker unadvises
+// through its own proxy of the parked point and releases its own proxy of the parked browser
+// (a call into the browser too), and only once it has heard from the browser does this thread
+// release its own proxies, whose last release is itself a call into the browser. `sink` (may
+// be NULL) is released with them.
+void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> app, ComPtr<IWebBrowser2> chosen,
+                       DWORD cookie, CBrowserEventConnection::ParkedConnection parked, CWebBrowserEvents2* sink) {
+  auto letGo = [point, app, chosen, sink]() mutable {
+    point.Reset();
+    app.Reset();
+    chosen.Reset();
+    if (sink) sink->ExternalRelease();
+  };
+  if (!point.Get() && !app.Get() && !chosen.Get() && !parked.point && !parked.browser) {
+    letGo();
+    return;
   }
-  if (point) point->Release();
-  if (app) app->Release();
-  if (browser) browser->Release();
+  auto job = std::make_shared<CBoundedWork<bool>>();
+  const bool started = job->Start(
+      [parked, cookie] {
+        if (parked.point)
+          if (const ComPtr<IConnectionPoint> own = parked.point->Take())
+            if (cookie) own->Unadvise(cookie);
+        if (parked.browser) parked.browser->Discard();
+        return true;
+      },
+      nullptr,
+      [job, letGo]() mutable {
+        job->Take();
+        letGo();
+      });
+  if (!started) letGo();
 }
 
 }  // namespace
@@ -126,22 +106,12 @@ CBrowserEventConnection::~CBrowserEventConnection() {
   // failed (a browser that died leaves Unadvise failing) the references still held are
   // given back here, not leaked.
   if (IsAdvised()) CBrowserEventConnection::Unadvise();
-  if (m_pConnectionPoint) {
-    m_pConnectionPoint->Release();
-    m_pConnectionPoint = nullptr;
-  }
-  if (m_pBrowserApp) {
-    m_pBrowserApp->Release();
-    m_pBrowserApp = nullptr;
-  }
-  if (m_pChosenBrowser) {
-    m_pChosenBrowser->Release();
-    m_pChosenBrowser = nullptr;
-  }
-  if (m_pSink) {
-    delete m_pSink;
-    m_pSink = nullptr;
-  }
+  AdoptReference(m_pConnectionPoint);
+  AdoptReference(m_pBrowserApp);
+  m_pChosenBrowser.Reset();
+  m_parked = ParkedConnection();
+  delete m_pSink;
+  m_pSink = nullptr;
 }
 
 BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
@@ -149,7 +119,14 @@ BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
   return TRUE;
 }
 
-void CBrowserEventConnection::OnQuit() { Unadvise(); }
+void CBrowserEventConnection::OnQuit() {
+  Unadvise();
+  // The browser object handed to ConnectWithin, and the browser parked for a worker, are the
+  // holder's last holds on the browser once the unadvise has let go of the others.
+  ParkedConnection parked;
+  if (!m_pBrowserApp) parked.browser = std::move(m_parked.browser);
+  LetGoInBackground(nullptr, nullptr, std::move(m_pChosenBrowser), 0, parked, nullptr);
+}
 
 bool CBrowserEventConnection::IsConnectedBrowser(IUnknown* browser) const {
   // m_pBrowserApp is this thread's own (a connection made on a worker unmarshals it here).
@@ -164,96 +141,99 @@ BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
     return FALSE;
   }
   if (!m_pBrowserApp) return FALSE;
+  // A browser of this apartment is let go here, without a worker.
+  if (IsProxy(m_pBrowserApp)) {
+    m_parked.browser = std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
+    m_parked.browser->Marshal(m_pBrowserApp);
+  }
   return Advise();
 }
 
 CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     IWebBrowser2* browser, DWORD timeoutMs, std::function<void(IWebBrowser2*)> first) {
   if (!browser) return BoundedConnect::QueryFailed;
-  IClientSecurity* proxy = nullptr;  // a proxy answers this itself, without a call
-  if (FAILED(browser->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(&proxy))) || !proxy) {
+  ComPtr<IWebBrowser2> chosen = AdoptReference(browser);
+  if (!IsProxy(chosen.Get())) {
     // An object of this apartment: nothing can keep it from answering, so it is asked here.
-    if (first) first(browser);
-    IWebBrowserApp* app = nullptr;
-    const HRESULT hr = browser->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app));
-    browser->Release();
+    if (first) first(chosen.Get());
+    ComPtr<IWebBrowserApp> app;
+    const HRESULT hr = chosen.As(&app);
+    chosen.Reset();
     if (FAILED(hr) || !app) return hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
-    CBrowserEventConnection::Connect(app);
-    app->Release();
+    CBrowserEventConnection::Connect(app.Get());
     if (!IsAdvised()) return IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
     OnAdvisedWithin();
     return BoundedConnect::Advised;
   }
-  proxy->Release();
-  auto job = std::make_shared<ConnectJob>();
-  job->first = std::move(first);
   // Marshalling this thread's proxy hands on references it already holds: no call.
-  if (FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowser2, browser, &job->browserIn))) {
-    job->browserIn = nullptr;
-    browser->Release();
+  auto forWorker = std::make_shared<CMarshalledInterface<IWebBrowser2>>();
+  auto sink = std::make_shared<CGlobalInterface<IDispatch>>();
+  sink->Register(m_pSink->GetIDispatch(FALSE));
+  CBoundedWork<ConnectOutcome> work;
+  if (!forWorker->Marshal(chosen.Get()) ||
+      !work.Start([forWorker, sink, first] { return RunConnect(*forWorker, *sink, first); }, &UndoConnect))
     return BoundedConnect::QueryFailed;
-  }
-  // The sink lives until the worker is done with it.
-  CWebBrowserEvents2* sink = m_pSink;
-  sink->ExternalAddRef();
-  job->sink.Register(sink->GetIDispatch(FALSE), IID_IDispatch);
+  m_pConnecting = &work;
 
   // Takes the outcome the worker handed over, once.
   BoundedConnect outcome = BoundedConnect::NotAnswered;
   bool taken = false;
   auto take = [&] {
-    if (taken) return;
+    if (taken || work.GetState() != CBoundedWorkBase::State::Finished) return;
+    std::optional<ConnectOutcome> result = work.Take();
+    if (!result) return;
     taken = true;
-    sink->SetBeforeEvent(nullptr);
-    job->takenByCaller = true;
-    job->sink.Revoke();
-    sink->ExternalRelease();
-    m_pChosenBrowser = browser;
-    m_pBrowserApp = TakeMarshalled<IWebBrowserApp>(job->appOut, IID_IWebBrowserApp);
-    m_pConnectionPoint = TakeMarshalled<IConnectionPoint>(job->pointOut, IID_IConnectionPoint);
+    m_pSink->SetBeforeEvent(nullptr);
+    sink->Revoke();
+    m_pChosenBrowser = std::move(chosen);
+    m_pBrowserApp = result->app.Take().Detach();
+    m_pConnectionPoint = result->point.Take().Detach();
     if (m_pConnectionPoint) {
-      m_dwCookie = job->cookie;
-      m_parkedConnectionPoint.TakeFrom(job->parkedPoint);
+      m_dwCookie = result->cookie;
+      m_parked.point = result->parkedPoint;
     }
+    if (m_pBrowserApp) m_parked.browser = result->parkedBrowser;
     if (IsAdvised()) outcome = BoundedConnect::Advised;
     else if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
-    else if (job->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
+    else if (result->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
     else outcome = BoundedConnect::QueryFailed;
     if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
-  };
-  auto handedOver = [&job] {
-    return ::InterlockedCompareExchange(&job->state, kConnectRunning, kConnectRunning) == kConnectHandedOver;
   };
   // An event can arrive as soon as the advise is made, while this thread still waits: the
   // outcome is taken first (the worker is about to hand it over), so the event comes after
   // what the caller writes for it. One that comes without an outcome within the limit goes.
   const DWORD started = ::GetTickCount();
-  sink->SetBeforeEvent([&] {
-    while (!handedOver() && ::GetTickCount() - started < timeoutMs)
-      CApartmentWork::WaitPumping(nullptr, kOutcomeRecheckMs);
-    if (!handedOver()) return false;
-    take();
-    return true;
+  auto remaining = [&] {
+    const DWORD elapsed = ::GetTickCount() - started;
+    return elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+  };
+  m_pSink->SetBeforeEvent([&] {
+    if (!taken && work.Wait(remaining())) take();
+    return taken;
   });
+  if (work.Wait(remaining())) take();
+  m_pConnecting = nullptr;
+  if (taken) return outcome;
 
-  const BOOL finished = CApartmentWork::Run([job] { RunConnect(*job); }, timeoutMs, [job, sink, browser] {
-    if (job->takenByCaller) return;
-    // The browser has answered at last: what the caller left for it goes now.
-    job->sink.Revoke();
-    sink->ExternalRelease();
-    browser->Release();
+  // Not answered in time, or given up: the worker undoes what it made once the browser
+  // answers. The browser may still take the sink: as when letting go, it leaves the holder and
+  // takes no more calls from other processes; the holder gets a fresh sink for the same
+  // listener. The chosen browser goes once the browser has answered again.
+  m_pSink->SetBeforeEvent(nullptr);
+  sink->Revoke();
+  CWebBrowserEvents2* detached = DetachSink();
+  work.LetGo([chosen, detached]() mutable {
+    chosen.Reset();
+    detached->ExternalRelease();
   });
-  if (!taken && !finished &&
-      ::InterlockedCompareExchange(&job->state, kConnectAbandoned, kConnectRunning) == kConnectRunning) {
-    // The browser may still take the sink; as when letting go, it leaves the holder, takes
-    // no more calls from other processes and lives until the worker is done. The holder
-    // gets a fresh sink for the same listener.
-    DetachSink()->ExternalRelease();  // the holder's own; the worker's goes when it is done
-    return BoundedConnect::NotAnswered;
-  }
-  // Handed over (perhaps just after the wait ended, the worker still letting go of its own).
-  take();
-  return outcome;
+  chosen.Reset();
+  forWorker.reset();
+  sink.reset();
+  return BoundedConnect::NotAnswered;
+}
+
+void CBrowserEventConnection::AbandonConnect() {
+  if (m_pConnecting) m_pConnecting->StopWaiting();
 }
 
 CWebBrowserEvents2* CBrowserEventConnection::DetachSink() {
@@ -279,33 +259,29 @@ BOOL CBrowserEventConnection::Advise() {
   // Already advised: never advise twice, and ask nothing of a browser that may have died.
   if (IsAdvised()) return TRUE;
 
-  IConnectionPointContainer* container = nullptr;
+  ComPtr<IConnectionPointContainer> container;
   if (FAILED(m_pBrowserApp->QueryInterface(IID_IConnectionPointContainer,
-                                           reinterpret_cast<void**>(&container))) ||
+                                           reinterpret_cast<void**>(container.GetAddressOf()))) ||
       !container)
     return FALSE;
 
-  if (m_pConnectionPoint) {  // left from an earlier advise that was refused
-    m_pConnectionPoint->Release();
-    m_pConnectionPoint = nullptr;
-  }
+  AdoptReference(m_pConnectionPoint);  // left from an earlier advise that was refused
   if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &m_pConnectionPoint)) ||
       !m_pConnectionPoint) {
     m_pConnectionPoint = nullptr;
-    container->Release();
     return FALSE;
   }
 
   // Parked before advising: parking is a call into the browser, during which events could
   // arrive, and none may come between the advise and the caller's next step.
-  m_parkedConnectionPoint.Register(m_pConnectionPoint, IID_IConnectionPoint);
+  auto parked = std::make_shared<CMarshalledInterface<IConnectionPoint>>();
+  parked->Marshal(m_pConnectionPoint);
   const HRESULT hr = m_pConnectionPoint->Advise(m_pSink->GetIDispatch(FALSE), &m_dwCookie);
-  container->Release();
   if (FAILED(hr)) {
     m_dwCookie = 0;
-    m_parkedConnectionPoint.Revoke();
     return FALSE;
   }
+  m_parked.point = parked;
   return TRUE;
 }
 
@@ -316,61 +292,27 @@ BOOL CBrowserEventConnection::Unadvise() {
   // Events arrive re-entrantly during any outgoing call, OnQuit among them, and OnQuit
   // unadvises: the members are taken and cleared before calling out, so a nested call finds
   // nothing left to give back and the references are released exactly once.
-  IConnectionPoint* connectionPoint = m_pConnectionPoint;
+  ComPtr<IConnectionPoint> connectionPoint = AdoptReference(m_pConnectionPoint);
   const DWORD cookie = m_dwCookie;
-  m_pConnectionPoint = nullptr;
   m_dwCookie = 0;
-  m_parkedConnectionPoint.Revoke();
-  const HRESULT hr = connectionPoint->Unadvise(cookie);
-  connectionPoint->Release();
-  if (FAILED(hr)) return FALSE;
+  m_parked.point.reset();
+  if (FAILED(connectionPoint->Unadvise(cookie))) return FALSE;
+  connectionPoint.Reset();
 
-  IWebBrowserApp* browserApp = m_pBrowserApp;
-  m_pBrowserApp = nullptr;
-  if (browserApp) browserApp->Release();
+  AdoptReference(m_pBrowserApp);
   return TRUE;
 }
 
 void CBrowserEventConnection::DisconnectInBackground() {
-  IConnectionPoint* connectionPoint = m_pConnectionPoint;
-  IWebBrowserApp* browserApp = m_pBrowserApp;
-  IUnknown* chosenBrowser = m_pChosenBrowser;
-  auto released = std::make_shared<ReleasedConnection>();
-  released->cookie = m_dwCookie;
-  m_pConnectionPoint = nullptr;
-  m_pBrowserApp = nullptr;
-  m_pChosenBrowser = nullptr;
+  ComPtr<IConnectionPoint> point = AdoptReference(m_pConnectionPoint);
+  ComPtr<IWebBrowserApp> app = AdoptReference(m_pBrowserApp);
+  const DWORD cookie = m_dwCookie;
   m_dwCookie = 0;
   // The browser may call the sink until it hears of the unadvise, and one in this apartment
   // holds it directly: the sink leaves the holder, stops passing events on, takes no more
   // calls from other processes, and lives until the browser has let go of it. The holder
   // gets a fresh sink for the same listener.
   CWebBrowserEvents2* sink = DetachSink();
-  if (!connectionPoint && !browserApp && !chosenBrowser) {
-    sink->ExternalRelease();
-    return;
-  }
-
-  // The worker unadvises through its own proxy, parked when the advise succeeded. This
-  // thread's proxies are released only once the worker has heard from the browser: the last
-  // release of a proxy is itself a call into the browser.
-  released->connectionPoint.TakeFrom(m_parkedConnectionPoint);
-  CApartmentWork::Run(
-      [released] {
-        IConnectionPoint* point = nullptr;
-        if (released->cookie && SUCCEEDED(released->connectionPoint.Get(IID_IConnectionPoint,
-                                                                         reinterpret_cast<void**>(&point))) &&
-            point) {
-          point->Unadvise(released->cookie);
-          point->Release();
-        }
-      },
-      kDisconnectWaitMs,
-      [released, connectionPoint, browserApp, chosenBrowser, sink] {
-        released->connectionPoint.Revoke();
-        if (connectionPoint) connectionPoint->Release();
-        if (browserApp) browserApp->Release();
-        if (chosenBrowser) chosenBrowser->Release();
-        sink->ExternalRelease();
-      });
+  LetGoInBackground(std::move(point), std::move(app), std::move(m_pChosenBrowser), cookie, std::move(m_parked),
+                    sink);
 }

@@ -7,10 +7,14 @@
 #include <exdisp.h>
 #include <ocidl.h>
 
+#include <wrl/client.h>
+
 #include <functional>
+#include <memory>
 
 #include "browser/BrowserEventListener.h"
-#include "framework/GlobalInterface.h"
+#include "framework/BoundedWork.h"
+#include "framework/MarshalledInterface.h"
 
 class CWebBrowserEvents2;
 
@@ -25,11 +29,20 @@ class CBrowserEventConnection : public IBrowserEventListener {
     NotAnswered,   // the browser did not answer in time: not attached
   };
 
+  // What a connection keeps marshalled for the worker that lets go of it later, in an
+  // apartment of its own: the connection point (to unadvise) and the browser (whose release
+  // tells the worker that the browser answers).
+  struct ParkedConnection {
+    std::shared_ptr<CMarshalledInterface<IConnectionPoint>> point;
+    std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> browser;
+  };
+
   CBrowserEventConnection();
   CBrowserEventConnection(const CBrowserEventConnection&) = delete;
   CBrowserEventConnection& operator=(const CBrowserEventConnection&) = delete;
 
-  // The browser has gone: let go of it.
+  // The browser has gone: let go of it (unadvised here, where the browser is still in its
+  // call; the browser object handed to ConnectWithin goes off this thread).
   void OnQuit() override;
 
   virtual ~CBrowserEventConnection();
@@ -44,6 +57,10 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // that answers too late is unadvised and let go by the worker.
   virtual BoundedConnect ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
                                        std::function<void(IWebBrowser2*)> first);
+  // Ends a ConnectWithin under way on this holder (called from a message handled during its
+  // wait, e.g. while the window closes): it returns NotAnswered at once, and what its worker
+  // made is undone there.
+  void AbandonConnect();
   // Unadvises; always TRUE.
   virtual BOOL Disconnect();
   virtual BOOL Advise();
@@ -78,11 +95,13 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // (the caller's now) for a browser that may still hold it.
   CWebBrowserEvents2* DetachSink();
 
-  // While advised: the connection point, parked in the global interface table when the
-  // advise succeeded (parking a proxy asks its server for references, so it is done while
-  // the browser answers), so that a worker can unadvise it later.
-  CGlobalInterface m_parkedConnectionPoint;
+  // While attached and advised: the browser and the connection point, marshalled while the
+  // browser answers (marshalling a proxy may ask its server for references), so that a worker
+  // of any apartment can let go of them later.
+  ParkedConnection m_parked;
   // The browser handed to ConnectWithin: this thread's proxy, whose last release is a call
   // into the browser, so it is let go with the others.
-  IUnknown* m_pChosenBrowser = nullptr;
+  Microsoft::WRL::ComPtr<IWebBrowser2> m_pChosenBrowser;
+  // The work of a ConnectWithin under way.
+  CBoundedWorkBase* m_pConnecting = nullptr;
 };

@@ -1,10 +1,10 @@
 #pragma once
-// Lists the running browsers without holding the calling thread: the walk runs on a worker
-// apartment, and its entries come back on the calling thread in the walk's order, all of them
-// when it ends, or those found so far once a browser has kept it waiting too long. At most one walk of a
-// kind runs in the process: an owner that starts while one is still under way waits for that
-// walk's entries instead. An owner that abandons its walk is never called back. The walk is
-// the shell's window list unless the owner is given another.
+// Lists the running browsers without holding the calling thread: each listing walks on a
+// worker apartment of its own, and its entries come back on the calling thread in the walk's
+// order, all of them when it ends, or those found so far once one step (creating the list,
+// one browser's answers) has kept it waiting too long. A walk held by a browser that does not
+// answer holds up no later listing, and an owner that abandons its walk is never called back.
+// The walk is the shell's window list unless the owner is given another.
 #include <windows.h>
 
 #include <functional>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "browser/BrowserDiscovery.h"
+#include "framework/BoundedWork.h"
 
 class CBrowserListingWalk {
  public:
@@ -23,12 +24,18 @@ class CBrowserListingWalk {
   using StepDone = std::function<void()>;
   // A step at `place` failed: the walk ends there, and entries of later places do not count.
   using StepFailed = std::function<void(long place)>;
-  // A walk, for any apartment: calls `found` for each entry (from any thread), may call
-  // `stepped` after a step that listed nothing, and `failed` when a step fails; TRUE when it
-  // ran to its end. Walks of one function are of one kind.
+  // A walk, for any apartment: calls `found` for each entry (from any thread), `stepped`
+  // after a step that listed nothing, and `failed` when a step fails; TRUE when it ran to its
+  // end.
   using Walker = BOOL (*)(const EntryFound& found, const StepDone& stepped, const StepFailed& failed);
 
-  explicit CBrowserListingWalk(Walker walker = &WalkShellBrowsers);
+  // A browser kept busy by a script answers within a second or two; one that has not
+  // answered after three is hung for all a user can tell.
+  static constexpr DWORD kStepLimitMs = 3000;
+
+  // `stepLimitMs`: how long the walk may go without a step ending before the owner is given
+  // what was found so far.
+  explicit CBrowserListingWalk(Walker walker = &WalkShellBrowsers, DWORD stepLimitMs = kStepLimitMs);
   CBrowserListingWalk(const CBrowserListingWalk&) = delete;
   CBrowserListingWalk& operator=(const CBrowserListingWalk&) = delete;
   ~CBrowserListingWalk();
@@ -39,19 +46,22 @@ class CBrowserListingWalk {
   void Abandon();
   bool IsRunning() const { return static_cast<bool>(m_finished); }
 
-  struct Shared;
-
   // The shell's window list (WalkBrowsers) as a walker.
   static BOOL WalkShellBrowsers(const EntryFound& found, const StepDone& stepped, const StepFailed& failed);
 
+  struct Progress;
+
  private:
-  static void CALLBACK CheckProgress(HWND, UINT, UINT_PTR timer, DWORD);
-  static void WalkEnded(const std::shared_ptr<Shared>& shared);
+  static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Gives the owner what was found once the walk has gone a step limit without progress.
+  void CheckProgress();
   void Deliver(bool everyoneAnswered);
 
   Walker m_walker;
-  std::shared_ptr<Shared> m_shared;
+  DWORD m_stepLimitMs;
+  std::shared_ptr<Progress> m_progress;
+  CBoundedWork<bool> m_work;
   Finished m_finished;
-  UINT_PTR m_timer = 0;
-  DWORD m_started = 0;
+  // A message-only window whose timer falls due when the step limit would be reached.
+  HWND m_hWndTimer = nullptr;
 };

@@ -2,12 +2,13 @@
 
 #include <mshtml.h>
 
-#include <memory>
+#include <wrl/client.h>
+
+#include <optional>
 
 #include "browser/BrowserAnswerWait.h"
 #include "browser/BrowserDiscovery.h"
 #include "events/EventCatalog.h"
-#include "framework/ApartmentWork.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
 
@@ -19,9 +20,6 @@ const char kNoEventMessage[] = "記録するイベントが選択されていま
 const char kBrowserNotFoundMessage[] = "指定されたInternet Explorerは見つかりません。";
 const char kListingStatus[] = "Internet Explorerを探しています...";
 const char kNotAnsweredStatus[] = "応答しないウィンドウがあったため、一覧に含まれていません。";
-// Where the listing's status line goes, in dialog units: left of the Refresh button, under
-// the list.
-const RECT kStatusRect = {12, 106, 240, 116};
 
 }  // namespace
 
@@ -51,13 +49,7 @@ BOOL CSelectBrowserDlg::FillBrowserList() {
 
 BOOL CSelectBrowserDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  RECT status = kStatusRect;
-  ::MapDialogRect(m_hWnd, &status);
-  m_hWndStatus = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_LEFT | SS_NOPREFIX, status.left, status.top,
-                                   status.right - status.left, status.bottom - status.top, m_hWnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LISTING_STATUS)),
-                                   ::GetModuleHandleA(nullptr), nullptr);
-  if (m_hWndStatus) ::SendMessageA(m_hWndStatus, WM_SETFONT, static_cast<WPARAM>(SendMessage(WM_GETFONT)), FALSE);
+  m_hWndStatus = ::GetDlgItem(m_hWnd, IDC_LISTING_STATUS);
   StartListing(nullptr);
   for (const EventInfo& event : kEventCatalog)
     SendDlgItemMessage(event.checkBoxId, BM_SETCHECK,
@@ -92,6 +84,8 @@ void CSelectBrowserDlg::OnOK() {
   m_bLookingUp = true;
   const Lookup lookup = LookUpBrowser(window);
   m_bLookingUp = false;
+  // The dialog went while it waited (its owner closed): nothing is chosen.
+  if (!m_hWnd || !::IsWindow(m_hWnd)) return;
   if (lookup == Lookup::Vanished) {
     RejectVanishedBrowser();
     return;
@@ -101,11 +95,9 @@ void CSelectBrowserDlg::OnOK() {
 }
 
 BOOL CSelectBrowserDlg::ResolveShellBrowser(HWND window, IWebBrowser2** browser) {
-  IHTMLDocument* document = nullptr;
-  if (!GetDocumentFromWindow(window, &document)) return FALSE;
-  const BOOL found = GetBrowserFromDocument(document, browser);
-  document->Release();
-  return found;
+  Microsoft::WRL::ComPtr<IHTMLDocument> document;
+  if (!GetDocumentFromWindow(window, document.GetAddressOf())) return FALSE;
+  return GetBrowserFromDocument(document.Get(), browser);
 }
 
 void CSelectBrowserDlg::OnCancel() {
@@ -113,53 +105,26 @@ void CSelectBrowserDlg::OnCancel() {
   CDialog::OnCancel();
 }
 
-namespace {
-
-// Who has the outcome of a lookup: nobody yet, the dialog, or the worker (the dialog stopped
-// waiting, so the worker lets go of what it found).
-enum : LONG { kLookupRunning, kLookupHandedOver, kLookupAbandoned };
-
-struct LookupJob {
-  LONG state = kLookupRunning;
-  bool vanished = false;
-  IStream* browser = nullptr;  // the browser found, marshalled for the dialog's thread
-};
-
-}  // namespace
-
 CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
-  auto job = std::make_shared<LookupJob>();
-  const BOOL finished = CApartmentWork::Run(
-      [job, window, resolve = m_pfnResolve] {
-        IWebBrowser2* browser = nullptr;
-        if (!resolve(window, &browser)) browser = nullptr;
-        if (browser && FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IWebBrowser2, browser, &job->browser)))
-          job->browser = nullptr;
-        job->vanished = job->browser == nullptr;
-        if (::InterlockedCompareExchange(&job->state, kLookupHandedOver, kLookupRunning) != kLookupRunning &&
-            job->browser) {
-          // Unmarshalled here and released: its references go with this apartment's own.
-          IUnknown* unused = nullptr;
-          if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(job->browser, IID_IUnknown,
-                                                         reinterpret_cast<void**>(&unused))) && unused)
-            unused->Release();
-          job->browser = nullptr;
-        }
-        if (browser) browser->Release();
-      },
-      kBrowserAnswerWaitMs);
-  if (!finished && ::InterlockedCompareExchange(&job->state, kLookupAbandoned, kLookupRunning) == kLookupRunning)
+  // The browser found, marshalled for the dialog's thread: a normal marshal carries its
+  // references along, so taking it asks nothing of the browser. One nobody takes goes on
+  // the worker.
+  using Found = CMarshalledInterface<IWebBrowser2>;
+  const bool started = m_lookup.Start([window, resolve = m_pfnResolve] {
+    Found found;
+    Microsoft::WRL::ComPtr<IWebBrowser2> browser;
+    if (resolve(window, browser.GetAddressOf())) found.Marshal(browser.Get());
+    return found;
+  });
+  if (!started) return Lookup::Vanished;
+  if (!m_lookup.Wait(kBrowserAnswerWaitMs)) {
+    m_lookup.Abandon();
     return Lookup::NotAnswered;
-  if (job->vanished) return Lookup::Vanished;
-  // A normal marshal carries its references along: unmarshalling asks nothing of the browser.
-  IStream* stream = job->browser;
-  job->browser = nullptr;
-  if (FAILED(::CoGetInterfaceAndReleaseStream(stream, IID_IWebBrowser2, reinterpret_cast<void**>(&m_pBrowser))) ||
-      !m_pBrowser) {
-    m_pBrowser = nullptr;
-    return Lookup::Vanished;
   }
-  return Lookup::Found;
+  std::optional<Found> found = m_lookup.Take();
+  if (!found) return Lookup::NotAnswered;
+  m_pBrowser = found->Take().Detach();
+  return m_pBrowser ? Lookup::Found : Lookup::Vanished;
 }
 
 void CSelectBrowserDlg::RejectVanishedBrowser() {
@@ -218,8 +183,9 @@ void CSelectBrowserDlg::SetListingStatus(const char* text) {
 }
 
 void CSelectBrowserDlg::OnDestroy() {
-  // Nothing of a listing still under way may reach the dialog once it has gone.
+  // Nothing of a listing or a lookup still under way may reach the dialog once it has gone.
   m_listing.Abandon();
+  m_lookup.Abandon();
   m_hWndStatus = nullptr;
   Default();
 }

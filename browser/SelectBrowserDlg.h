@@ -10,7 +10,9 @@
 
 #include "browser/BrowserListingWalk.h"
 #include "events/EventMask.h"
+#include "framework/BoundedWork.h"
 #include "framework/Dialog.h"
+#include "framework/MarshalledInterface.h"
 
 class CSelectBrowserDlg : public CDialog {
  public:
@@ -65,6 +67,7 @@ class CSelectBrowserDlg : public CDialog {
 
   Resolver m_pfnResolve;
   CBrowserListingWalk m_listing;
+  CBoundedWork<CMarshalledInterface<IWebBrowser2>> m_lookup;
   bool m_bLookingUp = false;
   HWND m_hWndStatus = nullptr;
 };

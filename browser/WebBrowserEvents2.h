@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "browser/BrowserEventListener.h"
+#include "framework/BoundedWork.h"
 #include "framework/CmdTarget.h"
 
 class CWebBrowserEvents2 : public CCmdTarget {
@@ -66,6 +67,8 @@ class CWebBrowserEvents2 : public CCmdTarget {
  private:
   template <typename... Params, typename... Args>
   void Forward(void (IBrowserEventListener::*operation)(Params...), Args... args) {
+    // Work finishing meanwhile completes once the browser's call has returned.
+    const CBoundedWorkBase::IncomingCall call;
     if (m_beforeEvent) {
       const std::function<bool()> beforeEvent = m_beforeEvent;  // it may clear itself
       if (!beforeEvent()) return;

@@ -1,15 +1,18 @@
 #include "framework/ComIdentity.h"
 
+#include <wrl/client.h>
+
+using Microsoft::WRL::ComPtr;
+
 namespace {
 
 // The identity pointer of `object`, kept only for comparing: the reference the query took is
 // given back at once, which leaves the object held by whoever passed it in.
 IUnknown* IdentityOf(IUnknown* object) {
-  IUnknown* identity = nullptr;
-  if (!object || FAILED(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity))) || !identity)
+  ComPtr<IUnknown> identity;
+  if (!object || FAILED(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()))))
     return nullptr;
-  identity->Release();
-  return identity;
+  return identity.Get();
 }
 
 }  // namespace
@@ -17,4 +20,11 @@ IUnknown* IdentityOf(IUnknown* object) {
 BOOL IsSameComObject(IUnknown* first, IUnknown* second) {
   IUnknown* const a = IdentityOf(first);
   return a && a == IdentityOf(second);
+}
+
+bool IsProxy(IUnknown* object) {
+  ComPtr<IClientSecurity> security;
+  return object &&
+         SUCCEEDED(object->QueryInterface(IID_IClientSecurity, reinterpret_cast<void**>(security.GetAddressOf()))) &&
+         security;
 }

@@ -1,40 +1,39 @@
 #include "framework/GlobalInterface.h"
 
-IGlobalInterfaceTable* CGlobalInterface::Table() {
-  IGlobalInterfaceTable* table = nullptr;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+ComPtr<IGlobalInterfaceTable> Table() {
+  ComPtr<IGlobalInterfaceTable> table;
   if (FAILED(::CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&table))))
-    return nullptr;
+                                IID_IGlobalInterfaceTable, reinterpret_cast<void**>(table.GetAddressOf()))))
+    table.Reset();
   return table;
 }
 
-BOOL CGlobalInterface::Register(IUnknown* object, REFIID iid) {
-  Revoke();
-  if (!object) return FALSE;
-  IGlobalInterfaceTable* table = Table();
-  if (!table) return FALSE;
-  const HRESULT hr = table->RegisterInterfaceInGlobal(object, iid, &m_cookie);
-  table->Release();
-  if (FAILED(hr)) m_cookie = 0;
-  return SUCCEEDED(hr);
-}
+}  // namespace
 
-HRESULT CGlobalInterface::Get(REFIID iid, void** object) const {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (!m_cookie) return E_UNEXPECTED;
-  IGlobalInterfaceTable* table = Table();
+namespace globalinterface {
+
+HRESULT Register(IUnknown* object, REFIID iid, DWORD* cookie) {
+  *cookie = 0;
+  const ComPtr<IGlobalInterfaceTable> table = Table();
   if (!table) return E_UNEXPECTED;
-  const HRESULT hr = table->GetInterfaceFromGlobal(m_cookie, iid, object);
-  table->Release();
+  const HRESULT hr = table->RegisterInterfaceInGlobal(object, iid, cookie);
+  if (FAILED(hr)) *cookie = 0;
   return hr;
 }
 
-void CGlobalInterface::Revoke() {
-  if (!m_cookie) return;
-  if (IGlobalInterfaceTable* table = Table()) {
-    table->RevokeInterfaceFromGlobal(m_cookie);
-    table->Release();
-  }
-  m_cookie = 0;
+HRESULT Get(DWORD cookie, REFIID iid, void** object) {
+  *object = nullptr;
+  const ComPtr<IGlobalInterfaceTable> table = Table();
+  if (!table) return E_UNEXPECTED;
+  return table->GetInterfaceFromGlobal(cookie, iid, object);
 }
+
+void Revoke(DWORD cookie) {
+  if (const ComPtr<IGlobalInterfaceTable> table = Table()) table->RevokeInterfaceFromGlobal(cookie);
+}
+
+}  // namespace globalinterface

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "framework/ApartmentWork.h"
+#include "framework/BoundedWork.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameworkMessages.h"
@@ -288,7 +288,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
   // Peers being let go on worker threads (a browser's connection) get a short while to
   // answer. One that does not is left behind as the process ends: closing this apartment
   // would release its proxies, and each release waits for that peer.
-  const BOOL settled = CApartmentWork::WaitForOutstanding(kExitReleaseWaitMs);
+  const bool settled = CBoundedWorkBase::WaitForOutstanding(kExitReleaseWaitMs);
   if (g_oleInitialized && settled) {
     ::OleUninitialize();
     g_oleInitialized = false;

@@ -21,7 +21,7 @@
 #include "app/MainFrame.h"
 #include "app/OrmixApp.h"
 #include "browser/SelectBrowserDlg.h"
-#include "framework/ApartmentWork.h"
+#include "framework/BoundedWork.h"
 #include "framework/CmdUI.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
@@ -543,7 +543,7 @@ class WindowTest : public testsupport::SimulatorFixture {
     if (m_frame && CWnd::FromHandlePermanent(m_hWndFrame) == m_frame) m_frame->SendMessage(WM_CLOSE);
     testsupport::PumpPendingMessages();
     // The tabs' connections are let go on worker threads before the references are counted.
-    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(10000));
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
     SimulatorFixture::TearDown();
     ClearSettings();
   }

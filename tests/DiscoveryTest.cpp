@@ -16,7 +16,7 @@
 #include "browser/SelectBrowserDlg.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
-#include "framework/ApartmentWork.h"
+#include "framework/BoundedWork.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "sim/PlainDispatch.h"
@@ -413,6 +413,30 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
   EXPECT_EQ("", statusAfterRefresh);
 }
 
+// One hung browser spoils no later listing: a dialog opened while an earlier walk is still
+// held lists the browsers of its own time (one opened since, not one closed since).
+TEST_F(DiscoveryTest, AListingAfterAHungBrowserListsTheBrowsersOfItsOwnTime) {
+  Ok("open b1 title=Hung thread=own");
+  Ok("open b2 title=Closing thread=own");
+  Ok("hang b1 120000");  // far longer than the test: ended below
+  CSelectBrowserDlg first;
+  RunModal<CSelectBrowserDlg>(first, [&](CSelectBrowserDlg& d) { ClickButton(d, IDCANCEL); });  // while it walks
+  Ok("close b2");
+  Ok("open b3 title=Opened thread=own");
+  std::vector<Entry> listed;
+  CSelectBrowserDlg later;
+  RunModal<CSelectBrowserDlg>(later, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    listed = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
+    ClickButton(d, IDCANCEL);
+  });
+  ASSERT_EQ(1u, listed.size());
+  EXPECT_EQ("Opened", listed[0].text);
+  EXPECT_EQ(Frame("b3"), listed[0].window);
+  Ok("unhang b1");
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
+}
+
 TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
   Ok("open b1 title=Slow");
   Ok("hang b1 120000");  // ended once the dialog has gone
@@ -428,7 +452,7 @@ TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
   // The walk ends when the browser answers, hands nothing to anyone, and gives back every
   // reference it took (the fixture counts them).
   Ok("unhang b1");
-  EXPECT_TRUE(CApartmentWork::WaitForOutstanding(20000));
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
 }
 
 TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {

@@ -4,6 +4,7 @@
 // and re-fonted, all in a real window.
 #include <windows.h>
 #include <commctrl.h>
+#include <exdispid.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "browser/SelectBrowserDlg.h"
-#include "framework/ApartmentWork.h"
+#include "browser/WebBrowserEvents2.h"
+#include "framework/BoundedWork.h"
 #include "framework/CmdUI.h"
 #include "framework/FileDialog.h"
 #include "framework/FontDialog.h"
@@ -33,6 +35,7 @@
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
 #include "toolkit/TabCloseButton.h"
+#include "support/Variants.h"
 #include "view/OrmixView.h"
 
 using testsupport::ClickButton;
@@ -270,7 +273,7 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
   // The view's tabs let go of their browsers before the simulator counts its references.
   void TearDown() override {
     if (m_host.host.IsWindow()) m_host.host.DestroyWindow();
-    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
     SimulatorFixture::TearDown();
   }
 
@@ -413,7 +416,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   EXPECT_EQ(2, view->GetTabCount());
   EXPECT_EQ(1, view->GetActiveTab());
   EXPECT_EQ(tab2, view->TabWindow(1)->m_hWnd);
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("2", Sinks("b1"));
 
   // Closing the rest gives back every reference the tabs took.
@@ -421,7 +424,7 @@ TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
   EXPECT_EQ(0, view->GetTabCount());
   EXPECT_FALSE(Shown(view->GetCloseButton()));
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
   EXPECT_EQ(refsBefore, SimulatorProcess::Field(Ok("refs b1"), "browser"));
 }
@@ -531,6 +534,87 @@ void SelectFakeBrowser(COrmixView* view, FakeBrowser* browser) {
   CDialog::SetModalHook(previous);
 }
 
+// Runs the view's "select a browser" command with `browser` (one reference, the dialog's
+// to hand over) chosen in the dialog.
+void SelectBrowserObject(COrmixView* view, IWebBrowser2* browser) {
+  CDialog::ModalHook previous = CDialog::SetModalHook([browser](CDialog& running) {
+    auto& dialog = static_cast<CSelectBrowserDlg&>(running);
+    dialog.m_pBrowser = browser;
+    dialog.EndDialog(IDOK);
+  });
+  RouteCommand(view, ID_SELECT_BROWSER);
+  CDialog::SetModalHook(previous);
+}
+
+// A browser double served by a thread and apartment of its own, as a browser of another
+// process is: the view reaches it through a proxy, from a worker. It can stop answering until
+// told to go on, and report a new title as soon as a sink has been advised.
+class BrowserOnItsOwnThread {
+ public:
+  BrowserOnItsOwnThread() {
+    m_thread = CreateThread(nullptr, 0, &BrowserOnItsOwnThread::Serve, this, 0, nullptr);
+    WaitForSingleObject(m_ready, 10000);
+  }
+  ~BrowserOnItsOwnThread() {
+    Resume();
+    PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+    testsupport::WaitPumping(&m_thread, 1, 10000);
+    CloseHandle(m_thread);
+    CloseHandle(m_ready);
+    CloseHandle(m_gate);
+  }
+  // This thread's proxy; the caller owns the reference.
+  IWebBrowser2* Proxy() {
+    IWebBrowser2* proxy = nullptr;
+    if (FAILED(CoGetInterfaceAndReleaseStream(m_marshalled, IID_IWebBrowser2, reinterpret_cast<void**>(&proxy))))
+      proxy = nullptr;
+    m_marshalled = nullptr;
+    return proxy;
+  }
+  // From the next message on, the browser's thread answers nothing until Resume.
+  void Hang() { PostThreadMessageA(m_threadId, kHangMessage, 0, 0); }
+  void Resume() { SetEvent(m_gate); }
+  void ReportTitleOnceAdvised(const wchar_t* title) { m_title = title; }
+  // Read once the browser's thread is idle.
+  LONG RefCount() const { return m_browser->RefCount(); }
+  size_t SinkCount() const { return m_browser->SinkCount(); }
+
+ private:
+  static constexpr UINT kHangMessage = WM_APP + 7;
+
+  static DWORD WINAPI Serve(void* parameter) {
+    auto* self = static_cast<BrowserOnItsOwnThread*>(parameter);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    self->m_threadId = GetCurrentThreadId();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, before anyone posts
+    self->m_browser = new FakeBrowser;
+    CoMarshalInterThreadInterfaceInStream(IID_IWebBrowser2, static_cast<IWebBrowser2*>(self->m_browser),
+                                          &self->m_marshalled);
+    SetEvent(self->m_ready);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (msg.message == kHangMessage) WaitForSingleObject(self->m_gate, 30000);
+      DispatchMessageA(&msg);
+      if (self->m_title && self->m_browser->SinkCount() > 0) {
+        BSTR title = SysAllocString(self->m_title);
+        self->m_title = nullptr;
+        self->m_browser->Fire(DISPID_TITLECHANGE, {VarBstr(title)});
+        SysFreeString(title);
+      }
+    }
+    CoUninitialize();
+    return 0;
+  }
+
+  HANDLE m_ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE m_gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE m_thread = nullptr;
+  DWORD m_threadId = 0;
+  FakeBrowser* m_browser = nullptr;  // lives with the process: its thread may be gone
+  IStream* m_marshalled = nullptr;
+  const wchar_t* m_title = nullptr;
+};
+
 }  // namespace
 
 TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab) {
@@ -555,6 +639,66 @@ TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab
   browser->Release();
 }
 
+// The main window closes (another program's WM_CLOSE, the session's end) while the view waits
+// for a browser that does not answer: the wait ends with it, nothing of the view is used
+// after it has gone, and once the browser answers again it keeps no sink and no reference.
+TEST(ViewBrowserTest, ClosingTheWindowWhileAConnectWaitsLeavesNothingBehind) {
+  ClearSettings();
+  BrowserOnItsOwnThread browser;
+  {
+    ViewInHost host;
+    ASSERT_TRUE(host.created);
+    static HWND closing;
+    closing = host.host.m_hWnd;
+    browser.Hang();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      DestroyWindow(closing);
+    });
+    const DWORD start = GetTickCount();
+    SelectBrowserObject(host.view, browser.Proxy());
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(IsWindow(closing));
+    // Not held for the rest of the connect's own limit (3 s) once the window has gone.
+    EXPECT_LT(GetTickCount() - start, 2500u);
+    EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
+  }
+  browser.Resume();
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return browser.SinkCount() == 0 && browser.RefCount() == 1; }, 10000))
+      << browser.SinkCount() << " sinks, " << browser.RefCount() << " references";
+}
+
+// A title the browser reports while the view still waits for the connect to end names the
+// tab, and the browser's OnQuit lets go of every browser object the tab holds.
+TEST(ViewBrowserTest, ATitleReportedDuringTheConnectNamesTheTabAndQuitLetsGoOfTheBrowser) {
+  ClearSettings();
+  BrowserOnItsOwnThread browser;
+  {
+    ViewInHost host;
+    ASSERT_TRUE(host.created);
+    browser.ReportTitleOnceAdvised(L"Reported");
+    SelectBrowserObject(host.view, browser.Proxy());
+    ASSERT_EQ(1, host.view->GetTabCount());
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return TabText(host.view, 0) == "Reported"; }, 5000))
+        << TabText(host.view, 0);
+    CEventListCtrl* list = List(host.view, 0);
+    ASSERT_TRUE(list && list->IsAdvised());
+    const LONG connected = browser.RefCount();
+    EXPECT_GT(connected, 1);
+
+    IDispatch* sink = list->GetSink()->GetIDispatch(FALSE);
+    DISPPARAMS none = {};
+    ASSERT_EQ(S_OK, sink->Invoke(DISPID_ONQUIT, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(list->IsAttached());
+    ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+    // The tab stays, and holds nothing of the browser any more.
+    EXPECT_EQ(1, host.view->GetTabCount());
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return browser.RefCount() == 1; }, 5000)) << browser.RefCount();
+    EXPECT_EQ(0u, browser.SinkCount());
+  }
+}
+
 TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons) {
   ClearSettings();
   ViewInHost host;
@@ -577,7 +721,7 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons)
   // The refused list gave the view's row icons back before it went: later logs keep them.
   EXPECT_EQ(CEventListCtrl::kImageLoaded + 1, ImageList_GetImageCount(host.view->RowIcons()));
   // The connection made meanwhile is let go off the window's thread.
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(10000));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
@@ -785,7 +929,7 @@ TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
   SelectBrowser("b1");
   EXPECT_EQ("2", Sinks("b1"));
   m_host.host.DestroyWindow();
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
 }
 
@@ -806,10 +950,10 @@ TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   EXPECT_EQ(1, view->GetTabCount());
   m_host.host.DestroyWindow();
   EXPECT_LT(GetTickCount() - start, hangMs / 2);
-  EXPECT_GT(CApartmentWork::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
+  EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
   // Once it answers, every connection has been let go (the fixture checks the references).
   Ok("unhang b1");
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
 }
 
@@ -832,7 +976,7 @@ TEST_F(ViewTabsTest, ABrowserThatStopsAnsweringWhileBeingConnectedLeavesAnUnconn
       probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
         if (message == WM_APP) {
           probeHandled = true;
-          probeWhileWaiting = CApartmentWork::Outstanding() > 0;
+          probeWhileWaiting = CBoundedWorkBase::Outstanding() > 0;
         }
         return 0;
       })));
@@ -864,18 +1008,42 @@ TEST_F(ViewTabsTest, ABrowserThatStopsAnsweringWhileBeingConnectedLeavesAnUnconn
           << "call " << call;
       EXPECT_FALSE(list->IsAttached());
       // The window went on while the browser still held a worker.
-      EXPECT_GT(CApartmentWork::Outstanding(), 0) << "call " << call;
+      EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "call " << call;
       EXPECT_TRUE(probeHandled && probeWhileWaiting) << "call " << call;
     }
     RouteCommand(view, ID_TAB_CLOSE_BUTTON);
     Ok("unhang b1");  // a hang not reached goes too
-    ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+    ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
     EXPECT_EQ("0", Sinks("b1")) << "call " << call;
     EXPECT_EQ(refsBefore, Ok("refs b1")) << "call " << call;
   }
   EXPECT_TRUE(connected);
   EXPECT_GE(unanswered, 4);  // the lookup, the label, the query and the advise at least
   SetWindowLongPtrA(probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probeProc));
+}
+
+// The main window closes while the dialog waits for the chosen browser to be looked up: the
+// wait ends with it, no tab is opened on a view that has gone, and once the browser answers
+// again it keeps no reference (the fixture counts them).
+TEST_F(ViewTabsTest, ClosingTheWindowWhileTheChosenBrowserIsLookedUpOpensNothing) {
+  Ok("open b1 title=Slow");
+  static HWND closing;
+  closing = m_host.host.m_hWnd;
+  DWORD start = 0;
+  SelectBrowser("b1", [&](CSelectBrowserDlg&) {
+    Ok("hang b1 120000 call=1");  // the lookup's first call; ended below
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      DestroyWindow(closing);
+    });
+    start = GetTickCount();
+  });
+  EXPECT_FALSE(IsWindow(closing));
+  // Not held for the rest of the lookup's own limit (3 s) once the window has gone.
+  EXPECT_LT(GetTickCount() - start, 2500u);
+  EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
+  Ok("unhang b1");
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
 }
 
 // Redraw switched back on shows a window: a log in a background tab must never have it
@@ -1067,7 +1235,7 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
             saved);
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
   EXPECT_EQ(0, view->GetTabCount());
-  ASSERT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("sinks=0", hostOk("sinks h1").substr(3));
   EXPECT_EQ(helpRefs, hostOk("refs h1"));
 

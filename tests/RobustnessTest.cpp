@@ -38,7 +38,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
-#include "framework/ApartmentWork.h"
+#include "framework/BoundedWork.h"
 #include "support/SimulatorFixture.h"
 #include "support/Variants.h"
 #include "view/OrmixView.h"
@@ -795,7 +795,7 @@ class TabResourceTest : public PeerFaultTest {
     if (m_host.m_hWnd) DestroyWindow(m_host.Detach());
     // Listings and connections still being let go on worker threads end before the
     // simulator's references are counted.
-    EXPECT_TRUE(CApartmentWork::WaitForOutstanding(kReleaseWaitMs));
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
     for (DWORD cookie : m_cookies)
       if (cookie) CoRevokeClassObject(cookie);
     if (m_factory) {
@@ -823,7 +823,7 @@ class TabResourceTest : public PeerFaultTest {
       RouteCommand(m_view, menu ? ID_TAB_CLOSE : ID_TAB_CLOSE_BUTTON);
     }
     // The tabs' connections are let go on worker threads, which this thread answers.
-    CApartmentWork::WaitForOutstanding(kReleaseWaitMs);
+    CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs);
     testsupport::PumpPendingMessages();
     return opened && m_view->GetTabCount() == 0;
   }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/SelectBrowserDlg.h"
+#include "browser/SelectEmbeddedBrowserDlg.h"
 #include "events/EventCatalog.h"
 #include "res/resource.h"
 #include "support/DialogDriver.h"
@@ -152,4 +153,31 @@ TEST(SelectBrowserDialog, SelectAllAndClearAllSetEveryBoxButLeaveTheMask) {
   EXPECT_EQ(IDCANCEL, result);
   for (int i = 0; i < EventMask::kFlagCount; ++i) EXPECT_EQ(1, dialog.m_eventMask.Get(i));
   EXPECT_EQ(nullptr, dialog.m_pBrowser);
+}
+
+// The listing's status line has a place of its own in both dialogs: it overlaps no other control but the group box around it, so the hint text stays readable.
+TEST(SelectBrowserDialog, TheListingStatusOverlapsNoOtherControl) {
+  auto check = [](CSelectBrowserDlg& d) {
+    const HWND status = ::GetDlgItem(d.m_hWnd, IDC_LISTING_STATUS);
+    ASSERT_NE(nullptr, status);
+    RECT statusRect;
+    ::GetWindowRect(status, &statusRect);
+    for (HWND c = ::GetWindow(d.m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      char className[32] = "";
+      ::GetClassNameA(c, className, sizeof className);
+      const bool groupBox = lstrcmpiA(className, "Button") == 0 &&
+                            (::GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+      if (c == status || groupBox) continue;
+      RECT other, overlap;
+      ::GetWindowRect(c, &other);
+      char text[128] = "";
+      ::GetWindowTextA(c, text, sizeof text);
+      EXPECT_FALSE(::IntersectRect(&overlap, &statusRect, &other)) << d.GetTemplateId() << ": " << text;
+    }
+    ClickButton(d, IDCANCEL);
+  };
+  CSelectBrowserDlg shell;
+  RunModal<CSelectBrowserDlg>(shell, check);
+  CSelectEmbeddedBrowserDlg embedded;
+  RunModal<CSelectBrowserDlg>(embedded, check);
 }

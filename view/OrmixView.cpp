@@ -1,6 +1,7 @@
 #include "view/OrmixView.h"
 
 #include <mshtml.h>
+#include <wrl/client.h>
 
 #include <cstring>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "browser/BrowserAnswerWait.h"
 #include "browser/SelectBrowserDlg.h"
 #include "browser/SelectEmbeddedBrowserDlg.h"
+#include "framework/AdoptReference.h"
 #include "framework/AnsiString.h"
 #include "framework/FontDialog.h"
 #include "framework/MessageBox.h"
@@ -60,7 +62,7 @@ CWnd* OwnerOf(HWND hWnd) { return CWnd::FromHandle(::GetAncestor(hWnd, GA_ROOT))
 
 COrmixView::COrmixView() : m_nContextTab(-1), m_lfList(), m_nNextListId(1000) { appvalues::CreateKeys(); }
 
-COrmixView::~COrmixView() = default;
+COrmixView::~COrmixView() { *m_pAlive = false; }
 
 LOGFONTA COrmixView::SystemStatusFont() {
   NONCLIENTMETRICSA metrics = {};
@@ -107,19 +109,14 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
 
 std::string COrmixView::TabLabelFor(IWebBrowser2* browser) {
   std::string label;
-  IDispatch* document = nullptr;
-  if (FAILED(browser->get_Document(&document))) document = nullptr;
-  IHTMLDocument2* html = nullptr;
-  if (document && FAILED(document->QueryInterface(IID_IHTMLDocument2,
-                                                  reinterpret_cast<void**>(&html))))
-    html = nullptr;
-  if (html) {
+  Microsoft::WRL::ComPtr<IDispatch> document;
+  Microsoft::WRL::ComPtr<IHTMLDocument2> html;
+  if (SUCCEEDED(browser->get_Document(document.GetAddressOf())) && document && SUCCEEDED(document.As(&html)) &&
+      html) {
     BSTR title = nullptr;
     if (SUCCEEDED(html->get_title(&title))) label = AnsiFromBstr(title);
     ::SysFreeString(title);
-    html->Release();
   }
-  if (document) document->Release();
   // An embedded zero would end the label early anyway; keep what comes before it.
   label.resize(std::strlen(label.c_str()));
   return label.empty() ? kDefaultTabLabel : label;
@@ -137,20 +134,23 @@ void COrmixView::OnSelectEmbeddedBrowser() {
 
 void COrmixView::ChooseAndOpen(CSelectBrowserDlg& dialog) {
   for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
-  if (dialog.DoModal() != IDOK) return;
-  IWebBrowser2* browser = dialog.m_pBrowser;
-  dialog.m_pBrowser = nullptr;
+  const std::shared_ptr<bool> alive = m_pAlive;
+  const INT_PTR chosen = dialog.DoModal();
+  Microsoft::WRL::ComPtr<IWebBrowser2> found = AdoptReference(dialog.m_pBrowser);
+  // The view went with its window while the dialog was open: nothing is opened.
+  if (!*alive || chosen != IDOK) return;
+  IWebBrowser2* browser = found.Detach();
   // A browser that stopped answering while the dialog looked it up still gets its tab.
   if (!browser && !dialog.m_bNotAnswered) return;
   OpenTab(browser, dialog.m_eventMask);
 }
 
 void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
+  Microsoft::WRL::ComPtr<IWebBrowser2> chosen = AdoptReference(browser);
   auto* list = new CEventListCtrl;
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
     delete list;
-    if (browser) browser->Release();
     return;
   }
   ++m_nNextListId;
@@ -165,12 +165,26 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   // time, dispatching its messages, while the frame takes no input.
   auto label = std::make_shared<std::string>(kDefaultTabLabel);
   auto result = CBrowserEventConnection::BoundedConnect::NotAnswered;
-  if (browser) {
+  if (chosen) {
     const HWND owner = OwnerOf(m_hWnd)->m_hWnd;
     const bool wasEnabled = !::EnableWindow(owner, FALSE);
-    result = list->ConnectWithin(browser, kBrowserAnswerWaitMs,
+    // A title the browser reports during the connect is kept for the tab.
+    m_pConnecting = list;
+    m_connectingTitle.reset();
+    list->SetTitleObserver(this);
+    const std::shared_ptr<bool> alive = m_pAlive;
+    result = list->ConnectWithin(chosen.Detach(), kBrowserAnswerWaitMs,
                                  [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); });
-    if (wasEnabled) ::EnableWindow(owner, TRUE);
+    if (!*alive) {
+      // The window closed during the wait, and the view with it (the connect was given up
+      // then): the list, whose window went with the view's, is all that is left.
+      list->SetTitleObserver(nullptr);
+      list->DisconnectInBackground();
+      delete list;
+      return;
+    }
+    m_pConnecting = nullptr;
+    if (::IsWindow(owner) && wasEnabled) ::EnableWindow(owner, TRUE);
     // The label is the worker's only once it has handed its outcome over.
     if (result == CBrowserEventConnection::BoundedConnect::NotAnswered) label.reset();
   }
@@ -198,6 +212,8 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
       break;
   }
   list->SetTitleObserver(this);
+  if (m_connectingTitle) SetTabLabelFor(list, m_connectingTitle->c_str());
+  m_connectingTitle.reset();
 }
 
 void COrmixView::OnRButtonDown(UINT, POINT pt) {
@@ -318,6 +334,7 @@ void COrmixView::OnViewFont() {
 }
 
 void COrmixView::OnTitleChange(CEventListCtrl* list, const char* title) {
+  if (list == m_pConnecting && title && *title) m_connectingTitle = title;
   SetTabLabelFor(list, title);
 }
 
@@ -349,6 +366,8 @@ void COrmixView::RemoveAllTabs() {
 }
 
 void COrmixView::OnDestroy() {
+  // A connect waiting for its browser gives up at once; OpenTab then frees its list.
+  if (m_pConnecting) m_pConnecting->AbandonConnect();
   RemoveAllTabs();
   CTabView::OnDestroy();
 }

@@ -8,6 +8,8 @@
 
 #include <exdisp.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "events/EventMask.h"
@@ -97,4 +99,11 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   CEventListCtrl* ListOfTab(int nIndex) const;
   // The text that find next and find previous look for, shared by every log of the view.
   std::string m_logFindText;
+
+  // True while the view exists: a connect or a dialog that waits in a nested message loop
+  // learns from it whether the view went meanwhile (its window closed).
+  std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
+  // The list OpenTab is connecting, and the last title its browser reported meanwhile.
+  CEventListCtrl* m_pConnecting = nullptr;
+  std::optional<std::string> m_connectingTitle;
 };

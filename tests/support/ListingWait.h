@@ -4,17 +4,13 @@
 #include <windows.h>
 
 #include "browser/SelectBrowserDlg.h"
-#include "framework/ApartmentWork.h"
+#include "framework/BoundedWork.h"
 
 namespace testsupport {
 
 inline bool WaitForListing(CSelectBrowserDlg& dialog, DWORD timeoutMs = 20000) {
-  const DWORD start = ::GetTickCount();
-  while (dialog.IsListing()) {
-    if (::GetTickCount() - start >= timeoutMs) return false;
-    CApartmentWork::WaitPumping(nullptr, 20);
-  }
-  return true;
+  CBoundedWorkBase::WaitPumping(nullptr, timeoutMs, [&dialog] { return !dialog.IsListing(); });
+  return !dialog.IsListing();
 }
 
 }  // namespace testsupport
