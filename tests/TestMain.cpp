@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/BoundedWork.h"
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (FAILED(OleInitialize(nullptr))) return 2;
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   const int result = RUN_ALL_TESTS();
+  // As the program does at exit: work still under way (a listing that started a browser's
+  // server) gets a while to end, so no process it started is left waiting to be asked.
+  CBoundedWorkBase::WaitForOutstanding(10000);
   OleUninitialize();
   return result;
 }
