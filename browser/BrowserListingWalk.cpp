@@ -5,6 +5,8 @@
 #include <mutex>
 #include <utility>
 
+#include "framework/MessageOnlyWindow.h"
+
 namespace {
 
 const char kTimerWindowClass[] = "OrmixListingWalkTimer";
@@ -57,13 +59,7 @@ LRESULT CALLBACK CBrowserListingWalk::TimerWindowProc(HWND window, UINT message,
 void CBrowserListingWalk::Start(Finished finished) {
   Abandon();
   if (!m_hWndTimer) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = TimerWindowProc;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kTimerWindowClass;
-    ::RegisterClassA(&windowClass);  // fails harmlessly once registered
-    m_hWndTimer = ::CreateWindowExA(0, kTimerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    windowClass.hInstance, nullptr);
+    m_hWndTimer = CreateMessageOnlyWindow(kTimerWindowClass, TimerWindowProc);
     if (m_hWndTimer) ::SetWindowLongPtrA(m_hWndTimer, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   auto progress = std::make_shared<Progress>();

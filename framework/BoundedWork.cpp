@@ -5,6 +5,8 @@
 #include <mutex>
 #include <vector>
 
+#include "framework/MessageOnlyWindow.h"
+
 namespace {
 
 // How long a worker whose result is there keeps it for the caller to take. A caller takes it
@@ -99,13 +101,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 HWND NotifyWindow() {
   static thread_local HWND window = nullptr;
   if (window && ::IsWindow(window)) return window;
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = NotifyWindowProc;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kNotifyWindowClass;
-  ::RegisterClassA(&windowClass);  // fails harmlessly once registered
-  window = ::CreateWindowExA(0, kNotifyWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             windowClass.hInstance, nullptr);
+  window = CreateMessageOnlyWindow(kNotifyWindowClass, NotifyWindowProc);
   return window;
 }
 
