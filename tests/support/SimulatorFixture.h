@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/BoundedWork.h"
 #include "support/SimulatorProcess.h"
 
 namespace testsupport {
@@ -39,6 +40,8 @@ class SimulatorFixture : public testing::Test {
   // they held when they opened.
   void ExpectReferencesGivenBack() {
     if (!m_sim.IsRunning()) return;  // the test ended the simulator itself
+    // What the program lets go of off this thread (a quit browser, a closed tab) goes first.
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000)) << "work still waiting for a browser";
     for (const auto& [id, opened] : m_openedRefs)
       EXPECT_EQ(opened, m_sim.Send("refs " + id)) << "simulator item " << id << " still has references handed out";
   }

@@ -37,9 +37,9 @@ bool RunAndWait(const std::string& commandLine, DWORD timeoutMs, HANDLE* process
 }
 
 // How long the window-list check waits for an answer. A simulator answers in well under a
-// second; a leftover that hangs would hold the test for the rest of its hang, so the check
-// gives up soon and says so.
-constexpr DWORD kWindowListCheckMs = 5000;
+// second, and in a few on a machine loaded to the full; a leftover that hangs would hold the
+// test for the rest of its hang, so the check gives up and says so.
+constexpr DWORD kWindowListCheckMs = 30000;
 
 // What the window-list check's thread found; shared with the test's thread, which may stop
 // waiting for it.
@@ -268,8 +268,11 @@ std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) 
 bool SimulatorProcess::Stop(DWORD timeoutMs) {
   if (!m_process) return false;
   if (IsRunning()) Send("exit", timeoutMs);
-  bool exited = WaitPumping(&m_process, 1, timeoutMs) == WAIT_OBJECT_0;
-  if (!exited) {
+  const bool exited = WaitPumping(&m_process, 1, timeoutMs) == WAIT_OBJECT_0;
+  // One that did not take the command still ends when its pipe closes, withdrawing its class
+  // first; killed, it would leave the class registered and break every later simulator.
+  if (!exited) ClosePipe();
+  if (!exited && WaitPumping(&m_process, 1, timeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(m_process, 255);  // this simulator only, by its own handle
     WaitForSingleObject(m_process, 5000);
   }
