@@ -370,40 +370,47 @@ TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
   CTestFrame* frame = CreateFrame();
   ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
-  const HWND target = frame->GetActiveView()->m_hWnd;
-  auto post = [&](UINT message, UINT key) {
-    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
-    const LPARAM flags = (up ? (3u << 30) : 0) | (key == VK_MENU ? 1 << 29 : 0);
-    ::PostMessageA(target, message, key, 1 | flags);
-  };
-  post(WM_SYSKEYDOWN, VK_MENU);
-  post(WM_SYSKEYUP, VK_MENU);
+  PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
+  PostKey(frame, WM_SYSKEYUP, VK_MENU);
   ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.IsKeyboardMode(); }));
   EXPECT_EQ(bar.GetHotItem(), 0);
-  post(WM_KEYDOWN, VK_RIGHT);
+  PostKey(frame, WM_KEYDOWN, VK_RIGHT);
   ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetHotItem() == 1; }));
 
   // Down opens 編集; in it, Right moves to the next menu; Esc closes it and keeps the
   // highlight; a second Esc leaves the bar.
   frame->m_popupsOpened.clear();
   frame->m_keysOnOpen = {VK_RIGHT, VK_ESCAPE};
-  post(WM_KEYDOWN, VK_DOWN);
+  PostKey(frame, WM_KEYDOWN, VK_DOWN);
   ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
     return bar.GetOpenMenu() < 0 && bar.IsKeyboardMode() && frame->m_popupsOpened.size() >= 2;
   }));
   EXPECT_EQ(frame->m_popupsOpened, (std::vector<HMENU>{Popup(frame, 1), Popup(frame, 2)}));
   EXPECT_EQ(bar.GetHotItem(), 2);
-  post(WM_KEYDOWN, VK_ESCAPE);
+  PostKey(frame, WM_KEYDOWN, VK_ESCAPE);
   ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !bar.IsKeyboardMode(); }));
 
   // Alt+mnemonic opens its menu directly.
   frame->m_popupsOpened.clear();
   frame->m_keysOnOpen = {VK_ESCAPE};
-  post(WM_SYSCHAR, 'H');
+  PostKey(frame, WM_SYSCHAR, 'H');
   ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
     return !frame->m_popupsOpened.empty() && bar.GetOpenMenu() < 0;
   }));
   EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
+
+  // So does Alt, released, then a lower-case mnemonic: the keyboard gives WM_KEYDOWN 'F' and
+  // WM_CHAR 'f'.
+  bar.LeaveKeyboardMode();
+  frame->m_popupsOpened.clear();
+  frame->m_keysOnOpen = {VK_ESCAPE};
+  PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
+  PostKey(frame, WM_SYSKEYUP, VK_MENU);
+  PostKey(frame, WM_KEYDOWN, 'F');
+  PostKey(frame, WM_CHAR, 'f');
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !frame->m_popupsOpened.empty(); }));
+  EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 0));
+  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
 }
 
 TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu) {
@@ -506,21 +513,6 @@ TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
     EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 4));
     ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
   }
-}
-
-TEST_F(FrameTest, AltThenALowerCaseMnemonicOpensItsMenu) {
-  CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
-  CMenuBar& bar = frame->m_wndMenuBar;
-  frame->m_keysOnOpen = {VK_ESCAPE};
-  // Alt, released, then F without Shift: the keyboard gives WM_KEYDOWN 'F' and WM_CHAR 'f'.
-  PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
-  PostKey(frame, WM_SYSKEYUP, VK_MENU);
-  PostKey(frame, WM_KEYDOWN, 'F');
-  PostKey(frame, WM_CHAR, 'f');
-  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return !frame->m_popupsOpened.empty(); }));
-  EXPECT_EQ(frame->m_popupsOpened.front(), Popup(frame, 0));
-  ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return bar.GetOpenMenu() < 0; }));
 }
 
 TEST_F(FrameTest, LosingTheKeyboardEndsTheMenuBarsKeyboardMode) {
@@ -702,10 +694,6 @@ TEST_F(FrameTest, BarsNeverHoldADeletedFontAcrossASystemFontChange) {
     EXPECT_FALSE(alive(oldMenuFont)) << "the replaced font is deleted once no bar holds it";
   }
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(FrameTest, MenuImagesKeepTheirGapToTheTextAndNoTextIsCut) {
   CToolkitSettings& settings = CToolkitSettings::Get();

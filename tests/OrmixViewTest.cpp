@@ -522,18 +522,6 @@ TEST_F(ViewTabsTest, ClosingATabSelectsItsLeftNeighbourAndTheRightClickedTabMove
 
 namespace {
 
-// Runs the view's "select a browser" command with `browser` chosen in the dialog.
-void SelectFakeBrowser(COrmixView* view, FakeBrowser* browser) {
-  CDialog::ModalHook previous = CDialog::SetModalHook([browser](CDialog& running) {
-    auto& dialog = static_cast<CSelectBrowserDlg&>(running);
-    browser->AddRef();
-    dialog.m_pBrowser = browser;
-    dialog.EndDialog(IDOK);
-  });
-  RouteCommand(view, ID_SELECT_BROWSER);
-  CDialog::SetModalHook(previous);
-}
-
 // Runs the view's "select a browser" command with `browser` (one reference, the dialog's
 // to hand over) chosen in the dialog.
 void SelectBrowserObject(COrmixView* view, IWebBrowser2* browser) {
@@ -544,6 +532,12 @@ void SelectBrowserObject(COrmixView* view, IWebBrowser2* browser) {
   });
   RouteCommand(view, ID_SELECT_BROWSER);
   CDialog::SetModalHook(previous);
+}
+
+// The same with a browser of this thread, whose reference the test keeps.
+void SelectFakeBrowser(COrmixView* view, FakeBrowser* browser) {
+  browser->AddRef();
+  SelectBrowserObject(view, browser);
 }
 
 // A browser double served by a thread and apartment of its own, as a browser of another
@@ -923,21 +917,11 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   EXPECT_EQ(savedOff, Saved(list, path));
 }
 
-TEST_F(ViewTabsTest, DestroyingTheViewDisconnectsEveryTab) {
-  Ok("open b1 title=One");
-  SelectBrowser("b1");
-  SelectBrowser("b1");
-  EXPECT_EQ("2", Sinks("b1"));
-  m_host.host.DestroyWindow();
-  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
-  EXPECT_EQ("0", Sinks("b1"));
-}
-
 TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   Ok("open b1 title=Hung");
-  for (int i = 0; i < 3; ++i) SelectBrowser("b1");
+  for (int i = 0; i < 4; ++i) SelectBrowser("b1");
   COrmixView* view = m_host.view;
-  ASSERT_EQ(3, view->GetTabCount());
+  ASSERT_EQ(4, view->GetTabCount());
   // Far longer than the test; ended once its point is made.
   const DWORD hangMs = 120000;
   Ok("hang b1 " + std::to_string(hangMs));
@@ -947,11 +931,11 @@ TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
   RightClick(view, TabCentre(view, 0), 0);  // remembered, the menu closed
   RouteCommand(view, ID_TAB_CLOSE);
-  EXPECT_EQ(1, view->GetTabCount());
-  m_host.host.DestroyWindow();
+  EXPECT_EQ(2, view->GetTabCount());
+  m_host.host.DestroyWindow();  // with the tabs left
   EXPECT_LT(GetTickCount() - start, hangMs / 2);
   EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
-  // Once it answers, every connection has been let go (the fixture checks the references).
+  // Once it answers, every tab's connection has been let go (the fixture checks the references).
   Ok("unhang b1");
   ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
   EXPECT_EQ("0", Sinks("b1"));
@@ -1126,16 +1110,6 @@ std::vector<std::pair<std::string, HWND>> Entries(CSelectBrowserDlg& dialog) {
   return entries;
 }
 
-std::string ReadText(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) text.append(chunk, n);
-    std::fclose(file);
-  }
-  return text;
-}
-
 }  // namespace
 
 // Browser controls embedded in host programs, beside a browser of the shell's window list:
@@ -1200,7 +1174,7 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
   ASSERT_EQ(1, list->GetItemCount());
   EXPECT_EQ("sinks=1", hostOk("sinks h1").substr(3));
 
-  // Its events are recorded; stop, resume, save and close work as in any tab.
+  // Its events are recorded; stop, resume and close work as in any tab.
   hostOk("title h1 Next");
   EXPECT_EQ("Next", TabText(view, 0));
   hostOk("status h1 masked");
@@ -1210,29 +1184,13 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
   RouteCommand(view, ID_RECORD_RESUME);
   hostOk("progress h1 5 10");
   RouteCommand(view, ID_RECORD_STOP);
-  char folder[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, folder);
-  const std::string path = std::string(folder) + "ormix-embedded-test.log";
-  CFileDialog::RunHook previousSave = CFileDialog::SetRunHook([&](CFileDialog& d) -> INT_PTR {
-    lstrcpynA(d.m_ofn.lpstrFile, path.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
-    return IDOK;
-  });
-  RouteCommand(view, ID_FILE_SAVE_LOG);
-  CFileDialog::SetRunHook(previousSave);
-  std::vector<std::string> saved;
-  const std::string text = ReadText(path);
-  for (size_t at = 0; at < text.size();) {
-    const size_t end = text.find("\r\n", at);
-    const std::string line = text.substr(at, end - at);
-    saved.push_back(line.substr(std::min(line.size(), line.find(',', 9) + 1)));  // without number and time
-    at = end == std::string::npos ? text.size() : end + 2;
-  }
-  DeleteFileA(path.c_str());
+  std::vector<std::string> rows;  // names and parameters (saving the same rows: eventlog_tests)
+  for (int i = 0; i < list->GetItemCount(); ++i) rows.push_back(list->GetItemText(i, 2) + "," + list->GetItemText(i, 3));
   EXPECT_EQ((std::vector<std::string>{",イベントの記録を開始しました。", "DIID_DWebBrowserEvents2::TitleChange,Text:Next",
                                       ",イベントの記録を停止しました。", ",イベントの記録を再開しました。",
                                       "DIID_DWebBrowserEvents2::ProgressChange,Progress:5  ProgressMax:10",
                                       ",イベントの記録を停止しました。"}),
-            saved);
+            rows);
   RouteCommand(view, ID_TAB_CLOSE_BUTTON);
   EXPECT_EQ(0, view->GetTabCount());
   ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));

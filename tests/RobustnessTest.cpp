@@ -546,13 +546,7 @@ DWORD WINAPI HoldClipboard(void* events) {
 }
 
 TEST_F(ExportFaultTest, CopyWhileAnotherThreadHoldsTheClipboardChangesNothing) {
-  ASSERT_TRUE(OpenClipboard(m_list.m_hWnd));
-  EmptyClipboard();
-  HGLOBAL before = GlobalAlloc(GMEM_MOVEABLE, 7);
-  std::memcpy(GlobalLock(before), "before", 7);
-  GlobalUnlock(before);
-  SetClipboardData(CF_TEXT, before);
-  CloseClipboard();
+  ASSERT_TRUE(testsupport::SetClipboardText("before"));
 
   HANDLE events[2] = {CreateEventA(nullptr, TRUE, FALSE, nullptr), CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   HANDLE holder = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);

@@ -42,16 +42,30 @@ void AddVanishedEntry(CDialog& dialog, const char* text) {
 
 }  // namespace
 
-TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
+// The boxes follow the mask the dialog opens with; select all and clear all set every box;
+// cancel reads nothing back into the mask and hands no browser over.
+TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWithAndCancelLeavesTheMask) {
   CSelectBrowserDlg dialog;
   dialog.m_eventMask.Set(9, 0);  // belongs to no event
-  int checked = -1;
-  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+  int checked = -1, afterClear = -1, afterSelect = -1;
+  const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     ASSERT_TRUE(WaitForListing(d));
     checked = CheckedBoxes(d);
+    ClickButton(d, IDC_CLEAR_ALL);
+    afterClear = CheckedBoxes(d);
+    ClickButton(d, IDC_SELECT_ALL);
+    d.SendDlgItemMessage(1030, BM_SETCHECK, BST_UNCHECKED);
+    ClickButton(d, IDC_CLEAR_ALL);
+    ClickButton(d, IDC_SELECT_ALL);
+    afterSelect = CheckedBoxes(d);
     ClickButton(d, IDCANCEL);
   });
   EXPECT_EQ(32, checked);
+  EXPECT_EQ(0, afterClear);
+  EXPECT_EQ(32, afterSelect);
+  EXPECT_EQ(IDCANCEL, result);
+  for (int i = 0; i < EventMask::kFlagCount; ++i) EXPECT_EQ(i == 9 ? 0 : 1, dialog.m_eventMask.Get(i)) << i;
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
 
   CSelectBrowserDlg partial;
   partial.m_eventMask.Set(kEventCatalog[kOnQuit].maskIndex, 0);
@@ -71,87 +85,45 @@ TEST(SelectBrowserDialog, BoxesFollowTheMaskItOpensWith) {
   EXPECT_EQ(30, checked);
 }
 
-TEST(SelectBrowserDialog, OkWithoutSelectionAsksForABrowserOnly) {
+// OK is refused with a message, the dialog staying open: with no browser chosen, with no
+// event chosen, and with a browser closed since the listing, whose entry goes.
+TEST(SelectBrowserDialog, OkIsRefusedWithoutABrowserOrAnEventOrForAVanishedBrowser) {
   MessageBoxRecorder boxes;
   CSelectBrowserDlg dialog;
-  bool stillOpen = false;
+  bool stillOpen = false, nineKept = false;
+  LRESULT countAfter = -1;
+  int eventsInMask = -1;
   const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
     ASSERT_TRUE(WaitForListing(d));
-    ClickButton(d, IDC_CLEAR_ALL);
-    ClickButton(d, IDOK);
-    stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
-    ClickButton(d, IDCANCEL);
-  });
-  EXPECT_TRUE(stillOpen);
-  EXPECT_EQ(IDCANCEL, result);
-  ASSERT_EQ(1u, boxes.Boxes().size());
-  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[0].text);
-  EXPECT_EQ("Ormix", boxes.Boxes()[0].caption);
-  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.Boxes()[0].type);
-  // The mask follows the boxes even though OK was refused.
-  for (const EventInfo& e : kEventCatalog) EXPECT_EQ(0, dialog.m_eventMask.Get(e.maskIndex)) << e.name;
-  EXPECT_EQ(nullptr, dialog.m_pBrowser);
-}
-
-TEST(SelectBrowserDialog, OkWithNoEventChosenIsRefused) {
-  MessageBoxRecorder boxes;
-  CSelectBrowserDlg dialog;
-  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
-    ASSERT_TRUE(WaitForListing(d));
-    AddVanishedEntry(d, "Some page");
-    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
-    ClickButton(d, IDC_CLEAR_ALL);
-    ClickButton(d, IDOK);
-    ClickButton(d, IDCANCEL);
-  });
-  ASSERT_EQ(1u, boxes.Boxes().size());
-  EXPECT_EQ(kNoEvent, boxes.Boxes()[0].text);
-  for (const EventInfo& e : kEventCatalog) EXPECT_EQ(0, dialog.m_eventMask.Get(e.maskIndex)) << e.name;
-  EXPECT_EQ(1, dialog.m_eventMask.Get(9));
-}
-
-TEST(SelectBrowserDialog, VanishedBrowserIsReportedAndItsEntryRemoved) {
-  MessageBoxRecorder boxes;
-  CSelectBrowserDlg dialog;
-  LRESULT countAfter = -1;
-  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
-    ASSERT_TRUE(WaitForListing(d));
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
+    ClickButton(d, IDC_CLEAR_ALL);
+    ClickButton(d, IDOK);  // neither: it asks for a browser only
+    stillOpen = ::IsWindow(d.m_hWnd) != FALSE;
+    eventsInMask = 0;  // the mask follows the boxes even though OK was refused
+    for (const EventInfo& e : kEventCatalog) eventsInMask += d.m_eventMask.Get(e.maskIndex);
     AddVanishedEntry(d, "First");
     AddVanishedEntry(d, "Closed");
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
-    ClickButton(d, IDOK);
+    ClickButton(d, IDOK);  // no event
+    nineKept = d.m_eventMask.Get(9) == 1;
+    ClickButton(d, IDC_SELECT_ALL);
+    ClickButton(d, IDOK);  // the browser has gone
     countAfter = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
-    // No new choice: a second OK asks for a browser.
-    ClickButton(d, IDOK);
+    ClickButton(d, IDOK);  // no new choice: it asks for a browser
     ClickButton(d, IDCANCEL);
   });
-  ASSERT_EQ(2u, boxes.Boxes().size());
-  EXPECT_EQ(kNotFound, boxes.Boxes()[0].text);
-  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[1].text);
-  EXPECT_EQ(1, countAfter);
-  EXPECT_EQ(nullptr, dialog.m_pBrowser);
-}
-
-TEST(SelectBrowserDialog, SelectAllAndClearAllSetEveryBoxButLeaveTheMask) {
-  CSelectBrowserDlg dialog;
-  int afterClear = -1, afterSelect = -1;
-  const INT_PTR result = RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
-    ASSERT_TRUE(WaitForListing(d));
-    ClickButton(d, IDC_CLEAR_ALL);
-    afterClear = CheckedBoxes(d);
-    ClickButton(d, IDC_SELECT_ALL);
-    d.SendDlgItemMessage(1030, BM_SETCHECK, BST_UNCHECKED);
-    ClickButton(d, IDC_CLEAR_ALL);
-    ClickButton(d, IDC_SELECT_ALL);
-    afterSelect = CheckedBoxes(d);
-    ClickButton(d, IDCANCEL);
-  });
-  EXPECT_EQ(0, afterClear);
-  EXPECT_EQ(32, afterSelect);
-  // Cancel reads nothing: the mask is as it was and no browser is handed over.
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(0, eventsInMask);
+  EXPECT_TRUE(nineKept);
   EXPECT_EQ(IDCANCEL, result);
-  for (int i = 0; i < EventMask::kFlagCount; ++i) EXPECT_EQ(1, dialog.m_eventMask.Get(i));
+  ASSERT_EQ(4u, boxes.Boxes().size());
+  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[0].text);
+  EXPECT_EQ("Ormix", boxes.Boxes()[0].caption);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.Boxes()[0].type);
+  EXPECT_EQ(kNoEvent, boxes.Boxes()[1].text);
+  EXPECT_EQ(kNotFound, boxes.Boxes()[2].text);
+  EXPECT_EQ(kSelectBrowser, boxes.Boxes()[3].text);
+  EXPECT_EQ(1, countAfter);
   EXPECT_EQ(nullptr, dialog.m_pBrowser);
 }
 
