@@ -412,6 +412,30 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
   EXPECT_EQ("", statusAfterRefresh);
 }
 
+// One hung browser spoils no later listing: a dialog opened while an earlier walk is still
+// held lists the browsers of its own time (one opened since, not one closed since).
+TEST_F(DiscoveryTest, AListingAfterAHungBrowserListsTheBrowsersOfItsOwnTime) {
+  Ok("open b1 title=Hung thread=own");
+  Ok("open b2 title=Closing thread=own");
+  Ok("hang b1 120000");  // far longer than the test: ended below
+  CSelectBrowserDlg first;
+  RunModal<CSelectBrowserDlg>(first, [&](CSelectBrowserDlg& d) { ClickButton(d, IDCANCEL); });  // while it walks
+  Ok("close b2");
+  Ok("open b3 title=Opened thread=own");
+  std::vector<Entry> listed;
+  CSelectBrowserDlg later;
+  RunModal<CSelectBrowserDlg>(later, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    listed = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
+    ClickButton(d, IDCANCEL);
+  });
+  ASSERT_EQ(1u, listed.size());
+  EXPECT_EQ("Opened", listed[0].text);
+  EXPECT_EQ(Frame("b3"), listed[0].window);
+  Ok("unhang b1");
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
+}
+
 TEST_F(DiscoveryTest, ADialogCancelledWhileListingIsLeftAlone) {
   Ok("open b1 title=Slow");
   Ok("hang b1 120000");  // ended once the dialog has gone
