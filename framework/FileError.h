@@ -1,7 +1,13 @@
 #pragma once
-// The framework's report of a file that could not be written or closed: a message box,
-// through ShowMessageBox, naming the file.
+// The framework's report of a file that could not be written: a message box, through
+// ShowMessageBox, naming the file and giving the system's reason.
 #include <windows.h>
 
-// `path` is the file; `errorCode` a Win32 error code or an errno value (0 if unknown).
-void ReportFileWriteError(HWND hWndOwner, const char* path, int errorCode);
+#include <string>
+
+// `path` is the file; `errorCode` a Win32 error code (0 if unknown).
+void ReportFileWriteError(HWND hWndOwner, const char* path, DWORD errorCode);
+
+// The system's text for a Win32 error code, without its line end; the code itself when the
+// system has no text for it.
+std::string SystemErrorText(DWORD errorCode);

@@ -79,8 +79,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // The rows the list shows (all of them without a filter) and the rows stored.
   size_t GetShownRowCount() const { return ShownCount(); }
 
-  // Writes every row to `path`; FALSE for an empty log (no file touched) or a file that
-  // cannot be opened for writing alone or written (a failed write is reported).
+  // Writes every row to `path`; FALSE for an empty log (no file touched, nothing said) or a
+  // file that could not be written (reported with the system's reason; the file of that name
+  // is left as it was).
   BOOL SaveLog(const char* path);
 
   // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,

@@ -27,14 +27,17 @@ void CEventListCtrl::OnSaveLog() {
   dialog.m_ofn.lpstrDefExt = "log";
   // The structure with the fields that Windows 2000 added; every system Ormix runs on has them.
   dialog.m_ofn.lStructSize = sizeof(OPENFILENAMEA);
-  if (dialog.DoModal() != IDOK) return;
-  SaveLog(dialog.GetPathName().c_str());
+  // A name that could not be written to has been reported: the dialog comes back, with that
+  // name, so that the user can choose another.
+  while (dialog.DoModal() == IDOK) {
+    if (SaveLog(dialog.GetPathName().c_str())) return;
+    if (SavedLogLines(m_rows, m_bSaveAsCsv).Count() == 0) return;
+  }
 }
 
 BOOL CEventListCtrl::SaveLog(const char* path) {
   FlushPendingRows();
   const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv));
-  // A file that could not be opened is not reported; one that failed while being written is.
   if (result.error) ReportFileWriteError(m_hWnd, path, result.error);
   return result.written;
 }

@@ -1,16 +1,19 @@
 #pragma once
-// Writes a saved log's lines to a file, with no window: opened for writing alone (a file
-// another program has open is refused rather than mixed into), written in binary a buffer at
-// a time while the next buffer is filled.
+// Writes a saved log's lines to a file, with no window. The lines go to a new file beside the
+// target (opened for writing alone, written in binary a buffer at a time while the next buffer
+// is filled), which then takes the target's place in one step: a save that fails at any point
+// leaves the file of the user's name as it was, and no half-written file under that name.
+#include <windows.h>
+
 #include <cstddef>
 
 #include "log/SavedLogLines.h"
 
 struct LogFileResult {
   bool written = false;
-  // The errno of a write or close that failed once the file was open; 0 otherwise (also
-  // when there was nothing to write or the file could not be opened).
-  int error = 0;
+  // The Win32 error code of the step that failed (making the new file, writing it, closing
+  // it, putting it in the target's place); 0 when written or when there was nothing to write.
+  DWORD error = 0;
 };
 
 // Writes `lines` to `path`, replacing what it held. No lines: no file is touched.

@@ -1,6 +1,6 @@
 #include "log/OverlappedFileWriter.h"
 
-#include <cerrno>
+#include <windows.h>
 
 OverlappedFileWriter::OverlappedFileWriter(std::FILE* file) : m_file(file), m_thread([this] { Run(); }) {}
 
@@ -17,7 +17,7 @@ bool OverlappedFileWriter::Write(std::string& buffer) {
   return true;
 }
 
-int OverlappedFileWriter::Finish() {
+unsigned long OverlappedFileWriter::Finish() {
   if (m_thread.joinable()) {
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -40,8 +40,11 @@ void OverlappedFileWriter::Run() {
       m_hasPending = false;
     }
     m_changed.notify_all();
+    ::SetLastError(0);
     const bool written = std::fwrite(writing.data(), 1, writing.size(), m_file) == writing.size();
-    const int error = written ? 0 : (errno ? errno : EIO);
+    // The system's reason, as the failed WriteFile left it on this thread.
+    const DWORD lastError = ::GetLastError();
+    const unsigned long error = written ? 0 : (lastError ? lastError : ERROR_WRITE_FAULT);
     writing.clear();
     if (!written) {
       std::lock_guard<std::mutex> lock(m_mutex);

@@ -17,9 +17,9 @@ class OverlappedFileWriter {
   // Hands `buffer` over, once the buffer handed over before has been taken; `buffer` comes
   // back empty. False, and nothing handed over, once a write has failed.
   bool Write(std::string& buffer);
-  // Waits until every buffer handed over is written: 0, or the errno of the failed write.
-  // The file is the caller's again afterwards.
-  int Finish();
+  // Waits until every buffer handed over is written: 0, or the Win32 error code of the failed
+  // write. The file is the caller's again afterwards.
+  unsigned long Finish();
 
  private:
   void Run();
@@ -30,6 +30,6 @@ class OverlappedFileWriter {
   std::string m_pending;  // handed over, not yet taken
   bool m_hasPending = false;
   bool m_finishing = false;
-  int m_error = 0;
+  unsigned long m_error = 0;
   std::thread m_thread;
 };

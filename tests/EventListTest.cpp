@@ -792,6 +792,31 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
 }
 
+// A name that cannot be written to is reported with the file and the system's reason, and
+// the dialog comes back with that name so that another can be chosen; the log stays.
+TEST_F(EventListExportTest, AFailedSaveIsReportedAndTheDialogComesBack) {
+  FillLog();
+  const std::string refused = m_path + ".missing\\a.log";
+  std::vector<std::string> offered;
+  CFileDialog::SetRunHook([&](CFileDialog& d) -> INT_PTR {
+    offered.push_back(d.m_ofn.lpstrFile);
+    const std::string& name = offered.size() == 1 ? refused : m_path;
+    lstrcpynA(d.m_ofn.lpstrFile, name.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
+    return offered.size() <= 2 ? IDOK : IDCANCEL;
+  });
+  MessageBoxRecorder boxes;
+  RouteCommand(m_list, ID_FILE_SAVE_LOG);
+  CFileDialog::SetRunHook(nullptr);
+  ASSERT_EQ(2u, offered.size());
+  EXPECT_EQ(refused, offered[1]) << "the dialog comes back with the refused name";
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  const std::string& text = boxes.Boxes()[0].text;
+  EXPECT_EQ(0u, text.find(refused + " に保存できませんでした。\r\n\r\n")) << text;
+  EXPECT_GT(text.size(), refused.size() + 40) << "the system's reason follows";
+  EXPECT_EQ(3, RowCount(m_hWnd));
+  EXPECT_EQ(0u, FileBytes(m_path).find("00000001,"));
+}
+
 TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   FillLog();
   m_list->AddMessageRow("", "末尾", 1);

@@ -1,11 +1,13 @@
 // The bytes of a saved log and the file they go to, with no window: plain and CSV lines, no
-// file touched for an empty log or a file another program holds, a long log written whole.
+// file touched for an empty log, a failed save that leaves the folder as it was, a long log
+// written whole.
 #include <windows.h>
 
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,21 +90,58 @@ TEST_F(LogExportTest, CsvHasAHeadingLineAndQuotedFields) {
   EXPECT_EQ(0u, AllLines(SavedLogLines(m_rows, true)).find("番号,日時,イベント名,フレーム,パラメータ\r\n"));
 }
 
-TEST_F(LogExportTest, AnEmptyLogOrAFileHeldElsewhereLeavesTheFileAlone) {
-  std::ofstream(m_path, std::ios::binary) << "older";
-  LogFileResult result = WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false));
-  EXPECT_FALSE(result.written);
+// The names in `folder`, "." and ".." aside.
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+      names.push_back(found.cFileName);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+// A save that cannot be carried out says why (the system's error code) and leaves the folder
+// as it was: the file of that name keeps its bytes, and nothing is left beside it. An empty
+// log touches nothing and is no error.
+TEST_F(LogExportTest, AFailedSaveGivesTheSystemsReasonAndLeavesTheFolderAsItWas) {
+  const std::string folder = m_path + ".d";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string target = folder + "\\kept.log";
+  std::ofstream(target, std::ios::binary) << "older";
+  const LogFileResult empty = WriteLogFile(target.c_str(), SavedLogLines(m_rows, false));
+  EXPECT_FALSE(empty.written);
+  EXPECT_EQ(0u, empty.error);
   Add("", "x");
-  HANDLE other = ::CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+
+  // Held open by another program, which shares no deleting.
+  HANDLE other = ::CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, other);
-  result = WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false));
+  const struct {
+    std::string path;
+  } refused[] = {{target}, {folder + "\\missing\\a.log"}, {folder + "\\bad|name?.log"}};
+  for (const auto& c : refused) {
+    const LogFileResult result = WriteLogFile(c.path.c_str(), SavedLogLines(m_rows, false));
+    EXPECT_FALSE(result.written) << c.path;
+    EXPECT_NE(0u, result.error) << c.path;
+    EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder)) << c.path;
+  }
   ::CloseHandle(other);
-  EXPECT_FALSE(result.written);
-  EXPECT_EQ(0, result.error) << "a file that cannot be opened is no write error";
-  EXPECT_EQ("older", ReadFile());
-  EXPECT_TRUE(WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false)).written);
-  EXPECT_EQ("00000001,12:00:00,,x\r\n", ReadFile());
+  std::ifstream older(target, std::ios::binary);
+  EXPECT_EQ("older", std::string(std::istreambuf_iterator<char>(older), {}));
+  older.close();
+
+  EXPECT_TRUE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false)).written);
+  std::ifstream replaced(target, std::ios::binary);
+  EXPECT_EQ("00000001,12:00:00,,x\r\n", std::string(std::istreambuf_iterator<char>(replaced), {}));
+  replaced.close();
+  EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder));
+  ::DeleteFileA(target.c_str());
+  ::RemoveDirectoryA(folder.c_str());
 }
 
 // Some megabytes, written a buffer at a time while the next is filled: every line, in order.
