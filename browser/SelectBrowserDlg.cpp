@@ -10,6 +10,7 @@
 #include "browser/BrowserDiscovery.h"
 #include "events/EventCatalog.h"
 #include "framework/MessageBox.h"
+#include "framework/StringResource.h"
 #include "res/resource.h"
 
 namespace {
@@ -20,6 +21,16 @@ const char kNoEventMessage[] = "記録するイベントが選択されていま
 const char kBrowserNotFoundMessage[] = "指定されたInternet Explorerは見つかりません。";
 const char kListingStatus[] = "Internet Explorerを探しています...";
 const char kNotAnsweredStatus[] = "応答しないウィンドウがあったため、一覧に含まれていません。";
+// How long a window that did not hand out its document is given to answer a message that
+// asks nothing, before its browser counts as not answering rather than gone.
+constexpr UINT kWindowAnswerMs = 1000;
+
+bool WindowIsHung(HWND window) {
+  if (!::IsWindow(window)) return false;
+  DWORD_PTR reply = 0;
+  if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWindowAnswerMs, &reply)) return false;
+  return ::GetLastError() != ERROR_INVALID_WINDOW_HANDLE && ::IsWindow(window);
+}
 
 }  // namespace
 
@@ -90,6 +101,11 @@ void CSelectBrowserDlg::OnOK() {
     RejectVanishedBrowser();
     return;
   }
+  if (lookup == Lookup::WindowHung) {
+    // Still running: the entry stays, to be chosen again once the browser answers.
+    ShowMessage(LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str());
+    return;
+  }
   m_bNotAnswered = lookup == Lookup::NotAnswered;
   CDialog::OnOK();
 }
@@ -109,22 +125,23 @@ CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
   // The browser found, marshalled for the dialog's thread: a normal marshal carries its
   // references along, so taking it asks nothing of the browser. One nobody takes goes on
   // the worker.
-  using Found = CMarshalledInterface<IWebBrowser2>;
   const bool started = m_lookup.Start([window, resolve = m_pfnResolve] {
-    Found found;
+    LookupOutcome outcome;
     Microsoft::WRL::ComPtr<IWebBrowser2> browser;
-    if (resolve(window, browser.GetAddressOf())) found.Marshal(browser.Get());
-    return found;
+    if (resolve(window, browser.GetAddressOf())) outcome.browser.Marshal(browser.Get());
+    else outcome.windowHung = WindowIsHung(window);
+    return outcome;
   });
   if (!started) return Lookup::Vanished;
   if (!m_lookup.Wait(kBrowserAnswerWaitMs)) {
     m_lookup.Abandon();
     return Lookup::NotAnswered;
   }
-  std::optional<Found> found = m_lookup.Take();
-  if (!found) return Lookup::NotAnswered;
-  m_pBrowser = found->Take().Detach();
-  return m_pBrowser ? Lookup::Found : Lookup::Vanished;
+  std::optional<LookupOutcome> outcome = m_lookup.Take();
+  if (!outcome) return Lookup::NotAnswered;
+  m_pBrowser = outcome->browser.Take().Detach();
+  if (m_pBrowser) return Lookup::Found;
+  return outcome->windowHung ? Lookup::WindowHung : Lookup::Vanished;
 }
 
 void CSelectBrowserDlg::RejectVanishedBrowser() {
@@ -149,6 +166,7 @@ void CSelectBrowserDlg::OnRefresh() {
 void CSelectBrowserDlg::StartListing(HWND remembered) {
   SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
   SetListingStatus(kListingStatus);
+  MoveFocusOffButtons();
   ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), FALSE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), FALSE);
   m_listing.Start([this, remembered](const std::vector<BrowserListEntry>& entries, bool everyoneAnswered) {
@@ -162,7 +180,11 @@ void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries
   // The buttons first: another program that sees the entries finds them usable.
   ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), TRUE);
-  SetListingStatus(everyoneAnswered ? "" : kNotAnsweredStatus);
+  RestoreFocus();
+  // Nothing listed and someone did not answer: the list itself, or every browser in it.
+  if (everyoneAnswered) SetListingStatus("");
+  else if (entries.empty()) SetListingStatus(LoadResourceString(IDS_NO_BROWSER_LISTED).c_str());
+  else SetListingStatus(kNotAnsweredStatus);
   SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
   AddBrowserEntries(list, entries);
   if (!remembered) return;
@@ -174,6 +196,25 @@ void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries
       return;
     }
   }
+}
+
+void CSelectBrowserDlg::MoveFocusOffButtons() {
+  const HWND focus = ::GetFocus();
+  m_hWndFocusAfterListing = nullptr;
+  if (focus != ::GetDlgItem(m_hWnd, IDOK) && focus != ::GetDlgItem(m_hWnd, IDC_REFRESH)) return;
+  m_hWndFocusAfterListing = focus;
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(m_hWnd, IDC_BROWSER_LIST)), TRUE);
+}
+
+void CSelectBrowserDlg::RestoreFocus() {
+  const HWND list = ::GetDlgItem(m_hWnd, IDC_BROWSER_LIST);
+  const HWND focus = ::GetFocus();
+  // Back to the button the user left, unless the user has moved on meanwhile.
+  if (m_hWndFocusAfterListing && focus == list)
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndFocusAfterListing), TRUE);
+  else if (!focus && ::GetActiveWindow() == m_hWnd)
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+  m_hWndFocusAfterListing = nullptr;
 }
 
 void CSelectBrowserDlg::SetListingStatus(const char* text) {

@@ -62,12 +62,25 @@ class CSelectBrowserDlg : public CDialog {
   void SetListingStatus(const char* text);
 
   // Looks up the browser of `window` on a worker apartment, waiting a bounded time.
-  enum class Lookup { Found, Vanished, NotAnswered };
+  // WindowHung: the window is there but did not answer (the browser's thread is held).
+  enum class Lookup { Found, Vanished, NotAnswered, WindowHung };
   Lookup LookUpBrowser(HWND window);
+  // What the lookup's worker hands back: the browser found, marshalled for the dialog's thread,
+  // or whether the window it did not lead to failed to answer.
+  struct LookupOutcome {
+    CMarshalledInterface<IWebBrowser2> browser;
+    bool windowHung = false;
+  };
+
+  // The focus leaves the buttons that a listing disables (it would go nowhere, and the
+  // keyboard with it) and comes back once the listing is shown.
+  void MoveFocusOffButtons();
+  void RestoreFocus();
 
   Resolver m_pfnResolve;
   CBrowserListingWalk m_listing;
-  CBoundedWork<CMarshalledInterface<IWebBrowser2>> m_lookup;
+  CBoundedWork<LookupOutcome> m_lookup;
+  HWND m_hWndFocusAfterListing = nullptr;
   bool m_bLookingUp = false;
   HWND m_hWndStatus = nullptr;
 };

@@ -481,6 +481,47 @@ TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
   EXPECT_EQ(nullptr, dialog.m_pBrowser);
 }
 
+// A shell window list that does not answer is said to have listed nothing; a browser that
+// stops answering before OK is said not to answer and keeps its entry, unlike one that has
+// gone.
+TEST_F(DiscoveryTest, BrowsersThatDoNotAnswerAreToldApartFromBrowsersThatAreGone) {
+  Ok("open b1 title=Main");  // on the simulator's main thread, which serves the list too
+  Ok("open b2 title=Own thread=own");
+  MessageBoxRecorder boxes;
+  CSelectBrowserDlg dialog;
+  std::string statusWhileListHung;
+  std::vector<Entry> listed, afterOk;
+  bool openAfterOk = false;
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    Ok("hang b1 120000");  // far longer than the test: ended below
+    ClickButton(d, IDC_REFRESH);
+    ASSERT_TRUE(WaitForListing(d));
+    statusWhileListHung = WindowText(::GetDlgItem(d.m_hWnd, IDC_LISTING_STATUS));
+    Ok("unhang b1");
+    ClickButton(d, IDC_REFRESH);
+    ASSERT_TRUE(WaitForListing(d));
+    const HWND list = ::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST);
+    listed = Entries(list);
+    Ok("hang b2 120000");
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
+    ClickButton(d, IDOK);
+    openAfterOk = ::IsWindow(d.m_hWnd) != FALSE;
+    afterOk = Entries(list);
+    Ok("unhang b2");
+    ClickButton(d, IDCANCEL);
+  });
+  EXPECT_EQ("ブラウザーの一覧を取得できませんでした（応答がありません）。", statusWhileListHung);
+  ASSERT_EQ(2u, listed.size());
+  EXPECT_EQ("Own", listed[1].text);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_EQ("Internet Explorerが応答しなかったため、接続できませんでした。", boxes.Boxes()[0].text);
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ(2u, afterOk.size()) << "the entry stays";
+  EXPECT_EQ(nullptr, dialog.m_pBrowser);
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
+}
+
 // A log attached to a browser found by the listing records what that browser, in another
 // process, fires. (Every event's arguments across processes: sim_tests; every event's row
 // and parameter text: eventlog_tests.)

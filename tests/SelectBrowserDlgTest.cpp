@@ -153,3 +153,24 @@ TEST(SelectBrowserDialog, TheListingStatusOverlapsNoOtherControl) {
   CSelectEmbeddedBrowserDlg embedded;
   RunModal<CSelectBrowserDlg>(embedded, check);
 }
+
+// After every listing the keyboard still has a control: the Refresh button that was pressed
+// (and disabled while the listing ran) has the focus again, in both dialogs.
+TEST(SelectBrowserDialog, TheFocusComesBackAfterRefresh) {
+  auto check = [](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    const HWND refresh = ::GetDlgItem(d.m_hWnd, IDC_REFRESH);
+    for (int round = 0; round < 2; ++round) {
+      d.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(refresh), TRUE);  // as a click does
+      ASSERT_EQ(refresh, ::GetFocus());
+      ClickButton(d, IDC_REFRESH);
+      ASSERT_TRUE(WaitForListing(d));
+      EXPECT_EQ(refresh, ::GetFocus()) << d.GetTemplateId();
+    }
+    ClickButton(d, IDCANCEL);
+  };
+  CSelectBrowserDlg shell;
+  RunModal<CSelectBrowserDlg>(shell, check);
+  CSelectEmbeddedBrowserDlg embedded;
+  RunModal<CSelectBrowserDlg>(embedded, check);
+}
