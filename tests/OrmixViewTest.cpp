@@ -1374,6 +1374,46 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   EXPECT_LE(ItemRect(view, 5).right, RectIn(view->m_hWnd, arrows).left);
 }
 
+// The arrows keep scrolling the strip both ways after every change of the tabs' widths, made
+// while the strip is scrolled to its end with the last tab selected.
+TEST(TabViewTest, ScrollArrowsKeepWorkingAcrossWidthChanges) {
+  Host host;
+  host.ShowWindow(SW_SHOWNA);
+  auto* view = new CTabView;
+  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
+  view->MoveWindow(0, 0, 400, 200);
+  CWnd pages[10];
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
+    view->InsertTab(i == 3 ? "A page with a longer title" : ("Page " + std::to_string(i)).c_str(), &pages[i]);
+  }
+  view->ActivateTab(0);
+  testsupport::PumpPendingMessages();
+  for (int change = 0; change < 4; ++change) {
+    SCOPED_TRACE(change);
+    const HWND arrows = FindWindowExA(view->m_hWnd, nullptr, UPDOWN_CLASSA, nullptr);
+    ASSERT_TRUE(arrows && IsWindowVisible(arrows));
+    const RECT arrowRect = RectIn(view->m_hWnd, arrows);
+    const POINT right = {arrowRect.right - arrowRect.left - 4, (arrowRect.bottom - arrowRect.top) / 2};
+    const POINT left = {4, right.y};
+    for (int i = 0; i < 12; ++i) Click(arrows, right);
+    view->ActivateTab(9);
+    const bool equal = change % 2 == 0;
+    view->ChangeTabStyle(equal ? 0 : TCS_FIXEDWIDTH, equal ? TCS_FIXEDWIDTH : 0);
+    testsupport::PumpPendingMessages();
+    const HWND arrowsNow = FindWindowExA(view->m_hWnd, nullptr, UPDOWN_CLASSA, nullptr);
+    ASSERT_TRUE(arrowsNow && IsWindowVisible(arrowsNow));
+    Click(arrowsNow, left);
+    Click(arrowsNow, left);
+    const LONG scrolledBack = ItemRect(view, 9).left;
+    Click(arrowsNow, right);
+    EXPECT_LT(ItemRect(view, 9).left, scrolledBack) << "the right arrow scrolls";
+    for (int i = 0; i < 12; ++i) Click(arrowsNow, left);
+    const RECT first = ItemRect(view, 0);
+    EXPECT_FALSE(IsRectEmpty(&first)) << "back at the start, the first tab shows";
+  }
+}
+
 // A title as long as a tab item holds is cut to a width several tabs share, on a character
 // boundary, with equal widths on and off; its tool tip keeps the whole title.
 TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {

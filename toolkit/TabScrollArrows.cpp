@@ -43,7 +43,14 @@ int CTabScrollArrows::LastStartTab(int stripRight) const {
   // The tab the strip starts with lands at the control's left edge.
   const LONG lastRight = TabRect(count - 1).right;
   int start = count - 1;
-  while (start > 0 && lastRight - TabRect(start - 1).left <= stripRight) --start;
+  while (start > 0) {
+    // A tab scrolled away to the left has an empty rectangle (Wine gives it no place), so
+    // the strip is measured no further left than the first tab it shows: the range then
+    // reaches that tab at least, and the arrows keep scrolling both ways.
+    const RECT previous = TabRect(start - 1);
+    if (::IsRectEmpty(&previous) || lastRight - previous.left > stripRight) break;
+    --start;
+  }
   return start;
 }
 
