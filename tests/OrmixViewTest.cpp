@@ -1444,4 +1444,18 @@ TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {
     EXPECT_FALSE(arrows && IsWindowVisible(arrows));
     EXPECT_LE(ItemRect(view, 3).right, RectIn(view->m_hWnd, view->GetCloseButton()).left);
   }
+  // Titles past what a tab item holds: the tip keeps each whole, and wraps within the screen.
+  std::string japanese;
+  for (int i = 0; i < 146; ++i) japanese += "長";
+  const std::string titles[] = {std::string(270, 'a') + " the end", japanese};
+  ASSERT_EQ(278u, titles[0].size());
+  ASSERT_EQ(292u, titles[1].size());
+  for (const std::string& longer : titles) {
+    view->SetTabLabelFor(&pages[2], longer.c_str());
+    EXPECT_EQ(longer, view->TabToolTip(2));
+    EXPECT_LT(TabText(view, 2).size(), 256u);
+  }
+  const LRESULT tipWidth = SendMessageA(view->GetToolTips(), TTM_GETMAXTIPWIDTH, 0, 0);
+  EXPECT_GT(tipWidth, 0);
+  EXPECT_LT(tipWidth, GetSystemMetrics(SM_CXSCREEN));
 }

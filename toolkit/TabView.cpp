@@ -80,6 +80,14 @@ BOOL CTabView::EnsureToolTip() {
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
                                     ::GetModuleHandleA(nullptr), nullptr);
   if (!m_hWndToolTip) return FALSE;
+  // A title runs to any length: its tip wraps at half the width of the screen's work area, so
+  // that all of it shows, on the screen.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  int width = kMinToolTipWidth * 2;
+  if (::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    width = static_cast<int>(monitor.rcWork.right - monitor.rcWork.left);
+  ::SendMessageA(m_hWndToolTip, TTM_SETMAXTIPWIDTH, 0, std::max(kMinToolTipWidth, width / 2));
   HWND hWndOwn = reinterpret_cast<HWND>(SendMessage(TCM_GETTOOLTIPS));
   SendMessage(TCM_SETTOOLTIPS, reinterpret_cast<WPARAM>(m_hWndToolTip));
   if (hWndOwn && hWndOwn != m_hWndToolTip) ::DestroyWindow(hWndOwn);
@@ -210,6 +218,7 @@ int CTabView::InsertTab(const char* label, CWnd* pWnd, int nPos, int nImage) {
   const int count = GetTabCount();
   const int pos = (nPos < 0 || nPos > count) ? count : nPos;
   const std::string text = FitLabel(label);
+  const std::string whole = label ? label : "";
   TCITEMA item = {};
   item.mask = TCIF_TEXT | TCIF_IMAGE;
   item.pszText = const_cast<char*>(text.c_str());
@@ -217,7 +226,7 @@ int CTabView::InsertTab(const char* label, CWnd* pWnd, int nPos, int nImage) {
   const int index = static_cast<int>(SendMessage(TCM_INSERTITEMA, static_cast<WPARAM>(pos),
                                                  reinterpret_cast<LPARAM>(&item)));
   if (index < 0) return -1;
-  m_tabs.insert(m_tabs.begin() + index, TabRecord{pWnd->m_hWnd, text, text, nImage});
+  m_tabs.insert(m_tabs.begin() + index, TabRecord{pWnd->m_hWnd, text, whole, nImage});
   UpdateItemSizes();
   ActivateTab(index);
   return index;
@@ -313,9 +322,9 @@ void CTabView::SetTabLabelFor(CWnd* pWnd, const char* text) {
   std::string label = FitLabel(text);
   // Browsers repeat a title many times while a page loads; laying the strip out again for
   // each would keep the browser waiting for nothing.
-  if (label == tab.label && label == tab.toolTip) return;
+  if (label == tab.label && tab.toolTip == text) return;
   tab.label = std::move(label);
-  tab.toolTip = tab.label;
+  tab.toolTip = text;  // the whole title, however long
   UpdateItemSizes();
   RecalcTabLayout();
 }

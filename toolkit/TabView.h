@@ -23,6 +23,8 @@ class CTabView : public CCtrlView {
  public:
   // The tab item text holds at most this many bytes, terminating zero included.
   static constexpr size_t kLabelBufferSize = 256;
+  // The narrowest a tab's tool tip wraps at, in pixels.
+  static constexpr int kMinToolTipWidth = 240;
 
   CTabView();
   ~CTabView() override;
