@@ -72,6 +72,8 @@ class CBrowserEventConnection : public IBrowserEventListener {
 
   BOOL SetListener(IBrowserEventListener* listener);
   bool IsAttached() const { return m_pBrowserApp != nullptr; }
+  // The attached browser, this thread's (NULL while detached); borrowed.
+  IWebBrowserApp* GetBrowserApp() const { return m_pBrowserApp; }
   bool IsAdvised() const { return m_pConnectionPoint != nullptr && m_dwCookie != 0; }
   // Whether `browser` (an event's browser argument) is the attached browser itself rather
   // than a frame of its page. Compared by COM identity with the browser held in this thread's

@@ -4,11 +4,13 @@
 
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <optional>
 
 #include "browser/BrowserAnswerWait.h"
 #include "browser/BrowserDiscovery.h"
 #include "events/EventCatalog.h"
+#include "framework/ComIdentity.h"
 #include "framework/MessageBox.h"
 #include "framework/StringResource.h"
 #include "res/resource.h"
@@ -38,6 +40,7 @@ ORMIX_BEGIN_MESSAGE_MAP(CSelectBrowserDlg, CDialog)
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnRefresh>(IDC_REFRESH),
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnSelectAll>(IDC_SELECT_ALL),
   msgmap::ButtonClicked<&CSelectBrowserDlg::OnClearAll>(IDC_CLEAR_ALL),
+  msgmap::Control<&CSelectBrowserDlg::OnSelectionChange>(LBN_SELCHANGE, IDC_BROWSER_LIST),
   msgmap::Destroy<&CSelectBrowserDlg::OnDestroy>(),
 ORMIX_END_MESSAGE_MAP()
 
@@ -106,8 +109,43 @@ void CSelectBrowserDlg::OnOK() {
     ShowMessage(LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str());
     return;
   }
+  if (const WatchedBrowser* watched = m_pBrowser ? WatchedAs(m_pBrowser) : nullptr) {
+    if (!ConfirmWatchedAgain(*watched)) return;
+    if (m_nSwitchToTab >= 0) {
+      // The tab holds the same proxy, so this release is no call into the browser.
+      m_pBrowser->Release();
+      m_pBrowser = nullptr;
+    }
+  }
   m_bNotAnswered = lookup == Lookup::NotAnswered;
+  m_hWndChosen = window;
   CDialog::OnOK();
+}
+
+const CSelectBrowserDlg::WatchedBrowser* CSelectBrowserDlg::WatchedAs(IUnknown* browser) const {
+  for (const WatchedBrowser& watched : m_watched)
+    if (IsSameComObject(browser, watched.browser)) return &watched;
+  return nullptr;
+}
+
+bool CSelectBrowserDlg::ConfirmWatchedAgain(const WatchedBrowser& watched) {
+  const std::string format = LoadResourceString(IDS_BROWSER_WATCHED_QUESTION);
+  std::string text(format.size() + watched.label.size() + 16, '\0');
+  const int length = std::snprintf(&text[0], text.size(), format.c_str(), watched.label.c_str());
+  text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  switch (ShowMessageBox(m_hWnd, text.c_str(), kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      m_nSwitchToTab = watched.tab;
+      return true;
+    case IDNO:
+      return true;
+    default:
+      // Back to the dialog: the browser found is not handed over. The tab holds the same
+      // proxy, so this release is no call into the browser.
+      m_pBrowser->Release();
+      m_pBrowser = nullptr;
+      return false;
+  }
 }
 
 BOOL CSelectBrowserDlg::ResolveShellBrowser(HWND window, IWebBrowser2** browser) {
@@ -147,6 +185,7 @@ CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
 void CSelectBrowserDlg::RejectVanishedBrowser() {
   ShowMessage(kBrowserNotFoundMessage);
   SendDlgItemMessage(IDC_BROWSER_LIST, LB_DELETESTRING, static_cast<WPARAM>(m_nSelected));
+  ShowStatusLine();
 }
 
 void CSelectBrowserDlg::ShowMessage(const char* text) {
@@ -187,15 +226,15 @@ void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries
   else SetListingStatus(kNotAnsweredStatus);
   SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
   AddBrowserEntries(list, entries);
-  if (!remembered) return;
-  const LRESULT count = SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+  const LRESULT count = remembered ? SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT) : 0;
   for (LRESULT i = 0; i < count; ++i) {
     if (reinterpret_cast<HWND>(SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
                                                   static_cast<WPARAM>(i))) == remembered) {
       SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
-      return;
+      break;
     }
   }
+  ShowStatusLine();
 }
 
 void CSelectBrowserDlg::MoveFocusOffButtons() {
@@ -218,9 +257,23 @@ void CSelectBrowserDlg::RestoreFocus() {
 }
 
 void CSelectBrowserDlg::SetListingStatus(const char* text) {
+  m_strListingStatus = text;
+  ShowStatusLine();
+}
+
+void CSelectBrowserDlg::OnSelectionChange() { ShowStatusLine(); }
+
+void CSelectBrowserDlg::ShowStatusLine() {
   if (!m_hWndStatus) return;
-  ::SetWindowTextA(m_hWndStatus, text);
-  ::ShowWindow(m_hWndStatus, *text ? SW_SHOWNA : SW_HIDE);
+  const LRESULT selected = SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
+  const HWND window = selected == LB_ERR ? nullptr
+                                         : reinterpret_cast<HWND>(SendDlgItemMessage(
+                                               IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(selected)));
+  bool watched = false;
+  for (const WatchedBrowser& entry : m_watched) watched = watched || (window && entry.window == window);
+  const std::string text = watched ? LoadResourceString(IDS_BROWSER_WATCHED_NOTE) : m_strListingStatus;
+  ::SetWindowTextA(m_hWndStatus, text.c_str());
+  ::ShowWindow(m_hWndStatus, text.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void CSelectBrowserDlg::OnDestroy() {

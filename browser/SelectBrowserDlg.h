@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <string>
 #include <vector>
 
 #include "browser/BrowserListingWalk.h"
@@ -25,6 +26,23 @@ class CSelectBrowserDlg : public CDialog {
   // while it was looked up; m_pBrowser is NULL then.
   bool m_bNotAnswered = false;
 
+  // A browser that a tab already watches: the window it was chosen from (its entry is marked
+  // when selected) and the browser itself (borrowed, of this thread), which OK compares with
+  // the one chosen by COM identity.
+  struct WatchedBrowser {
+    HWND window;
+    IUnknown* browser;
+    int tab;
+    std::string label;
+  };
+  // Filled by the caller before DoModal.
+  std::vector<WatchedBrowser> m_watched;
+  // Set when the dialog ended with IDOK because the user chose to switch to the tab that
+  // already watches the chosen browser; m_pBrowser is NULL then.
+  int m_nSwitchToTab = -1;
+  // On IDOK: the window of the entry chosen.
+  HWND m_hWndChosen = nullptr;
+
   // Lists the running browsers in list box 1000; TRUE when the walk ran to its end.
   BOOL FillBrowserList();
   // Whether the listing started by the dialog is still under way.
@@ -39,6 +57,7 @@ class CSelectBrowserDlg : public CDialog {
   void OnSelectAll();
   void OnClearAll();
   void OnDestroy();
+  void OnSelectionChange();
 
   // OK's step from the chosen entry's window to its browser, run on a worker apartment (so it
   // must not touch the dialog). On TRUE the caller owns `*browser`.
@@ -60,6 +79,14 @@ class CSelectBrowserDlg : public CDialog {
   void StartListing(HWND remembered);
   void ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered, HWND remembered);
   void SetListingStatus(const char* text);
+  // The status line: the note that a tab already watches the selected entry's browser, else
+  // the listing's status.
+  void ShowStatusLine();
+  // The watched browser that is `browser` (by COM identity), or NULL.
+  const WatchedBrowser* WatchedAs(IUnknown* browser) const;
+  // Asks whether to switch to the tab that watches the chosen browser or to watch it in
+  // another tab as well; false when the user went back to the dialog.
+  bool ConfirmWatchedAgain(const WatchedBrowser& watched);
 
   // Looks up the browser of `window` on a worker apartment, waiting a bounded time.
   // WindowHung: the window is there but did not answer (the browser's thread is held).
@@ -83,4 +110,5 @@ class CSelectBrowserDlg : public CDialog {
   HWND m_hWndFocusAfterListing = nullptr;
   bool m_bLookingUp = false;
   HWND m_hWndStatus = nullptr;
+  std::string m_strListingStatus;
 };

@@ -366,6 +366,70 @@ TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
   EXPECT_EQ("Internet Explorerが終了しました。", second->GetItemText(second->GetItemCount() - 1, 3));
 }
 
+// A browser that a tab already watches is marked under the list when its entry is selected,
+// its entry text unchanged; choosing it again asks whether to switch to that tab (yes), watch
+// it in a second tab (no) or go back to the dialog (cancel).
+TEST_F(ViewTabsTest, ABrowserAlreadyWatchedIsMarkedAndChoosingItAgainAsks) {
+  Ok("open b1 title=Watched");
+  Ok("open b2 title=Other");
+  COrmixView* view = m_host.view;
+  SelectBrowser("b1");
+  ASSERT_EQ(1, view->GetTabCount());
+  const char kNote[] = "※このInternet Explorerはすでにタブで記録しています。";
+  auto select = [&](CSelectBrowserDlg& d, const char* id) {
+    const LRESULT count = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i)
+      if (reinterpret_cast<HWND>(d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i))) ==
+          Frame(id))
+        d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+    d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST)));
+    const HWND status = ::GetDlgItem(d.m_hWnd, IDC_LISTING_STATUS);
+    char text[256] = "";
+    if (::GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE) ::GetWindowTextA(status, text, sizeof text);
+    return std::string(text);
+  };
+
+  MessageBoxRecorder boxes;
+  boxes.SetAnswer(IDCANCEL);
+  std::string watchedNote, otherNote, entry;
+  bool openAfterCancel = false;
+  SelectBrowser(nullptr, [&](CSelectBrowserDlg& d) {
+    otherNote = select(d, "b2");
+    watchedNote = select(d, "b1");
+    char text[64] = "";
+    d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETTEXT,
+                         static_cast<WPARAM>(d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL)),
+                         reinterpret_cast<LPARAM>(text));
+    entry = text;
+    ClickButton(d, IDOK);
+    openAfterCancel = ::IsWindow(d.m_hWnd) != FALSE;
+  });
+  EXPECT_EQ(kNote, watchedNote);
+  EXPECT_EQ("", otherNote);
+  EXPECT_EQ("Watched", entry);
+  EXPECT_TRUE(openAfterCancel);
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("「Watched」"));
+  EXPECT_EQ(static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION), boxes.Boxes()[0].type);
+  EXPECT_EQ(1, view->GetTabCount());
+
+  boxes.SetAnswer(IDNO);  // a second tab on the same browser
+  SelectBrowser("b1");
+  ASSERT_EQ(2, view->GetTabCount());
+  EXPECT_TRUE(List(view, 1)->IsAdvised());
+  EXPECT_EQ(1, view->GetActiveTab());
+
+  boxes.SetAnswer(IDYES);  // back to the first tab that watches it
+  SelectBrowser("b1");
+  EXPECT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(0, view->GetActiveTab());
+  EXPECT_EQ(3u, boxes.Boxes().size());
+  SelectBrowser("b2");  // not watched: no question
+  EXPECT_EQ(3, view->GetTabCount());
+  EXPECT_EQ(3u, boxes.Boxes().size());
+}
+
 TEST_F(ViewTabsTest, TabsCloseFromTheMenuAndTheButtonAndReleaseTheirBrowsers) {
   Ok("open b1 title=Watched");
   const std::string refsBefore = SimulatorProcess::Field(Ok("refs b1"), "browser");

@@ -134,15 +134,30 @@ void COrmixView::OnSelectEmbeddedBrowser() {
 
 void COrmixView::ChooseAndOpen(CSelectBrowserDlg& dialog) {
   for (int i = 0; i < EventMask::kFlagCount; ++i) dialog.m_eventMask.Set(i, m_maskDefault.Get(i));
+  // The browsers the tabs watch, so that the dialog can mark them and ask before a second tab.
+  for (int i = 0; i < GetTabCount(); ++i) {
+    CEventListCtrl* list = ListOfTab(i);
+    if (!list || !list->GetBrowserApp()) continue;
+    const auto window = m_chosenWindows.find(list);
+    dialog.m_watched.push_back({window == m_chosenWindows.end() ? nullptr : window->second, list->GetBrowserApp(), i,
+                                TabToolTip(i)});
+  }
   const std::shared_ptr<bool> alive = m_pAlive;
   const INT_PTR chosen = dialog.DoModal();
   Microsoft::WRL::ComPtr<IWebBrowser2> found = AdoptReference(dialog.m_pBrowser);
   // The view went with its window while the dialog was open: nothing is opened.
   if (!*alive || chosen != IDOK) return;
+  if (dialog.m_nSwitchToTab >= 0) {
+    if (dialog.m_nSwitchToTab < GetTabCount()) ActivateTab(dialog.m_nSwitchToTab);
+    return;
+  }
   IWebBrowser2* browser = found.Detach();
   // A browser that stopped answering while the dialog looked it up still gets its tab.
   if (!browser && !dialog.m_bNotAnswered) return;
+  const int tabs = GetTabCount();
   OpenTab(browser, dialog.m_eventMask);
+  if (GetTabCount() > tabs)
+    if (CEventListCtrl* opened = ListOfTab(GetTabCount() - 1)) m_chosenWindows[opened] = dialog.m_hWndChosen;
 }
 
 void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
@@ -253,6 +268,7 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
     }
     // A browser that does not answer must not hold the window: it is let go off this thread.
     list->DisconnectInBackground();
+    m_chosenWindows.erase(list);
   }
   RemoveTabWindow(list, FALSE);
   if (list) {

@@ -8,6 +8,7 @@
 
 #include <exdisp.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,4 +107,6 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // The list OpenTab is connecting, and the last title its browser reported meanwhile.
   CEventListCtrl* m_pConnecting = nullptr;
   std::optional<std::string> m_connectingTitle;
+  // The window each tab's browser was chosen from in the selection dialog.
+  std::map<const CEventListCtrl*, HWND> m_chosenWindows;
 };

@@ -4,6 +4,7 @@
 
 namespace {
 std::vector<RecordedMessageBox>* g_boxes = nullptr;
+int g_answer = IDOK;
 }  // namespace
 
 MessageBoxRecorder::MessageBoxRecorder() : m_previous(SetMessageBoxHook(&MessageBoxRecorder::Record)) {
@@ -13,9 +14,12 @@ MessageBoxRecorder::MessageBoxRecorder() : m_previous(SetMessageBoxHook(&Message
 MessageBoxRecorder::~MessageBoxRecorder() {
   SetMessageBoxHook(m_previous);
   g_boxes = nullptr;
+  g_answer = IDOK;
 }
+
+void MessageBoxRecorder::SetAnswer(int answer) { g_answer = answer; }
 
 int MessageBoxRecorder::Record(HWND owner, const char* text, const char* caption, UINT type) {
   if (g_boxes) g_boxes->push_back({owner, text ? text : "", caption ? caption : "", type});
-  return IDOK;
+  return g_answer;
 }
