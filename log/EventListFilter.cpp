@@ -31,19 +31,25 @@ void CEventListCtrl::ChangeFilter(Change change) {
     change();
     return;
   }
-  // The selection belongs to shown positions, which the change moves: one selected row is
-  // kept by its place in the store, the focused one if it is selected, and the rest are let
-  // go. The list finds its focused row at once but its first selected row by going over
-  // every row before it, so that is asked only when the focused row is not selected; and
-  // with one row selected, that row alone is deselected, not every row one by one.
+  // The selection belongs to shown positions, which the change moves: the selected rows are
+  // kept by their places in the store, and the focus stays on its row if that is selected.
+  // The list finds the next selected row by going over the rows between, so the walk stops
+  // at the last selected one; with one row selected, that row alone is deselected, not every
+  // row one by one.
   const UINT selectedCount = GetSelectedCount();
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
-  int selected = -1;
-  if (selectedCount > 0)
-    selected = focused >= 0 && GetItemState(focused, LVIS_SELECTED) ? focused : GetNextItem(-1, LVNI_SELECTED);
-  const long keep = selected >= 0 ? static_cast<long>(RowAt(selected)) : -1;
-  if (selectedCount == 1)
-    SetItemState(selected, 0, LVIS_SELECTED);
+  const bool focusSelected = focused >= 0 && GetItemState(focused, LVIS_SELECTED);
+  std::vector<size_t> keep;
+  keep.reserve(selectedCount);
+  if (selectedCount == 1 && focusSelected) {
+    keep.push_back(RowAt(focused));
+  } else {
+    for (int item = -1; keep.size() < selectedCount && (item = GetNextItem(item, LVNI_SELECTED)) >= 0;)
+      keep.push_back(RowAt(item));
+  }
+  const long focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
+  if (selectedCount == 1 && !keep.empty())
+    SetItemState(static_cast<int>(m_filter.ItemOf(keep.front())), 0, LVIS_SELECTED);
   else if (selectedCount > 1)
     SetItemState(-1, 0, LVIS_SELECTED);
   if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
@@ -53,10 +59,16 @@ void CEventListCtrl::ChangeFilter(Change change) {
   m_nShownCount = count;
   // Every row was measured for the parameter column as it came, so the column stays.
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-  const long item = keep >= 0 ? m_filter.ItemOf(static_cast<size_t>(keep)) : -1;
-  if (item >= 0) {
-    SetItemState(static_cast<int>(item), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EnsureVisible(static_cast<int>(item), FALSE);
+  long focusItem = focusRow >= 0 ? m_filter.ItemOf(static_cast<size_t>(focusRow)) : -1;
+  for (size_t row : keep) {
+    const long item = m_filter.ItemOf(row);
+    if (item < 0) continue;
+    SetItemState(static_cast<int>(item), LVIS_SELECTED, LVIS_SELECTED);
+    if (focusItem < 0) focusItem = item;
+  }
+  if (focusItem >= 0) {
+    SetItemState(static_cast<int>(focusItem), LVIS_FOCUSED, LVIS_FOCUSED);
+    EnsureVisible(static_cast<int>(focusItem), FALSE);
   } else if (count > 0) {
     EnsureVisible(count - 1, FALSE);
   }
