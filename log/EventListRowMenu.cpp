@@ -20,7 +20,7 @@ void CEventListCtrl::OnUpdateSelectAllRows(CCmdUI* pCmdUI) { pCmdUI->Enable(Show
 
 BOOL CEventListCtrl::PreTranslateMessage(MSG* pMsg) {
   if (pMsg->hwnd != m_hWnd) return FALSE;
-  const bool shiftF10 = pMsg->message == WM_SYSKEYDOWN && pMsg->wParam == VK_F10 &&
+  const bool shiftF10 = (pMsg->message == WM_SYSKEYDOWN || pMsg->message == WM_KEYDOWN) && pMsg->wParam == VK_F10 &&
                         (::GetKeyState(VK_SHIFT) & 0x8000) && !(::GetKeyState(VK_CONTROL) & 0x8000);
   const bool menuKey = pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_APPS;
   if (!shiftF10 && !menuKey) return FALSE;
