@@ -82,8 +82,25 @@ void CEventListCtrl::MeasureFixedColumns() {
   if (m_rows.IsOriginShown()) MeasureColumn(kOriginColumn);
 }
 
+CEventListCtrl::RedrawOff::RedrawOff(CEventListCtrl& list)
+    : m_list(list), m_bVisible((list.GetStyle() & WS_VISIBLE) != 0) {
+  m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+CEventListCtrl::RedrawOff::~RedrawOff() {
+  m_list.SendMessage(WM_SETREDRAW, TRUE);
+  // Turning redraw on marks the window visible; a list that was hidden (a tab in the
+  // background) is marked hidden again, as it was, without being shown.
+  if (!m_bVisible)
+    ::SetWindowLongPtrA(m_list.m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_list.m_hWnd, GWL_STYLE) & ~WS_VISIBLE);
+  else
+    ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+}
+
 BOOL CEventListCtrl::PreCreateWindow(CREATESTRUCTA& cs) {
-  cs.style |= LVS_OWNERDATA;
+  // The selected rows stay marked while another window has the focus: the row that the find
+  // dialog found, with the dialog still open, shows as found.
+  cs.style |= LVS_OWNERDATA | LVS_SHOWSELALWAYS;
   return CListCtrl::PreCreateWindow(cs);
 }
 

@@ -30,10 +30,12 @@ int CEventListCtrl::FindRow(const std::string& text, bool forward, bool* wentRou
   if (row < 0) return -1;
   // Only the row found stays selected. Deselecting every item at once goes over each of
   // them in the list view; with one row selected, that row alone is deselected.
-  if (selected >= 0 && GetSelectedCount() == 1)
+  if (selected >= 0 && GetSelectedCount() == 1) {
     SetItemState(selected, 0, LVIS_SELECTED);
-  else if (selected >= 0)
+  } else if (selected >= 0) {
+    RedrawOff redrawOff(*this);
     SetItemState(-1, 0, LVIS_SELECTED);
+  }
   SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   EnsureVisible(row, FALSE);
   return row;

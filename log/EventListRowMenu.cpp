@@ -11,7 +11,7 @@
 void CEventListCtrl::SelectAllRows() {
   FlushPendingRows();
   if (ShownCount() == 0) return;
-  // One message for every row: the owner-data list keeps the selection as ranges.
+  RedrawOff redrawOff(*this);
   SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   if (GetNextItem(-1, LVNI_FOCUSED) < 0) SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
