@@ -801,8 +801,8 @@ TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
 }
 
 // The keys users of Windows lists expect, through the program's own loop: Ctrl+A selects
-// every row, F3 before any find opens the find dialog, Shift+F10 opens the rows' menu rather
-// than the menu bar, and Ctrl+Tab, Ctrl+PageDown, Ctrl+Shift+Tab and Ctrl+PageUp go round the
+// every row, F3 before any find opens the find dialog, Shift+F10 (rather than the menu bar)
+// and the context-menu key open the rows' menu, and Ctrl+Tab, Ctrl+PageDown, Ctrl+Shift+Tab and Ctrl+PageUp go round the
 // tabs.
 TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
   Start();
@@ -824,9 +824,12 @@ TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
   Press({}, VK_F3);
   CDialog::SetModalHook(previous);
   EXPECT_EQ(std::vector<UINT>{IDD_FIND_LOG}, dialogs);
-  const testsupport::OpenedMenu menu = testsupport::WhileMenuOpen([&] { Press({VK_SHIFT}, VK_F10); }, 0);
-  ASSERT_EQ(9u, menu.texts.size());
-  EXPECT_EQ("コピー(&C)\tCtrl+C", menu.texts[0]);
+  const testsupport::OpenedMenu byShiftF10 = testsupport::WhileMenuOpen([&] { Press({VK_SHIFT}, VK_F10); }, 0);
+  const testsupport::OpenedMenu byMenuKey = testsupport::WhileMenuOpen([&] { Press({}, VK_APPS); }, 0);
+  ASSERT_EQ(9u, byShiftF10.texts.size());
+  EXPECT_EQ("コピー(&C)\tCtrl+C", byShiftF10.texts[0]);
+  EXPECT_FALSE(byShiftF10.grayed[0]) << "copy, with the rows selected";
+  EXPECT_EQ(byShiftF10.texts, byMenuKey.texts);
   const struct {
     std::vector<UINT> modifiers;
     UINT key;
