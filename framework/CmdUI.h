@@ -37,3 +37,7 @@ BOOL RouteCommand(CCmdTarget* target, UINT nID);
 
 // The state of command `nID` as seen from `target`, with automatic disabling.
 CCmdUI QueryCommandState(CCmdTarget* target, UINT nID);
+
+// Brings every command item of drop-down menu `hPopup` up to date (enabled, checked, text)
+// as seen from `target`, with automatic disabling; as a menu is about to drop down.
+void UpdateMenuCommands(HMENU hPopup, CCmdTarget* target);

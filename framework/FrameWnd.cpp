@@ -39,33 +39,6 @@ namespace {
 constexpr UINT kFirstControlBarId = 0xE800;
 constexpr UINT kLastControlBarId = 0xE8FF;
 
-// Applies a command's state to one item of a drop-down menu.
-class CMenuCmdUI : public CCmdUI {
- public:
-  CMenuCmdUI(UINT nID, HMENU hMenu, UINT nIndex) : CCmdUI(nID), m_hMenu(hMenu), m_nIndex(nIndex) {}
-
-  void Enable(BOOL bOn) override {
-    CCmdUI::Enable(bOn);
-    ::EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : MF_GRAYED));
-  }
-  void SetCheck(int nCheck) override {
-    CCmdUI::SetCheck(nCheck);
-    ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
-  }
-  void SetText(const char* text) override {
-    CCmdUI::SetText(text);
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = const_cast<char*>(m_strText.c_str());
-    ::SetMenuItemInfoA(m_hMenu, m_nIndex, TRUE, &info);
-  }
-
- private:
-  HMENU m_hMenu;
-  UINT m_nIndex;
-};
-
 // The prompt part of a command's string: the text before the line feed.
 std::string PromptOf(UINT nID) {
   if (nID == 0) return "";
@@ -301,17 +274,7 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
 
 void CFrameWnd::OnInitMenuPopup(HMENU hPopup, UINT, BOOL bSysMenu) {
   if (bSysMenu || !hPopup) return;
-  const int count = ::GetMenuItemCount(hPopup);
-  for (int i = 0; i < count; ++i) {
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
-    if (!::GetMenuItemInfoA(hPopup, static_cast<UINT>(i), TRUE, &info)) continue;
-    // Separators have no command; a submenu's items are updated when it drops down.
-    if ((info.fType & MFT_SEPARATOR) || info.hSubMenu || info.wID == 0) continue;
-    CMenuCmdUI state(info.wID, hPopup, static_cast<UINT>(i));
-    state.DoUpdate(this, TRUE);
-  }
+  UpdateMenuCommands(hPopup, this);
 }
 
 void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu) {

@@ -39,6 +39,10 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::Command<&CEventListCtrl::ClearFilter>(ID_EDIT_CLEAR_FILTER_LOG),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateClearFilterLog>(ID_EDIT_CLEAR_FILTER_LOG),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateIdleMessage>(AFX_IDS_IDLEMESSAGE),
+  msgmap::Command<&CEventListCtrl::SelectAllRows>(ID_EDIT_SELECT_ALL_ROWS),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateSelectAllRows>(ID_EDIT_SELECT_ALL_ROWS),
+  msgmap::Message<&CEventListCtrl::OnContextMenu>(WM_CONTEXTMENU),
+  msgmap::Message<&CEventListCtrl::OnInitMenuPopup>(WM_INITMENUPOPUP),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -78,8 +82,25 @@ void CEventListCtrl::MeasureFixedColumns() {
   if (m_rows.IsOriginShown()) MeasureColumn(kOriginColumn);
 }
 
+CEventListCtrl::RedrawOff::RedrawOff(CEventListCtrl& list)
+    : m_list(list), m_bVisible((list.GetStyle() & WS_VISIBLE) != 0) {
+  m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+CEventListCtrl::RedrawOff::~RedrawOff() {
+  m_list.SendMessage(WM_SETREDRAW, TRUE);
+  // Turning redraw on marks the window visible; a list that was hidden (a tab in the
+  // background) is marked hidden again, as it was, without being shown.
+  if (!m_bVisible)
+    ::SetWindowLongPtrA(m_list.m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_list.m_hWnd, GWL_STYLE) & ~WS_VISIBLE);
+  else
+    ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+}
+
 BOOL CEventListCtrl::PreCreateWindow(CREATESTRUCTA& cs) {
-  cs.style |= LVS_OWNERDATA;
+  // The selected rows stay marked while another window has the focus: the row that the find
+  // dialog found, with the dialog still open, shows as found.
+  cs.style |= LVS_OWNERDATA | LVS_SHOWSELALWAYS;
   return CListCtrl::PreCreateWindow(cs);
 }
 
@@ -261,14 +282,15 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
   }
 }
 
-BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, EventRowStore::Origin origin) {
+BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, EventRowStore::Origin origin,
+                               const char* frameLabel) {
   SYSTEMTIME now = {};
   m_clock(&now);
   if (!m_bBurst && m_hWnd) BeginBurst();
   m_dwLastRow = ::GetTickCount();
   const int shownBefore = static_cast<int>(ShownCount());
   const size_t storedBefore = m_rows.Count();
-  m_rows.Append(m_nNextNumber, now, name, text, image, origin);
+  m_rows.Append(m_nNextNumber, now, name, text, image, origin, frameLabel);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   ++m_nNextNumber;
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
@@ -280,9 +302,10 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, Ev
   return TRUE;
 }
 
-BOOL CEventListCtrl::AddEventRow(const char* name, const char* params, EventRowStore::Origin origin) {
+BOOL CEventListCtrl::AddEventRow(const char* name, const char* params, EventRowStore::Origin origin,
+                                 const char* frameLabel) {
   if (!m_bRecording) return TRUE;
-  return AppendRow(name, params, kImageEvent, origin);
+  return AppendRow(name, params, kImageEvent, origin, frameLabel);
 }
 
 BOOL CEventListCtrl::AddMessageRow(const char* name, const char* message, int image) {

@@ -40,9 +40,10 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   CEventListCtrl();
   ~CEventListCtrl() override;
 
-  // Appends an event row while recording is on, with where the event came from. Always TRUE.
+  // Appends an event row while recording is on, with where the event came from (for a frame,
+  // its name or URL when known). Always TRUE.
   BOOL AddEventRow(const char* name, const char* params,
-                   EventRowStore::Origin origin = EventRowStore::Origin::None);
+                   EventRowStore::Origin origin = EventRowStore::Origin::None, const char* frameLabel = nullptr);
   // Appends a row whatever the recording state. Always TRUE.
   BOOL AddMessageRow(const char* name, const char* message, int image);
 
@@ -62,8 +63,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
   // Looks for `text` in every column of the shown rows after (forward) or before the
   // selected row (with none selected: from the first or the last row), wrapping round the
-  // log, and selects and shows the row found. Its index, or -1.
-  int FindRow(const std::string& text, bool forward);
+  // log, and selects and shows the row found. Its index, or -1; `wentRound`, when given,
+  // tells whether the find went round the end (or the start) of the log to get there.
+  int FindRow(const std::string& text, bool forward, bool* wentRound = nullptr);
   // The text that find next and find previous look for: the log's own unless its owner hands
   // it one to share with other logs (it must outlive the log).
   void SetFindText(std::string* shared) { m_pFindText = shared ? shared : &m_ownFindText; }
@@ -79,10 +81,18 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // The rows the list shows (all of them without a filter) and the rows stored.
   size_t GetShownRowCount() const { return ShownCount(); }
 
-  // Writes every row to `path`; FALSE for an empty log (no file touched, nothing said) or a
-  // file that could not be written (reported with the system's reason; the file of that name
-  // is left as it was).
-  BOOL SaveLog(const char* path);
+  // Writes every row (or, with `shownRowsOnly`, the rows a filter shows) to `path`; FALSE for
+  // no rows (no file touched, nothing said) or a file that could not be written (reported
+  // with the system's reason; the file of that name is left as it was).
+  BOOL SaveLog(const char* path, bool shownRowsOnly = false);
+
+  // Selects every shown row.
+  void SelectAllRows();
+  // Opens the right-click menu of the rows (the commands that act on rows) at `screen`, in
+  // screen coordinates; at (-1, -1), as the keyboard asks for it, beside the selected row.
+  void ShowRowMenu(POINT screen);
+  // Shift+F10 and the context-menu key open the row menu.
+  BOOL PreTranslateMessage(MSG* pMsg) override;
 
   // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,
   // unless the newest row before the burst was out of view (the user scrolled away to read).
@@ -178,6 +188,10 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnUpdateClearFilterLog(CCmdUI* pCmdUI);
   // While a filter is on, the status bar's idle text says how many rows are shown.
   void OnUpdateIdleMessage(CCmdUI* pCmdUI);
+  void OnUpdateSelectAllRows(CCmdUI* pCmdUI);
+  LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
+  // The row menu's items take their states from this log's update handlers.
+  LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -194,7 +208,7 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   static constexpr DWORD kMaxBurstMs = 200;
 
   BOOL AppendRow(const char* name, const char* text, int image,
-                 EventRowStore::Origin origin = EventRowStore::Origin::None);
+                 EventRowStore::Origin origin = EventRowStore::Origin::None, const char* frameLabel = nullptr);
   // Where an event whose browser argument is `browser` came from; `loaded` for the
   // DocumentComplete that, from the page itself, says the page has loaded.
   EventRowStore::Origin OriginOf(IDispatch* browser, bool loaded = false) const;
@@ -203,14 +217,32 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
-  // Find again in one direction; says so when nothing is found.
-  void FindAgain(bool forward);
+  // Find again in one direction (the find dialog first while there is no text); says so when
+  // nothing is found, in a message box owned by `owner` (NULL: the main window), and in the
+  // status bar when the find went round the log.
+  void FindAgain(bool forward, HWND owner = nullptr);
+  // Tells the main window's status bar string `nID` (AFX_IDS_IDLEMESSAGE: its idle text).
+  void SetStatusMessage(UINT nID);
   // Whether the end of this burst scrolls to the newest row.
   bool FollowsNewestRow() const;
   // The number of rows shown and the stored row at shown position `item`.
   size_t ShownCount() const { return m_filter.ShownCount(m_rows); }
   size_t RowAt(int item) const { return m_filter.RowAt(static_cast<size_t>(item)); }
-  // Runs `change` on the filter and shows its rows afresh, keeping the selected row.
+  // Redraw off while it lives, for changes of many rows' states at once: the list view repaints
+  // each row as its state changes, seconds for a select-all of a long log under Wine. Redraw
+  // back on, the list is invalidated once; a hidden list stays hidden.
+  class RedrawOff {
+   public:
+    explicit RedrawOff(CEventListCtrl& list);
+    ~RedrawOff();
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+   private:
+    CEventListCtrl& m_list;
+    bool m_bVisible;
+  };
+  // Runs `change` on the filter and shows its rows afresh, keeping the selected rows.
   template <typename Change>
   void ChangeFilter(Change change);
   // Applies the filter's text again after the texts the rows show have changed.

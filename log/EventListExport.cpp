@@ -1,6 +1,7 @@
-// Taking rows out of the event log: saving every row to a file the user names, as plain
-// comma-separated lines or as CSV, and copying the selected rows to the clipboard. The bytes
-// come from SavedLogLines and the store; this file only asks and hands them on.
+// Taking rows out of the event log: saving every row (or, while a filter is on and the user
+// chooses so, the shown rows) to a file the user names, as plain comma-separated lines or as
+// CSV, and copying the selected rows to the clipboard, as CSV records too while saving as
+// CSV. The bytes come from SavedLogLines and the store; this file only asks and hands them on.
 #include <string>
 
 #include "framework/FileDialog.h"
@@ -8,36 +9,40 @@
 #include "log/ClipboardText.h"
 #include "log/EventListCtrl.h"
 #include "log/LogFileWriter.h"
+#include "log/SaveLogFileTypes.h"
 
 namespace {
 
-const char kLogFilter[] =
-    "ログファイル (*.log)|*.log|テキストファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*||";
 const char kSaveTitle[] = "保存ファイル名の設定";
 
 }  // namespace
 
 void CEventListCtrl::OnSaveLog() {
+  FlushPendingRows();
+  // The file types say which rows are written; the first, every row, is chosen at first.
+  const SaveLogFileTypes types(m_bSaveAsCsv, m_filter.IsOn(), ShownCount(), m_rows.Count());
   // Owned by the main window, which stays disabled meanwhile: the tab cannot be closed
   // while its log is being saved.
-  CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, kLogFilter,
+  CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, types.Filter().c_str(),
                      this);
   dialog.m_ofn.lpstrTitle = kSaveTitle;
   dialog.m_ofn.Flags |= OFN_FILEMUSTEXIST | OFN_EXTENSIONDIFFERENT;
-  dialog.m_ofn.lpstrDefExt = "log";
+  dialog.m_ofn.lpstrDefExt = types.DefaultExtension();
+  dialog.m_ofn.nFilterIndex = 1;
   // The structure with the fields that Windows 2000 added; every system Ormix runs on has them.
   dialog.m_ofn.lStructSize = sizeof(OPENFILENAMEA);
   // A name that could not be written to has been reported: the dialog comes back, with that
   // name, so that the user can choose another.
   while (dialog.DoModal() == IDOK) {
-    if (SaveLog(dialog.GetPathName().c_str())) return;
+    if (SaveLog(dialog.GetPathName().c_str(), types.ShownRowsOnly(dialog.m_ofn.nFilterIndex))) return;
     if (SavedLogLines(m_rows, m_bSaveAsCsv).Count() == 0) return;
   }
 }
 
-BOOL CEventListCtrl::SaveLog(const char* path) {
+BOOL CEventListCtrl::SaveLog(const char* path, bool shownRowsOnly) {
   FlushPendingRows();
-  const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv));
+  const RowFilter* shown = shownRowsOnly && m_filter.IsOn() ? &m_filter : nullptr;
+  const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv, shown));
   if (result.error) ReportFileWriteError(m_hWnd, path, result.error);
   return result.written;
 }
@@ -47,8 +52,13 @@ void CEventListCtrl::OnCopy() {
   int item = GetNextItem(-1, LVNI_SELECTED);
   if (item == -1) return;
   std::string text;
+  // Saving as CSV, a copied row is a CSV record too: a field with a line break pastes as
+  // one record.
   for (; item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
-    m_rows.AppendLine(RowAt(item), text);
+    if (m_bSaveAsCsv)
+      SavedLogLines::AppendCsvRecord(m_rows, RowAt(item), text);
+    else
+      m_rows.AppendLine(RowAt(item), text);
     text += "\r\n";
   }
   CClipboardText clipboard;

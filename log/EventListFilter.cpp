@@ -2,6 +2,7 @@
 // shown, every row stays stored and numbered, and the status bar tells how many rows show.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,19 +32,28 @@ void CEventListCtrl::ChangeFilter(Change change) {
     change();
     return;
   }
-  // The selection belongs to shown positions, which the change moves: one selected row is
-  // kept by its place in the store, the focused one if it is selected, and the rest are let
-  // go. The list finds its focused row at once but its first selected row by going over
-  // every row before it, so that is asked only when the focused row is not selected; and
-  // with one row selected, that row alone is deselected, not every row one by one.
+  // The selection belongs to shown positions, which the change moves: the selected rows are
+  // kept by their places in the store, and the focus stays on its row if that is selected.
+  // The list finds the next selected row by going over the rows between, so the walk stops
+  // at the last selected one, and is left out when every shown row is selected; with one row
+  // selected, that row alone is deselected, not every row one by one.
+  std::optional<RedrawOff> redrawOff(std::in_place, *this);
   const UINT selectedCount = GetSelectedCount();
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
-  int selected = -1;
-  if (selectedCount > 0)
-    selected = focused >= 0 && GetItemState(focused, LVIS_SELECTED) ? focused : GetNextItem(-1, LVNI_SELECTED);
-  const long keep = selected >= 0 ? static_cast<long>(RowAt(selected)) : -1;
-  if (selectedCount == 1)
-    SetItemState(selected, 0, LVIS_SELECTED);
+  const bool focusSelected = focused >= 0 && GetItemState(focused, LVIS_SELECTED);
+  std::vector<size_t> keep;
+  keep.reserve(selectedCount);
+  if (selectedCount == 1 && focusSelected) {
+    keep.push_back(RowAt(focused));
+  } else if (selectedCount > 0 && selectedCount == ShownCount()) {
+    for (size_t item = 0; item < selectedCount; ++item) keep.push_back(RowAt(static_cast<int>(item)));
+  } else {
+    for (int item = -1; keep.size() < selectedCount && (item = GetNextItem(item, LVNI_SELECTED)) >= 0;)
+      keep.push_back(RowAt(item));
+  }
+  const long focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
+  if (selectedCount == 1 && !keep.empty())
+    SetItemState(static_cast<int>(m_filter.ItemOf(keep.front())), 0, LVIS_SELECTED);
   else if (selectedCount > 1)
     SetItemState(-1, 0, LVIS_SELECTED);
   if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
@@ -53,10 +63,25 @@ void CEventListCtrl::ChangeFilter(Change change) {
   m_nShownCount = count;
   // Every row was measured for the parameter column as it came, so the column stays.
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-  const long item = keep >= 0 ? m_filter.ItemOf(static_cast<size_t>(keep)) : -1;
-  if (item >= 0) {
-    SetItemState(static_cast<int>(item), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EnsureVisible(static_cast<int>(item), FALSE);
+  long focusItem = focusRow >= 0 ? m_filter.ItemOf(static_cast<size_t>(focusRow)) : -1;
+  std::vector<int> items;
+  items.reserve(keep.size());
+  for (size_t row : keep) {
+    const long item = m_filter.ItemOf(row);
+    if (item >= 0) items.push_back(static_cast<int>(item));
+  }
+  // Every shown row kept selected (a narrower filter over a select-all) takes one message.
+  if (count > 0 && items.size() == static_cast<size_t>(count)) {
+    SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  } else {
+    for (int item : items) SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+  }
+  if (focusItem < 0 && !items.empty()) focusItem = items.front();
+  if (focusItem >= 0) SetItemState(static_cast<int>(focusItem), LVIS_FOCUSED, LVIS_FOCUSED);
+  // Scrolling waits for redraw: with it off, the list stays at the top.
+  redrawOff.reset();
+  if (focusItem >= 0) {
+    EnsureVisible(static_cast<int>(focusItem), FALSE);
   } else if (count > 0) {
     EnsureVisible(count - 1, FALSE);
   }

@@ -24,9 +24,13 @@ void CEventListCtrl::Record(size_t slot, const EventArguments& arguments) {
   const std::string name = std::string(kEventNamePrefix) + kEventCatalog[slot].name;
   using Origin = EventParameterFormat::Origin;
   const Origin origin = EventParameterFormatOf(slot).origin;
-  AddEventRow(name.c_str(), FormatEventParameters(slot, arguments).c_str(),
-              origin == Origin::None ? EventRowStore::Origin::None
-                                     : OriginOf(arguments.browser, origin == Origin::FromBrowserLoaded));
+  const EventRowStore::Origin from =
+      origin == Origin::None ? EventRowStore::Origin::None
+                             : OriginOf(arguments.browser, origin == Origin::FromBrowserLoaded);
+  // A frame is told by what the event itself carries: asking the frame would be a call into
+  // the browser from this thread.
+  const std::string frame = from == EventRowStore::Origin::Frame ? BrowserLabelOf(slot, arguments) : std::string();
+  AddEventRow(name.c_str(), FormatEventParameters(slot, arguments).c_str(), from, frame.c_str());
 }
 
 // clang-format off

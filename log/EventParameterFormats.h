@@ -46,3 +46,7 @@ const EventParameterFormat& EventParameterFormatOf(size_t slot);
 
 // The parameter text of the event of catalogue slot `slot` with these arguments.
 std::string FormatEventParameters(size_t slot, const EventArguments& arguments);
+
+// Which browser (page or frame) raised the event, as far as its own arguments tell: the frame
+// name it carries if not empty, else its URL, else "". Nothing is asked of the browser.
+std::string BrowserLabelOf(size_t slot, const EventArguments& arguments);

@@ -1,10 +1,34 @@
 #include "log/EventRowStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+const char kFramePrefix[] = "フレーム: ";
+
+// The bytes of `text` that fit in `limit`, whole characters of the ANSI code page only.
+size_t WholeCharactersWithin(const char* text, size_t limit) {
+  size_t fits = 0;
+  while (text[fits] && fits < limit) {
+    const size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[fits])) && text[fits + 1] ? 2 : 1;
+    if (fits + step > limit) break;
+    fits += step;
+  }
+  return fits;
+}
+
+}  // namespace
+
 void EventRowStore::Append(long number, const SYSTEMTIME& time, const char* name,
-                           const char* text, int image, Origin origin) {
+                           const char* text, int image, Origin origin, const char* frameLabel) {
+  if (origin == Origin::Frame && frameLabel && *frameLabel) {
+    std::string cell = kFramePrefix;
+    cell.append(frameLabel, WholeCharactersWithin(frameLabel, kMaxFrameLabelBytes));
+    m_frameTexts.push_back({static_cast<uint32_t>(m_count), static_cast<uint32_t>(cell.size()),
+                            KeepText(cell.c_str(), cell.size())});
+  }
   if (m_count % kRowsPerBlock == 0 && m_count / kRowsPerBlock == m_blocks.size())
     m_blocks.emplace_back(new Row[kRowsPerBlock]);
   const size_t length = text ? std::strlen(text) : 0;
@@ -25,6 +49,7 @@ void EventRowStore::Clear() {
   m_count = 0;
   m_chunks.clear();
   m_longTexts.clear();
+  m_frameTexts.clear();
   m_chunkUsed = kTextChunkBytes;
   m_nameRows.assign(m_nameRows.size(), 0);
 }
@@ -72,6 +97,21 @@ const char* EventRowStore::OriginText(Origin origin) {
   }
 }
 
+const char* EventRowStore::OriginCell(size_t row, size_t& length) const {
+  const Origin origin = OriginOf(row);
+  if (origin == Origin::Frame && !m_frameTexts.empty()) {
+    const auto found = std::lower_bound(m_frameTexts.begin(), m_frameTexts.end(), row,
+                                        [](const FrameText& each, size_t wanted) { return each.row < wanted; });
+    if (found != m_frameTexts.end() && found->row == row) {
+      length = found->length;
+      return found->text;
+    }
+  }
+  const char* text = OriginText(origin);
+  length = std::strlen(text);
+  return text;
+}
+
 const char* EventRowStore::CellBytes(size_t row, int column, char* buffer, size_t& length) const {
   const Row& r = At(row);
   const char* text = "";
@@ -89,8 +129,7 @@ const char* EventRowStore::CellBytes(size_t row, int column, char* buffer, size_
       length = r.length;
       return r.text;
     case kOriginColumn:
-      text = OriginText(static_cast<Origin>(r.origin));
-      break;
+      return OriginCell(row, length);
     default:
       break;
   }

@@ -27,9 +27,11 @@ class EventRowStore {
   EventRowStore(const EventRowStore&) = delete;
   EventRowStore& operator=(const EventRowStore&) = delete;
 
-  // Appends a row; `text` is kept byte for byte up to its terminating zero.
+  // Appends a row; `text` is kept byte for byte up to its terminating zero. A frame's row may
+  // carry which frame it was (`frameLabel`: its name or URL), cut to kMaxFrameLabelBytes.
   void Append(long number, const SYSTEMTIME& time, const char* name, const char* text, int image,
-              Origin origin = Origin::None);
+              Origin origin = Origin::None, const char* frameLabel = nullptr);
+  static constexpr size_t kMaxFrameLabelBytes = 256;
   void Clear();
   size_t Count() const { return m_count; }
 
@@ -61,6 +63,9 @@ class EventRowStore {
   size_t CopyCellText(size_t row, int column, char* out, size_t size) const;
   // "ページ", "フレーム" or "".
   static const char* OriginText(Origin origin);
+  // The origin column's whole text of a row: OriginText, and for a frame whose name or URL
+  // is known, "フレーム: " and that label. Its length goes to `length`.
+  const char* OriginCell(size_t row, size_t& length) const;
   // Room for the number and time texts joined by a comma, zero included.
   static constexpr size_t kNumberAndTimeBytes = 2 * kCellTextBytes;
   // Writes the number and time texts joined by a comma into `out` (kNumberAndTimeBytes);
@@ -97,6 +102,14 @@ class EventRowStore {
   std::vector<std::unique_ptr<char[]>> m_chunks;
   std::vector<std::unique_ptr<char[]>> m_longTexts;
   size_t m_chunkUsed = kTextChunkBytes;  // bytes taken in the last chunk; full at first
+  // The origin texts of the frame rows that name their frame, by row, in row order: only
+  // such rows pay for one.
+  struct FrameText {
+    uint32_t row;
+    uint32_t length;
+    const char* text;
+  };
+  std::vector<FrameText> m_frameTexts;
   std::vector<std::string> m_names;
   std::vector<uint32_t> m_nameRows;  // per name index, the rows that have it
   std::unordered_map<std::string, uint16_t> m_nameIndex;

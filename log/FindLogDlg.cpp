@@ -8,3 +8,12 @@ void CFindLogDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_FIND_TEXT, m_strFind);
 }
+
+void CFindLogDlg::OnOK() {
+  if (!m_onFindNext) {
+    CDialog::OnOK();
+    return;
+  }
+  if (!UpdateData(TRUE) || m_strFind.empty()) return;
+  m_onFindNext(*this);
+}

@@ -14,3 +14,8 @@ long FindShownRow(const EventRowStore& rows, const RowFilter& shown, const std::
   }
   return -1;
 }
+
+bool FindWentRound(long from, long found, bool forward) {
+  if (from < 0 || found < 0) return false;
+  return forward ? found <= from : found >= from;
+}

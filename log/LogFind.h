@@ -12,3 +12,7 @@
 // first shown row, backward at the last.
 long FindShownRow(const EventRowStore& rows, const RowFilter& shown, const std::string& text, long from,
                   bool forward);
+
+// Whether a find that started from shown position `from` (-1: none) and landed on `found`
+// went round the end (forward) or the start (backward) of the shown rows to get there.
+bool FindWentRound(long from, long found, bool forward);

@@ -7,7 +7,13 @@ RowTextMatch::RowTextMatch(const EventRowStore& rows, const std::string& text) :
 bool RowTextMatch::Holds(size_t row) {
   if (NameHolds(m_rows.NameIndexOf(row))) return true;
   if (m_search.FoundIn(m_rows.Text(row), m_rows.TextLength(row))) return true;
-  if (m_rows.IsOriginShown() && OriginHolds(m_rows.OriginOf(row))) return true;
+  if (m_rows.IsOriginShown()) {
+    if (OriginHolds(m_rows.OriginOf(row))) return true;
+    size_t length = 0;
+    const char* cell = m_rows.OriginCell(row, length);
+    // Only a frame named in its row has a text of its own to look in.
+    if (cell != EventRowStore::OriginText(m_rows.OriginOf(row)) && m_search.FoundIn(cell, length)) return true;
+  }
   if (!m_search.CouldBeNumberOrTime()) return false;
   char cells[EventRowStore::kNumberAndTimeBytes];
   return m_search.FoundIn(cells, m_rows.NumberAndTimeText(row, cells));

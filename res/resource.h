@@ -72,6 +72,15 @@
 #define IDC_FILTER_ALL 1048
 #define IDC_FILTER_NONE 1049
 
+// Habits of a Windows log viewer: select every shown row, switch tabs from the keyboard,
+// the rows' right-click menu, and the status-bar text of a find that went round the log.
+#define ID_EDIT_SELECT_ALL_ROWS 32810
+#define ID_TAB_NEXT 32811
+#define ID_TAB_PREVIOUS 32812
+#define IDS_FIND_WRAPPED_FORWARD 32813
+#define IDS_FIND_WRAPPED_BACKWARD 32814
+#define IDR_LOG_ROW_MENU 200
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

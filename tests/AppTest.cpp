@@ -33,6 +33,7 @@
 #include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
+#include "support/PopupMenu.h"
 #include "support/SimulatorFixture.h"
 #include "view/OrmixView.h"
 
@@ -634,8 +635,10 @@ class WindowTest : public testsupport::SimulatorFixture {
     }
     SetKeyboardState(held);
     const HWND target = List() ? List() : m_view->m_hWnd;
-    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | (alt ? 1 << 29 : 0));
-    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | (3u << 30) | (alt ? 1 << 29 : 0));
+    // F10 comes as a system key, as Alt does.
+    const bool system = alt || key == VK_F10;
+    PostMessageA(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | (alt ? 1 << 29 : 0));
+    PostMessageA(target, system ? WM_SYSKEYUP : WM_KEYUP, key, 1 | (3u << 30) | (alt ? 1 << 29 : 0));
     PumpProgram(m_app, [] { return true; });
     SetKeyboardState(keys);
   }
@@ -795,6 +798,50 @@ TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
   EXPECT_TRUE(IsWindow(m_hWndFrame));
   EXPECT_EQ(1, m_view->GetTabCount());
   EXPECT_EQ(3, Rows());
+}
+
+// The keys users of Windows lists expect, through the program's own loop: Ctrl+A selects
+// every row, F3 before any find opens the find dialog, Shift+F10 (rather than the menu bar)
+// and the context-menu key open the rows' menu, and Ctrl+Tab, Ctrl+PageDown, Ctrl+Shift+Tab and Ctrl+PageUp go round the
+// tabs.
+TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
+  Start();
+  Ok("open b1 title=First");
+  Ok("open b2 title=Second");
+  SelectBrowser("b1");
+  SelectBrowser("b2");
+  ASSERT_EQ(2, m_view->GetTabCount());
+  Ok("status b2 first");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 2; }));
+  SetFocus(List());
+  Press({VK_CONTROL}, 'A');
+  EXPECT_EQ(2, SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+  std::vector<UINT> dialogs;
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+    dialogs.push_back(dialog.GetTemplateId());
+    dialog.EndDialog(IDCANCEL);
+  });
+  Press({}, VK_F3);
+  CDialog::SetModalHook(previous);
+  EXPECT_EQ(std::vector<UINT>{IDD_FIND_LOG}, dialogs);
+  const testsupport::OpenedMenu byShiftF10 = testsupport::WhileMenuOpen([&] { Press({VK_SHIFT}, VK_F10); }, 0);
+  const testsupport::OpenedMenu byMenuKey = testsupport::WhileMenuOpen([&] { Press({}, VK_APPS); }, 0);
+  ASSERT_EQ(9u, byShiftF10.texts.size());
+  EXPECT_EQ("コピー(&C)\tCtrl+C", byShiftF10.texts[0]);
+  EXPECT_FALSE(byShiftF10.grayed[0]) << "copy, with the rows selected";
+  EXPECT_EQ(byShiftF10.texts, byMenuKey.texts);
+  const struct {
+    std::vector<UINT> modifiers;
+    UINT key;
+    int tab;
+  } steps[] = {{{VK_CONTROL}, VK_TAB, 0},
+               {{VK_CONTROL}, VK_NEXT, 1},
+               {{VK_CONTROL, VK_SHIFT}, VK_TAB, 0},
+               {{VK_CONTROL}, VK_PRIOR, 1}};
+  for (const auto& step : steps) {
+    Press(step.modifiers, step.key);
+    EXPECT_EQ(step.tab, m_view->GetActiveTab()) << step.key;
+  }
 }
 
 TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStoredStyle) {

@@ -1,8 +1,9 @@
 // Shows an event log with every kind of row in a visible top-level window, for looking at
 // (and capturing) the real control: event rows, the three recording messages and the
 // browser-quit message, with a three-icon image list, grid lines and full-row selection.
-// Usage: eventlog_demo [READY_FILE [SECONDS]] — writes READY_FILE once the window has been
-// painted and closes itself after SECONDS (default 30).
+// Usage: eventlog_demo [READY_FILE [SECONDS [menu]]] — writes READY_FILE once the window has
+// been painted and closes itself after SECONDS (default 30); with "menu", the rows' right-click
+// menu is open at the selected row meanwhile.
 #include <windows.h>
 #include <commctrl.h>
 #include <exdispid.h>
@@ -90,6 +91,7 @@ void FillLog(FakeBrowser* browser, CEventListCtrl& list) {
 int main(int argc, char** argv) {
   const char* readyFile = argc > 1 ? argv[1] : nullptr;
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
+  const bool showMenu = argc > 3 && std::string(argv[3]) == "menu";
   if (FAILED(OleInitialize(nullptr))) return 2;
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
@@ -134,6 +136,14 @@ int main(int argc, char** argv) {
     if (FILE* f = std::fopen(readyFile, "w")) std::fclose(f);
   }
   ::SetTimer(frame.m_hWnd, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+  if (showMenu) {
+    ::PostMessageA(list->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list->m_hWnd), MAKELPARAM(-1, -1));
+    // The menu's own loop runs timer procedures: it is closed just before the window.
+    ::SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000 - 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+      ::KillTimer(nullptr, id);
+      ::EndMenu();
+    });
+  }
 
   MSG msg;
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -16,6 +16,7 @@
 
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
+#include "framework/FileDialog.h"
 #include "log/EventListCtrl.h"
 #include "log/MeasureText.h"
 #include "res/resource.h"
@@ -89,6 +90,7 @@ TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShow
   EXPECT_EQ("URL:http://b.example/", ItemText(m_list->m_hWnd, 1, 3));
   EXPECT_EQ(1, Selected()) << "row 4 stays selected where it now shows";
   EXPECT_TRUE(QueryCommandState(m_list, ID_EDIT_CLEAR_FILTER_LOG).m_bEnabled);
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
   Select(0);
   m_list->ApplyFilter(false, {}, "b.example");
   EXPECT_EQ(Rows({4, 5}), Shown());
@@ -101,10 +103,14 @@ TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShow
   m_list->SetTimeWithMilliseconds(false);
 
   m_list->ApplyFilter(true, {kDocumentComplete}, "");
+  Select(1);
   Select(0);
   RouteCommand(m_list, ID_EDIT_CLEAR_FILTER_LOG);
   EXPECT_EQ(Rows({1, 2, 3, 4, 5, 6}), Shown());
-  EXPECT_EQ(1, Selected()) << "row 2 stays selected";
+  EXPECT_EQ(2u, m_list->GetSelectedCount()) << "rows 2 and 4 stay selected";
+  EXPECT_EQ(1, Selected());
+  EXPECT_EQ(3, m_list->GetNextItem(1, LVNI_SELECTED));
+  EXPECT_EQ(1, m_list->GetNextItem(-1, LVNI_FOCUSED)) << "the focus stays on its row";
 
   m_list->ApplyFilter(false, {}, "example");
   m_list->AddEventRow(kStatusTextChange, "Text:nothing");
@@ -181,8 +187,8 @@ TEST_F(EventListFilterTest, TheDialogListsEventsWithTheirCountsAndAppliesWhatIsC
   CDialog::SetModalHook(previous);
 }
 
-// Under a filter, save writes every row exactly as without it, and copy takes the selected
-// rows that are shown.
+// Under a filter, save writes every row exactly as without it unless the shown rows alone are
+// chosen in the dialog, and copy takes the selected rows that are shown.
 TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
   char path[MAX_PATH];
   char temp[MAX_PATH];
@@ -197,6 +203,28 @@ TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
   const std::string unfiltered = saved();
   m_list->ApplyFilter(true, {kDocumentComplete}, "");
   EXPECT_EQ(unfiltered, saved());
+  // The dialog offers every row first and the shown rows second (its entries: log_tests).
+  DWORD chosen = 0;
+  std::vector<DWORD> offered;
+  CFileDialog::SetRunHook([&](CFileDialog& dialog) -> INT_PTR {
+    offered.push_back(dialog.m_ofn.nFilterIndex);
+    dialog.m_ofn.nFilterIndex = chosen;
+    lstrcpynA(dialog.m_ofn.lpstrFile, path, static_cast<int>(dialog.m_ofn.nMaxFile));
+    return IDOK;
+  });
+  for (DWORD index : {1u, 2u}) {
+    chosen = index;
+    ::DeleteFileA(path);
+    RouteCommand(m_list, ID_FILE_SAVE_LOG);
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    EXPECT_EQ(index == 1 ? unfiltered
+                         : std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
+                               kDocumentComplete + ",URL:http://b.example/\r\n",
+              s.str());
+  }
+  CFileDialog::SetRunHook(nullptr);
+  EXPECT_EQ((std::vector<DWORD>{1, 1}), offered);
   ::DeleteFileA(path);
 
   m_list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);

@@ -21,12 +21,14 @@
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
 #include "framework/FileDialog.h"
+#include "framework/StandardIds.h"
 #include "res/resource.h"
 #include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
 #include "support/ListText.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
+#include "support/PopupMenu.h"
 #include "support/Variants.h"
 
 namespace {
@@ -235,7 +237,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:0000"), m_list->GetColumnWidth(1));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(26, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(30, CountEntries(m_list->GetMessageMap()));
 }
 
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
@@ -574,32 +576,61 @@ TEST_F(EventListTest, FindSelectsTheRowFoundAndGoesOnFromTheSelection) {
   EXPECT_EQ(-1, m_list->FindRow("nowhere", true));
   EXPECT_EQ(0, selected());
 
-  // Through the commands: the find dialog, then find next and find previous, with a text
-  // that the log's owner hands it to share.
+  // Through the commands, with a text that the log's owner hands it to share: find next
+  // before any find opens the find dialog, which stays open for the next press of 次を検索 and
+  // moves off the row found; a find that goes round the log says so in the status bar.
   std::string shared;
   m_list->SetFindText(&shared);
   MessageBoxRecorder boxes;
   std::string typed = "statusTEXT";
+  int opened = 0;
+  bool covered = false;
   CDialog::ModalHook hook = CDialog::SetModalHook([&](CDialog& dialog) {
+    ++opened;
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    m_list->SendMessage(LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row));
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    ::SetWindowPos(dialog.m_hWnd, nullptr, row.left, row.top - 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::SetDlgItemTextA(dialog.m_hWnd, IDC_FIND_TEXT, typed.c_str());
     dialog.SendMessage(WM_COMMAND, IDOK, 0);
+    dialog.SendMessage(WM_COMMAND, IDOK, 0);  // on to row 3, under the dialog
+    RECT now = {};
+    ::GetWindowRect(dialog.m_hWnd, &now);
+    covered = now.top < row.bottom && row.top < now.bottom;
+    dialog.SendMessage(WM_COMMAND, IDCANCEL, 0);
   });
+  std::vector<UINT> statuses;
+  static std::vector<UINT>* s_statuses;
+  s_statuses = &statuses;
+  static WNDPROC s_hostProc;
+  s_hostProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      m_host.m_hWnd, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == 0x0362) s_statuses->push_back(static_cast<UINT>(wParam));  // WM_SETMESSAGESTRING
+        return ::CallWindowProcA(s_hostProc, hWnd, message, wParam, lParam);
+      })));
   m_list->SetItemState(-1, 0, LVIS_SELECTED);
-  EXPECT_TRUE(Enabled(ID_EDIT_FIND_LOG));
-  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_FIND_LOG));
-  EXPECT_EQ(2, selected());
   EXPECT_TRUE(Enabled(ID_EDIT_FIND_NEXT_LOG));
-  RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
+  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG));
+  EXPECT_EQ(1, opened);
   EXPECT_EQ(3, selected());
+  EXPECT_FALSE(covered) << "the dialog moved off the row found";
+  EXPECT_EQ("statusTEXT", shared);
   RouteCommand(m_list, ID_EDIT_FIND_NEXT_LOG);
   EXPECT_EQ(2, selected());
   RouteCommand(m_list, ID_EDIT_FIND_PREVIOUS_LOG);
   EXPECT_EQ(3, selected());
+  EXPECT_TRUE(Enabled(ID_EDIT_FIND_LOG));
+  EXPECT_EQ((std::vector<UINT>{AFX_IDS_IDLEMESSAGE, AFX_IDS_IDLEMESSAGE, IDS_FIND_WRAPPED_FORWARD,
+                               IDS_FIND_WRAPPED_BACKWARD}),
+            statuses);
   EXPECT_TRUE(boxes.Boxes().empty());
   typed = "zzz";
   RouteCommand(m_list, ID_EDIT_FIND_LOG);
   CDialog::SetModalHook(hook);
-  ASSERT_EQ(1u, boxes.Boxes().size());
+  ::SetWindowLongPtrA(m_host.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_hostProc));
+  EXPECT_EQ(2, opened);
+  ASSERT_EQ(2u, boxes.Boxes().size());  // once for each press
   EXPECT_EQ("「zzz」は見つかりませんでした。", boxes.Boxes()[0].text);
   EXPECT_EQ("zzz", shared);
   EXPECT_EQ(3, selected());
@@ -608,6 +639,28 @@ TEST_F(EventListTest, FindSelectsTheRowFoundAndGoesOnFromTheSelection) {
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_NEXT_LOG));
   EXPECT_FALSE(Enabled(ID_EDIT_FIND_PREVIOUS_LOG));
+}
+
+// The rows' right-click menu holds the commands that act on rows, in the states their update
+// handlers give; a choice runs on this log (すべて選択 selects every shown row). (Its keys,
+// through the program's loop: app_tests.)
+TEST_F(EventListTest, TheRowMenuOffersTheRowCommandsInTheirStates) {
+  m_list->AddMessageRow("", kStarted, 1);
+  m_list->AddEventRow("e", "x");
+  m_list->AddEventRow("e", "y");
+  EndBurst();
+  POINT at = {20, 30};
+  ::ClientToScreen(m_hWnd, &at);
+  const testsupport::OpenedMenu menu = testsupport::WhileMenuOpen(
+      [&] { m_list->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(at.x, at.y)); }, 'A');
+  testsupport::PumpPendingMessages();
+  EXPECT_EQ((std::vector<std::string>{"コピー(&C)\tCtrl+C", "すべて選択(&A)\tCtrl+A", "", "検索(&F)...\tCtrl+F",
+                                      "フィルター(&I)...\tCtrl+Shift+F", "フィルターの解除(&R)", "",
+                                      "ログを保存(&S)...", "ログのクリア(&L)"}),
+            menu.texts);
+  // Grayed: copy (no row selected), the separators, and clearing the filter (none is on).
+  EXPECT_EQ((std::vector<bool>{true, false, true, false, false, true, true, false, false}), menu.grayed);
+  EXPECT_EQ(3u, m_list->GetSelectedCount());
 }
 
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
@@ -835,6 +888,14 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
   const std::string expected = "00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n" +
                                "00000004," + ReadRow(m_hWnd, 3).time + ",,末尾\r\n";
   EXPECT_EQ(expected, testsupport::ClipboardText());
+
+  // Saving as CSV, copying writes CSV records: a field with a line break stays one record.
+  m_list->AddMessageRow("", "a,\"b\"\r\nc", 1);
+  m_list->SetSaveAsCsv(true);
+  m_list->SetItemState(-1, 0, LVIS_SELECTED);
+  m_list->SetItemState(4, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));
+  EXPECT_EQ("00000005," + ReadRow(m_hWnd, 4).time + ",,\"a,\"\"b\"\"\r\nc\"\r\n", testsupport::ClipboardText());
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 #include "log/EventRowStore.h"
 #include "log/LogFileWriter.h"
+#include "log/RowFilter.h"
+#include "log/SaveLogFileTypes.h"
 #include "log/SavedLogLines.h"
 
 namespace {
@@ -88,6 +90,41 @@ TEST_F(LogExportTest, CsvHasAHeadingLineAndQuotedFields) {
             AllLines(SavedLogLines(m_rows, true)));
   m_rows.SetOriginShown(true);
   EXPECT_EQ(0u, AllLines(SavedLogLines(m_rows, true)).find("番号,日時,イベント名,フレーム,パラメータ\r\n"));
+}
+
+// Under a filter, the lines may be those of the shown rows alone, plain or CSV; a copied row
+// saved as CSV is the same record as its line of the file.
+TEST_F(LogExportTest, TheShownRowsAloneAreWrittenWhenAsked) {
+  Add("", "start");
+  Add(kNavigate, "URL:a,\"b\"\r\nc");
+  Add("", "end");
+  RowFilter filter;
+  filter.Apply(m_rows, true, {kNavigate}, "");
+  const std::string record = "00000002,12:00:00," + std::string(kNavigate) + ",\"URL:a,\"\"b\"\"\r\nc\"";
+  EXPECT_EQ("00000002,12:00:00," + std::string(kNavigate) + ",URL:a,\"b\"\r\r\nc\r\n",
+            AllLines(SavedLogLines(m_rows, false, &filter)));
+  EXPECT_EQ("番号,日時,イベント名,パラメータ\r\n" + record + "\r\n", AllLines(SavedLogLines(m_rows, true, &filter)));
+  std::string copied;
+  SavedLogLines::AppendCsvRecord(m_rows, 1, copied);
+  EXPECT_EQ(record, copied);
+  EXPECT_EQ(3u, SavedLogLines(m_rows, false).Count());
+}
+
+// The save dialog's types: the plain ones (CSV first while saving as CSV, and its default
+// extension), each given twice under a filter, every row first, then the shown rows alone.
+TEST(SaveLogFileTypesTest, AFilterOffersEveryRowFirstAndTheShownRowsSecond) {
+  const SaveLogFileTypes plain(false, false, 3, 3);
+  EXPECT_EQ("ログファイル (*.log)|*.log|テキストファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*||", plain.Filter());
+  EXPECT_STREQ("log", plain.DefaultExtension());
+  EXPECT_FALSE(plain.ShownRowsOnly(2));
+  const SaveLogFileTypes csv(true, false, 3, 3);
+  EXPECT_EQ(0u, csv.Filter().find("CSVファイル (*.csv)|*.csv|ログファイル (*.log)|*.log|"));
+  EXPECT_STREQ("csv", csv.DefaultExtension());
+  const SaveLogFileTypes filtered(true, true, 2, 40);
+  EXPECT_EQ(0u, filtered.Filter().find("CSVファイル (*.csv) - すべての行 (40 行)|*.csv|"
+                                       "CSVファイル (*.csv) - 表示中の行のみ (2 行)|*.csv|"
+                                       "ログファイル (*.log) - すべての行 (40 行)|*.log|"));
+  for (DWORD index = 1; index <= 8; ++index) EXPECT_EQ(index % 2 == 0, filtered.ShownRowsOnly(index)) << index;
 }
 
 // The names in `folder`, "." and ".." aside.

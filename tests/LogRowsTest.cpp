@@ -11,6 +11,8 @@
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
 #include "log/LogCellText.h"
+#include "log/LogFind.h"
+#include "log/RowFilter.h"
 #include "support/Variants.h"
 
 namespace {
@@ -154,6 +156,38 @@ TEST(EventParameterFormatsTest, VariantArgumentsAreReadByTheirTypes) {
               FormatEventParameters(kNavigateError, EventArguments::Variants(nullptr, &u, &f, &status)));
   SysFreeString(url);
   SysFreeString(text);
+  SysFreeString(frame);
+}
+
+// A frame's row keeps which frame it was, cut between characters to a bound; its origin
+// cell names it, and find looks in it while the column shows. The label comes from the
+// event's own arguments: a frame name when it carries one, else its URL.
+TEST(EventRowStoreTest, AFrameRowNamesItsFrameFromTheEventsArguments) {
+  EventRowStore rows;
+  // Nine single bytes, then double-byte characters: 255 bytes fit in the bound of 256.
+  const std::string longUrl = "http://h/" + std::string(300, '\x82');
+  rows.Append(1, Time(0, 0, 0, 0), "N", "", 0, EventRowStore::Origin::Frame, "http://h/frame1.html");
+  rows.Append(2, Time(0, 0, 0, 0), "N", "", 0, EventRowStore::Origin::Frame);
+  rows.Append(3, Time(0, 0, 0, 0), "N", "", 0, EventRowStore::Origin::Page, "ignored");
+  rows.Append(4, Time(0, 0, 0, 0), "N", "", 0, EventRowStore::Origin::Frame, longUrl.c_str());
+  EXPECT_EQ("フレーム: http://h/frame1.html", rows.CellText(0, kOriginColumn));
+  EXPECT_EQ("フレーム", rows.CellText(1, kOriginColumn));
+  EXPECT_EQ("ページ", rows.CellText(2, kOriginColumn));
+  const std::string cut = rows.CellText(3, kOriginColumn);
+  EXPECT_EQ("フレーム: " + longUrl.substr(0, 255), cut);
+  RowFilter filter;
+  rows.SetOriginShown(true);
+  EXPECT_EQ(0, FindShownRow(rows, filter, "FRAME1", -1, true));
+  rows.SetOriginShown(false);
+  EXPECT_EQ(-1, FindShownRow(rows, filter, "FRAME1", -1, true));
+
+  BSTR address = SysAllocString(L"http://h/f.html"), frame = SysAllocString(L"menu");
+  const VARIANT url = VarBstr(address), name = VarBstr(frame), none = VarBstr(nullptr);
+  EXPECT_EQ("http://h/f.html", BrowserLabelOf(kNavigateComplete2, EventArguments::Variants(nullptr, &url)));
+  EXPECT_EQ("menu", BrowserLabelOf(kNavigateError, EventArguments::Variants(nullptr, &url, &name)));
+  EXPECT_EQ("http://h/f.html", BrowserLabelOf(kNavigateError, EventArguments::Variants(nullptr, &url, &none)));
+  EXPECT_EQ("", BrowserLabelOf(kPrintTemplateTeardown, EventArguments::Variants(nullptr)));
+  SysFreeString(address);
   SysFreeString(frame);
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "log/EventRowStore.h"
+#include "log/ClearOfRow.h"
 #include "log/LogFind.h"
 #include "log/LogTextSearch.h"
 #include "log/RowFilter.h"
@@ -124,15 +125,42 @@ TEST_F(LogRowsTest, FindGoesRoundTheShownRowsFromTheStartInEitherDirection) {
     long from;
     bool forward;
     long found;
-  } cases[] = {{"example", -1, true, 1}, {"text:", -1, false, 5}, {"example", 1, true, 3}, {"example", 4, true, 1},
-               {"example", 1, false, 4}, {"example", 3, false, 1}, {"12:00:0", 5, true, 0},  {"読み", 2, true, 2},
-               {"nowhere", -1, true, -1}, {"", -1, true, -1}};
-  for (const auto& c : cases)
-    EXPECT_EQ(c.found, FindShownRow(m_rows, m_filter, c.text, c.from, c.forward)) << c.text << " " << c.from;
+    bool wentRound;
+  } cases[] = {{"example", -1, true, 1, false}, {"text:", -1, false, 5, false}, {"example", 1, true, 3, false},
+               {"example", 4, true, 1, true},   {"example", 1, false, 4, true}, {"example", 3, false, 1, false},
+               {"12:00:0", 5, true, 0, true},   {"読み", 2, true, 2, true},     {"nowhere", -1, true, -1, false},
+               {"", -1, true, -1, false}};
+  for (const auto& c : cases) {
+    const long found = FindShownRow(m_rows, m_filter, c.text, c.from, c.forward);
+    EXPECT_EQ(c.found, found) << c.text << " " << c.from;
+    EXPECT_EQ(c.wentRound, FindWentRound(c.from, found, c.forward)) << c.text << " " << c.from;
+  }
   m_filter.Apply(m_rows, true, {kDocumentComplete}, "");
   EXPECT_EQ(-1, FindShownRow(m_rows, m_filter, "読み込み", -1, true)) << "a hidden row is not found";
   EXPECT_EQ(1, FindShownRow(m_rows, m_filter, "b.example", -1, true)) << "row 4, shown second";
   EXPECT_EQ(0, FindShownRow(m_rows, m_filter, "example", 1, true)) << "wraps over the shown rows";
+}
+
+// The find dialog moves off the row found: below it where it fits, else above, else to the
+// side with more room inside the work area; it stays put when it covers no part of the row.
+TEST(ClearOfRowTest, AWindowOverTheRowMovesBelowItOrAboveIt) {
+  const RECT work = {0, 0, 1000, 700};
+  const RECT row = {0, 300, 800, 320};
+  const struct {
+    RECT window, row;
+    LONG top;
+  } cases[] = {
+      {{100, 400, 400, 500}, row, 400},                  // below the row: left alone
+      {{900, 250, 990, 350}, row, 250},                  // beside the row: left alone
+      {{100, 250, 400, 350}, row, 328},                  // over it: just below, with a gap
+      {{100, 550, 400, 650}, {0, 600, 800, 620}, 492},   // no room below: just above
+      {{100, 250, 400, 650}, row, 300},                  // room on neither side: the larger one
+  };
+  for (const auto& c : cases) {
+    const POINT placed = PlaceClearOfRow(c.window, c.row, work);
+    EXPECT_EQ(c.window.left, placed.x);
+    EXPECT_EQ(c.top, placed.y) << c.window.top;
+  }
 }
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
+#include "support/PopupMenu.h"
 #include "support/SimulatorFixture.h"
 #include "toolkit/TabCloseButton.h"
 #include "support/Variants.h"
@@ -139,29 +140,10 @@ POINT TabCentre(COrmixView* view, int index) {
 // Right-clicks the strip at `pt`; while the context menu is open, records its item texts
 // and chooses the item with mnemonic `key` (0: closes the menu without a choice).
 std::vector<std::string> RightClick(COrmixView* view, POINT pt, char key) {
-  static std::vector<std::string> texts;
-  static char choice;
-  texts.clear();
-  choice = key;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menuWnd = FindWindowA("#32768", nullptr);
-    if (!menuWnd || !IsWindowVisible(menuWnd)) return;
-    KillTimer(nullptr, id);
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWnd, MN_GETHMENU, 0, 0));
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      char text[64] = "";
-      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
-      texts.push_back(text);
-    }
-    if (choice)
-      PostMessageA(menuWnd, WM_CHAR, static_cast<WPARAM>(choice), 0);
-    else
-      EndMenu();
-  });
-  view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y));
-  KillTimer(nullptr, timer);
+  const testsupport::OpenedMenu menu = testsupport::WhileMenuOpen(
+      [&] { view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(pt.x, pt.y)); }, key);
   testsupport::PumpPendingMessages();  // the chosen command arrives as a posted WM_COMMAND
-  return texts;
+  return menu.texts;
 }
 
 
@@ -813,6 +795,38 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons)
 
 // Each log option is kept as a REG_DWORD 0 or 1 under its own name, is off while missing,
 // and is read back by options loaded later; switching one leaves the others alone.
+// Opens a tab as for a browser that did not answer in time: no browser, nothing to let go.
+void OpenUnansweredTab(COrmixView* view) {
+  CDialog::ModalHook previous = CDialog::SetModalHook([](CDialog& running) {
+    static_cast<CSelectBrowserDlg&>(running).m_bNotAnswered = true;
+    running.EndDialog(IDOK);
+  });
+  RouteCommand(view, ID_SELECT_BROWSER);
+  CDialog::SetModalHook(previous);
+}
+
+// Next and previous tab (Ctrl+Tab, Ctrl+PageDown; Ctrl+Shift+Tab, Ctrl+PageUp) go round at
+// either end and show the tab's log; with a single tab they are disabled.
+TEST(ViewTabSwitchTest, NextAndPreviousTabGoRoundAtEitherEnd) {
+  ViewInHost host;
+  ASSERT_TRUE(host.created);
+  COrmixView* view = host.view;
+  OpenUnansweredTab(view);
+  EXPECT_FALSE(QueryCommandState(view, ID_TAB_NEXT).m_bEnabled);
+  EXPECT_FALSE(QueryCommandState(view, ID_TAB_PREVIOUS).m_bEnabled);
+  OpenUnansweredTab(view);
+  OpenUnansweredTab(view);
+  ASSERT_EQ(3, view->GetTabCount());
+  EXPECT_TRUE(QueryCommandState(view, ID_TAB_NEXT).m_bEnabled);
+  const std::pair<UINT, int> steps[] = {
+      {ID_TAB_NEXT, 0}, {ID_TAB_NEXT, 1}, {ID_TAB_PREVIOUS, 0}, {ID_TAB_PREVIOUS, 2}};
+  for (const auto& [command, tab] : steps) {
+    ASSERT_TRUE(RouteCommand(view, command));
+    EXPECT_EQ(tab, view->GetActiveTab());
+    EXPECT_TRUE(Shown(List(view, tab)->m_hWnd));
+  }
+}
+
 TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
   const struct {
     UINT command;
@@ -849,7 +863,7 @@ TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
   }
 }
 
-// The log options reach every log, open or opened later, are disabled with no tab, checked
+// The log options reach every log, open or opened later, are enabled with no tab, checked
 // while on, and read again by a view made later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   COrmixView* view = m_host.view;
@@ -877,7 +891,7 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
     EXPECT_TRUE((List(view, 1)->*get)());
     const CCmdUI state = QueryCommandState(later.view, command);
     EXPECT_EQ(1, state.m_nCheck);
-    EXPECT_FALSE(state.m_bEnabled);  // no tab
+    EXPECT_TRUE(state.m_bEnabled) << "the program's option, set with no tab open";
     RouteCommand(view, command);
     EXPECT_FALSE((List(view, 0)->*get)());
     EXPECT_FALSE((List(view, 1)->*get)());
@@ -924,6 +938,14 @@ std::string Saved(CEventListCtrl* list, const std::string& path) {
   return bytes;
 }
 
+// The value of a parameter text's field `label` ("URL:"), up to the next field.
+std::string Field(const std::string& text, const std::string& label) {
+  const size_t at = text.find(label);
+  if (at == std::string::npos) return "";
+  const size_t from = at + label.size();
+  return text.substr(from, text.find("  ", from) - from);
+}
+
 // Lines as the log writes them: cells joined by commas, each line ended by CR LF.
 std::string Lines(const std::vector<ShownRow>& rows) {
   std::string text;
@@ -938,7 +960,7 @@ std::string Lines(const std::vector<ShownRow>& rows) {
 
 // A page with two frames, loaded in another process: each event with a browser argument is
 // told apart by COM identity without a call into the browser; the frame column (off at first)
-// says "ページ" or "フレーム" beside it, marks only the page's own DocumentComplete with the
+// says "ページ", or "フレーム: " and which frame from the event's own arguments, beside it, marks only the page's own DocumentComplete with the
 // loaded icon, and goes into saved and copied lines only while shown. Off, the log is what it
 // was without it.
 TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
@@ -977,8 +999,11 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
                             name.find("NavigateComplete2") != std::string::npos ||
                             name.find("DocumentComplete") != std::string::npos;
     const bool ofFrame = row.cells[4].find("/frame") != std::string::npos;
-    EXPECT_EQ(!navigation ? "" : ofFrame ? "フレーム" : "ページ", row.cells[3]);
-    frames += row.cells[3] == "フレーム";
+    // A frame's row names the frame: by the name its event carries, else by its URL.
+    const std::string frameName = Field(row.cells[4], "TargetFrameName:");
+    const std::string frame = "フレーム: " + (frameName.empty() ? Field(row.cells[4], "URL:") : frameName);
+    EXPECT_EQ(!navigation ? "" : ofFrame ? frame : "ページ", row.cells[3]);
+    frames += row.cells[3] == frame;
     pages += row.cells[3] == "ページ";
     if (row.image == CEventListCtrl::kImageLoaded) {
       ++loaded;
@@ -994,7 +1019,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   list->SetItemState(-1, 0, LVIS_SELECTED);
   const int frameRow = list->FindRow("フレーム", true);
   ASSERT_GE(frameRow, 0);
-  EXPECT_EQ("フレーム", list->GetItemText(frameRow, EventRowStore::kOriginColumn));
+  EXPECT_EQ(0u, list->GetItemText(frameRow, EventRowStore::kOriginColumn).find("フレーム: "));
   list->ApplyFilter(false, {}, "ページ");
   EXPECT_EQ(3u, list->GetShownRowCount());
 

@@ -35,6 +35,10 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
+  msgmap::Command<&COrmixView::OnTabNext>(ID_TAB_NEXT),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabSwitch>(ID_TAB_NEXT),
+  msgmap::Command<&COrmixView::OnTabPrevious>(ID_TAB_PREVIOUS),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabSwitch>(ID_TAB_PREVIOUS),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
   msgmap::SetFocus<&COrmixView::OnSetFocus>(),
@@ -287,6 +291,19 @@ void COrmixView::OnTabClose() {
 
 void COrmixView::OnUpdateTabClose(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nContextTab != -1); }
 
+void COrmixView::SwitchTab(int step) {
+  const int count = GetTabCount();
+  if (count < 2) return;
+  const int active = GetActiveTab();
+  ActivateTab(((active < 0 ? 0 : active) + step + count) % count);
+}
+
+void COrmixView::OnTabNext() { SwitchTab(1); }
+
+void COrmixView::OnTabPrevious() { SwitchTab(-1); }
+
+void COrmixView::OnUpdateTabSwitch(CCmdUI* pCmdUI) { pCmdUI->Enable(GetTabCount() > 1); }
+
 void COrmixView::OnTabCloseButton() { RemoveTab(ListOfTab(GetActiveTab())); }
 
 void COrmixView::OnTabEqualWidth() {
@@ -306,7 +323,8 @@ void COrmixView::ToggleLogOption(const LogOptions::Option& option) {
 }
 
 void COrmixView::UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option) {
-  pCmdUI->Enable(GetTabCount() > 0);
+  // Every option is the program's, not a tab's: it can be set before any tab is open.
+  pCmdUI->Enable(TRUE);
   pCmdUI->SetCheck(m_logOptions.IsOn(option) ? 1 : 0);
 }
 

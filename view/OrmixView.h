@@ -60,9 +60,16 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnViewFont();
   // Switches a log option, stores it and hands it to every open log.
   void ToggleLogOption(const LogOptions::Option& option);
-  // Log options are checked while on and enabled while a tab exists.
+  // Log options are checked while on, and always enabled: they belong to the program, and
+  // every log opened later takes them.
   void UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option);
   void OnTabCloseButton();
+  // Ctrl+Tab and Ctrl+PageDown select the next tab, Ctrl+Shift+Tab and Ctrl+PageUp the
+  // previous one, going round at either end; enabled while there are two tabs or more.
+  void OnTabNext();
+  void OnTabPrevious();
+  void OnUpdateTabSwitch(CCmdUI* pCmdUI);
+  void SwitchTab(int step);
   void OnRButtonDown(UINT keys, POINT pt);
   LRESULT OnNcHitTest(POINT pt);
   void OnSetFocus(HWND hWndOld);
