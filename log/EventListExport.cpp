@@ -17,7 +17,9 @@ const char kSaveTitle[] = "保存ファイル名の設定";
 
 }  // namespace
 
-void CEventListCtrl::OnSaveLog() {
+void CEventListCtrl::OnSaveLog() { SaveWithDialog(); }
+
+bool CEventListCtrl::SaveWithDialog() {
   // Owned by the main window, which stays disabled meanwhile: the tab cannot be closed
   // while its log is being saved.
   CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, kLogFilter,
@@ -27,8 +29,8 @@ void CEventListCtrl::OnSaveLog() {
   dialog.m_ofn.lpstrDefExt = "log";
   // The structure with the fields that Windows 2000 added; every system Ormix runs on has them.
   dialog.m_ofn.lStructSize = sizeof(OPENFILENAMEA);
-  if (dialog.DoModal() != IDOK) return;
-  SaveLog(dialog.GetPathName().c_str());
+  if (dialog.DoModal() != IDOK) return false;
+  return SaveLog(dialog.GetPathName().c_str()) != FALSE;
 }
 
 BOOL CEventListCtrl::SaveLog(const char* path) {
@@ -36,6 +38,7 @@ BOOL CEventListCtrl::SaveLog(const char* path) {
   const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv));
   // A file that could not be opened is not reported; one that failed while being written is.
   if (result.error) ReportFileWriteError(m_hWnd, path, result.error);
+  if (result.written) m_bUnkept = false;
   return result.written;
 }
 

@@ -17,6 +17,7 @@
 #include "framework/ImageList.h"
 #include "log/LogTitleObserver.h"
 #include "toolkit/TabView.h"
+#include "view/JournalSettings.h"
 #include "view/LogOptions.h"
 
 class CEventListCtrl;
@@ -45,6 +46,18 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // tab's list and the view's own map had their turn.
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;
 
+  // Journals every tab, open and future, into `folder` for this run, whatever the stored
+  // setting says; nothing is stored.
+  void UseJournalFolderForThisRun(const std::string& folder);
+  // True once any journal of this run could not be written.
+  bool JournalFailed() const;
+  // Has every journal write what it holds now, waiting a bounded time for the disk.
+  void FinishJournals();
+  // With the question on, asks once about every log holding rows neither saved nor journaled
+  // (Yes saves each, No lets them go); false when the user keeps them (Cancel, or a save
+  // not made).
+  bool ConfirmDiscardAll();
+
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
   void OnSelectBrowser();
@@ -57,6 +70,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnTabEqualWidth();
   void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
   void OnViewFont();
+  void OnViewJournal();
+  void OnUpdateViewJournal(CCmdUI* pCmdUI);
   // Switches a log option, stores it and hands it to every open log.
   void ToggleLogOption(const LogOptions::Option& option);
   // Log options are checked while on and enabled while a tab exists.
@@ -87,6 +102,20 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   CFont m_fontList;
   int m_nNextListId;
   LogOptions m_logOptions;
+  JournalSettings m_journalSettings;
+  // The folder this run journals into, set by the caller, over the stored setting.
+  std::optional<std::string> m_runJournalFolder;
+  // The folder the open tabs journal into; empty for none.
+  std::string m_appliedJournalFolder;
+  // A journal of a tab since closed could not be written.
+  bool m_bClosedJournalFailed = false;
+  // The longest wait for the disk when the journals are finished together.
+  static constexpr DWORD kFinishJournalsWaitMs = 5000;
+
+  // The folder every tab journals into now; empty for none.
+  std::string JournalFolder() const;
+  // Starts, moves or stops the tabs' journals to match JournalFolder().
+  void ApplyJournalFolder();
 
   // The status-bar font of the system's non-client metrics.
   static LOGFONTA SystemStatusFont();
