@@ -4,11 +4,15 @@
 
 namespace {
 std::vector<RecordedMessageBox>* g_boxes = nullptr;
+int g_answer = IDOK;
 }  // namespace
 
 MessageBoxRecorder::MessageBoxRecorder() : m_previous(SetMessageBoxHook(&MessageBoxRecorder::Record)) {
   g_boxes = &m_boxes;
+  g_answer = IDOK;
 }
+
+void MessageBoxRecorder::SetAnswer(int answer) { g_answer = answer; }
 
 MessageBoxRecorder::~MessageBoxRecorder() {
   SetMessageBoxHook(m_previous);
@@ -17,5 +21,5 @@ MessageBoxRecorder::~MessageBoxRecorder() {
 
 int MessageBoxRecorder::Record(HWND owner, const char* text, const char* caption, UINT type) {
   if (g_boxes) g_boxes->push_back({owner, text ? text : "", caption ? caption : "", type});
-  return IDOK;
+  return g_answer;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Captures the program's message boxes while it lives: each call is recorded and answered
-// with IDOK instead of blocking on a real message box.
+// with IDOK (or the answer set) instead of blocking on a real message box.
 #include <windows.h>
 
 #include <string>
@@ -22,6 +22,8 @@ class MessageBoxRecorder {
 
   const std::vector<RecordedMessageBox>& Boxes() const { return m_boxes; }
   void Clear() { m_boxes.clear(); }
+  // The button every later box is answered with (IDYES, IDNO, IDCANCEL...).
+  void SetAnswer(int answer);
 
  private:
   static int Record(HWND owner, const char* text, const char* caption, UINT type);
