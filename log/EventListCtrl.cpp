@@ -174,6 +174,7 @@ void CALLBACK CEventListCtrl::BurstTimerProc(HWND hWnd, UINT, UINT_PTR, DWORD) {
 }
 
 void CEventListCtrl::OnBurstTimer() {
+  HandOverJournalRows();
   const DWORD now = ::GetTickCount();
   if (now - m_dwLastRow < kBurstQuietMs && now - m_dwBurstStart < kMaxBurstMs) return;
   FlushPendingRows();
@@ -185,6 +186,7 @@ LRESULT CEventListCtrl::OnFlushDeferredPaint(WPARAM, LPARAM) {
 }
 
 void CEventListCtrl::FlushPendingRows() {
+  HandOverJournalRows();
   if (!m_bBurst) return;
   m_bBurst = false;
   // The burst's rows reach the journal's file now rather than after its delay.
@@ -275,7 +277,7 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, Ev
   m_rows.Append(m_nNextNumber, now, name, text, image, origin);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   ++m_nNextNumber;
-  if (m_journal) JournalRows(storedBefore, storedBefore + 1);
+  if (m_journal && m_dwLastRow - m_dwJournalHandOver >= kJournalHandOverMs) HandOverJournalRows();
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
     m_nBurstFirstRow = shownBefore;
     m_nBurstFirstStored = storedBefore;
@@ -337,6 +339,7 @@ void CEventListCtrl::ClearLog() {
   FlushPendingRows();
   m_filter.Off();  // nothing is left to filter; the counts per event start again
   m_rows.Clear();
+  m_nJournaledRows = 0;
   m_bUnkept = false;
   DeleteAllItems();
   m_nShownCount = 0;

@@ -264,6 +264,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
   // Appends stored rows [first, last) to the journal, in its format.
   void JournalRows(size_t first, size_t last);
+  // Hands the rows stored since the last hand-over to the journal. Rows are formatted for
+  // the journal here, outside the browser's call where possible: at each tick of the burst
+  // timer, at the end of a burst, and from within a row's call only when kJournalHandOverMs
+  // have passed (a flood of events may hold the timer back).
+  void HandOverJournalRows();
+  static constexpr DWORD kJournalHandOverMs = 100;
 
   EventRowStore m_rows;
   // Posted to the log by the journal's thread when the journal cannot be written.
@@ -271,6 +277,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   std::unique_ptr<JournalWriter> m_journal;
   bool m_bJournalCsv = false;
   bool m_bJournalFailureShown = false;
+  size_t m_nJournaledRows = 0;     // stored rows handed to the journal
+  DWORD m_dwJournalHandOver = 0;   // tick count at the last hand-over
   std::string m_journalLines;  // reused for each row's bytes
   bool m_bUnkept = false;
   bool m_bAskBeforeDiscard = false;

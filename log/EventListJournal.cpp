@@ -32,18 +32,30 @@ void CEventListCtrl::StartJournal(const std::string& folder, const std::string& 
     m_journal->Append(m_journalLines);
   }
   // The rows stored before the journal began come first, as a save would write them.
-  JournalRows(0, m_rows.Count());
+  m_nJournaledRows = 0;
+  HandOverJournalRows();
   m_journal->WriteSoon();
 }
 
 void CEventListCtrl::StopJournal() {
   if (!m_journal) return;
+  HandOverJournalRows();
   // Rows the journal may not have written stay to be asked about.
   if (!m_journal->WaitWritten(JournalWriter::kCloseWaitMs) && m_rows.Count() > 0) m_bUnkept = true;
   m_journal.reset();
 }
 
-bool CEventListCtrl::FinishJournal(DWORD timeoutMs) { return !m_journal || m_journal->WaitWritten(timeoutMs); }
+bool CEventListCtrl::FinishJournal(DWORD timeoutMs) {
+  HandOverJournalRows();
+  return !m_journal || m_journal->WaitWritten(timeoutMs);
+}
+
+void CEventListCtrl::HandOverJournalRows() {
+  if (!m_journal) return;
+  m_dwJournalHandOver = ::GetTickCount();
+  JournalRows(m_nJournaledRows, m_rows.Count());
+  m_nJournaledRows = m_rows.Count();
+}
 
 void CEventListCtrl::JournalRows(size_t first, size_t last) {
   if (first >= last) return;
