@@ -67,7 +67,8 @@ void CEventListCtrl::JournalRows(size_t first, size_t last) {
 }
 
 LRESULT CEventListCtrl::OnJournalFailed(WPARAM, LPARAM) {
-  if (!m_journal || m_bJournalFailureShown) return 0;
+  // A journal since replaced by another may have posted this: only the current one counts.
+  if (!m_journal || !m_journal->Failed() || m_bJournalFailureShown) return 0;
   m_bJournalFailureShown = true;
   if (m_rows.Count() > 0) m_bUnkept = true;
   char text[MAX_PATH + 160];

@@ -27,6 +27,7 @@
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/StandardIds.h"
+#include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/Clipboard.h"
 #include "support/DialogDriver.h"
@@ -777,6 +778,37 @@ TEST_F(WindowTest, ExitingAsksOnceForAllLogsThatWouldBeLost) {
   Command(ID_APP_EXIT);
   EXPECT_FALSE(IsWindow(m_hWndFrame));
   EXPECT_EQ(2u, boxes.Boxes().size());
+}
+
+// The status bar names the selected tab's journal, and says once that a journal cannot be
+// written.
+TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
+  Start();
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-status-journal";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  m_view->UseJournalFolderForThisRun(folder);
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  auto statusSays = [&](const std::string& start) {
+    return PumpProgram(m_app, [&] {
+      m_app.OnIdle(0);
+      return m_frame->GetMessageText().rfind(start, 0) == 0;
+    }, 30000);
+  };
+  auto* list = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(List()));
+  ASSERT_NE(nullptr, list);
+  const std::string path = list->JournalPath();
+  EXPECT_TRUE(statusSays("ジャーナル: " + path.substr(folder.size() + 1))) << m_frame->GetMessageText();
+  EXPECT_NE(std::string::npos, path.find(" Watched.txt"));
+
+  const std::string missing = folder + "\\missing";
+  m_view->UseJournalFolderForThisRun(missing);
+  EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
+  EXPECT_TRUE(m_view->JournalFailed());
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {
