@@ -1601,3 +1601,42 @@ TEST_F(ViewTabsTest, AskingBeforeALogIsThrownAway) {
   EXPECT_EQ(6u, boxes.Boxes().size());
   view->UseJournalFolderForThisRun("");
 }
+
+// The journal dialog stores its setting and starts or ends the journals of the open tabs; a
+// folder for this run alone stores nothing.
+TEST_F(ViewTabsTest, TheJournalDialogStoresTheSettingAndAppliesItToOpenTabs) {
+  TempFolder folder("ormix-journal-dialog-");
+  COrmixView* view = m_host.view;
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_JOURNAL).m_nCheck);
+  auto runDialog = [&](bool on, const std::string& path) {
+    CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+      dialog.SendDlgItemMessage(IDC_JOURNAL_ON, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+      SetDlgItemTextA(dialog.m_hWnd, IDC_JOURNAL_FOLDER, path.c_str());
+      ClickButton(dialog, IDOK);
+    });
+    RouteCommand(view, ID_VIEW_JOURNAL);
+    CDialog::SetModalHook(previous);
+  };
+  runDialog(true, folder.path);
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue("JournalOn"));
+  const std::vector<BYTE> stored = GetValue("JournalFolder");
+  EXPECT_EQ(folder.path, std::string(stored.begin(), stored.end()).c_str());
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_JOURNAL).m_nCheck);
+  EXPECT_EQ(0u, List(view, 0)->JournalPath().rfind(folder.path + "\\", 0));
+  SelectBrowser("b1");
+  EXPECT_EQ(0u, List(view, 1)->JournalPath().rfind(folder.path + "\\", 0));
+  runDialog(false, folder.path);
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("JournalOn"));
+  EXPECT_EQ("", List(view, 0)->JournalPath());
+  EXPECT_EQ("", List(view, 1)->JournalPath());
+
+  ClearSettings();
+  appvalues::CreateKeys();
+  ViewInHost other;
+  ASSERT_TRUE(other.created);
+  other.view->UseJournalFolderForThisRun(folder.path);
+  EXPECT_TRUE(GetValue("JournalOn").empty());
+  EXPECT_TRUE(GetValue("JournalFolder").empty());
+}
