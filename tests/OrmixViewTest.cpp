@@ -1508,10 +1508,13 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
   EXPECT_EQ("", List(view, 0)->JournalPath());
 }
 
-// A folder that cannot be written: one message row, and the log goes on in memory.
+// A folder that cannot be written: one message row, and the log goes on in memory; once the
+// folder can be written, applying it again journals the whole log into a new file.
 TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   COrmixView* view = m_host.view;
-  view->UseJournalFolderForThisRun(TempFile("ormix-no-such-folder\\below"));
+  TempFolder parent("ormix-journal-parent-");
+  const std::string below = parent.path + "\\below";
+  view->UseJournalFolderForThisRun(below);
   Ok("open b1 title=A");
   SelectBrowser("b1");
   CEventListCtrl* list = List(view, 0);
@@ -1528,6 +1531,23 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   EXPECT_EQ(1, rowsHolding("ジャーナル"));
   EXPECT_EQ(2, rowsHolding("Text:more"));
   EXPECT_TRUE(list->HasUnkeptRows());
+
+  ASSERT_TRUE(CreateDirectoryA(below.c_str(), nullptr));
+  view->UseJournalFolderForThisRun(below);
+  view->FinishJournals();
+  EXPECT_FALSE(list->JournalFailed());
+  EXPECT_TRUE(view->JournalFailed());  // for the whole run
+  const std::string path = list->JournalPath();
+  view->UseJournalFolderForThisRun("");
+  std::string bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
+    std::fclose(file);
+  }
+  EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), bytes);
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(below.c_str());
 }
 
 // With the question on, clearing, closing a tab and exiting ask about rows neither saved nor

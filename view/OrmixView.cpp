@@ -401,11 +401,11 @@ std::string COrmixView::JournalFolder() const {
 
 void COrmixView::ApplyJournalFolder() {
   const std::string folder = JournalFolder();
-  if (folder == m_appliedJournalFolder) return;
+  const bool moved = folder != m_appliedJournalFolder;
   m_appliedJournalFolder = folder;
   for (int i = 0; i < GetTabCount(); ++i) {
     CEventListCtrl* list = ListOfTab(i);
-    if (!list) continue;
+    if (!list || (!moved && !list->JournalFailed())) continue;
     if (list->JournalFailed()) m_bClosedJournalFailed = true;
     if (folder.empty())
       list->StopJournal();

@@ -2,8 +2,9 @@
 // The tabbed monitor view: one tab per monitored browser, each holding the event log list
 // that records it. It creates a list and its tab when the user picks a browser, renames the
 // tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
-// log font, the equal-tab-width setting and the log options in the registry, and passes the log commands on
-// to the list of the selected tab (through the tab view's command routing).
+// log font, the equal-tab-width setting, the log options and the journal setting in the
+// registry, journals the logs into files on request, and passes the log commands on to the
+// list of the selected tab (through the tab view's command routing).
 #include <windows.h>
 
 #include <exdisp.h>
@@ -47,7 +48,7 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;
 
   // Journals every tab, open and future, into `folder` for this run, whatever the stored
-  // setting says; nothing is stored.
+  // setting says (an empty `folder`: no journal); nothing is stored.
   void UseJournalFolderForThisRun(const std::string& folder);
   // True once any journal of this run could not be written.
   bool JournalFailed() const;
@@ -107,14 +108,15 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   std::optional<std::string> m_runJournalFolder;
   // The folder the open tabs journal into; empty for none.
   std::string m_appliedJournalFolder;
-  // A journal of a tab since closed could not be written.
+  // A journal since closed or ended could not be written.
   bool m_bClosedJournalFailed = false;
   // The longest wait for the disk when the journals are finished together.
   static constexpr DWORD kFinishJournalsWaitMs = 5000;
 
   // The folder every tab journals into now; empty for none.
   std::string JournalFolder() const;
-  // Starts, moves or stops the tabs' journals to match JournalFolder().
+  // Starts, moves or stops the tabs' journals to match JournalFolder(); journals that failed
+  // begin again in a new file.
   void ApplyJournalFolder();
 
   // The status-bar font of the system's non-client metrics.
