@@ -94,6 +94,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
 }
 
 void CMainFrame::OnClose() {
+  // Logs that would be lost are asked about once, for every tab, before anything closes.
+  if (auto* view = dynamic_cast<COrmixView*>(GetActiveView()); view && !view->ConfirmDiscardAll()) return;
   SaveBarState(kBarStateProfile);
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);

@@ -6,12 +6,13 @@
 // a bare window program; (5) the listing walk over 1, 5 and 20 browsers; (6)-(8)
 // ormix.exe's selection dialogs and a hung browser; (9) events from a framed page with the
 // frame column shown and hidden; (10) events into ormix.exe's log when empty and when full;
-// (11) the log's rows sampled from the screen while events trickle in. Prints figures;
-// asserts nothing.
+// (11) the log's rows sampled from the screen while events trickle in; (12) a visible log
+// with and without its journal, and a million rows journaled. Prints figures; asserts
+// nothing.
 //
 //   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
 //             [--skip-export] [--skip-discovery] [--skip-frames] [--skip-end-to-end] [--skip-flicker]
-//             [--fill-threads K] [--compare-startup OTHER_ORMIX_EXE]
+//             [--skip-journal] [--fill-threads K] [--compare-startup OTHER_ORMIX_EXE]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -1180,6 +1181,116 @@ void MeasureFlicker(SimulatorProcess& sim, int samples) {
 
 }  // namespace
 
+// The simulator's time per call (ms) of `n` StatusTextChange events into the visible log of
+// a running ormix.exe whose stored journal setting is on (into `folder`) or off; 0 when the
+// program could not watch the browser.
+double OrmixEventCost(SimulatorProcess& sim, long n, bool journal, const std::string& folder) {
+  const char kKey[] = "Software\\Morvane\\Ormix";
+  const DWORD on = journal ? 1 : 0;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "JournalOn", REG_DWORD, &on, sizeof(on));
+  RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "JournalFolder", REG_SZ, folder.c_str(),
+                  static_cast<DWORD>(folder.size() + 1));
+  RunningProgram ormix;
+  HWND log = nullptr;
+  double ms = 0;
+  if (ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") && ormix.WaitPainted(kOrmixCaption) &&
+      SelectBrowserIn(ormix, L"Journal") && sim.Send("wait sinks j1 1 timeout=20000").rfind("OK", 0) == 0 &&
+      (log = VisibleLogOf(ormix.Window()))) {
+    for (const double start = Now(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;)
+      Sleep(10);
+    const int rowsBefore = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
+    const std::string reply = sim.Send(
+        "repeat " + std::to_string(n) + " fire j1 StatusTextChange \"bstr:Loading page http://example.com/\"", 600000);
+    for (const double start = Now(); !LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) &&
+                                     Now() - start < 600000;)
+      Sleep(0);
+    ms = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
+  }
+  ormix.Close();
+  sim.Send("wait sinks j1 0 timeout=20000");
+  const DWORD off = 0;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "JournalOn", REG_DWORD, &off, sizeof(off));
+  return ms;
+}
+
+// (12) StatusTextChange events from the simulator into the visible log of ormix.exe with its
+// journal off and on, in alternating runs: the simulator's time inside the call. Rows
+// delivered by Invoke into two visible logs of this process, one journaled and one not, in
+// alternating blocks of 100 calls (each followed by emptying the thread's queue): the time
+// inside the calls, per row. Then `rows` rows into a hidden journaled log as fast as Invoke
+// goes, and the time until the journal holds them all.
+void MeasureJournal(SimulatorProcess& sim, long events, long rows) {
+  const char* kSection = "12 journal";
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-bench-journal";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  sim.Send("open j1 title=Journal");
+  double across[2] = {0, 0};
+  for (int run = 0; run < 4; ++run) across[run % 2] += OrmixEventCost(sim, events, run % 2 == 1, folder) / 2;
+  sim.Send("close j1");
+  Row(kSection, "ormix.exe visible log, journal off: ms per event inside the call", "%.3f", across[0]);
+  Row(kSection, "ormix.exe visible log, journal on: ms per event inside the call", "%.3f", across[1]);
+  Row(kSection, "ratio on/off (time inside the call, ormix.exe)", "%.2f", across[1] / across[0]);
+  WIN32_FIND_DATAA found = {};
+  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  BSTR text = SysAllocString(L"Loading page http://example.com/index.html");
+  {
+    LogWindow plain(true), journaled(true);
+    journaled.list->StartJournal(folder, "visible");
+    IDispatch* sinks[2] = {plain.list->GetSink()->GetIDispatch(FALSE), journaled.list->GetSink()->GetIDispatch(FALSE)};
+    double inCall[2] = {0, 0};
+    for (long done = 0; done < events; done += 100) {
+      for (int which = 0; which < 2; ++which) {
+        for (long i = 0; i < 100; ++i) {
+          const double start = Now();
+          InvokeEvent(sinks[which], DISPID_STATUSTEXTCHANGE, {VarBstr(text)});
+          inCall[which] += Now() - start;
+        }
+        Settle();
+      }
+    }
+    const long delivered = (events + 99) / 100 * 100;
+    Row(kSection, "visible log, ms per row inside the call", "%.3f", inCall[0] / delivered);
+    Row(kSection, "visible journaled log, ms per row inside the call", "%.3f", inCall[1] / delivered);
+    Row(kSection, "ratio journaled/plain (time inside the call)", "%.2f", inCall[1] / inCall[0]);
+    journaled.list->FinishJournal(60000);
+    DeleteFileA(journaled.list->JournalPath().c_str());
+    journaled.list->StopJournal();
+  }
+  {
+    LogWindow hidden(false);
+    hidden.list->StartJournal(folder, "million");
+    IDispatch* sink = hidden.list->GetSink()->GetIDispatch(FALSE);
+    const double start = Now();
+    for (long i = 0; i < rows; ++i) {
+      InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(text)});
+      if (i % 1000 == 999) PumpPendingMessages();
+    }
+    const double arrived = Now() - start;
+    const bool written = hidden.list->FinishJournal(600000);
+    const double all = Now() - start;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(hidden.list->JournalPath().c_str(), GetFileExInfoStandard, &data);
+    const std::string n = std::to_string(rows);
+    Row(kSection, n + " rows: rows/s arriving (hidden log, inside Invoke)", "%.0f", rows * 1000.0 / arrived);
+    Row(kSection, n + " rows: rows/s in the journal's file (first row to all written)", "%.0f",
+        written ? rows * 1000.0 / all : 0.0);
+    Row(kSection, n + " rows: wait after the last row until all were written (ms)", "%.0f", all - arrived);
+    Row(kSection, n + " rows: journal file size (MB)", "%.1f", data.nFileSizeLow / 1048576.0 + data.nFileSizeHigh * 4096.0);
+    const std::string path = hidden.list->JournalPath();
+    hidden.list->StopJournal();
+    DeleteFileA(path.c_str());
+  }
+  SysFreeString(text);
+  RemoveDirectoryA(folder.c_str());
+}
+
 int main(int argc, char** argv) {
   long events = 1000;
   long rows = 100000;
@@ -1187,7 +1298,7 @@ int main(int argc, char** argv) {
   int fillThreads = 1;
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
-       embedded = true, frames = true, endToEnd = true, flicker = true;
+       embedded = true, frames = true, endToEnd = true, flicker = true, journal = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -1204,6 +1315,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-frames")) frames = false;
     else if (!std::strcmp(argv[i], "--skip-end-to-end")) endToEnd = false;
     else if (!std::strcmp(argv[i], "--skip-flicker")) flicker = false;
+    else if (!std::strcmp(argv[i], "--skip-journal")) journal = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -1228,6 +1340,7 @@ int main(int argc, char** argv) {
       if (frames) MeasureFrameColumn(sim, events);
       if (endToEnd) MeasureEndToEndGrowth(sim, rows, events, fillThreads);
       if (flicker) MeasureFlicker(sim, 100);
+      if (journal) MeasureJournal(sim, events, rows);
       if (!sim.Stop()) result = 1;
     }
   }

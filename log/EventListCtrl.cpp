@@ -26,7 +26,8 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFileSaveLog>(ID_FILE_SAVE_LOG),
   msgmap::Command<&CEventListCtrl::OnCopy>(ID_EDIT_COPY),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateEditCopy>(ID_EDIT_COPY),
-  msgmap::Command<&CEventListCtrl::ClearLog>(ID_LOG_CLEAR),
+  msgmap::Command<&CEventListCtrl::OnClearLogCommand>(ID_LOG_CLEAR),
+  msgmap::Message<&CEventListCtrl::OnJournalFailed>(kJournalFailedMessage),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateLogClear>(ID_LOG_CLEAR),
   msgmap::Command<&CEventListCtrl::OnFindLog>(ID_EDIT_FIND_LOG),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindLog>(ID_EDIT_FIND_LOG),
@@ -161,6 +162,7 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   MeasureFixedColumns();
   m_nParamColumnWidth = kInitialParamColumnWidth;
   SetColumnWidth(kTextColumn, m_nParamColumnWidth);
+  m_clock(&m_created);
   return 0;
 }
 
@@ -193,6 +195,7 @@ void CALLBACK CEventListCtrl::BurstTimerProc(HWND hWnd, UINT, UINT_PTR, DWORD) {
 }
 
 void CEventListCtrl::OnBurstTimer() {
+  HandOverJournalRows();
   const DWORD now = ::GetTickCount();
   if (now - m_dwLastRow < kBurstQuietMs && now - m_dwBurstStart < kMaxBurstMs) return;
   FlushPendingRows();
@@ -204,8 +207,11 @@ LRESULT CEventListCtrl::OnFlushDeferredPaint(WPARAM, LPARAM) {
 }
 
 void CEventListCtrl::FlushPendingRows() {
+  HandOverJournalRows();
   if (!m_bBurst) return;
   m_bBurst = false;
+  // The burst's rows reach the journal's file now rather than after its delay.
+  if (m_journal) m_journal->WriteSoon();
   ::KillTimer(m_hWnd, kBurstTimerId);
   const bool follow = FollowsNewestRow();
   ShowStoredRows();
@@ -293,6 +299,7 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, Ev
   m_rows.Append(m_nNextNumber, now, name, text, image, origin, frameLabel);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   ++m_nNextNumber;
+  if (m_journal && m_dwLastRow - m_dwJournalHandOver >= kJournalHandOverMs) HandOverJournalRows();
   if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
     m_nBurstFirstRow = shownBefore;
     m_nBurstFirstStored = storedBefore;
@@ -305,6 +312,7 @@ BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, Ev
 BOOL CEventListCtrl::AddEventRow(const char* name, const char* params, EventRowStore::Origin origin,
                                  const char* frameLabel) {
   if (!m_bRecording) return TRUE;
+  m_bUnkept = true;
   return AppendRow(name, params, kImageEvent, origin, frameLabel);
 }
 
@@ -354,6 +362,8 @@ void CEventListCtrl::ClearLog() {
   FlushPendingRows();
   m_filter.Off();  // nothing is left to filter; the counts per event start again
   m_rows.Clear();
+  m_nJournaledRows = 0;
+  m_bUnkept = false;
   DeleteAllItems();
   m_nShownCount = 0;
   m_nNextNumber = 1;

@@ -15,6 +15,7 @@
 // the shown rows, in order, each standing for its row in the store.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "events/EventMask.h"
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
+#include "log/JournalWriter.h"
 #include "log/LogTitleObserver.h"
 #include "log/RowFilter.h"
 #include "framework/CmdUI.h"
@@ -115,6 +117,37 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void SetSaveAsCsv(bool on) { m_bSaveAsCsv = on; }
   bool GetSaveAsCsv() const { return m_bSaveAsCsv; }
 
+  // The journal: every row, those already stored first, is also written as it comes into a
+  // new file in `folder` named from the time the log was created and `title`, in the save
+  // format chosen now (with the same bytes as a save of the same rows). Rows go on being
+  // journaled when the log is cleared. A journal that cannot be written says so once, in a
+  // message row and the status bar, and the log goes on in memory.
+  void StartJournal(const std::string& folder, const std::string& title);
+  // Writes what the journal still holds (waiting for the disk a bounded time) and ends it.
+  void StopJournal();
+  bool IsJournaling() const { return m_journal != nullptr; }
+  bool JournalFailed() const { return m_journal && m_journal->Failed(); }
+  // The journal file's full path; empty without a journal.
+  std::string JournalPath() const { return m_journal ? m_journal->Path() : std::string(); }
+  // Has every row stored so far written now; true once they are in the file (or there is no
+  // journal), false when the disk took longer than `timeoutMs` or failed.
+  bool FinishJournal(DWORD timeoutMs);
+  // When the log was created, by the log's clock.
+  const SYSTEMTIME& CreatedTime() const { return m_created; }
+
+  // Whether the log holds event rows that are neither in a file it saved since nor in a
+  // journal that works.
+  bool HasUnkeptRows() const { return m_bUnkept && m_rows.Count() > 0 && (!m_journal || m_journal->Failed()); }
+  // Clearing the log from its command (and its owner closing it) first asks about rows that
+  // would be lost.
+  void SetAskBeforeDiscard(bool on) { m_bAskBeforeDiscard = on; }
+  bool GetAskBeforeDiscard() const { return m_bAskBeforeDiscard; }
+  // With the question on and rows to lose, asks whether to save them first: Yes saves (true
+  // once saved), No lets them go (true), Cancel keeps everything (false).
+  bool ConfirmDiscard();
+  // Asks for a file name and saves every row there; true once the file is written.
+  bool SaveWithDialog();
+
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
   BOOL IsRecording() const { return m_bRecording; }
   int GetNextNumber() const { return m_nNextNumber; }
@@ -172,6 +205,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnDestroy();
   LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
   void OnSaveLog();
+  void OnClearLogCommand();
+  LRESULT OnJournalFailed(WPARAM wParam, LPARAM lParam);
   void OnCopy();
   void OnUpdateRecordResume(CCmdUI* pCmdUI);
   void OnUpdateRecordStop(CCmdUI* pCmdUI);
@@ -260,7 +295,27 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void MeasureColumn(int column);
   int TextWidth(const char* text);
 
+  // Appends stored rows [first, last) to the journal, in its format.
+  void JournalRows(size_t first, size_t last);
+  // Hands the rows stored since the last hand-over to the journal. Rows are formatted for
+  // the journal here, outside the browser's call where possible: at each tick of the burst
+  // timer, at the end of a burst, and from within a row's call only when kJournalHandOverMs
+  // have passed (a flood of events may hold the timer back).
+  void HandOverJournalRows();
+  static constexpr DWORD kJournalHandOverMs = 100;
+
   EventRowStore m_rows;
+  // Posted to the log by the journal's thread when the journal cannot be written.
+  static constexpr UINT kJournalFailedMessage = WM_APP + 0x4F4A;
+  std::unique_ptr<JournalWriter> m_journal;
+  bool m_bJournalCsv = false;
+  bool m_bJournalFailureShown = false;
+  size_t m_nJournaledRows = 0;     // stored rows handed to the journal
+  DWORD m_dwJournalHandOver = 0;   // tick count at the last hand-over
+  std::string m_journalLines;  // reused for each row's bytes
+  bool m_bUnkept = false;
+  bool m_bAskBeforeDiscard = false;
+  SYSTEMTIME m_created = {};
   RowFilter m_filter;
   int m_nShownCount = 0;      // the item count the control has been given
   bool m_bFollowOnlyAtBottom = false;

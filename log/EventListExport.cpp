@@ -17,7 +17,9 @@ const char kSaveTitle[] = "保存ファイル名の設定";
 
 }  // namespace
 
-void CEventListCtrl::OnSaveLog() {
+void CEventListCtrl::OnSaveLog() { SaveWithDialog(); }
+
+bool CEventListCtrl::SaveWithDialog() {
   FlushPendingRows();
   // The file types say which rows are written; the first, every row, is chosen at first.
   const SaveLogFileTypes types(m_bSaveAsCsv, m_filter.IsOn(), ShownCount(), m_rows.Count());
@@ -34,9 +36,10 @@ void CEventListCtrl::OnSaveLog() {
   // A name that could not be written to has been reported: the dialog comes back, with that
   // name, so that the user can choose another.
   while (dialog.DoModal() == IDOK) {
-    if (SaveLog(dialog.GetPathName().c_str(), types.ShownRowsOnly(dialog.m_ofn.nFilterIndex))) return;
-    if (SavedLogLines(m_rows, m_bSaveAsCsv).Count() == 0) return;
+    if (SaveLog(dialog.GetPathName().c_str(), types.ShownRowsOnly(dialog.m_ofn.nFilterIndex))) return true;
+    if (SavedLogLines(m_rows, m_bSaveAsCsv).Count() == 0) return false;
   }
+  return false;
 }
 
 BOOL CEventListCtrl::SaveLog(const char* path, bool shownRowsOnly) {
@@ -44,6 +47,7 @@ BOOL CEventListCtrl::SaveLog(const char* path, bool shownRowsOnly) {
   const RowFilter* shown = shownRowsOnly && m_filter.IsOn() ? &m_filter : nullptr;
   const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv, shown));
   if (result.error) ReportFileWriteError(m_hWnd, path, result.error);
+  if (result.written) m_bUnkept = false;
   return result.written;
 }
 

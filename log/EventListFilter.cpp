@@ -151,9 +151,21 @@ void CEventListCtrl::OnUpdateFilterLog(CCmdUI* pCmdUI) {
 void CEventListCtrl::OnUpdateClearFilterLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_filter.IsOn()); }
 
 void CEventListCtrl::OnUpdateIdleMessage(CCmdUI* pCmdUI) {
-  if (!m_filter.IsOn()) return;
-  char text[256];
-  std::snprintf(text, sizeof(text), LoadResourceString(IDS_FILTER_SHOWN_ROWS).c_str(),
-                static_cast<int>(ShownCount()), static_cast<int>(m_rows.Count()));
-  pCmdUI->SetText(text);
+  std::string shown;
+  char text[MAX_PATH + 64];
+  if (m_filter.IsOn()) {
+    std::snprintf(text, sizeof(text), LoadResourceString(IDS_FILTER_SHOWN_ROWS).c_str(),
+                  static_cast<int>(ShownCount()), static_cast<int>(m_rows.Count()));
+    shown = text;
+  }
+  // The journal's file name, for the selected tab.
+  if (m_journal && !m_journal->Failed()) {
+    const std::string path = m_journal->Path();
+    const size_t slash = path.find_last_of("\\/");
+    std::snprintf(text, sizeof(text), LoadResourceString(IDS_JOURNAL_STATUS).c_str(),
+                  path.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+    if (!shown.empty()) shown += "    ";
+    shown += text;
+  }
+  if (!shown.empty()) pCmdUI->SetText(shown.c_str());
 }

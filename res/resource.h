@@ -82,5 +82,13 @@
 #define IDR_LOG_ROW_MENU 200
 
 #ifndef IDC_STATIC
+// The journal and the question before a log is thrown away.
+#define ID_VIEW_JOURNAL 32830
+#define ID_VIEW_ASK_BEFORE_DISCARD 32831
+#define IDS_JOURNAL_STATUS 32832
+#define IDD_JOURNAL 160
+#define IDC_JOURNAL_ON 1060
+#define IDC_JOURNAL_FOLDER 1061
+
 #define IDC_STATIC (-1)
 #endif

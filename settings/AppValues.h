@@ -5,6 +5,8 @@
 // that cannot be written is lost without notice.
 #include <windows.h>
 
+#include <string>
+
 namespace appvalues {
 
 // Creates the company key and the program's key below it, if they are missing.
@@ -13,6 +15,9 @@ void CreateKeys();
 // value of any type are read, so a REG_SZ "0" reads as 48, that is on.
 bool ReadFlag(const char* name, bool whenMissing);
 bool WriteFlag(const char* name, bool on);
+// A REG_SZ value; empty when it is missing, of another type or cannot be read.
+std::string ReadText(const char* name);
+bool WriteText(const char* name, const std::string& text);
 // The stored font, only when it is REG_BINARY of exactly a LOGFONTA's size; `*font` is left
 // alone otherwise.
 bool ReadFont(LOGFONTA* font);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -26,6 +27,7 @@
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
 #include "framework/StandardIds.h"
+#include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/Clipboard.h"
 #include "support/DialogDriver.h"
@@ -221,6 +223,10 @@ class OrmixProcess {
     if (!MainWindow()) return false;
     PostMessageA(m_main, WM_CLOSE, 0, 0);
     return WaitForExit();
+  }
+  // Ends the program at once, as the task manager's end task does.
+  bool Terminate() {
+    return m_process && TerminateProcess(m_process, 1) && WaitForSingleObject(m_process, 20000) == WAIT_OBJECT_0;
   }
   DWORD ExitCode() const {
     DWORD code = STILL_ACTIVE;
@@ -514,6 +520,76 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
   EXPECT_TRUE(sim.Stop());
 }
 
+// The journal of a program ended by force in the middle of a burst holds whole rows only, in
+// order, and every row it had written before the end: here every row of a first burst and
+// some of a second one still under way when the program ended.
+TEST_F(ProgramTest, AJournalOfAProgramEndedByForceMidBurstHoldsWholeRowsOnly) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-forced-journal";
+  auto files = [&] {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(folder + "\\" + found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+  };
+  for (const std::string& file : files()) DeleteFileA(file.c_str());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "JournalFolder", REG_SZ, folder.c_str(),
+                  static_cast<DWORD>(folder.size() + 1));
+  const DWORD on = 1;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "JournalOn", REG_DWORD, &on, sizeof(on));
+
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  ASSERT_EQ(0u, sim.Send("open b1 title=Forced").rfind("OK", 0));
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start());
+  ASSERT_TRUE(ChooseBrowser(ormix, L"Forced"));
+  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+  auto journal = [&] {
+    const std::vector<std::string> names = files();
+    if (names.size() != 1) return std::string();
+    std::ifstream in(names[0], std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  // The start row and a first burst of 200 rows, all in the file while the program runs.
+  ASSERT_EQ(0u, sim.Send("repeat 200 status b1 first", 120000).rfind("OK", 0));
+  ASSERT_TRUE(PumpUntil([&] { return journal().find("\r\n00000201,") != std::string::npos; }, 60000));
+  // A second burst: rows reach the file while it goes on, and the program ends in its middle.
+  const int second = 3000;
+  ASSERT_TRUE(sim.Write("repeat " + std::to_string(second) + " status b1 second"));
+  ASSERT_TRUE(PumpUntil([&] { return journal().find("\r\n00000251,") != std::string::npos; }, 60000));
+  ASSERT_TRUE(ormix.Terminate());
+  EXPECT_EQ(0u, sim.Reply(120000).rfind("OK", 0));  // the burst's calls end once the program is gone
+
+  const std::string written = journal();
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ("\r\n", written.substr(written.size() - 2));
+  std::istringstream lines(written);
+  std::string line;
+  int rows = 0;
+  while (std::getline(lines, line)) {
+    ++rows;
+    char number[16];
+    std::snprintf(number, sizeof(number), "%08d,", rows);
+    const std::string event = rows == 1 ? std::string(",") + kStarted
+                                        : std::string("DIID_DWebBrowserEvents2::StatusTextChange,Text:") +
+                                              (rows <= 201 ? "first" : "second");
+    // Number, time of day, then the row's own texts, and the line's end.
+    ASSERT_EQ(number + (line.size() >= 18 ? line.substr(9, 9) : "") + event + "\r", line) << "row " << rows;
+  }
+  EXPECT_GE(rows, 251);
+  EXPECT_LE(rows, 201 + second);
+  for (const std::string& file : files()) DeleteFileA(file.c_str());
+  RemoveDirectoryA(folder.c_str());
+  EXPECT_TRUE(sim.Stop());
+}
+
 // --- the program's window created in this process ----------------------------------------
 
 // Dispatches messages as the program's loop does: the application's PreTranslateMessage
@@ -685,6 +761,57 @@ TEST_F(WindowTest, SelectionDialogOpensCentredOverTheWindow) {
   CDialog::SetModalHook(previous);
   EXPECT_NEAR((frame.left + frame.right) / 2, (dialog.left + dialog.right) / 2, 2) << Describe(dialog);
   EXPECT_NEAR((frame.top + frame.bottom) / 2, (dialog.top + dialog.bottom) / 2, 2) << Describe(dialog);
+}
+
+// Exiting asks once about every log that would be lost; Cancel keeps the window, No closes it.
+TEST_F(WindowTest, ExitingAsksOnceForAllLogsThatWouldBeLost) {
+  Start();
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  SelectBrowser("b1");
+  Command(ID_VIEW_ASK_BEFORE_DISCARD);
+  Ok("status b1 unsaved");
+  MessageBoxRecorder boxes;
+  boxes.SetAnswer(IDCANCEL);
+  Command(ID_APP_EXIT);
+  EXPECT_TRUE(IsWindow(m_hWndFrame));
+  ASSERT_EQ(1u, boxes.Boxes().size());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("2 個"));
+  boxes.SetAnswer(IDNO);
+  Command(ID_APP_EXIT);
+  EXPECT_FALSE(IsWindow(m_hWndFrame));
+  EXPECT_EQ(2u, boxes.Boxes().size());
+}
+
+// The status bar names the selected tab's journal, and says once that a journal cannot be
+// written.
+TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
+  Start();
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-status-journal";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  m_view->UseJournalFolderForThisRun(folder);
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  auto statusSays = [&](const std::string& start) {
+    return PumpProgram(m_app, [&] {
+      m_app.OnIdle(0);
+      return m_frame->GetMessageText().rfind(start, 0) == 0;
+    }, 30000);
+  };
+  auto* list = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(List()));
+  ASSERT_NE(nullptr, list);
+  const std::string path = list->JournalPath();
+  EXPECT_TRUE(statusSays("ジャーナル: " + path.substr(folder.size() + 1))) << m_frame->GetMessageText();
+  EXPECT_NE(std::string::npos, path.find(" Watched.txt"));
+
+  const std::string missing = folder + "\\missing";
+  m_view->UseJournalFolderForThisRun(missing);
+  EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
+  EXPECT_TRUE(m_view->JournalFailed());
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {

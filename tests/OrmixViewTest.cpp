@@ -41,6 +41,7 @@
 #include "view/OrmixView.h"
 
 using testsupport::ClickButton;
+using testsupport::PumpUntil;
 using testsupport::SimulatorProcess;
 
 namespace {
@@ -837,6 +838,7 @@ TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
       {ID_VIEW_TIME_MILLISECONDS, "TimeWithMilliseconds", &LogOptions::timeWithMilliseconds},
       {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv},
       {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn},
+      {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard},
   };
   EXPECT_EQ(nullptr, LogOptions::ForCommand(ID_VIEW_FONT));
   for (const auto& c : cases) {
@@ -872,6 +874,7 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
       {ID_VIEW_TIME_MILLISECONDS, &CEventListCtrl::GetTimeWithMilliseconds},
       {ID_VIEW_SAVE_CSV, &CEventListCtrl::GetSaveAsCsv},
       {ID_VIEW_FRAME_COLUMN, &CEventListCtrl::GetFrameColumnShown},
+      {ID_VIEW_ASK_BEFORE_DISCARD, &CEventListCtrl::GetAskBeforeDiscard},
   };
   Ok("open b1 title=A");
   SelectBrowser("b1");
@@ -1572,4 +1575,256 @@ TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {
   const LRESULT tipWidth = SendMessageA(view->GetToolTips(), TTM_GETMAXTIPWIDTH, 0, 0);
   EXPECT_GT(tipWidth, 0);
   EXPECT_LT(tipWidth, GetSystemMetrics(SM_CXSCREEN));
+}
+
+namespace {
+
+// A folder of its own in the temporary folder, removed with what it holds.
+struct TempFolder {
+  explicit TempFolder(const char* name) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    path = std::string(temp) + name + std::to_string(GetCurrentProcessId());
+    Empty();  // of what an earlier run left
+    CreateDirectoryA(path.c_str(), nullptr);
+  }
+  ~TempFolder() { Empty(); }
+  void Empty() {
+    for (const std::string& file : Files()) DeleteFileA((path + "\\" + file).c_str());
+    RemoveDirectoryA(path.c_str());
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string Read(const std::string& name) const {
+    std::string bytes;
+    if (FILE* file = std::fopen((path + "\\" + name).c_str(), "rb")) {
+      char buffer[4096];
+      for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
+      std::fclose(file);
+    }
+    return bytes;
+  }
+  std::string path;
+};
+
+std::string TempFile(const char* name) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + name;
+}
+
+// The name of the one file of `names` whose name ends with `ending`; empty when none does.
+std::string Ending(const std::vector<std::string>& names, const std::string& ending) {
+  for (const std::string& name : names)
+    if (name.size() >= ending.size() && name.compare(name.size() - ending.size(), ending.size(), ending) == 0)
+      return name;
+  return "";
+}
+
+}  // namespace
+
+// Every tab writes its rows, as they arrive, into a file of its own named from its opening
+// time and title, with exactly the bytes a save of the same rows writes, plain or CSV; the
+// status bar names the selected tab's file.
+TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
+  TempFolder plain("ormix-journal-plain-"), csv("ormix-journal-csv-");
+  COrmixView* view = m_host.view;
+  view->UseJournalFolderForThisRun(plain.path);
+  Ok("open b1 title=\"A/B\"");
+  Ok("open b2 title=Second");
+  SelectBrowser("b1");
+  SelectBrowser("b2");
+  ASSERT_TRUE(PumpUntil([&] { return plain.Files().size() == 2; }, 30000));
+  const std::string first = Ending(plain.Files(), " A_B.txt");
+  const std::string second = Ending(plain.Files(), " Second.txt");
+  ASSERT_EQ(15 + 8u, first.size());  // "YYYYMMDD-HHMMSS A_B.txt"
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(plain.path + "\\" + first, List(view, 0)->JournalPath());
+  EXPECT_EQ("ジャーナル: " + second, QueryCommandState(view, AFX_IDS_IDLEMESSAGE).m_strText);
+
+  Ok("status b1 \"one,two\"");
+  // The row reaches the file with nothing asking the journal to finish.
+  EXPECT_TRUE(PumpUntil([&] { return plain.Read(first).find("Text:one,two\r\n") != std::string::npos; }, 30000));
+  Ok("title b2 \"新しい題\"");
+  view->FinishJournals();
+  const std::string saved = TempFile("ormix-journal-saved.txt");
+  EXPECT_EQ(Saved(List(view, 0), saved), plain.Read(first));
+  EXPECT_EQ(Saved(List(view, 1), saved), plain.Read(second));
+
+  // A journal begun on an open log writes its rows so far first, here as CSV.
+  RouteCommand(view, ID_VIEW_SAVE_CSV);
+  view->UseJournalFolderForThisRun(csv.path);
+  Ok("status b1 \"say \\\"hi\\\"\"");
+  view->FinishJournals();
+  const std::string csvFirst = Ending(csv.Files(), " A_B.csv");
+  ASSERT_FALSE(csvFirst.empty());
+  EXPECT_EQ(Saved(List(view, 0), saved), csv.Read(csvFirst));
+  EXPECT_NE(std::string::npos, csv.Read(csvFirst).find("\"Text:one,two\"\r\n"));
+  EXPECT_FALSE(view->JournalFailed());
+  // An empty folder ends the journals: their files are closed.
+  view->UseJournalFolderForThisRun("");
+  EXPECT_EQ("", List(view, 0)->JournalPath());
+}
+
+// A folder that cannot be written: one message row, and the log goes on in memory; once the
+// folder can be written, applying it again journals the whole log into a new file.
+TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
+  COrmixView* view = m_host.view;
+  TempFolder parent("ormix-journal-parent-");
+  const std::string below = parent.path + "\\below";
+  view->UseJournalFolderForThisRun(below);
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  CEventListCtrl* list = List(view, 0);
+  EXPECT_TRUE(PumpUntil([&] { return view->JournalFailed(); }, 30000));
+  Ok("status b1 more");
+  Ok("status b1 more");
+  auto rowsHolding = [&](const char* text) {
+    int count = 0;
+    for (int item = 0; item < list->GetItemCount(); ++item)
+      if (list->GetItemText(item, 3).find(text) != std::string::npos) ++count;
+    return count;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return rowsHolding("ジャーナル") > 0; }, 30000));
+  EXPECT_EQ(1, rowsHolding("ジャーナル"));
+  EXPECT_EQ(2, rowsHolding("Text:more"));
+  EXPECT_TRUE(list->HasUnkeptRows());
+
+  ASSERT_TRUE(CreateDirectoryA(below.c_str(), nullptr));
+  view->UseJournalFolderForThisRun(below);
+  view->FinishJournals();
+  EXPECT_FALSE(list->JournalFailed());
+  EXPECT_TRUE(view->JournalFailed());  // for the whole run
+  const std::string path = list->JournalPath();
+  view->UseJournalFolderForThisRun("");
+  std::string bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
+    std::fclose(file);
+  }
+  EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), bytes);
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(below.c_str());
+}
+
+// With the question on, clearing, closing a tab and exiting ask about rows neither saved nor
+// journaled: Cancel keeps everything, No discards, Yes saves; exiting asks once for all tabs.
+// Off, or with the rows journaled, nothing is asked.
+TEST_F(ViewTabsTest, AskingBeforeALogIsThrownAway) {
+  MessageBoxRecorder boxes;
+  COrmixView* view = m_host.view;
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  SelectBrowser("b1");
+  Ok("status b1 kept");
+  RouteCommand(view, ID_LOG_CLEAR);  // off: cleared without a question
+  EXPECT_EQ(1, List(view, 1)->GetItemCount());
+  EXPECT_TRUE(view->ConfirmDiscardAll());
+  EXPECT_TRUE(boxes.Boxes().empty());
+
+  RouteCommand(view, ID_VIEW_ASK_BEFORE_DISCARD);
+  Ok("status b1 again");
+  boxes.SetAnswer(IDCANCEL);
+  RouteCommand(view, ID_LOG_CLEAR);
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  EXPECT_FALSE(view->ConfirmDiscardAll());
+  ASSERT_EQ(3u, boxes.Boxes().size());
+  EXPECT_EQ(static_cast<UINT>(MB_YESNOCANCEL | MB_ICONQUESTION), boxes.Boxes()[0].type);
+  EXPECT_NE(std::string::npos, boxes.Boxes()[2].text.find("2 個"));
+  EXPECT_EQ(2, view->GetTabCount());
+  EXPECT_EQ(2, List(view, 1)->GetItemCount());
+
+  boxes.SetAnswer(IDNO);
+  RouteCommand(view, ID_LOG_CLEAR);
+  EXPECT_EQ(1, List(view, 1)->GetItemCount());
+  EXPECT_EQ(4u, boxes.Boxes().size());
+
+  // Yes at exit saves each log that needs it; a log saved since asks nothing more.
+  const std::string path = TempFile("ormix-asked-save.log");
+  DeleteFileA(path.c_str());
+  CFileDialog::RunHook previous = CFileDialog::SetRunHook([&](CFileDialog& d) {
+    lstrcpynA(d.m_ofn.lpstrFile, path.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
+    return IDOK;
+  });
+  boxes.SetAnswer(IDYES);
+  EXPECT_TRUE(view->ConfirmDiscardAll());
+  CFileDialog::SetRunHook(previous);
+  EXPECT_EQ(5u, boxes.Boxes().size());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[4].text.find("1 個"));
+  EXPECT_TRUE(view->ConfirmDiscardAll());
+  EXPECT_EQ(5u, boxes.Boxes().size());
+  std::string savedBytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) savedBytes.append(buffer, n);
+    std::fclose(file);
+  }
+  DeleteFileA(path.c_str());
+  EXPECT_NE(std::string::npos, savedBytes.find("Text:again"));
+
+  // No on closing a tab closes it.
+  Ok("status b1 closing");
+  boxes.SetAnswer(IDNO);
+  RouteCommand(view, ID_TAB_CLOSE_BUTTON);
+  EXPECT_EQ(1, view->GetTabCount());
+  EXPECT_EQ(6u, boxes.Boxes().size());
+
+  // Journaled rows are kept: nothing is asked.
+  TempFolder journal("ormix-journal-asked-");
+  view->UseJournalFolderForThisRun(journal.path);
+  Ok("status b1 journaled");
+  RouteCommand(view, ID_LOG_CLEAR);
+  EXPECT_TRUE(view->ConfirmDiscardAll());
+  EXPECT_EQ(6u, boxes.Boxes().size());
+  view->UseJournalFolderForThisRun("");
+}
+
+// The journal dialog stores its setting and starts or ends the journals of the open tabs; a
+// folder for this run alone stores nothing.
+TEST_F(ViewTabsTest, TheJournalDialogStoresTheSettingAndAppliesItToOpenTabs) {
+  TempFolder folder("ormix-journal-dialog-");
+  COrmixView* view = m_host.view;
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_JOURNAL).m_nCheck);
+  auto runDialog = [&](bool on, const std::string& path) {
+    CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+      dialog.SendDlgItemMessage(IDC_JOURNAL_ON, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+      SetDlgItemTextA(dialog.m_hWnd, IDC_JOURNAL_FOLDER, path.c_str());
+      ClickButton(dialog, IDOK);
+    });
+    RouteCommand(view, ID_VIEW_JOURNAL);
+    CDialog::SetModalHook(previous);
+  };
+  runDialog(true, folder.path);
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue("JournalOn"));
+  const std::vector<BYTE> stored = GetValue("JournalFolder");
+  EXPECT_EQ(folder.path, std::string(stored.begin(), stored.end()).c_str());
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_JOURNAL).m_nCheck);
+  EXPECT_EQ(0u, List(view, 0)->JournalPath().rfind(folder.path + "\\", 0));
+  SelectBrowser("b1");
+  EXPECT_EQ(0u, List(view, 1)->JournalPath().rfind(folder.path + "\\", 0));
+  runDialog(false, folder.path);
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("JournalOn"));
+  EXPECT_EQ("", List(view, 0)->JournalPath());
+  EXPECT_EQ("", List(view, 1)->JournalPath());
+
+  ClearSettings();
+  appvalues::CreateKeys();
+  ViewInHost other;
+  ASSERT_TRUE(other.created);
+  other.view->UseJournalFolderForThisRun(folder.path);
+  EXPECT_TRUE(GetValue("JournalOn").empty());
+  EXPECT_TRUE(GetValue("JournalFolder").empty());
 }

@@ -15,6 +15,8 @@ const LogOptions::Option kOptions[] = {
      &CEventListCtrl::SetTimeWithMilliseconds},
     {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv, &CEventListCtrl::SetSaveAsCsv},
     {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn, &CEventListCtrl::SetFrameColumnShown},
+    {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard,
+     &CEventListCtrl::SetAskBeforeDiscard},
 };
 
 }  // namespace

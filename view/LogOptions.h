@@ -16,6 +16,8 @@ struct LogOptions {
   bool saveAsCsv = false;
   // Show the column that tells a page's events from its frames'.
   bool frameColumn = false;
+  // Ask before a log with rows neither saved nor journaled is cleared, closed or exited from.
+  bool askBeforeDiscard = false;
 
   // One option: the command that switches it, the REG_DWORD (0 or 1) it is kept in, where
   // this structure holds it and how a log takes it.

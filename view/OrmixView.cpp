@@ -3,9 +3,11 @@
 #include <mshtml.h>
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "browser/BrowserAnswerWait.h"
 #include "browser/SelectBrowserDlg.h"
@@ -20,6 +22,7 @@
 #include "res/resource.h"
 #include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
+#include "view/JournalDlg.h"
 
 ORMIX_IMPLEMENT_DYNCREATE(COrmixView, CTabView)
 
@@ -33,6 +36,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabEqualWidth>(ID_TAB_EQUAL_WIDTH),
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
+  msgmap::Command<&COrmixView::OnViewJournal>(ID_VIEW_JOURNAL),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewJournal>(ID_VIEW_JOURNAL),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Command<&COrmixView::OnTabNext>(ID_TAB_NEXT),
@@ -52,6 +57,7 @@ const char kDefaultTabLabel[] = "Internet Explorer";
 const char kActivateItem[] = "アクティブ化(&A)";
 const char kCloseItem[] = "閉じる(&C)";
 const char kAppCaption[] = "Ormix";
+const char kUnkeptLogsQuestion[] = "保存されていない行のあるログが %d 個あります。\n終了する前に保存しますか?";
 const char kConnectFailed[] =
     "Internet Explorerに接続できませんでした。\nこのタブにはイベントが記録されません。";
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_REPORT;
@@ -98,6 +104,8 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   // Only a stored 0 leaves the tabs sized to their labels.
   if (appvalues::ReadFlag(kTabFixedWidthValue, true)) ChangeTabStyle(0, TCS_FIXEDWIDTH);
   m_logOptions.Load();
+  m_journalSettings.Load();
+  m_appliedJournalFolder = JournalFolder();
 
   AttachMenuDrawing(IDR_MAINFRAME);
   SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
@@ -218,6 +226,8 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
     return;
   }
   ActivateTab(GetTabCount() - 1);
+  if (!m_appliedJournalFolder.empty())
+    list->StartJournal(m_appliedJournalFolder, label ? label->c_str() : kDefaultTabLabel);
 
   switch (result) {
     case CBrowserEventConnection::BoundedConnect::NotAnswered:
@@ -273,6 +283,7 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
     // A browser that does not answer must not hold the window: it is let go off this thread.
     list->DisconnectInBackground();
     m_chosenWindows.erase(list);
+    if (list->JournalFailed()) m_bClosedJournalFailed = true;
   }
   RemoveTabWindow(list, FALSE);
   if (list) {
@@ -286,7 +297,9 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
 
 void COrmixView::OnTabClose() {
   if (m_nContextTab == -1) return;
-  RemoveTab(ListOfTab(m_nContextTab));
+  CEventListCtrl* list = ListOfTab(m_nContextTab);
+  if (list && !list->ConfirmDiscard()) return;
+  RemoveTab(list);
 }
 
 void COrmixView::OnUpdateTabClose(CCmdUI* pCmdUI) { pCmdUI->Enable(m_nContextTab != -1); }
@@ -304,7 +317,11 @@ void COrmixView::OnTabPrevious() { SwitchTab(-1); }
 
 void COrmixView::OnUpdateTabSwitch(CCmdUI* pCmdUI) { pCmdUI->Enable(GetTabCount() > 1); }
 
-void COrmixView::OnTabCloseButton() { RemoveTab(ListOfTab(GetActiveTab())); }
+void COrmixView::OnTabCloseButton() {
+  CEventListCtrl* list = ListOfTab(GetActiveTab());
+  if (list && !list->ConfirmDiscard()) return;
+  RemoveTab(list);
+}
 
 void COrmixView::OnTabEqualWidth() {
   const bool equal = !(GetStyle() & TCS_FIXEDWIDTH);
@@ -402,6 +419,7 @@ void COrmixView::RemoveAllTabs() {
 void COrmixView::OnDestroy() {
   // A connect waiting for its browser gives up at once; OpenTab then frees its list.
   if (m_pConnecting) m_pConnecting->AbandonConnect();
+  FinishJournals();
   RemoveAllTabs();
   CTabView::OnDestroy();
 }
@@ -410,3 +428,83 @@ void COrmixView::OnNcDestroy() {
   RemoveAllTabs();
   Default();
 }
+
+std::string COrmixView::JournalFolder() const {
+  return m_runJournalFolder ? *m_runJournalFolder : m_journalSettings.ActiveFolder();
+}
+
+void COrmixView::ApplyJournalFolder() {
+  const std::string folder = JournalFolder();
+  const bool moved = folder != m_appliedJournalFolder;
+  m_appliedJournalFolder = folder;
+  for (int i = 0; i < GetTabCount(); ++i) {
+    CEventListCtrl* list = ListOfTab(i);
+    if (!list || (!moved && !list->JournalFailed())) continue;
+    if (list->JournalFailed()) m_bClosedJournalFailed = true;
+    if (folder.empty())
+      list->StopJournal();
+    else
+      list->StartJournal(folder, TabToolTip(i));
+  }
+}
+
+void COrmixView::UseJournalFolderForThisRun(const std::string& folder) {
+  m_runJournalFolder = folder;
+  ApplyJournalFolder();
+}
+
+bool COrmixView::JournalFailed() const {
+  if (m_bClosedJournalFailed) return true;
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i); list && list->JournalFailed()) return true;
+  return false;
+}
+
+void COrmixView::FinishJournals() {
+  // Every journal is asked to write at once, so the disk is waited for once, not per tab.
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->FinishJournal(0);
+  const DWORD start = ::GetTickCount();
+  for (int i = 0; i < GetTabCount(); ++i) {
+    const DWORD waited = ::GetTickCount() - start;
+    if (CEventListCtrl* list = ListOfTab(i))
+      list->FinishJournal(waited < kFinishJournalsWaitMs ? kFinishJournalsWaitMs - waited : 0);
+  }
+}
+
+bool COrmixView::ConfirmDiscardAll() {
+  if (!m_logOptions.askBeforeDiscard) return true;
+  std::vector<CEventListCtrl*> unkept;
+  for (int i = 0; i < GetTabCount(); ++i) {
+    CEventListCtrl* list = ListOfTab(i);
+    if (!list) continue;
+    list->FlushPendingRows();
+    if (list->HasUnkeptRows()) unkept.push_back(list);
+  }
+  if (unkept.empty()) return true;
+  char text[256];
+  std::snprintf(text, sizeof(text), kUnkeptLogsQuestion, static_cast<int>(unkept.size()));
+  switch (ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, text, kAppCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      for (CEventListCtrl* list : unkept)
+        if (!list->SaveWithDialog()) return false;
+      return true;
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void COrmixView::OnViewJournal() {
+  CJournalDlg dialog(OwnerOf(m_hWnd));
+  dialog.m_bOn = m_journalSettings.on;
+  dialog.m_strFolder = m_journalSettings.folder;
+  if (dialog.DoModal() != IDOK) return;
+  m_journalSettings.on = dialog.m_bOn && !dialog.m_strFolder.empty();
+  m_journalSettings.folder = dialog.m_strFolder;
+  m_journalSettings.Save();
+  ApplyJournalFolder();
+}
+
+void COrmixView::OnUpdateViewJournal(CCmdUI* pCmdUI) { pCmdUI->SetCheck(m_journalSettings.on ? 1 : 0); }

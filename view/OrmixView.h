@@ -2,8 +2,9 @@
 // The tabbed monitor view: one tab per monitored browser, each holding the event log list
 // that records it. It creates a list and its tab when the user picks a browser, renames the
 // tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
-// log font, the equal-tab-width setting and the log options in the registry, and passes the log commands on
-// to the list of the selected tab (through the tab view's command routing).
+// log font, the equal-tab-width setting, the log options and the journal setting in the
+// registry, journals the logs into files on request, and passes the log commands on to the
+// list of the selected tab (through the tab view's command routing).
 #include <windows.h>
 
 #include <exdisp.h>
@@ -18,6 +19,7 @@
 #include "framework/ImageList.h"
 #include "log/LogTitleObserver.h"
 #include "toolkit/TabView.h"
+#include "view/JournalSettings.h"
 #include "view/LogOptions.h"
 
 class CEventListCtrl;
@@ -46,6 +48,18 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // tab's list and the view's own map had their turn.
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;
 
+  // Journals every tab, open and future, into `folder` for this run, whatever the stored
+  // setting says (an empty `folder`: no journal); nothing is stored.
+  void UseJournalFolderForThisRun(const std::string& folder);
+  // True once any journal of this run could not be written.
+  bool JournalFailed() const;
+  // Has every journal write what it holds now, waiting a bounded time for the disk.
+  void FinishJournals();
+  // With the question on, asks once about every log holding rows neither saved nor journaled
+  // (Yes saves each, No lets them go); false when the user keeps them (Cancel, or a save
+  // not made).
+  bool ConfirmDiscardAll();
+
  protected:
   int OnCreate(LPCREATESTRUCTA cs);
   void OnSelectBrowser();
@@ -58,6 +72,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   void OnTabEqualWidth();
   void OnUpdateTabEqualWidth(CCmdUI* pCmdUI);
   void OnViewFont();
+  void OnViewJournal();
+  void OnUpdateViewJournal(CCmdUI* pCmdUI);
   // Switches a log option, stores it and hands it to every open log.
   void ToggleLogOption(const LogOptions::Option& option);
   // Log options are checked while on, and always enabled: they belong to the program, and
@@ -95,6 +111,21 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   CFont m_fontList;
   int m_nNextListId;
   LogOptions m_logOptions;
+  JournalSettings m_journalSettings;
+  // The folder this run journals into, set by the caller, over the stored setting.
+  std::optional<std::string> m_runJournalFolder;
+  // The folder the open tabs journal into; empty for none.
+  std::string m_appliedJournalFolder;
+  // A journal since closed or ended could not be written.
+  bool m_bClosedJournalFailed = false;
+  // The longest wait for the disk when the journals are finished together.
+  static constexpr DWORD kFinishJournalsWaitMs = 5000;
+
+  // The folder every tab journals into now; empty for none.
+  std::string JournalFolder() const;
+  // Starts, moves or stops the tabs' journals to match JournalFolder(); journals that failed
+  // begin again in a new file.
+  void ApplyJournalFolder();
 
   // The status-bar font of the system's non-client metrics.
   static LOGFONTA SystemStatusFont();

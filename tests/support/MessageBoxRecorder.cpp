@@ -9,7 +9,10 @@ int g_answer = IDOK;
 
 MessageBoxRecorder::MessageBoxRecorder() : m_previous(SetMessageBoxHook(&MessageBoxRecorder::Record)) {
   g_boxes = &m_boxes;
+  g_answer = IDOK;
 }
+
+void MessageBoxRecorder::SetAnswer(int answer) { g_answer = answer; }
 
 MessageBoxRecorder::~MessageBoxRecorder() {
   SetMessageBoxHook(m_previous);
@@ -17,7 +20,6 @@ MessageBoxRecorder::~MessageBoxRecorder() {
   g_answer = IDOK;
 }
 
-void MessageBoxRecorder::SetAnswer(int answer) { g_answer = answer; }
 
 int MessageBoxRecorder::Record(HWND owner, const char* text, const char* caption, UINT type) {
   if (g_boxes) g_boxes->push_back({owner, text ? text : "", caption ? caption : "", type});

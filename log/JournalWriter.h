@@ -1,0 +1,52 @@
+#pragma once
+// A journal file and the lines waiting for it, with no window: whoever records rows appends
+// whole lines, which never waits for the disk (only for a short lock), and a thread of the
+// journal's own creates the file and writes what is waiting in one piece, at the latest
+// kMaxDelayMs after it came and at once when asked to (at the end of a burst of rows).
+// So a process ended by force leaves a file of whole lines. A file that cannot be created or
+// written makes the journal failed: it says so once, through the callback, on its own thread,
+// and drops what it is given from then on.
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class JournalWriter {
+ public:
+  // The longest time a line waits before it is written.
+  static constexpr DWORD kMaxDelayMs = 500;
+
+  // Starts writing into a new file `fileName` in `folder`; a file of that name already there
+  // is left alone and " (2)", " (3)"... is put before the extension instead. `onFailed` runs
+  // at most once, on the journal's thread.
+  JournalWriter(const std::string& folder, const std::string& fileName, std::function<void()> onFailed);
+  // Writes what is still waiting, waiting for that at most `kCloseWaitMs`; a thread the disk
+  // still holds then finishes on its own.
+  ~JournalWriter();
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  // Appends `lines`, which must end with a whole line.
+  void Append(const std::string& lines);
+  // Has what is waiting written now rather than after the delay.
+  void WriteSoon();
+  // Has what is waiting written now and waits for it at most `timeoutMs`; true once every
+  // line appended before the call is in the file.
+  bool WaitWritten(DWORD timeoutMs);
+
+  bool Failed() const;
+  // The file's full path (before the file exists, the one it is meant to have).
+  std::string Path() const;
+
+  static constexpr DWORD kCloseWaitMs = 3000;
+
+ private:
+  struct State;
+  static void Run(std::shared_ptr<State> state, std::string folder, std::string fileName);
+
+  std::shared_ptr<State> m_state;
+};

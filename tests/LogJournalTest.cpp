@@ -1,0 +1,112 @@
+// The journal's window-free part: the file name from the opening time and a title made safe,
+// and the writer that puts whole lines into a new file off the caller's thread.
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "log/JournalFileName.h"
+#include "log/JournalWriter.h"
+
+namespace {
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(JournalFileNameTest, TheTitleIsMadeSafeForAFileName) {
+  const struct {
+    const char *title, *safe;
+  } cases[] = {
+      {"ニュース - 一覧", "ニュース - 一覧"},
+      {"a\\b/c:d*e?f\"g<h>i|j\tk", "a_b_c_d_e_f_g_h_i_j_k"},
+      // 0x5C and 0x7C as the second byte of a double-byte character stay.
+      {"\x83\x5C\x83\x7C", "\x83\x5C\x83\x7C"},
+      {"ends with dots. . .", "ends with dots"},
+      {"...", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.safe, SafeFileTitle(c.title)) << c.title;
+  // Cut by bytes, never inside a double-byte character.
+  EXPECT_EQ("ab", SafeFileTitle("abあ", 3));
+  EXPECT_EQ("abあ", SafeFileTitle("abあい", 4));
+}
+
+TEST(JournalFileNameTest, TheNameIsTheOpeningTimeAndTheTitle) {
+  const SYSTEMTIME opened = {2026, 12, 3, 9, 11, 30, 5, 250};
+  EXPECT_EQ("20261209-113005 タイトル.txt", JournalFileName(opened, "タイトル", false));
+  EXPECT_EQ("20261209-113005 a_b.csv", JournalFileName(opened, "a/b", true));
+  EXPECT_EQ("20261209-113005.txt", JournalFileName(opened, " . ", false));
+}
+
+class JournalWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    m_folder = std::string(temp) + "ormix-journal-" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(m_folder.c_str(), nullptr);
+  }
+  void TearDown() override {
+    for (const char* name : {"j.txt", "j (2).txt"}) ::DeleteFileA((m_folder + "\\" + name).c_str());
+    ::RemoveDirectoryA(m_folder.c_str());
+  }
+  std::string m_folder;
+};
+
+// Lines reach the file without anyone waiting: asked to write soon, or after the delay alone.
+TEST_F(JournalWriterTest, LinesReachTheFileInOrderOffTheCallersThread) {
+  std::atomic<int> failures{0};
+  JournalWriter writer(m_folder, "j.txt", [&] { ++failures; });
+  writer.Append("00000001,a\r\n");
+  writer.Append("00000002,b\r\n");
+  writer.WriteSoon();
+  const std::string path = m_folder + "\\j.txt";
+  EXPECT_EQ(path, writer.Path());
+  const auto waitForBytes = [&](size_t bytes) {
+    const DWORD start = ::GetTickCount();
+    while (ReadWhole(path).size() < bytes && ::GetTickCount() - start < 30000) ::Sleep(20);
+  };
+  waitForBytes(24);
+  writer.Append("00000003,c\r\n");  // written once the delay has passed
+  waitForBytes(36);
+  EXPECT_EQ("00000001,a\r\n00000002,b\r\n00000003,c\r\n", ReadWhole(path));
+  writer.Append("00000004,d\r\n");
+  EXPECT_TRUE(writer.WaitWritten(30000));
+  EXPECT_EQ(48u, ReadWhole(path).size());
+  EXPECT_FALSE(writer.Failed());
+  EXPECT_EQ(0, failures.load());
+}
+
+// One file per journal: a name already taken gets a number; the first file is left alone.
+TEST_F(JournalWriterTest, AJournalNeverWritesIntoAnExistingFile) {
+  {
+    JournalWriter first(m_folder, "j.txt", nullptr);
+    first.Append("first\r\n");
+    EXPECT_TRUE(first.WaitWritten(30000));
+    JournalWriter second(m_folder, "j.txt", nullptr);
+    second.Append("second\r\n");
+    EXPECT_TRUE(second.WaitWritten(30000));
+    EXPECT_EQ(m_folder + "\\j (2).txt", second.Path());
+  }
+  EXPECT_EQ("first\r\n", ReadWhole(m_folder + "\\j.txt"));
+  EXPECT_EQ("second\r\n", ReadWhole(m_folder + "\\j (2).txt"));
+}
+
+TEST_F(JournalWriterTest, AFolderThatCannotBeWrittenFailsOnceAndDropsTheLines) {
+  std::atomic<int> failures{0};
+  JournalWriter writer(m_folder + "\\missing", "j.txt", [&] { ++failures; });
+  writer.Append("00000001,a\r\n");
+  EXPECT_FALSE(writer.WaitWritten(30000));
+  writer.Append("00000002,b\r\n");
+  EXPECT_FALSE(writer.WaitWritten(30000));
+  EXPECT_TRUE(writer.Failed());
+  EXPECT_EQ(1, failures.load());
+}
+
+}  // namespace
