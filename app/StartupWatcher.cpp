@@ -79,7 +79,8 @@ COrmixView* CStartupWatcher::LiveView() const {
 }
 
 bool CStartupWatcher::WaitIsOver() const {
-  return ::GetTickCount() - m_startTick >= m_commandLine.WaitSeconds() * 1000u;
+  // However short the wait, the browsers running at start-up are looked at once.
+  return m_bRoundEnded && ::GetTickCount() - m_startTick >= m_commandLine.WaitSeconds() * 1000u;
 }
 
 bool CStartupWatcher::IsBusy() const {
@@ -92,7 +93,10 @@ bool CStartupWatcher::IsBusy() const {
 void CStartupWatcher::Poll() {
   if (m_bDone || !LiveView()) return;
   // A round held up by a browser that does not answer is given up; the next one tries again.
-  if (m_lookup.IsRunning() && ::GetTickCount() - m_lookupStartTick >= kLookupLimitMs) m_lookup.Abandon();
+  if (m_lookup.IsRunning() && ::GetTickCount() - m_lookupStartTick >= kLookupLimitMs) {
+    m_lookup.Abandon();
+    m_bRoundEnded = true;
+  }
   if (IsBusy()) return;
   const bool waitIsOver = WaitIsOver();
   // Done: every watched browser has quit, or the wait ran out before any was found.
@@ -146,7 +150,10 @@ void CStartupWatcher::AddCandidates(const std::vector<BrowserListEntry>& entries
 }
 
 void CStartupWatcher::LookUpCandidates() {
-  if (m_candidates.empty()) return;
+  if (m_candidates.empty()) {
+    m_bRoundEnded = true;
+    return;
+  }
   std::vector<Candidate> candidates = std::move(m_candidates);
   m_candidates.clear();
   m_lookupStartTick = ::GetTickCount();
@@ -170,6 +177,7 @@ void CStartupWatcher::LookUpCandidates() {
 
 void CStartupWatcher::OpenFound() {
   std::optional<std::vector<Found>> found = m_lookup.Take();
+  m_bRoundEnded = true;
   COrmixView* view = LiveView();
   if (!found || !view) return;
   // Opening a tab waits (bounded, pumping) for its browser: the timer must not start

@@ -79,6 +79,8 @@ class CStartupWatcher {
   CBoundedWork<std::vector<Found>> m_lookup;
   DWORD m_lookupStartTick = 0;
   bool m_bOpening = false;
+  // Whether a round of listing and looking up has ended since start-up.
+  bool m_bRoundEnded = false;
   bool m_bDone = false;
 
   // Entry windows already taken, and the tabs opened: the browser's window and the log's.

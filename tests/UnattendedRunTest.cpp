@@ -165,11 +165,23 @@ TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannot
     EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b1"));
   }
   {
-    // Nobody to tell: no window, no message box.
+    // Nobody is at the screen: no window, no message box; the message goes to the standard
+    // error stream.
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 1 << 16));
     OrmixProcess ormix;
-    ASSERT_TRUE(ormix.Start("/bogus /exit-when-done"));
+    ASSERT_TRUE(ormix.Start("/exit-when-done /bogus", nullptr, write));
+    CloseHandle(write);
     ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
     EXPECT_EQ(4u, ormix.ExitCode());
+    std::string said;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(read, chunk, sizeof(chunk), &got, nullptr) && got > 0) said.append(chunk, got);
+    CloseHandle(read);
+    EXPECT_NE(std::string::npos, said.find("/bogus")) << said;
+    EXPECT_NE(std::string::npos, said.find("/exit-when-done")) << said;
   }
   for (const char* args : {"/bogus", "/watch Alpha /wait"}) {
     OrmixProcess ormix;

@@ -56,16 +56,21 @@ class OrmixProcess {
   }
 
   // Starts ormix.exe with `arguments` in `folder` (NULL: this process's current folder).
-  bool Start(const std::string& arguments = "", const char* folder = nullptr) {
+  // `errorOutput` (inheritable), when given, is the program's standard error stream.
+  bool Start(const std::string& arguments = "", const char* folder = nullptr, HANDLE errorOutput = nullptr) {
     std::string line = "\"" + ExecutablePath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
+    if (errorOutput) {
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdError = errorOutput;
+    }
     PROCESS_INFORMATION info = {};
     // Wine's process start has been seen to fail once in a long run on a loaded machine; a
     // second try tells such a passing failure from a program that cannot start.
     bool started = false;
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-      started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info);
+      started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, errorOutput != nullptr, 0, nullptr, folder, &startup, &info);
       if (!started) {
         std::fprintf(stderr, "CreateProcess of ormix.exe failed (error %lu)\n", GetLastError());
         testsupport::PumpUntil([] { return false; }, 500);
