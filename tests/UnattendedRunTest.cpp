@@ -6,22 +6,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "framework/StandardIds.h"
+#include "support/ListTextReader.h"
 #include "support/MessagePump.h"
 #include "support/OrmixProcess.h"
 #include "support/SimulatorProcess.h"
-
-#ifndef LIST_TEXT_READER
-#define LIST_TEXT_READER "list_text_reader.exe"
-#endif
 
 using testsupport::OrmixProcess;
 using testsupport::PumpUntil;
@@ -49,34 +43,6 @@ HWND FirstLog(HWND main) {
 }
 
 int TabCount(HWND main) { return static_cast<int>(SendMessageA(View(main), TCM_GETITEMCOUNT, 0, 0)); }
-
-// The first `rows` rows of another process's log, one line each, cells joined by commas.
-std::string ReadLogRows(HWND list, int rows) {
-  char temp[MAX_PATH] = "", out[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
-  GetTempFileNameA(temp, "our", 0, out);
-  std::string reader = LIST_TEXT_READER;
-  if (!reader.empty() && reader[0] == '/') {  // a host path under Wine: drive Z: is the root
-    std::replace(reader.begin(), reader.end(), '/', '\\');
-    reader = "Z:" + reader;
-  }
-  std::string command = "\"" + reader + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(list)) + " " +
-                        std::to_string(rows) + " \"" + out + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return "";
-  testsupport::WaitPumping(&process.hProcess, 1, kGenerousMs);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  std::ifstream in(out, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  in.close();
-  DeleteFileA(out);
-  return bytes.str();
-}
 
 bool HasValue(const char* name) {
   return RegGetValueA(HKEY_CURRENT_USER, kAppKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -140,7 +106,8 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
   ASSERT_NE(nullptr, log);
   ASSERT_TRUE(PumpUntil([&] { return SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) >= 2; }, kGenerousMs));
   // Rows come in the order the events came: the status text, before the title, left none.
-  const std::string rows = ReadLogRows(log, 2);
+  std::string rows;
+  EXPECT_TRUE(testsupport::ReadListTextsElsewhere(log, 2, &rows));
   const size_t second = rows.find('\n') + 1;
   const std::string row = rows.substr(second);
   EXPECT_EQ(0u, row.rfind("00000002,", 0)) << rows;
