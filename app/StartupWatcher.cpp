@@ -194,4 +194,19 @@ void CStartupWatcher::OpenFound() {
     if (list) m_watched.push_back({one.window, list});
   }
   m_bOpening = false;
+  LetGoInBackground(std::move(*found));
+}
+
+void CStartupWatcher::LetGoInBackground(std::vector<Found> found) {
+  // Letting go of a browser found but not opened (the window closed meanwhile) is a call into
+  // it: that happens on a worker, which nobody waits for.
+  auto rest = std::make_shared<std::vector<Found>>();
+  for (Found& one : found)
+    if (!one.browser.IsEmpty()) rest->push_back(std::move(one));
+  if (rest->empty()) return;
+  m_release.Start([rest] {
+    rest->clear();
+    return true;
+  });
+  m_release.Abandon();
 }

@@ -62,6 +62,7 @@ class CStartupWatcher {
   void AddCandidates(const std::vector<BrowserListEntry>& entries, bool embedded);
   void LookUpCandidates();
   void OpenFound();
+  void LetGoInBackground(std::vector<Found> found);
   // Whether every watched browser has quit or gone.
   bool AllWatchedGone() const;
   COrmixView* LiveView() const;
@@ -78,6 +79,7 @@ class CStartupWatcher {
   std::vector<Candidate> m_candidates;
   CBoundedWork<std::vector<Found>> m_lookup;
   DWORD m_lookupStartTick = 0;
+  CBoundedWork<bool> m_release;
   bool m_bOpening = false;
   // Whether a round of listing and looking up has ended since start-up.
   bool m_bRoundEnded = false;

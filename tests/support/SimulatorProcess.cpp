@@ -23,8 +23,17 @@ bool RunAndWait(const std::string& commandLine, DWORD timeoutMs, HANDLE* process
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   std::string mutableLine = commandLine;
-  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return false;
+  // Wine's process start has been seen to fail now and then on a loaded machine (also as the
+  // first start of a test program): a second try tells that from a program that cannot start.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    if (!started) {
+      std::fprintf(stderr, "CreateProcess of %s failed (error %lu)\n", commandLine.c_str(), GetLastError());
+      PumpUntil([] { return false; }, 500);
+    }
+  }
+  if (!started) return false;
   CloseHandle(info.hThread);
   if (processOut) {
     *processOut = info.hProcess;
