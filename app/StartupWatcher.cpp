@@ -1,12 +1,12 @@
 #include "app/StartupWatcher.h"
 
-#include <mshtml.h>
 #include <wrl/client.h>
 
 #include <optional>
 #include <utility>
 
 #include "browser/EmbeddedBrowserDiscovery.h"
+#include "browser/SelectEmbeddedBrowserDlg.h"
 #include "commandline/BrowserTextMatch.h"
 #include "framework/AnsiString.h"
 #include "framework/MessageOnlyWindow.h"
@@ -17,22 +17,12 @@ namespace {
 const char kTimerWindowClass[] = "OrmixStartupWatcherTimer";
 constexpr UINT_PTR kPollTimer = 1;
 
-BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped,
-                  const CBrowserListingWalk::StepFailed&) {
-  long place = 0;
-  return WalkEmbeddedBrowsers([&found, &place](const BrowserListEntry& entry) { found(place++, entry); }, stepped);
-}
-
 // The browser of a listed entry, as the selection dialogs reach it on OK. Runs on a worker.
 Microsoft::WRL::ComPtr<IWebBrowser2> BrowserOf(const CStartupWatcher::Candidate& candidate) {
   Microsoft::WRL::ComPtr<IWebBrowser2> browser;
-  if (candidate.embedded) {
-    if (!GetBrowserFromServerWindow(candidate.window, browser.GetAddressOf())) browser.Reset();
-    return browser;
-  }
-  Microsoft::WRL::ComPtr<IHTMLDocument> document;
-  if (!GetDocumentFromWindow(candidate.window, document.GetAddressOf())) return browser;
-  if (!GetBrowserFromDocument(document.Get(), browser.GetAddressOf())) browser.Reset();
+  const BOOL found = candidate.embedded ? GetBrowserFromServerWindow(candidate.window, browser.GetAddressOf())
+                                        : CSelectBrowserDlg::ResolveShellBrowser(candidate.window, browser.GetAddressOf());
+  if (!found) browser.Reset();
   return browser;
 }
 
@@ -49,7 +39,7 @@ std::string LocationOf(IWebBrowser2* browser) {
 CStartupWatcher::CStartupWatcher(COrmixView* view, const COrmixCommandLine& commandLine,
                                  std::function<void()> allDone)
     : m_pView(view), m_hWndView(view ? view->m_hWnd : nullptr), m_commandLine(commandLine),
-      m_allDone(std::move(allDone)), m_embeddedListing(&WalkEmbedded) {}
+      m_allDone(std::move(allDone)), m_embeddedListing(&CSelectEmbeddedBrowserDlg::WalkEmbedded) {}
 
 CStartupWatcher::~CStartupWatcher() {
   // Work still under way lets go of what it found on its own thread; nothing comes back.

@@ -18,7 +18,8 @@ constexpr unsigned long kMaxWaitSeconds = 86400;
 
 bool SameName(const std::string& a, const char* b) { return ::lstrcmpiA(a.c_str(), b) == 0; }
 
-bool IsSwitch(const std::string& arg) { return arg.size() > 1 && (arg[0] == '/' || arg[0] == '-'); }
+// As the framework tells a switch from a file name.
+bool IsSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
 
 }  // namespace
 

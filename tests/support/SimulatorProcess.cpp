@@ -166,7 +166,10 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   const std::string path = std::string("\\\\.\\pipe\\") + name;
   m_pipe = CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
-  if (m_pipe == INVALID_HANDLE_VALUE) return false;
+  if (m_pipe == INVALID_HANDLE_VALUE) {
+    m_problem = "the control pipe could not be created";
+    return false;
+  }
   m_readEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
   OVERLAPPED connect = {};
@@ -176,6 +179,7 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   if (!connected && !pending) {
     CloseHandle(connect.hEvent);
     CloseHandles();
+    m_problem = "the control pipe could not wait for the simulator";
     return false;
   }
   const std::string program = m_hostOnly ? "\"" + HostExecutablePath() + "\" --host-only" : "\"" + ExecutablePath() + "\"";
@@ -183,6 +187,7 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
     CancelIo(m_pipe);
     CloseHandle(connect.hEvent);
     CloseHandles();
+    m_problem = "the simulator's process could not be started";
     return false;
   }
   if (pending) {
