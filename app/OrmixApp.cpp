@@ -1,11 +1,17 @@
 #include "app/OrmixApp.h"
 
+#include <string>
+
 #include "about/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/OrmixDocument.h"
+#include "app/StartupWatcher.h"
+#include "commandline/OrmixCommandLine.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
+#include "framework/MessageBox.h"
 #include "framework/StandardIds.h"
+#include "framework/StringResource.h"
 #include "res/resource.h"
 #include "view/OrmixView.h"
 
@@ -13,6 +19,10 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixApp, CWinApp)
   msgmap::Command<&COrmixApp::OnAppAbout>(ID_APP_ABOUT),
   msgmap::Command<&COrmixApp::OnFilePrintSetup>(ID_FILE_PRINT_SETUP),
 ORMIX_END_MESSAGE_MAP()
+
+COrmixApp::COrmixApp() = default;
+
+COrmixApp::~COrmixApp() = default;
 
 BOOL COrmixApp::InitInstance() {
   AfxOleInit();
@@ -23,13 +33,76 @@ BOOL COrmixApp::InitInstance() {
   AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, ORMIX_RUNTIME_CLASS(COrmixDocument),
                                         ORMIX_RUNTIME_CLASS(CMainFrame),
                                         ORMIX_RUNTIME_CLASS(COrmixView)));
-  CCommandLineInfo commandLine;
-  ParseCommandLine(commandLine);
-  if (!ProcessShellCommand(commandLine)) return FALSE;
+  m_pCommandLine = std::make_unique<COrmixCommandLine>();
+  if (!m_pCommandLine->Parse(SplitCommandLine(m_strCmdLine.c_str()))) {
+    m_bBadCommandLine = true;
+    ReportCommandLineProblem();
+    return FALSE;
+  }
+  if (m_pCommandLine->StartMinimized()) m_nCmdShow = SW_SHOWMINNOACTIVE;
+  if (!ProcessShellCommand(*m_pCommandLine)) return FALSE;
   auto* frame = static_cast<CMainFrame*>(m_pMainWnd);
   frame->RestoreBarsAndShow(m_nCmdShow);
   frame->UpdateWindow();
+  ApplyCommandLine(dynamic_cast<COrmixView*>(frame->GetActiveView()));
   return TRUE;
+}
+
+void COrmixApp::ApplyCommandLine(COrmixView* view) {
+  if (!view || !m_pCommandLine->UsesOwnSwitches()) return;
+  view->UseLogOptionsForThisRun(m_pCommandLine->SaveAsCsv(), m_pCommandLine->TimeWithMilliseconds());
+  UseJournalFolder(view);
+  if (!m_pCommandLine->WatchesBrowsers()) return;
+  m_pWatcher = std::make_unique<CStartupWatcher>(view, *m_pCommandLine, [this] {
+    if (m_pMainWnd && m_pMainWnd->IsWindow()) m_pMainWnd->PostMessage(WM_CLOSE);
+  });
+  m_pWatcher->Start();
+}
+
+void COrmixApp::UseJournalFolder(COrmixView*) {
+  if (m_pCommandLine->JournalFolder().empty()) return;
+  // Wired where the journal joins the view (it is built apart from this): the view is given
+  // the folder here, view->UseJournalFolderForThisRun(folder), before any tab opens. Until
+  // then /journal is read and checked, and nothing is written.
+}
+
+int COrmixApp::ExitInstance(int exitCode) {
+  // Nothing the watcher still has under way may come back once the window has gone.
+  const bool watched = m_pWatcher && m_pWatcher->WatchedAny();
+  m_pWatcher.reset();
+  const int code = CWinApp::ExitInstance(exitCode);
+  if (m_bBadCommandLine) return kExitBadCommandLine;
+  if (!m_pCommandLine || !m_pCommandLine->WatchesBrowsers() || code != 0) return code;
+  // Wired where the journal joins the view: while the view still exists (the frame's close,
+  // before its windows go) it is asked to FinishJournals(), and JournalFailed() then ends the
+  // run with kExitJournalFailed in place of the code below.
+  return watched ? kExitWatched : kExitNothingMatched;
+}
+
+void COrmixApp::ReportCommandLineProblem() const {
+  std::string text = LoadResourceString(m_pCommandLine->ProblemKind() == COrmixCommandLine::Problem::UnknownSwitch
+                                            ? IDS_COMMAND_LINE_UNKNOWN_SWITCH
+                                        : m_pCommandLine->ProblemKind() == COrmixCommandLine::Problem::MissingArgument
+                                            ? IDS_COMMAND_LINE_MISSING_ARGUMENT
+                                            : IDS_COMMAND_LINE_BAD_ARGUMENT);
+  const size_t mark = text.find("%1");
+  if (mark != std::string::npos) text.replace(mark, 2, m_pCommandLine->ProblemSwitch());
+  text += "\n\n" + LoadResourceString(IDS_COMMAND_LINE_SWITCHES);
+  if (!m_pCommandLine->ExitWhenDone()) {
+    ShowMessageBox(nullptr, text.c_str(), m_pszAppName ? m_pszAppName : "", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  // Nobody is at the screen: the message goes where the caller can read it, if anywhere.
+  const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (!error || error == INVALID_HANDLE_VALUE) return;
+  text += "\n";
+  std::string lines;
+  for (char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  DWORD written = 0;
+  ::WriteFile(error, lines.c_str(), static_cast<DWORD>(lines.size()), &written, nullptr);
 }
 
 void COrmixApp::OnAppAbout() {

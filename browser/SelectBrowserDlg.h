@@ -48,6 +48,10 @@ class CSelectBrowserDlg : public CDialog {
   // Whether the listing started by the dialog is still under way.
   bool IsListing() const { return m_listing.IsRunning(); }
 
+  // The shell browser's step from its entry's window: the document of its rendering window,
+  // then the document's browser. For any apartment; on TRUE the caller owns `*browser`.
+  static BOOL ResolveShellBrowser(HWND window, IWebBrowser2** browser);
+
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
@@ -65,8 +69,6 @@ class CSelectBrowserDlg : public CDialog {
   // A dialog of the same controls and rules on template `nIDTemplate`, listing with `walker`
   // and reaching the chosen entry's browser with `resolve`.
   CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, Resolver resolve, CWnd* pParent);
-  // The shell browser's step: the document of its rendering window, then the document's browser.
-  static BOOL ResolveShellBrowser(HWND window, IWebBrowser2** browser);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 

@@ -13,7 +13,7 @@ class CSelectEmbeddedBrowserDlg : public CSelectBrowserDlg {
  public:
   explicit CSelectEmbeddedBrowserDlg(CWnd* pParent = nullptr);
 
- private:
+  // The dialog's listing: the embedded browsers, each entry's place its number in the walk.
   static BOOL WalkEmbedded(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone& stepped,
                            const CBrowserListingWalk::StepFailed& failed);
 };

@@ -26,6 +26,7 @@
 #include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
 #include "support/ListText.h"
+#include "support/ListTextReader.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/PopupMenu.h"
@@ -445,30 +446,8 @@ TEST_F(EventListTest, AnotherProgramReadsTheSameTexts) {
   EXPECT_NE(std::string::npos, expected.find(",DIID_DWebBrowserEvents2::StatusTextChange," + longText + "\n"));
   EXPECT_NE(std::string::npos, expected.find("Text:読み込み中 \x81\x20\n"));
 
-  char temp[MAX_PATH], out[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  ::GetTempFileNameA(temp, "olr", 0, out);
-  std::string reader = LIST_TEXT_READER;
-  if (!reader.empty() && reader[0] == '/') {  // a host path under Wine: drive Z: is the root
-    std::replace(reader.begin(), reader.end(), '/', '\\');
-    reader = "Z:" + reader;
-  }
-  std::string command = "\"" + reader + "\" " +
-                        std::to_string(reinterpret_cast<UINT_PTR>(m_hWnd)) + " 3 \"" + out + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-  // The reader's messages are answered by this thread's message loop.
-  EXPECT_EQ(WAIT_OBJECT_0, testsupport::WaitPumping(&process.hProcess, 1, 20000));
-  DWORD code = 1;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  EXPECT_EQ(0u, code);
-  const std::string read = FileBytes(out);
-  ::DeleteFileA(out);
+  std::string read;
+  EXPECT_TRUE(testsupport::ReadListTextsElsewhere(m_hWnd, 3, &read));
   EXPECT_EQ(expected, read);
 }
 

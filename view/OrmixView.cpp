@@ -245,6 +245,31 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   m_connectingTitle.reset();
 }
 
+HWND COrmixView::OpenTabFor(IWebBrowser2* browser, const EventMask& mask) {
+  const int before = GetTabCount();
+  const std::shared_ptr<bool> alive = m_pAlive;
+  OpenTab(browser, mask);
+  // The view may have gone with its window while the tab's browser was being connected.
+  if (!*alive || GetTabCount() <= before) return nullptr;
+  CEventListCtrl* list = ListOfTab(GetTabCount() - 1);
+  return list ? list->m_hWnd : nullptr;
+}
+
+bool COrmixView::IsRecordingBrowser(HWND hWndList) const {
+  for (int i = 0; i < GetTabCount(); ++i) {
+    CEventListCtrl* list = ListOfTab(i);
+    if (list && list->m_hWnd == hWndList) return list->IsAdvised();
+  }
+  return false;
+}
+
+void COrmixView::UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds) {
+  m_logOptions.saveAsCsv = m_logOptions.saveAsCsv || saveAsCsv;
+  m_logOptions.timeWithMilliseconds = m_logOptions.timeWithMilliseconds || timeWithMilliseconds;
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) m_logOptions.ApplyTo(list);
+}
+
 void COrmixView::OnRButtonDown(UINT, POINT pt) {
   m_nContextTab = TabFromPoint(pt.x, pt.y);
   if (m_nContextTab == -1) return;

@@ -44,6 +44,17 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   HFONT ListFont() const { return m_fontList.GetSafeHandle(); }
   const LOGFONTA& ListFontDescription() const { return m_lfList; }
 
+  // Opens a tab recording `browser` (whose reference it takes over) with the events of
+  // `mask`, as choosing it in the selection dialog does. The new tab's log window, or NULL
+  // when no tab was opened.
+  HWND OpenTabFor(IWebBrowser2* browser, const EventMask& mask);
+  // Whether log window `list` still has its tab and is connected to its browser (it lets go
+  // when the browser quits).
+  bool IsRecordingBrowser(HWND list) const;
+  // Switches log options on for this run only: every log gets them, the registry keeps what
+  // it had.
+  void UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds);
+
   // The log options' commands and check marks come from their table, after the selected
   // tab's list and the view's own map had their turn.
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, CmdHandlerInfo* pHandlerInfo) override;

@@ -23,8 +23,17 @@ bool RunAndWait(const std::string& commandLine, DWORD timeoutMs, HANDLE* process
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   std::string mutableLine = commandLine;
-  if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return false;
+  // Wine's process start has been seen to fail now and then on a loaded machine (also as the
+  // first start of a test program): a second try tells that from a program that cannot start.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    if (!started) {
+      std::fprintf(stderr, "CreateProcess of %s failed (error %lu)\n", commandLine.c_str(), GetLastError());
+      PumpUntil([] { return false; }, 500);
+    }
+  }
+  if (!started) return false;
   CloseHandle(info.hThread);
   if (processOut) {
     *processOut = info.hProcess;
@@ -157,7 +166,10 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   const std::string path = std::string("\\\\.\\pipe\\") + name;
   m_pipe = CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);
-  if (m_pipe == INVALID_HANDLE_VALUE) return false;
+  if (m_pipe == INVALID_HANDLE_VALUE) {
+    m_problem = "the control pipe could not be created";
+    return false;
+  }
   m_readEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
   OVERLAPPED connect = {};
@@ -167,6 +179,7 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   if (!connected && !pending) {
     CloseHandle(connect.hEvent);
     CloseHandles();
+    m_problem = "the control pipe could not wait for the simulator";
     return false;
   }
   const std::string program = m_hostOnly ? "\"" + HostExecutablePath() + "\" --host-only" : "\"" + ExecutablePath() + "\"";
@@ -174,6 +187,7 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
     CancelIo(m_pipe);
     CloseHandle(connect.hEvent);
     CloseHandles();
+    m_problem = "the simulator's process could not be started";
     return false;
   }
   if (pending) {

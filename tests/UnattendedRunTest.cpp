@@ -1,0 +1,173 @@
+// Recording without anyone at the screen: ormix.exe started as a process with its own
+// switches against the simulator. It opens a tab on each browser whose caption or URL holds
+// a text asked for (also embedded ones, and one that appears after start-up), records only
+// the events named, ends by itself once the watched browsers have quit, and says with its
+// exit code how the run went: 0 watched, 2 nothing matched, 4 a switch it cannot read.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "framework/StandardIds.h"
+#include "support/ListTextReader.h"
+#include "support/MessagePump.h"
+#include "support/OrmixProcess.h"
+#include "support/SimulatorProcess.h"
+
+using testsupport::OrmixProcess;
+using testsupport::PumpUntil;
+using testsupport::SimulatorProcess;
+using testsupport::TextOf;
+
+namespace {
+
+const char kAppKey[] = "Software\\Morvane\\Ormix";
+// Far more than a loaded machine needs to list, look up and connect a few browsers.
+constexpr DWORD kGenerousMs = 60000;
+
+// The tab strip (the view) and the log of its first tab, in the program's main window.
+HWND View(HWND main) { return GetDlgItem(main, AFX_IDW_PANE_FIRST); }
+HWND FirstLog(HWND main) {
+  HWND found = nullptr;
+  EnumChildWindows(main, [](HWND hWnd, LPARAM lParam) {
+    char name[64] = "";
+    GetClassNameA(hWnd, name, sizeof(name));
+    if (lstrcmpiA(name, WC_LISTVIEWA) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int TabCount(HWND main) { return static_cast<int>(SendMessageA(View(main), TCM_GETITEMCOUNT, 0, 0)); }
+
+bool HasValue(const char* name) {
+  return RegGetValueA(HKEY_CURRENT_USER, kAppKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+class UnattendedRunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+    ASSERT_TRUE(m_sim.Start()) << m_sim.Problem();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(m_sim.Stop());
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morvane");
+  }
+
+  void Ok(const std::string& command) { EXPECT_EQ(0u, m_sim.Send(command, kGenerousMs).rfind("OK", 0)) << command; }
+
+  SimulatorProcess m_sim;
+};
+
+TEST_F(UnattendedRunTest, WatchesEachMatchingBrowserAndEndsOnceTheyHaveQuit) {
+  Ok("open b1 title=Alpha url=http://one.example/");
+  Ok("open b2 title=Other url=http://target.example/page");
+  Ok("open b3 title=Ignored url=http://three.example/");
+  Ok("host h1 caption=HostWindow title=Inner url=http://inner.example/");
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start("/watch ALPHA /watch target.EXAMPLE /embedded hostwindow /wait 600 /exit-when-done "
+                          "/minimized"));
+  for (const char* id : {"b1", "b2", "h1"}) Ok(std::string("wait sinks ") + id + " 1 timeout=60000");
+  // One that appears after start-up, while the wait lasts.
+  Ok("open b4 title=\"Late alpha\" url=http://four.example/");
+  Ok("wait sinks b4 1 timeout=60000");
+  EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b3"));
+
+  const HWND main = ormix.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(IsIconic(main));
+  // A tab is added once its browser is connected.
+  EXPECT_TRUE(PumpUntil([&] { return TabCount(main) == 4; }, kGenerousMs)) << TabCount(main);
+
+  // Each watched browser quits; the program ends only after the last.
+  for (const char* id : {"b1", "b2", "b4"}) Ok(std::string("close ") + id + " quit");
+  EXPECT_FALSE(ormix.HasExited());
+  Ok("close h1");
+  ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
+  EXPECT_EQ(0u, ormix.ExitCode());
+  Ok("close b3");
+}
+
+TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
+  Ok("open e1 title=Events url=http://events.example/");
+  OrmixProcess ormix;
+  ASSERT_TRUE(ormix.Start("/watch events /events TitleChange,OnQuit /ms /csv /wait 1"));
+  Ok("wait sinks e1 1 timeout=60000");
+  Ok("status e1 loading");
+  Ok("title e1 Renamed");
+  const HWND main = ormix.MainWindow();
+  ASSERT_NE(nullptr, main);
+  const HWND log = FirstLog(main);
+  ASSERT_NE(nullptr, log);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) >= 2; }, kGenerousMs));
+  // Rows come in the order the events came: the status text, before the title, left none.
+  std::string rows;
+  EXPECT_TRUE(testsupport::ReadListTextsElsewhere(log, 2, &rows));
+  const size_t second = rows.find('\n') + 1;
+  const std::string row = rows.substr(second);
+  EXPECT_EQ(0u, row.rfind("00000002,", 0)) << rows;
+  EXPECT_NE(std::string::npos, row.find(",DIID_DWebBrowserEvents2::TitleChange,Text:Renamed")) << rows;
+  int h = -1, m = -1, s = -1, ms = -1;
+  EXPECT_EQ(4, sscanf(row.c_str() + 9, "%2d:%2d:%2d.%3d", &h, &m, &s, &ms)) << rows;
+  ASSERT_TRUE(ormix.Close());
+  EXPECT_EQ(0u, ormix.ExitCode());
+  // For this run only: the stored options are untouched.
+  EXPECT_FALSE(HasValue("TimeWithMilliseconds"));
+  EXPECT_FALSE(HasValue("SaveAsCsv"));
+  Ok("close e1");
+}
+
+TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {
+  Ok("open b1 title=Alpha url=http://one.example/");
+  {
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start("/watch no-such-browser /wait 2 /exit-when-done"));
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
+    EXPECT_EQ(2u, ormix.ExitCode());
+    EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b1"));
+  }
+  {
+    // Nobody is at the screen: no window, no message box; the message goes to the standard
+    // error stream.
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 1 << 16));
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start("/exit-when-done /bogus", nullptr, write));
+    CloseHandle(write);
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
+    EXPECT_EQ(4u, ormix.ExitCode());
+    std::string said;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(read, chunk, sizeof(chunk), &got, nullptr) && got > 0) said.append(chunk, got);
+    CloseHandle(read);
+    EXPECT_NE(std::string::npos, said.find("/bogus")) << said;
+    EXPECT_NE(std::string::npos, said.find("/exit-when-done")) << said;
+  }
+  for (const char* args : {"/bogus", "/watch Alpha /wait"}) {
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start(args));
+    const HWND box = ormix.WaitFor("#32770", nullptr, kGenerousMs);
+    ASSERT_NE(nullptr, box) << args;
+    EXPECT_EQ("Ormix", TextOf(box));
+    const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+    const std::string named = std::string(args).substr(std::string(args).rfind('/'));
+    EXPECT_NE(std::string::npos, text.find(named)) << text;
+    for (const char* listed : {"/watch", "/embedded", "/wait", "/events", "/journal", "/csv", "/ms",
+                               "/exit-when-done", "/minimized"})
+      EXPECT_NE(std::string::npos, text.find(listed)) << listed;
+    EXPECT_EQ(nullptr, ormix.Find("OrmixMainFrame", nullptr));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
+    EXPECT_EQ(4u, ormix.ExitCode()) << args;
+  }
+  Ok("close b1");
+}
+
+}  // namespace
