@@ -171,7 +171,7 @@ CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
     return outcome;
   });
   if (!started) return Lookup::Vanished;
-  if (!m_lookup.Wait(kBrowserAnswerWaitMs)) {
+  if (!m_lookup.Wait(BrowserAnswerWaitMs())) {
     m_lookup.Abandon();
     return Lookup::NotAnswered;
   }

@@ -814,6 +814,24 @@ TEST(SimulatorProcessTest, ARestartReadsNothingTheLastSimulatorWrote) {
   EXPECT_TRUE(sim.Stop());
 }
 
+// A simulator killed outright cannot withdraw its class; the next one still serves the list.
+TEST(SimulatorProcessTest, AKilledSimulatorDoesNotBreakTheNextOne) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  ASSERT_TRUE(TerminateProcess(sim.Process(), 255));
+  const HANDLE process = sim.Process();
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 20000));
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  EXPECT_EQ("OK count=1", sim.Send("open b1 title=After"));
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  LONG count = -1;
+  ASSERT_TRUE(windows);
+  EXPECT_EQ(S_OK, windows->get_Count(&count));
+  EXPECT_EQ(1, count);
+  windows.Reset();
+  EXPECT_TRUE(sim.Stop());
+}
+
 TEST_F(SimulatorTest, ASecondSimulatorIsToldTheWindowListIsNotItsOwn) {
   SimulatorProcess second;
   EXPECT_FALSE(second.Start());

@@ -200,7 +200,7 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
     m_connectingTitle.reset();
     list->SetTitleObserver(this);
     const std::shared_ptr<bool> alive = m_pAlive;
-    result = list->ConnectWithin(chosen.Detach(), kBrowserAnswerWaitMs,
+    result = list->ConnectWithin(chosen.Detach(), BrowserAnswerWaitMs(),
                                  [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); });
     if (!*alive) {
       // The window closed during the wait, and the view with it (the connect was given up

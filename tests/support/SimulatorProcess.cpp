@@ -2,6 +2,7 @@
 
 #include <exdisp.h>
 #include <shlguid.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,7 +86,8 @@ DWORD WINAPI AskWindowListOwner(void* parameter) {
 
 }  // namespace
 
-std::string SimulatorProcess::CheckWindowList() const {
+std::string SimulatorProcess::CheckWindowList(bool* stale) const {
+  *stale = true;
   auto answer = std::make_shared<WindowListAnswer>();
   auto* parameter = new std::shared_ptr<WindowListAnswer>(answer);
   HANDLE thread = CreateThread(nullptr, 0, AskWindowListOwner, parameter, 0, nullptr);
@@ -110,6 +112,7 @@ std::string SimulatorProcess::CheckWindowList() const {
     return text;
   }
   if (static_cast<DWORD>(answer->processId) != m_processId) {
+    *stale = false;  // a simulator that lives and answers
     std::snprintf(text, sizeof(text),
                   "the shell's window list is served by simulator process %ld, not by this test's (%lu): "
                   "a simulator left over from an earlier run holds its class",
@@ -117,6 +120,24 @@ std::string SimulatorProcess::CheckWindowList() const {
     return text;
   }
   return std::string();
+}
+
+void SimulatorProcess::RestartComService() {
+  // Only this Wine session's processes are visible here; the service is started again on the
+  // next COM call that needs it.
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, "rpcss.exe") != 0) continue;
+    const HANDLE service = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    if (!service) continue;
+    TerminateProcess(service, 1);
+    WaitForSingleObject(service, 10000);
+    CloseHandle(service);
+  }
+  CloseHandle(snapshot);
 }
 
 SimulatorProcess::~SimulatorProcess() {
@@ -155,7 +176,23 @@ bool SimulatorProcess::IsRunning() const {
 }
 
 bool SimulatorProcess::Start(DWORD timeoutMs) {
+  if (StartOnce(timeoutMs)) return true;
+  if (!m_staleWindowList) return false;
+  // The shell's window list does not answer although this simulator started: a simulator
+  // that was killed left its class registered with the system's COM service, which keeps
+  // handing out the dead registration first, or the service itself stopped answering.
+  // Either way every later simulator would fail; a fresh service forgets them all.
+  const std::string first = m_problem;
+  std::fprintf(stderr, "simulator support: %s; restarting the COM service of this Wine session\n", first.c_str());
+  RestartComService();
+  if (StartOnce(timeoutMs)) return true;
+  m_problem = first + "; after restarting the COM service: " + m_problem;
+  return false;
+}
+
+bool SimulatorProcess::StartOnce(DWORD timeoutMs) {
   if (m_process) Stop();
+  m_staleWindowList = false;
   CloseHandles();
   m_problem.clear();
   m_processId = 0;
@@ -199,15 +236,17 @@ bool SimulatorProcess::Start(DWORD timeoutMs) {
   std::string ready;
   if (!connected || !ReadLine(&ready, timeoutMs) || ready.compare(0, 5, "READY") != 0) {
     m_problem = "the simulator did not report ready: " + ready;
-    Stop(2000);
+    Stop();
     return false;
   }
   m_processId = static_cast<DWORD>(std::strtoul(Field(ready, "pid").c_str(), nullptr, 10));
   // A host program's process serves no window list: the one this process reaches is another's.
-  const std::string problem = m_hostOnly ? std::string() : CheckWindowList();
+  bool stale = false;
+  const std::string problem = m_hostOnly ? std::string() : CheckWindowList(&stale);
   if (!problem.empty()) {
-    Stop(2000);
+    Stop();
     m_problem = problem;
+    m_staleWindowList = stale;
     return false;
   }
   return true;

@@ -22,7 +22,7 @@ class SimulatorProcess {
   // earlier one, and waits (pumping) for it to report ready; its ShellWindows
   // class is registered by then, and the shell's window list that this process reaches is
   // this simulator's, unless it is a host program's process (Problem() says what went
-  // wrong otherwise).
+  // wrong otherwise). A window list left to a dead simulator is recovered from once.
   bool Start(DWORD timeoutMs = 20000);
   // Before Start: run as a host program's process instead (--host-only, under the file
   // name HostExecutablePath()), which embeds browser controls and serves no ShellWindows.
@@ -61,10 +61,14 @@ class SimulatorProcess {
   static std::vector<HRESULT> Results(const std::string& reply);
 
  private:
+  bool StartOnce(DWORD timeoutMs);
+  // Ends the COM service of this Wine session, with every class registration it holds.
+  static void RestartComService();
   bool ReadLine(std::string* line, DWORD timeoutMs);
   // Empty when the shell's window list reached from another apartment of this process is
-  // served by this simulator; otherwise what is wrong.
-  std::string CheckWindowList() const;
+  // served by this simulator; otherwise what is wrong, and in `stale` whether no live
+  // simulator answers for it.
+  std::string CheckWindowList(bool* stale) const;
   bool WriteLine(const std::string& line);
   void CloseHandles();
   // Closes the pipe with everything read from it and not yet taken: what one simulator
@@ -84,6 +88,9 @@ class SimulatorProcess {
   bool m_hostOnly = false;
   DWORD m_processId = 0;
   std::string m_problem;
+  // The last start found the shell's window list dead or not answering (not served by
+  // another simulator that lives).
+  bool m_staleWindowList = false;
 };
 
 }  // namespace testsupport
