@@ -59,11 +59,11 @@ void COrmixApp::ApplyCommandLine(COrmixView* view) {
   m_pWatcher->Start();
 }
 
-void COrmixApp::UseJournalFolder(COrmixView*) {
+void COrmixApp::UseJournalFolder(COrmixView* view) {
   if (m_pCommandLine->JournalFolder().empty()) return;
-  // Wired where the journal joins the view (it is built apart from this): the view is given
-  // the folder here, view->UseJournalFolderForThisRun(folder), before any tab opens. Until
-  // then /journal is read and checked, and nothing is written.
+  // Before any tab opens; the view finishes its journals as it goes and says how they went.
+  view->UseJournalFolderForThisRun(m_pCommandLine->JournalFolder());
+  view->TellJournalOutcome(m_pJournalFailed);
 }
 
 int COrmixApp::ExitInstance(int exitCode) {
@@ -73,9 +73,7 @@ int COrmixApp::ExitInstance(int exitCode) {
   const int code = CWinApp::ExitInstance(exitCode);
   if (m_bBadCommandLine) return kExitBadCommandLine;
   if (!m_pCommandLine || !m_pCommandLine->WatchesBrowsers() || code != 0) return code;
-  // Wired where the journal joins the view: while the view still exists (the frame's close,
-  // before its windows go) it is asked to FinishJournals(), and JournalFailed() then ends the
-  // run with kExitJournalFailed in place of the code below.
+  if (*m_pJournalFailed) return kExitJournalFailed;
   return watched ? kExitWatched : kExitNothingMatched;
 }
 

@@ -46,4 +46,6 @@ class COrmixApp : public CWinApp {
   std::unique_ptr<COrmixCommandLine> m_pCommandLine;
   std::unique_ptr<CStartupWatcher> m_pWatcher;
   bool m_bBadCommandLine = false;
+  // Set as the view goes when a journal of /journal could not be written.
+  std::shared_ptr<bool> m_pJournalFailed = std::make_shared<bool>(false);
 };

@@ -481,7 +481,7 @@ class WindowTest : public testsupport::SimulatorFixture {
     if (m_frame && CWnd::FromHandlePermanent(m_hWndFrame) == m_frame) m_frame->SendMessage(WM_CLOSE);
     testsupport::PumpPendingMessages();
     // The tabs' connections are let go on worker threads before the references are counted.
-    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
     SimulatorFixture::TearDown();
     ClearSettings();
   }

@@ -737,7 +737,7 @@ TEST(ViewBrowserTest, ClosingTheWindowWhileAConnectWaitsLeavesNothingBehind) {
     EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
   }
   browser.Resume();
-  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
   EXPECT_TRUE(testsupport::PumpUntil([&] { return browser.SinkCount() == 0 && browser.RefCount() == 1; }, 10000))
       << browser.SinkCount() << " sinks, " << browser.RefCount() << " references";
 }
@@ -764,7 +764,7 @@ TEST(ViewBrowserTest, ATitleReportedDuringTheConnectNamesTheTabAndQuitLetsGoOfTh
     DISPPARAMS none = {};
     ASSERT_EQ(S_OK, sink->Invoke(DISPID_ONQUIT, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr));
     EXPECT_FALSE(list->IsAttached());
-    ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+    ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
     // The tab stays, and holds nothing of the browser any more.
     EXPECT_EQ(1, host.view->GetTabCount());
     EXPECT_TRUE(testsupport::PumpUntil([&] { return browser.RefCount() == 1; }, 5000)) << browser.RefCount();
@@ -794,7 +794,7 @@ TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons)
   // The refused list gave the view's row icons back before it went: later logs keep them.
   EXPECT_EQ(CEventListCtrl::kImageLoaded + 1, ImageList_GetImageCount(host.view->RowIcons()));
   // The connection made meanwhile is let go off the window's thread.
-  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
   EXPECT_EQ(0u, browser->SinkCount());
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
@@ -1152,7 +1152,7 @@ TEST_F(ViewTabsTest, ClosingTheWindowWhileTheChosenBrowserIsLookedUpOpensNothing
   EXPECT_LT(GetTickCount() - start, kLongAnswerWaitMs / 2);
   EXPECT_GT(CBoundedWorkBase::Outstanding(), 0) << "the browser answered meanwhile: nothing was tested";
   Ok("unhang b1");
-  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(10000));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
 }
 
 // Redraw switched back on shows a window: a log in a background tab must never have it

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   const int result = RUN_ALL_TESTS();
   // As the program does at exit: work still under way (a listing that started a browser's
   // server) gets a while to end, so no process it started is left waiting to be asked.
-  CBoundedWorkBase::WaitForOutstanding(10000);
+  CBoundedWorkBase::WaitForOutstanding(60000);
   OleUninitialize();
   return result;
 }

@@ -122,6 +122,44 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
   Ok("close e1");
 }
 
+// /journal writes the run's rows to its folder, all of them by the time the program has
+// ended; a journal that cannot be written makes the exit code 3.
+TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-journal-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const struct {
+    std::string folder;
+    DWORD exitCode;
+  } cases[] = {{folder, 0}, {folder + "\\missing", 3}};
+  for (const auto& c : cases) {
+    Ok("open j1 title=Journal url=http://journal.example/");
+    OrmixProcess ormix;
+    ASSERT_TRUE(ormix.Start("/watch journal /journal \"" + c.folder + "\" /wait 1 /exit-when-done"));
+    Ok("wait sinks j1 1 timeout=60000");
+    Ok("title j1 Written");
+    Ok("close j1 quit");
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << c.folder;
+    EXPECT_EQ(c.exitCode, ormix.ExitCode()) << c.folder;
+  }
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  const std::string path = folder + "\\" + found.cFileName;
+  std::string text(4096, '\0');
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD read = 0;
+  ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+  CloseHandle(file);
+  text.resize(read);
+  EXPECT_NE(std::string::npos, text.find("TitleChange,Text:Written")) << text;
+  EXPECT_NE(std::string::npos, text.find("OnQuit")) << text;
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {
   Ok("open b1 title=Alpha url=http://one.example/");
   {

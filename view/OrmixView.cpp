@@ -446,6 +446,7 @@ void COrmixView::OnDestroy() {
   if (m_pConnecting) m_pConnecting->AbandonConnect();
   FinishJournals();
   RemoveAllTabs();
+  if (m_pJournalFailedOutcome) *m_pJournalFailedOutcome = JournalFailed();
   CTabView::OnDestroy();
 }
 

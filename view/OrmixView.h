@@ -66,6 +66,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   bool JournalFailed() const;
   // Has every journal write what it holds now, waiting a bounded time for the disk.
   void FinishJournals();
+  // When the view goes, its journals are finished and `failed` is told whether any journal
+  // of the run could not be written (the program's exit code says so).
+  void TellJournalOutcome(std::shared_ptr<bool> failed) { m_pJournalFailedOutcome = std::move(failed); }
   // With the question on, asks once about every log holding rows neither saved nor journaled
   // (Yes saves each, No lets them go); false when the user keeps them (Cancel, or a save
   // not made).
@@ -131,6 +134,7 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   bool m_bClosedJournalFailed = false;
   // The longest wait for the disk when the journals are finished together.
   static constexpr DWORD kFinishJournalsWaitMs = 5000;
+  std::shared_ptr<bool> m_pJournalFailedOutcome;
 
   // The folder every tab journals into now; empty for none.
   std::string JournalFolder() const;
