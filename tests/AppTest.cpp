@@ -637,20 +637,22 @@ TEST_F(WindowTest, SelectionDialogOpensCentredOverTheWindow) {
 TEST_F(WindowTest, ExitingAsksOnceForAllLogsThatWouldBeLost) {
   Start();
   Ok("open b1 title=Watched");
+  MessageBoxRecorder boxes;
+  boxes.SetAnswer(IDNO);  // choosing the watched browser again opens a second tab
   SelectBrowser("b1");
   SelectBrowser("b1");
+  ASSERT_EQ(1u, boxes.Boxes().size());
   Command(ID_VIEW_ASK_BEFORE_DISCARD);
   Ok("status b1 unsaved");
-  MessageBoxRecorder boxes;
   boxes.SetAnswer(IDCANCEL);
   Command(ID_APP_EXIT);
   EXPECT_TRUE(IsWindow(m_hWndFrame));
-  ASSERT_EQ(1u, boxes.Boxes().size());
-  EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("2 個"));
+  ASSERT_EQ(2u, boxes.Boxes().size());
+  EXPECT_NE(std::string::npos, boxes.Boxes()[1].text.find("2 個"));
   boxes.SetAnswer(IDNO);
   Command(ID_APP_EXIT);
   EXPECT_FALSE(IsWindow(m_hWndFrame));
-  EXPECT_EQ(2u, boxes.Boxes().size());
+  EXPECT_EQ(3u, boxes.Boxes().size());
 }
 
 // The status bar names the selected tab's journal, and says once that a journal cannot be
