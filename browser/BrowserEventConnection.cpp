@@ -2,10 +2,11 @@
 
 #include <memory>
 
+#include "browser/EventReceiver.h"
+#include "browser/ReceivedEventQueue.h"
 #include "browser/WebBrowserEvents2.h"
 #include "framework/AdoptReference.h"
 #include "framework/ComIdentity.h"
-#include "framework/GlobalInterface.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -23,12 +24,14 @@ struct ConnectOutcome {
       std::make_shared<CMarshalledInterface<IConnectionPoint>>();
   std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> parkedBrowser =
       std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
+  // The receiver the browser was advised of (none when the advise failed: it is closed).
+  ComPtr<CEventReceiver> receiver;
 };
 
 // The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
-// caller.
-ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlobalInterface<IDispatch>& sink,
-                          const std::function<void(IWebBrowser2*)>& first) {
+// caller. The browser is advised of `events`, the receiver marshalled where it is served.
+ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, CMarshalledInterface<IDispatch>& events,
+                          const ComPtr<CEventReceiver>& receiver, const std::function<void(IWebBrowser2*)>& first) {
   ConnectOutcome outcome;
   const ComPtr<IWebBrowser2> browser = chosen.Take();
   ComPtr<IWebBrowserApp> app;
@@ -36,15 +39,20 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlo
     if (first) first(browser.Get());
     outcome.appQuery = browser.As(&app);
   }
-  if (!app) return outcome;
   ComPtr<IConnectionPointContainer> container;
   ComPtr<IConnectionPoint> point;
-  const ComPtr<IDispatch> events = sink.Get();
-  if (SUCCEEDED(app.As(&container)) && SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) &&
-      point && events) {
+  const ComPtr<IDispatch> sink = events.Take();
+  if (app && sink && SUCCEEDED(app.As(&container)) &&
+      SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
+    auto identity = std::make_shared<CMarshalledInterface<IUnknown>>();
+    identity->Marshal(app.Get());
+    receiver->SetBrowser(identity);
     outcome.parkedPoint->Marshal(point.Get());
-    if (FAILED(point->Advise(events.Get(), &outcome.cookie))) outcome.cookie = 0;
+    if (FAILED(point->Advise(sink.Get(), &outcome.cookie))) outcome.cookie = 0;
   }
+  if (outcome.cookie) outcome.receiver = receiver;
+  else CEventReceiver::Close(receiver);
+  if (!app) return outcome;
   outcome.app.Marshal(app.Get());
   outcome.parkedBrowser->Marshal(app.Get());
   if (outcome.cookie) outcome.point.Marshal(point.Get());
@@ -52,36 +60,40 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const CGlo
   return outcome;
 }
 
-// An outcome the caller did not take: the browser keeps nothing of it.
+// An outcome the caller did not take, on the worker: the browser keeps nothing of it.
 void UndoConnect(ConnectOutcome& outcome) {
-  if (!outcome.cookie) return;
-  if (const ComPtr<IConnectionPoint> point = outcome.point.Take()) point->Unadvise(outcome.cookie);
+  if (outcome.cookie)
+    if (const ComPtr<IConnectionPoint> point = outcome.point.Take()) point->Unadvise(outcome.cookie);
+  CEventReceiver::Close(std::move(outcome.receiver));
 }
 
-// Lets go of a connection's objects without waiting for the browser: a worker unadvises
-// through its own proxy of the parked point and releases its own proxy of the parked browser
-// (a call into the browser too), and only once it has heard from the browser does this thread
-// release its own proxies, whose last release is itself a call into the browser. `sink` (may
-// be NULL) is released with them.
+// Lets go of a connection's objects without waiting for the browser: the receiver (if any)
+// takes no more events at once; a worker unadvises through its own proxy of the parked point
+// and releases its own proxy of the parked browser (a call into the browser too), and only
+// once it has heard from the browser does the receiving thread let go of the receiver's hold
+// on it, and this thread release its own proxies, whose last release is itself a call into
+// the browser. `sink` (may be NULL) is released with them.
 void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> app, ComPtr<IWebBrowser2> chosen,
-                       DWORD cookie, CBrowserEventConnection::ParkedConnection parked, CWebBrowserEvents2* sink) {
+                       DWORD cookie, CBrowserEventConnection::ParkedConnection parked, CWebBrowserEvents2* sink,
+                       ComPtr<CEventReceiver> receiver) {
   auto letGo = [point, app, chosen, sink]() mutable {
     point.Reset();
     app.Reset();
     chosen.Reset();
     if (sink) sink->ExternalRelease();
   };
-  if (!point.Get() && !app.Get() && !chosen.Get() && !parked.point && !parked.browser) {
+  if (!point.Get() && !app.Get() && !chosen.Get() && !parked.point && !parked.browser && !receiver) {
     letGo();
     return;
   }
   auto job = std::make_shared<CBoundedWork<bool>>();
   const bool started = job->Start(
-      [parked, cookie] {
+      [parked, cookie, receiver] {
         if (parked.point)
           if (const ComPtr<IConnectionPoint> own = parked.point->Take())
             if (cookie) own->Unadvise(cookie);
         if (parked.browser) parked.browser->Discard();
+        CEventReceiver::Close(receiver);
         return true;
       },
       nullptr,
@@ -89,7 +101,10 @@ void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> ap
         job->Take();
         letGo();
       });
-  if (!started) letGo();
+  if (!started) {
+    CEventReceiver::Close(receiver);
+    letGo();
+  }
 }
 
 }  // namespace
@@ -106,6 +121,7 @@ CBrowserEventConnection::~CBrowserEventConnection() {
   // failed (a browser that died leaves Unadvise failing) the references still held are
   // given back here, not leaked.
   if (IsAdvised()) CBrowserEventConnection::Unadvise();
+  CloseMailbox();
   AdoptReference(m_pConnectionPoint);
   AdoptReference(m_pBrowserApp);
   m_pChosenBrowser.Reset();
@@ -120,12 +136,16 @@ BOOL CBrowserEventConnection::SetListener(IBrowserEventListener* listener) {
 }
 
 void CBrowserEventConnection::OnQuit() {
+  if (m_receiver) {
+    DisconnectInBackground();
+    return;
+  }
   Unadvise();
   // The browser object handed to ConnectWithin, and the browser parked for a worker, are the
   // holder's last holds on the browser once the unadvise has let go of the others.
   ParkedConnection parked;
   if (!m_pBrowserApp) parked.browser = std::move(m_parked.browser);
-  LetGoInBackground(nullptr, nullptr, std::move(m_pChosenBrowser), 0, parked, nullptr);
+  LetGoInBackground(nullptr, nullptr, std::move(m_pChosenBrowser), 0, parked, nullptr, nullptr);
 }
 
 bool CBrowserEventConnection::IsConnectedBrowser(IUnknown* browser) const {
@@ -167,13 +187,24 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
   }
   // Marshalling this thread's proxy hands on references it already holds: no call.
   auto forWorker = std::make_shared<CMarshalledInterface<IWebBrowser2>>();
-  auto sink = std::make_shared<CGlobalInterface<IDispatch>>();
-  sink->Register(m_pSink->GetIDispatch(FALSE));
+  // The browser calls a receiver on the receiving thread, which queues its events for this
+  // thread; they may come as soon as the advise is made. The receiver is marshalled there (a
+  // step local to this process), so that its stub lives there.
+  std::shared_ptr<CEventMailbox> mailbox =
+      CEventMailbox::Create([this](ReceivedEvent& event) { DeliverReceived(event); });
+  const ComPtr<CEventReceiver> receiver =
+      mailbox ? CEventReceiver::Create(CWebBrowserEvents2::EventMap(), mailbox) : nullptr;
+  auto events = std::make_shared<CMarshalledInterface<IDispatch>>();
+  const bool receivable = CEventReceiver::MarshalForBrowsers(receiver, *events, timeoutMs);
   CBoundedWork<ConnectOutcome> work;
-  if (!forWorker->Marshal(chosen.Get()) ||
-      !work.Start([forWorker, sink, first] { return RunConnect(*forWorker, *sink, first); }, &UndoConnect))
+  if (!receivable || !forWorker->Marshal(chosen.Get()) ||
+      !work.Start([forWorker, events, receiver, first] { return RunConnect(*forWorker, *events, receiver, first); },
+                  &UndoConnect)) {
+    if (mailbox) mailbox->Close();
     return BoundedConnect::QueryFailed;
+  }
   m_pConnecting = &work;
+  m_mailbox = mailbox;
 
   // Takes the outcome the worker handed over, once.
   BoundedConnect outcome = BoundedConnect::NotAnswered;
@@ -184,13 +215,15 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
     if (!result) return;
     taken = true;
     m_pSink->SetBeforeEvent(nullptr);
-    sink->Revoke();
     m_pChosenBrowser = std::move(chosen);
     m_pBrowserApp = result->app.Take().Detach();
     m_pConnectionPoint = result->point.Take().Detach();
     if (m_pConnectionPoint) {
       m_dwCookie = result->cookie;
       m_parked.point = result->parkedPoint;
+      m_receiver = std::move(result->receiver);
+    } else {
+      CloseMailbox();
     }
     if (m_pBrowserApp) m_parked.browser = result->parkedBrowser;
     if (IsAdvised()) outcome = BoundedConnect::Advised;
@@ -215,20 +248,14 @@ CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
   m_pConnecting = nullptr;
   if (taken) return outcome;
 
-  // Not answered in time, or given up: the worker undoes what it made once the browser
-  // answers. The browser may still take the sink: as when letting go, it leaves the holder and
-  // takes no more calls from other processes; the holder gets a fresh sink for the same
-  // listener. The chosen browser goes once the browser has answered again.
+  // Not answered in time, or given up: the worker undoes what it made (closes the receiver
+  // and unadvises) once the browser answers; nothing more reaches this holder. The chosen
+  // browser goes once the browser has answered again.
   m_pSink->SetBeforeEvent(nullptr);
-  sink->Revoke();
-  CWebBrowserEvents2* detached = DetachSink();
-  work.LetGo([chosen, detached]() mutable {
-    chosen.Reset();
-    detached->ExternalRelease();
-  });
+  CloseMailbox();
+  work.LetGo([chosen]() mutable { chosen.Reset(); });
   chosen.Reset();
   forWorker.reset();
-  sink.reset();
   return BoundedConnect::NotAnswered;
 }
 
@@ -288,6 +315,10 @@ BOOL CBrowserEventConnection::Advise() {
 BOOL CBrowserEventConnection::Unadvise() {
   if (!m_pBrowserApp) return FALSE;
   if (!m_pConnectionPoint) return TRUE;
+  if (m_receiver) {
+    DisconnectInBackground();
+    return TRUE;
+  }
 
   // Events arrive re-entrantly during any outgoing call, OnQuit among them, and OnQuit
   // unadvises: the members are taken and cleared before calling out, so a nested call finds
@@ -308,11 +339,27 @@ void CBrowserEventConnection::DisconnectInBackground() {
   ComPtr<IWebBrowserApp> app = AdoptReference(m_pBrowserApp);
   const DWORD cookie = m_dwCookie;
   m_dwCookie = 0;
-  // The browser may call the sink until it hears of the unadvise, and one in this apartment
-  // holds it directly: the sink leaves the holder, stops passing events on, takes no more
+  // A browser that calls the receiver: nothing more of it reaches this holder, and the
+  // receiver is closed in its apartment. One that holds the sink may call it until it hears
+  // of the unadvise: the sink leaves the holder, stops passing events on, takes no more
   // calls from other processes, and lives until the browser has let go of it. The holder
   // gets a fresh sink for the same listener.
-  CWebBrowserEvents2* sink = DetachSink();
+  ComPtr<CEventReceiver> receiver = std::move(m_receiver);
+  CloseMailbox();
+  CWebBrowserEvents2* sink = receiver ? nullptr : DetachSink();
   LetGoInBackground(std::move(point), std::move(app), std::move(m_pChosenBrowser), cookie, std::move(m_parked),
-                    sink);
+                    sink, std::move(receiver));
+}
+
+void CBrowserEventConnection::CloseMailbox() {
+  if (!m_mailbox) return;
+  m_mailbox->Close();
+  m_mailbox.reset();
+}
+
+void CBrowserEventConnection::DeliverReceived(ReceivedEvent& event) {
+  for (const ReceivedEvent::Origin& origin : event.origins)
+    event.params.SetDispatch(origin.position, origin.connectedBrowser ? static_cast<IDispatch*>(m_pBrowserApp)
+                                                                      : CEventReceiver::FrameStandIn());
+  m_pSink->Deliver(event.dispid, event.params.Get());
 }

@@ -3,6 +3,10 @@
 // sink; holds the browser object, its DWebBrowserEvents2 connection point and the advise
 // cookie. States: detached (no browser), attached but not advised, advised. Derive from it
 // and override the listener operations to handle the events of the connected browser.
+// A browser of another apartment connected by ConnectWithin calls a receiver on the
+// receiving thread (an apartment of its own) instead of the sink, so its calls never wait for
+// this thread: the receiver queues each event, and the sink's dispatch runs it here, in
+// arrival order.
 #include <windows.h>
 #include <exdisp.h>
 #include <ocidl.h>
@@ -16,7 +20,10 @@
 #include "framework/BoundedWork.h"
 #include "framework/MarshalledInterface.h"
 
+class CEventMailbox;
+class CEventReceiver;
 class CWebBrowserEvents2;
+struct ReceivedEvent;
 
 class CBrowserEventConnection : public IBrowserEventListener {
  public:
@@ -41,8 +48,9 @@ class CBrowserEventConnection : public IBrowserEventListener {
   CBrowserEventConnection(const CBrowserEventConnection&) = delete;
   CBrowserEventConnection& operator=(const CBrowserEventConnection&) = delete;
 
-  // The browser has gone: let go of it (unadvised here, where the browser is still in its
-  // call; the browser object handed to ConnectWithin goes off this thread).
+  // The browser has gone: let go of it (a browser of this apartment is unadvised here; one
+  // whose events come through the receiver, and the browser object handed to ConnectWithin,
+  // are let go off this thread).
   void OnQuit() override;
 
   virtual ~CBrowserEventConnection();
@@ -64,6 +72,8 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // Unadvises; always TRUE.
   virtual BOOL Disconnect();
   virtual BOOL Advise();
+  // Unadvises and lets go of the browser; one whose events come through the receiver is let
+  // go off this thread (DisconnectInBackground).
   virtual BOOL Unadvise();
   // Lets go of the browser without waiting for it: the sink stops taking calls at once, and
   // the unadvise and the releases run on a worker thread, so a browser that does not answer
@@ -96,6 +106,11 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // nothing on, takes no more calls from other processes and keeps the holder's reference
   // (the caller's now) for a browser that may still hold it.
   CWebBrowserEvents2* DetachSink();
+  // Runs a received event through the sink, the browser's dispatch arguments replaced by
+  // this thread's stand-ins: the attached browser, or an object of no browser for a frame.
+  void DeliverReceived(ReceivedEvent& event);
+  // The receiver stops passing events here; nothing still queued is delivered.
+  void CloseMailbox();
 
   // While attached and advised: the browser and the connection point, marshalled while the
   // browser answers (marshalling a proxy may ask its server for references), so that a worker
@@ -106,4 +121,8 @@ class CBrowserEventConnection : public IBrowserEventListener {
   Microsoft::WRL::ComPtr<IWebBrowser2> m_pChosenBrowser;
   // The work of a ConnectWithin under way.
   CBoundedWorkBase* m_pConnecting = nullptr;
+  // While a browser of another apartment is connected (or connecting): where its receiver
+  // queues the events for this thread, and the receiver, closed when the browser is let go.
+  std::shared_ptr<CEventMailbox> m_mailbox;
+  Microsoft::WRL::ComPtr<CEventReceiver> m_receiver;
 };

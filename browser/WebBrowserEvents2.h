@@ -17,6 +17,13 @@ class CWebBrowserEvents2 : public CCmdTarget {
   ~CWebBrowserEvents2() override;
 
   BOOL SetListener(IBrowserEventListener* listener);
+  // Runs the dispatch of an event received elsewhere, over its copied arguments, as a call of
+  // the browser's would; the same result.
+  HRESULT Deliver(DISPID dispid, DISPPARAMS* params) {
+    return InvokeHelper(IID_NULL, dispid, DISPATCH_METHOD, params, nullptr, nullptr);
+  }
+  // The events this sink takes and what each takes, for a receiver that checks calls for it.
+  static const DispatchMap* EventMap() { return &dispatchMap; }
   IBrowserEventListener* GetListener() const { return m_pListener; }
   // Runs before each event is passed on while set; the event is dropped when it says false.
   // The holder uses it while the outcome of a connect is still being taken.

@@ -257,8 +257,29 @@ bool CBoundedWorkBase::WaitPumping(HANDLE handle, DWORD timeoutMs, const std::fu
 
 bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
   // Not ended by a quit message: the works may need this thread to answer (a peer releasing
-  // what this apartment handed it) while the program ends.
-  return Pump(Works().none, timeoutMs, nullptr, false);
+  // what this apartment handed it) while the program ends. A worker posts its completion
+  // before it ends, so once none is left the completions already posted run too (they let
+  // go of this thread's own proxies); one may start another work, which is waited for in turn.
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    const DWORD elapsed = ::GetTickCount() - start;
+    const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+    if (!Pump(Works().none, remaining, nullptr, false)) return false;
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        continue;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    if (Outstanding() == 0) return true;
+  }
 }
 
 LONG CBoundedWorkBase::Outstanding() {

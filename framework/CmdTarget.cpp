@@ -1,9 +1,7 @@
 #include "framework/CmdTarget.h"
 
-#include <cstring>
 #include <new>
 
-#include "framework/AnsiString.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
@@ -71,48 +69,22 @@ HRESULT CCmdTarget::ExternalQueryInterface(REFIID iid, void** ppv) {
 }
 
 const DispatchEntry* CCmdTarget::FindDispatchEntry(DISPID dispid) const {
-  for (const DispatchMap* map = GetDispatchMap(); map; map = map->pBaseMap)
-    for (size_t i = 0; i < map->nEntries; ++i)
-      if (map->pEntries[i].dispid == dispid) return &map->pEntries[i];
-  return nullptr;
+  return ::FindDispatchEntry(GetDispatchMap(), dispid);
 }
 
 const DispatchEntry* CCmdTarget::FindDispatchEntry(const char* name) const {
-  for (const DispatchMap* map = GetDispatchMap(); map; map = map->pBaseMap)
-    for (size_t i = 0; i < map->nEntries; ++i)
-      if (lstrcmpiA(map->pEntries[i].lpszName, name) == 0) return &map->pEntries[i];
-  return nullptr;
+  return ::FindDispatchEntry(GetDispatchMap(), name);
 }
 
 HRESULT CCmdTarget::InvokeHelper(REFIID riid, DISPID dispid, WORD /*wFlags*/, DISPPARAMS* params,
                                  VARIANT* result, UINT* puArgErr) {
-  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  if (!params) return E_INVALIDARG;
-  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-  const DispatchEntry* entry = FindDispatchEntry(dispid);
-  if (!entry) return DISP_E_MEMBERNOTFOUND;
-
-  const size_t declared = std::strlen(entry->lpszParams);
-  const size_t given = params->cArgs;
-  if (given > declared) return DISP_E_BADPARAMCOUNT;
-  if (given < declared) return DISP_E_PARAMNOTOPTIONAL;
-  if (given > 0 && !params->rgvarg) return E_INVALIDARG;
-
   // No exception leaves this function: converting the arguments allocates (ANSI texts),
   // and a handler may throw.
   try {
-    // The first declared parameter is the last element of the argument array.
     DispatchArguments args;
-    for (size_t i = 0; i < declared; ++i) {
-      const size_t position = given - 1 - i;
-      const HRESULT hr = args.Convert(i, static_cast<BYTE>(entry->lpszParams[i]),
-                                      &params->rgvarg[position]);
-      if (FAILED(hr)) {
-        if (puArgErr) *puArgErr = static_cast<UINT>(position);
-        return hr;
-      }
-    }
-
+    const DispatchEntry* entry = nullptr;
+    const HRESULT hr = PrepareDispatchCall(GetDispatchMap(), riid, dispid, params, args, &entry, puArgErr);
+    if (FAILED(hr)) return hr;
     if (result) VariantInit(result);
     try {
       entry->pfnHandler(this, args);
@@ -182,27 +154,7 @@ STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** ppInfo) 
 
 STDMETHODIMP CCmdTarget::XDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                                   DISPID* dispids) {
-  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  if (!names || !dispids) return E_POINTER;
-  HRESULT hr = S_OK;
-  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
-  for (UINT i = 0; i < count; ++i) {
-    if (i > 0) {  // named arguments are not supported
-      hr = DISP_E_UNKNOWNNAME;
-      continue;
-    }
-    try {  // converting the name allocates; no exception may leave this call
-      const std::string name = AnsiFromWide(names[i], names[i] ? wcslen(names[i]) : 0);
-      const DispatchEntry* entry = m_pOwner->FindDispatchEntry(name.c_str());
-      if (entry)
-        dispids[i] = entry->dispid;
-      else
-        hr = DISP_E_UNKNOWNNAME;
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-  }
-  return hr;
+  return DispatchIDsOfNames(m_pOwner->GetDispatchMap(), riid, names, count, dispids);
 }
 
 STDMETHODIMP CCmdTarget::XDispatch::Invoke(DISPID dispid, REFIID riid, LCID, WORD wFlags,

@@ -1,6 +1,8 @@
 #include "framework/AnsiString.h"
 #include "framework/DispatchMap.h"
 
+#include <cstring>
+
 DispatchArguments::DispatchArguments() : m_values{} {
   for (VARIANT& v : m_converted) VariantInit(&v);
 }
@@ -76,4 +78,69 @@ HRESULT DispatchArguments::Convert(size_t index, BYTE code, VARIANT* source) {
     default:
       return DISP_E_BADVARTYPE;
   }
+}
+
+const DispatchEntry* FindDispatchEntry(const DispatchMap* map, DISPID dispid) {
+  for (; map; map = map->pBaseMap)
+    for (size_t i = 0; i < map->nEntries; ++i)
+      if (map->pEntries[i].dispid == dispid) return &map->pEntries[i];
+  return nullptr;
+}
+
+const DispatchEntry* FindDispatchEntry(const DispatchMap* map, const char* name) {
+  for (; map; map = map->pBaseMap)
+    for (size_t i = 0; i < map->nEntries; ++i)
+      if (lstrcmpiA(map->pEntries[i].lpszName, name) == 0) return &map->pEntries[i];
+  return nullptr;
+}
+
+HRESULT DispatchIDsOfNames(const DispatchMap* map, REFIID riid, LPOLESTR* names, UINT count, DISPID* dispids) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!names || !dispids) return E_POINTER;
+  HRESULT hr = S_OK;
+  for (UINT i = 0; i < count; ++i) dispids[i] = DISPID_UNKNOWN;
+  for (UINT i = 0; i < count; ++i) {
+    if (i > 0) {  // named arguments are not supported
+      hr = DISP_E_UNKNOWNNAME;
+      continue;
+    }
+    try {  // converting the name allocates; no exception may leave this call
+      const std::string name = AnsiFromWide(names[i], names[i] ? wcslen(names[i]) : 0);
+      const DispatchEntry* entry = FindDispatchEntry(map, name.c_str());
+      if (entry)
+        dispids[i] = entry->dispid;
+      else
+        hr = DISP_E_UNKNOWNNAME;
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+  return hr;
+}
+
+HRESULT PrepareDispatchCall(const DispatchMap* map, REFIID riid, DISPID dispid, DISPPARAMS* params,
+                            DispatchArguments& args, const DispatchEntry** entry, UINT* puArgErr) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!params) return E_INVALIDARG;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  const DispatchEntry* found = FindDispatchEntry(map, dispid);
+  if (!found) return DISP_E_MEMBERNOTFOUND;
+
+  const size_t declared = std::strlen(found->lpszParams);
+  const size_t given = params->cArgs;
+  if (given > declared) return DISP_E_BADPARAMCOUNT;
+  if (given < declared) return DISP_E_PARAMNOTOPTIONAL;
+  if (given > 0 && !params->rgvarg) return E_INVALIDARG;
+
+  // The first declared parameter is the last element of the argument array.
+  for (size_t i = 0; i < declared; ++i) {
+    const size_t position = given - 1 - i;
+    const HRESULT hr = args.Convert(i, static_cast<BYTE>(found->lpszParams[i]), &params->rgvarg[position]);
+    if (FAILED(hr)) {
+      if (puArgErr) *puArgErr = static_cast<UINT>(position);
+      return hr;
+    }
+  }
+  *entry = found;
+  return S_OK;
 }

@@ -87,6 +87,23 @@ struct DispatchMap {
   size_t nEntries;
 };
 
+// The entry for `dispid` in `map` or its bases', or NULL.
+const DispatchEntry* FindDispatchEntry(const DispatchMap* map, DISPID dispid);
+
+// The entry named `name` (case-insensitive) in `map` or its bases', or NULL.
+const DispatchEntry* FindDispatchEntry(const DispatchMap* map, const char* name);
+
+// IDispatch::GetIDsOfNames over `map`: the member's DISPID; named arguments are not
+// supported (DISP_E_UNKNOWNNAME for each, DISPID_UNKNOWN).
+HRESULT DispatchIDsOfNames(const DispatchMap* map, REFIID riid, LPOLESTR* names, UINT count, DISPID* dispids);
+
+// The checks of one automation call against `map`, in the order IDispatch::Invoke makes
+// them: the interface, the arguments' presence, named arguments, the member, the count, then
+// each argument converted into `args` (on a failed conversion `*puArgErr`, if given, names
+// it). S_OK with `*entry` set, or the error the call is refused with. May throw bad_alloc.
+HRESULT PrepareDispatchCall(const DispatchMap* map, REFIID riid, DISPID dispid, DISPPARAMS* params,
+                            DispatchArguments& args, const DispatchEntry** entry, UINT* puArgErr);
+
 namespace dispatch_detail {
 
 template <typename T> struct TypeCode;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "framework/ApartmentThread.h"
 #include "framework/BoundedWork.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
@@ -289,6 +290,8 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
   // answer. One that does not is left behind as the process ends: closing this apartment
   // would release its proxies, and each release waits for that peer.
   const bool settled = CBoundedWorkBase::WaitForOutstanding(kExitReleaseWaitMs);
+  // Every connection has let go of its browser: the apartments their events came into end.
+  if (settled) CApartmentThread::EndAll(kExitReleaseWaitMs);
   if (g_oleInitialized && settled) {
     ::OleUninitialize();
     g_oleInitialized = false;

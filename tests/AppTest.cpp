@@ -295,22 +295,32 @@ bool ChooseBrowser(OrmixProcess& ormix, const wchar_t* title) {
   return true;
 }
 
-TEST_F(ProgramTest, ExitingWhileAWatchedBrowserHangsEndsAtOnce) {
+// The program ends at once, and cleanly, with one watched browser answering, one hung and
+// one gone without a word; the one that answers gets back every reference it handed out.
+TEST_F(ProgramTest, ExitingWithWatchedBrowsersAnsweringHungAndGoneEndsAtOnce) {
   SimulatorProcess sim;
   ASSERT_TRUE(sim.Start()) << sim.Problem();
-  ASSERT_EQ(0u, sim.Send("open b1 title=Hung").rfind("OK", 0));
+  for (const char* command : {"open b1 title=Answering", "open b2 title=Hung", "open b3 title=Gone"})
+    ASSERT_EQ(0u, sim.Send(command).rfind("OK", 0)) << command;
+  const std::string answeringRefs = sim.Send("refs b1");
   OrmixProcess ormix;
   ASSERT_TRUE(ormix.Start());
-  ASSERT_TRUE(ChooseBrowser(ormix, L"Hung"));
-  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+  for (const wchar_t* title : {L"Answering", L"Hung", L"Gone"}) ASSERT_TRUE(ChooseBrowser(ormix, title));
+  for (const char* id : {"b1", "b2", "b3"})
+    ASSERT_EQ(0u, sim.Send(std::string("wait sinks ") + id + " 1 timeout=20000").rfind("OK", 0)) << id;
+  ASSERT_EQ(0u, sim.Send("fire b1 StatusTextChange bstr:queued").rfind("OK", 0));
+  ASSERT_EQ(0u, sim.Send("close b3").rfind("OK", 0));
 
   // Far longer than the program's own exit (about 2 s under Wine) plus its 2 s of waiting;
   // the broken pipe below ends it.
   const DWORD hangMs = 120000;
-  ASSERT_EQ(0u, sim.Send("hang b1 " + std::to_string(hangMs)).rfind("OK", 0));
+  ASSERT_EQ(0u, sim.Send("hang b2 " + std::to_string(hangMs)).rfind("OK", 0));
   PostMessageA(ormix.MainWindow(), WM_CLOSE, 0, 0);
   // The program gives the browser a short while to answer, then ends without it.
   EXPECT_TRUE(ormix.WaitForExit(hangMs / 2));
+  EXPECT_EQ(0u, ormix.ExitCode());
+  EXPECT_EQ(answeringRefs, sim.Send("refs b1"));
+  EXPECT_EQ("OK sinks=0", sim.Send("sinks b1"));
   // A simulator whose pipe breaks ends its hang and leaves cleanly.
   sim.BreakPipe();
   const HANDLE process = sim.Process();

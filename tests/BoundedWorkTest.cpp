@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/BoundedWork.h"
+#include "framework/CopiedDispatchParams.h"
 #include "framework/GlobalInterface.h"
 #include "framework/MarshalledInterface.h"
 #include "support/FakeBrowser.h"
 #include "support/MessagePump.h"
+#include "support/Variants.h"
 
 namespace {
 
@@ -224,4 +227,65 @@ TEST(MarshalledInterfaceTest, IsTakenOnceAndGivesBackWhatNobodyTook) {
   ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
   EXPECT_EQ(1, browser->RefCount());
   browser->Release();
+}
+
+// The arguments of a call copied to outlive it: every value the copy shows stays when the
+// caller's own are gone, references point into the copy, and no interface is carried over
+// (a stand-in put in later is held by the copy until it goes).
+TEST(CopiedDispatchParamsTest, OwnsEveryValueAndCarriesNoInterface) {
+  auto* object = new FakeBrowser;
+  BSTR text = SysAllocString(L"text");
+  BSTR innerText = SysAllocString(L"inner");
+  VARIANT inner = VarBstr(innerText);
+  VARIANT_BOOL flag = VARIANT_TRUE;
+  SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, 3);
+  ASSERT_NE(nullptr, bytes);
+  std::memcpy(bytes->pvData, "a=1", 3);
+  VARIANT post;
+  VariantInit(&post);
+  post.vt = VT_ARRAY | VT_UI1;
+  post.parray = bytes;
+  IDispatch* answer = object;
+  DECIMAL amount = {};
+  amount.Lo32 = 1234567;
+  amount.scale = 2;
+  VARIANT args[] = {VarBstr(text),         VarRef(VT_VARIANT, &inner),   VarRef(VT_BOOL, &flag),
+                    VarRef(VT_VARIANT, &post), VarDispatch(object),      VarRef(VT_DISPATCH, &answer),
+                    VarRef(VT_DECIMAL, &amount)};
+  DISPPARAMS params = {args, nullptr, 7, 0};
+  {
+    CCopiedDispatchParams copy;
+    ASSERT_EQ(S_OK, copy.CopyFrom(params));
+    EXPECT_EQ(1, object->RefCount());
+    SysFreeString(text);
+    VariantClear(&inner);
+    VariantClear(&post);
+    flag = VARIANT_FALSE;
+    const DECIMAL original = amount;
+    amount = DECIMAL{};
+
+    const DISPPARAMS* copied = copy.Get();
+    ASSERT_EQ(7u, copied->cArgs);
+    const VARIANT* c = copied->rgvarg;
+    EXPECT_EQ(L"text", std::wstring(c[0].bstrVal));
+    ASSERT_EQ(VT_BYREF | VT_VARIANT, c[1].vt);
+    EXPECT_EQ(L"inner", std::wstring(c[1].pvarVal->bstrVal));
+    ASSERT_EQ(VT_BYREF | VT_BOOL, c[2].vt);
+    EXPECT_EQ(VARIANT_TRUE, *c[2].pboolVal);
+    ASSERT_EQ(VT_ARRAY | VT_UI1, c[3].pvarVal->vt);
+    EXPECT_EQ("a=1", std::string(static_cast<const char*>(c[3].pvarVal->parray->pvData), 3));
+    EXPECT_EQ(VT_DISPATCH, c[4].vt);
+    EXPECT_EQ(nullptr, c[4].pdispVal);
+    ASSERT_EQ(VT_BYREF | VT_DISPATCH, c[5].vt);
+    EXPECT_EQ(nullptr, *c[5].ppdispVal);
+    ASSERT_EQ(VT_BYREF | VT_DECIMAL, c[6].vt);
+    EXPECT_EQ(original.Lo32, c[6].pdecVal->Lo32);
+    EXPECT_EQ(original.scale, c[6].pdecVal->scale);
+
+    copy.SetDispatch(4, object);
+    EXPECT_EQ(object, copy.Get()->rgvarg[4].pdispVal);
+    EXPECT_EQ(2, object->RefCount());
+  }
+  EXPECT_EQ(1, object->RefCount());
+  object->Release();
 }

@@ -13,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "browser/BrowserEventConnection.h"
+#include "browser/ReceivedEventQueue.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
@@ -457,13 +459,29 @@ TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
   EXPECT_FALSE(holder.IsAttached());
 }
 
+// The first `count` browsers of the shell's window list, in its order.
+std::vector<ComPtr<IWebBrowser2>> ListedBrowsers(long count) {
+  std::vector<ComPtr<IWebBrowser2>> browsers(static_cast<size_t>(count));
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  for (long i = 0; windows && i < count; ++i) ItemAt(windows.Get(), i).As(&browsers[static_cast<size_t>(i)]);
+  return browsers;
+}
+
+// Connects `holder` as the program does: within a time limit, its events received in the
+// receiving thread and queued for this thread.
+void ConnectReceiving(CBrowserEventConnection& holder, IWebBrowser2* browser) {
+  browser->AddRef();  // taken over by the holder
+  ASSERT_EQ(CBrowserEventConnection::BoundedConnect::Advised, holder.ConnectWithin(browser, 60000, nullptr));
+}
+
+// Runs on this thread what the receiver has queued so far.
+void DeliverReceived() { CReceivedEventQueue::ForThisThread()->DeliverAll(); }
+
+// Refused with the same result whether the sink or the receiver takes the call.
 TEST_F(SimulatorTest, MalformedCallsAreRefusedBeforeTheListener) {
   Ok("open b1 title=Bad");
   ComPtr<IWebBrowser2> browser = FirstBrowser();
   ASSERT_TRUE(browser);
-  RecordingConnection holder(browser.Get());
-  ASSERT_TRUE(holder.Connect(browser.Get()));
-
   struct Malformed {
     const char* command;
     HRESULT expected;  // S_OK: any failure will do
@@ -478,21 +496,111 @@ TEST_F(SimulatorTest, MalformedCallsAreRefusedBeforeTheListener) {
       {"raw b1 StatusTextChange iid=foreign bstr:x", S_OK},
       {"raw b1 StatusTextChange named=1 bstr:x", S_OK},
   };
-  for (const Malformed& call : calls) {
-    holder.events.clear();
-    const std::string reply = Ok(call.command);
-    const std::vector<HRESULT> results = SimulatorProcess::Results(reply);
-    ASSERT_EQ(1u, results.size()) << call.command << " -> " << reply;
-    EXPECT_TRUE(FAILED(results[0])) << call.command << " -> " << reply;
-    if (call.expected != S_OK) {
-      EXPECT_EQ(call.expected, results[0]) << call.command;
+  std::vector<std::vector<HRESULT>> refusals[2];
+  for (const bool receiving : {false, true}) {
+    SCOPED_TRACE(receiving ? "receiver" : "sink");
+    RecordingConnection holder(browser.Get());
+    if (receiving) ConnectReceiving(holder, browser.Get());
+    else ASSERT_TRUE(holder.Connect(browser.Get()));
+    for (const Malformed& call : calls) {
+      holder.events.clear();
+      const std::string reply = Ok(call.command);
+      const std::vector<HRESULT> results = SimulatorProcess::Results(reply);
+      ASSERT_EQ(1u, results.size()) << call.command << " -> " << reply;
+      EXPECT_TRUE(FAILED(results[0])) << call.command << " -> " << reply;
+      if (call.expected != S_OK) {
+        EXPECT_EQ(call.expected, results[0]) << call.command;
+      }
+      refusals[receiving].push_back(results);
+      DeliverReceived();
+      EXPECT_TRUE(holder.events.empty()) << call.command;
     }
-    EXPECT_TRUE(holder.events.empty()) << call.command;
+    // A well-formed call still gets through afterwards; a null text arrives as empty text.
+    Ok("raw b1 StatusTextChange nullbstr");
+    DeliverReceived();
+    EXPECT_EQ(std::vector<std::string>{"StatusTextChange()"}, holder.events);
+    EXPECT_TRUE(holder.Disconnect());
   }
-  // A well-formed call still gets through afterwards; a null text arrives as empty text.
-  Ok("raw b1 StatusTextChange nullbstr");
-  EXPECT_EQ(std::vector<std::string>{"StatusTextChange()"}, holder.events);
-  EXPECT_TRUE(holder.Disconnect());
+  EXPECT_EQ(refusals[0], refusals[1]);
+}
+
+// The browser's call returns while this thread handles no message; the holder then gets the
+// event here, with what the sink would have given it.
+TEST_F(SimulatorTest, EveryEventThroughTheReceiverReturnsAtOnceAndArrivesAsThroughTheSink) {
+  Ok("open b1 title=Events url=http://events.example/");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ConnectReceiving(holder, browser.Get());
+  EXPECT_EQ("OK sinks=1", Ok("sinks b1"));
+  for (const EventCase& c : kEventCases) {
+    holder.events.clear();
+    const std::string reply = m_sim.SendUnpumped(c.command);
+    EXPECT_EQ("1", SimulatorProcess::Field(reply, "calls")) << c.command;
+    EXPECT_EQ(std::vector<HRESULT>{S_OK}, SimulatorProcess::Results(reply)) << c.command << " -> " << reply;
+    EXPECT_TRUE(holder.events.empty()) << c.command;
+    DeliverReceived();
+    EXPECT_EQ(std::vector<std::string>{c.expected}, holder.events) << c.command;
+  }
+  // OnQuit let go of the browser, off this thread.
+  EXPECT_FALSE(holder.IsAttached());
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
+  EXPECT_EQ("OK sinks=0", Ok("sinks b1"));
+}
+
+// Two browsers fire in turns and one floods from several threads while this thread handles
+// no message: nothing is lost, each holder gets its own browser's events in their order.
+TEST_F(SimulatorTest, EventsQueuedWhileThisThreadIsBusyArriveWholeAndInOrderPerBrowser) {
+  Ok("open b1 title=One");
+  Ok("open b2 title=Two");
+  const std::vector<ComPtr<IWebBrowser2>> browsers = ListedBrowsers(2);
+  ASSERT_TRUE(browsers[0] && browsers[1]);
+  RecordingConnection one(browsers[0].Get()), two(browsers[1].Get());
+  ConnectReceiving(one, browsers[0].Get());
+  ConnectReceiving(two, browsers[1].Get());
+  std::vector<std::string> expectedOne, expectedTwo;
+  for (int i = 0; i < 40; ++i) {
+    const std::string n = std::to_string(i);
+    EXPECT_EQ(0u, m_sim.SendUnpumped("fire b1 StatusTextChange bstr:one-" + n).rfind("OK", 0));
+    EXPECT_EQ(0u, m_sim.SendUnpumped("fire b2 StatusTextChange bstr:two-" + n).rfind("OK", 0));
+    expectedOne.push_back("StatusTextChange(one-" + n + ")");
+    expectedTwo.push_back("StatusTextChange(two-" + n + ")");
+  }
+  const std::string flood = m_sim.SendUnpumped("flood b2 400 threads=4 StatusTextChange bstr:flood", 120000);
+  EXPECT_EQ("0", SimulatorProcess::Field(flood, "failed")) << flood;
+  expectedTwo.resize(expectedTwo.size() + 400, "StatusTextChange(flood)");
+  EXPECT_TRUE(one.events.empty());
+  DeliverReceived();
+  EXPECT_EQ(expectedOne, one.events);
+  EXPECT_EQ(expectedTwo, two.events);
+}
+
+// A holder let go of, or destroyed, with events still queued: none of them is delivered,
+// to it or to another holder; OnQuit with events queued behind it ends the log as the sink
+// does, where the browser heard of the unadvise before its next event.
+TEST_F(SimulatorTest, QueuedEventsOfAClosedOrQuitConnectionGoNowhere) {
+  Ok("open b1 title=One");
+  Ok("open b2 title=Two");
+  Ok("open b3 title=Three");
+  const std::vector<ComPtr<IWebBrowser2>> browsers = ListedBrowsers(3);
+  ASSERT_TRUE(browsers[0] && browsers[1] && browsers[2]);
+  auto destroyed = std::make_unique<RecordingConnection>(browsers[0].Get());
+  RecordingConnection letGo(browsers[1].Get()), quitting(browsers[2].Get());
+  ConnectReceiving(*destroyed, browsers[0].Get());
+  ConnectReceiving(letGo, browsers[1].Get());
+  ConnectReceiving(quitting, browsers[2].Get());
+  for (const char* id : {"b1", "b2"})
+    EXPECT_EQ(0u, m_sim.SendUnpumped(std::string("fire ") + id + " StatusTextChange bstr:queued").rfind("OK", 0));
+  for (const char* command : {"fire b3 StatusTextChange bstr:before", "fire b3 OnQuit", "fire b3 StatusTextChange bstr:after"})
+    EXPECT_EQ(0u, m_sim.SendUnpumped(command).rfind("OK", 0));
+  destroyed.reset();
+  letGo.DisconnectInBackground();
+  DeliverReceived();
+  EXPECT_TRUE(letGo.events.empty());
+  EXPECT_EQ((std::vector<std::string>{"StatusTextChange(before)", "OnQuit()"}), quitting.events);
+  EXPECT_FALSE(quitting.IsAttached());
+  EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(60000));
+  for (const char* id : {"b1", "b2", "b3"}) EXPECT_EQ("OK sinks=0", Ok(std::string("sinks ") + id)) << id;
 }
 
 TEST_F(SimulatorTest, ClosingBrowsersWithAndWithoutOnQuit) {

@@ -292,7 +292,8 @@ bool SimulatorProcess::ReadLine(std::string* line, DWORD timeoutMs) {
       const DWORD elapsed = GetTickCount() - start;
       const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
       const HANDLE handles[2] = {m_readEvent, m_process};
-      const DWORD wait = WaitPumping(handles, 2, remaining);
+      const DWORD wait = m_pumping ? WaitPumping(handles, 2, remaining)
+                                   : WaitForMultipleObjects(2, handles, FALSE, remaining);
       // The simulator may have written its last words just before exiting.
       if (wait != WAIT_OBJECT_0 && WaitForSingleObject(m_readEvent, 0) != WAIT_OBJECT_0) {
         CancelIo(m_pipe);
@@ -315,6 +316,13 @@ std::string SimulatorProcess::Reply(DWORD timeoutMs) {
 std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) {
   std::string reply;
   if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
+  return reply;
+}
+
+std::string SimulatorProcess::SendUnpumped(const std::string& command, DWORD timeoutMs) {
+  m_pumping = false;
+  std::string reply = Send(command, timeoutMs);
+  m_pumping = true;
   return reply;
 }
 

@@ -39,6 +39,9 @@ class SimulatorProcess {
   void BreakPipe();
   // One command line; the reply line, or "" if the simulator did not answer in time.
   std::string Send(const std::string& command, DWORD timeoutMs = 20000);
+  // As Send, but this thread handles no message while it waits, so no call into its
+  // apartment is served meanwhile.
+  std::string SendUnpumped(const std::string& command, DWORD timeoutMs = 20000);
   // Asks the simulator to exit and waits for its process, pumping; kills it by its own
   // handle only if it does not exit in time. True when it exited by itself.
   bool Stop(DWORD timeoutMs = 20000);
@@ -86,6 +89,7 @@ class SimulatorProcess {
   std::string m_buffer;
   DWORD m_exitCode = STILL_ACTIVE;
   bool m_hostOnly = false;
+  bool m_pumping = true;  // whether a wait for a reply handles this thread's messages
   DWORD m_processId = 0;
   std::string m_problem;
   // The last start found the shell's window list dead or not answering (not served by

@@ -1,0 +1,188 @@
+#include "browser/EventReceiver.h"
+
+#include <exdisp.h>
+#include <exdispid.h>
+
+#include <cstring>
+#include <new>
+
+#include "framework/ComIdentity.h"
+#include "framework/ApartmentThread.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// An IDispatch of no object but itself, answering nothing: the frame stand-in.
+class StandIn final : public IDispatch {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+    *object = static_cast<IDispatch*>(this);
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }   // static: never freed
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (count) *count = 0;
+    return count ? S_OK : E_POINTER;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+};
+
+}  // namespace
+
+IDispatch* CEventReceiver::FrameStandIn() {
+  static StandIn standIn;
+  return &standIn;
+}
+
+ComPtr<CEventReceiver> CEventReceiver::Create(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox) {
+  ComPtr<CEventReceiver> receiver;
+  receiver.Attach(new (std::nothrow) CEventReceiver(map, std::move(mailbox)));
+  return receiver;
+}
+
+CEventReceiver::CEventReceiver(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox)
+    : m_map(map), m_mailbox(std::move(mailbox)) {}
+
+// Close has let go of the browser on the receiving thread on every path of the connection
+// holder; a receiver never closed lets go of it here.
+CEventReceiver::~CEventReceiver() = default;
+
+namespace {
+
+CApartmentThread& ReceivingThread() {
+  static CApartmentThread* thread = new CApartmentThread;  // ended with the others at exit
+  return *thread;
+}
+
+}  // namespace
+
+bool CEventReceiver::MarshalForBrowsers(const ComPtr<CEventReceiver>& receiver,
+                                        CMarshalledInterface<IDispatch>& marshalled, DWORD timeoutMs) {
+  if (!receiver || !ReceivingThread().Start()) return false;
+  // Shared: a step that runs after the wait has given up still has somewhere to write.
+  auto target = std::make_shared<CMarshalledInterface<IDispatch>>();
+  if (!ReceivingThread().Run([receiver, target] { target->Marshal(receiver.Get()); }, timeoutMs)) return false;
+  marshalled = std::move(*target);
+  return !marshalled.IsEmpty();
+}
+
+void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_marshalledBrowser = std::move(browser);
+}
+
+void CEventReceiver::Close(ComPtr<CEventReceiver> receiver) {
+  if (!receiver) return;
+  receiver->m_closed.store(true);
+  ReceivingThread().Post([receiver] { receiver->LetGoOfBrowser(); });
+}
+
+void CEventReceiver::LetGoOfBrowser() {
+  std::shared_ptr<CMarshalledInterface<IUnknown>> marshalled;
+  {
+    std::lock_guard<std::mutex> hold(m_lock);
+    marshalled = std::move(m_marshalledBrowser);
+  }
+  marshalled.reset();
+  m_browser.Reset();
+  // Keeps this object alive across the disconnect, which releases the stubs' references.
+  AddRef();
+  ::CoDisconnectObject(static_cast<IDispatch*>(this), 0);
+  Release();
+}
+
+STDMETHODIMP CEventReceiver::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) && !IsEqualIID(iid, DIID_DWebBrowserEvents2))
+    return E_NOINTERFACE;
+  *object = static_cast<IDispatch*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CEventReceiver::AddRef() { return ++m_refs; }
+
+STDMETHODIMP_(ULONG) CEventReceiver::Release() {
+  const ULONG left = --m_refs;
+  if (left == 0) delete this;
+  return left;
+}
+
+STDMETHODIMP CEventReceiver::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CEventReceiver::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP CEventReceiver::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* dispids) {
+  return DispatchIDsOfNames(m_map, iid, names, count, dispids);
+}
+
+STDMETHODIMP CEventReceiver::Invoke(DISPID dispid, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                    EXCEPINFO*, UINT* argumentError) {
+  // No exception leaves the call: the checks and the copy allocate.
+  try {
+    const HRESULT hr = Receive(dispid, iid, params, argumentError);
+    if (SUCCEEDED(hr) && result) VariantInit(result);
+    return hr;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return DISP_E_EXCEPTION;
+  }
+}
+
+HRESULT CEventReceiver::Receive(DISPID dispid, REFIID iid, DISPPARAMS* params, UINT* argumentError) {
+  DispatchArguments args;
+  const DispatchEntry* entry = nullptr;
+  const HRESULT checked = PrepareDispatchCall(m_map, iid, dispid, params, args, &entry, argumentError);
+  if (FAILED(checked)) return checked;
+  // Taken and dropped: the browser has said it quits, or the connection has ended.
+  if (m_closed.load() || m_quit.load()) return S_OK;
+
+  ReceivedEvent event;
+  event.dispid = dispid;
+  const HRESULT copied = event.params.CopyFrom(*params);
+  if (FAILED(copied)) return copied;
+  // The dispatch arguments are not carried over (their pointers belong to this apartment);
+  // for each that names an object, what the handlers need of it is decided here: whether it
+  // is the connected browser.
+  const size_t declared = std::strlen(entry->lpszParams);
+  for (size_t i = 0; i < declared; ++i) {
+    if (static_cast<BYTE>(entry->lpszParams[i]) != static_cast<BYTE>(VTS_DISPATCH[0])) continue;
+    IDispatch* object = args.Get<IDispatch*>(i);
+    if (!object) continue;
+    bool connected = false;
+    if (!m_browser) {
+      // Unmarshalling asks nothing of the browser: the references travel with the data.
+      std::lock_guard<std::mutex> hold(m_lock);
+      if (m_marshalledBrowser) m_browser = m_marshalledBrowser->Take();
+      m_marshalledBrowser.reset();
+    }
+    connected = m_browser && IsSameComObject(object, m_browser.Get());
+    event.origins.push_back(ReceivedEvent::Origin{declared - 1 - i, connected});
+  }
+  // After OnQuit the connection lets go of the browser; as when the browser was still in
+  // its call, nothing it sends after OnQuit is recorded.
+  if (dispid == DISPID_ONQUIT) m_quit.store(true);
+  if (m_mailbox) m_mailbox->Post(std::move(event));
+  return S_OK;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The object a browser calls with its events, served on the receiving thread (an apartment
+// thread shared by every connection, where no window is painted): the browser's call never
+// waits for the window's thread. Invoke makes the checks the event sink's dispatch makes (refusing what it refuses,
+// with the same result), copies what the event's handlers read, tells by COM identity here
+// whether a browser argument is the connected browser or one of its frames, posts the copy
+// to the connection's mailbox and returns. The window's thread then runs the sink's dispatch
+// over the copy. After OnQuit, and once closed, calls are taken and dropped.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <wrl/client.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "browser/ReceivedEventQueue.h"
+#include "framework/DispatchMap.h"
+#include "framework/MarshalledInterface.h"
+
+class CEventReceiver final : public IDispatch {
+ public:
+  // `map` says which events there are and what they take (the sink's, kept for the
+  // process's life).
+  static Microsoft::WRL::ComPtr<CEventReceiver> Create(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox);
+
+  // Marshals `receiver` on the receiving thread (starting it if need be), so that a browser
+  // handed `marshalled` calls it there. Local to this process; false when it could not be.
+  static bool MarshalForBrowsers(const Microsoft::WRL::ComPtr<CEventReceiver>& receiver,
+                                 CMarshalledInterface<IDispatch>& marshalled, DWORD timeoutMs);
+  // Before the advise, on any thread: the connected browser, marshalled, to tell its own events
+  // from its frames'. Taken on the receiving thread at the first event that names an object;
+  // held until closed.
+  void SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser);
+  // From any thread: `receiver` takes no more events at once; on the receiving thread, it
+  // then lets go of the browser (a call into it: the caller closes it once the browser has
+  // answered, after the unadvise) and of every reference other processes hold on it.
+  static void Close(Microsoft::WRL::ComPtr<CEventReceiver> receiver);
+
+  // The stand-in put in place of a frame's dispatch argument on the window's thread: an
+  // object of no browser, so it is never taken for the connected one.
+  static IDispatch* FrameStandIn();
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* dispids) override;
+  STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argumentError) override;
+
+ private:
+  CEventReceiver(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox);
+  ~CEventReceiver();
+  HRESULT Receive(DISPID dispid, REFIID iid, DISPPARAMS* params, UINT* argumentError);
+  // On the receiving thread: the lets-go of Close.
+  void LetGoOfBrowser();
+
+  std::atomic<ULONG> m_refs{1};
+  const DispatchMap* const m_map;
+  const std::shared_ptr<CEventMailbox> m_mailbox;
+  // The connected browser's identity: marshalled until the first event needs it, then the
+  // receiving thread's. The marshalled one is guarded by m_lock; m_browser is the receiving
+  // thread's only.
+  std::mutex m_lock;
+  std::shared_ptr<CMarshalledInterface<IUnknown>> m_marshalledBrowser;
+  Microsoft::WRL::ComPtr<IUnknown> m_browser;
+  std::atomic<bool> m_closed{false};
+  std::atomic<bool> m_quit{false};
+};
