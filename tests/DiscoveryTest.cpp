@@ -87,15 +87,6 @@ class DiscoveryTest : public testsupport::SimulatorFixture {
     SimulatorFixture::TearDown();
   }
 
-  // The browser object of a listed window, found the way the selection dialog finds it.
-  IWebBrowser2* Resolve(HWND window) {
-    IHTMLDocument* document = nullptr;
-    if (!GetDocumentFromWindow(window, &document)) return nullptr;
-    IWebBrowser2* browser = nullptr;
-    const BOOL found = GetBrowserFromDocument(document, &browser);
-    document->Release();
-    return found ? browser : nullptr;
-  }
 
   HWND m_listBox = nullptr;
 };

@@ -21,6 +21,7 @@
 #include "support/MessagePump.h"
 #include "support/SimulatorFixture.h"
 #include "support/SimulatorProcess.h"
+#include "support/Variants.h"
 
 using Microsoft::WRL::ComPtr;
 using testsupport::SimulatorProcess;
@@ -42,12 +43,8 @@ ComPtr<IShellWindows> CreateShellWindows() {
 }
 
 ComPtr<IDispatch> ItemAt(IShellWindows* windows, long index) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = index;
   ComPtr<IDispatch> item;
-  windows->Item(v, item.GetAddressOf());
+  windows->Item(VarI4(index), item.GetAddressOf());
   return item;
 }
 
@@ -68,6 +65,14 @@ std::string Narrow(BSTR text) {
   char buffer[2048] = "";
   WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
   return buffer;
+}
+
+std::string LocationUrl(IWebBrowser2* browser) {
+  BSTR url = nullptr;
+  if (FAILED(browser->get_LocationURL(&url))) return "<failed>";
+  const std::string text = Narrow(url);
+  SysFreeString(url);
+  return text;
 }
 
 BOOL CALLBACK FindServer(HWND window, LPARAM found) {
@@ -182,10 +187,7 @@ TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
   ASSERT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
                                          reinterpret_cast<void**>(browser.GetAddressOf())));
   EXPECT_EQ(frame, BrowserHwnd(browser.Get()));
-  BSTR url = nullptr;
-  ASSERT_EQ(S_OK, browser->get_LocationURL(&url));
-  EXPECT_EQ("http://alpha.example/", Narrow(url));
-  SysFreeString(url);
+  EXPECT_EQ("http://alpha.example/", LocationUrl(browser.Get()));
   ComPtr<IWebBrowserApp> app;
   EXPECT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp,
                                          reinterpret_cast<void**>(app.GetAddressOf())));
@@ -427,10 +429,7 @@ TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
       "DocumentComplete(self,bstr:http://nav.example/form)"};
   EXPECT_EQ(expected, holder.events);
   EXPECT_EQ("Submitted", Caption(BrowserHwnd(browser.Get())));
-  BSTR url = nullptr;
-  browser->get_LocationURL(&url);
-  EXPECT_EQ("http://nav.example/form", Narrow(url));
-  SysFreeString(url);
+  EXPECT_EQ("http://nav.example/form", LocationUrl(browser.Get()));
 
   // The post data forms a browser may send: bytes with a terminating zero, an empty array,
   // nothing at all, and a value of another type.
@@ -542,14 +541,6 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
   ComPtr<IUnknown> identity;
   if (object) object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()));
   return identity;
-}
-
-std::string LocationUrl(IWebBrowser2* browser) {
-  BSTR url = nullptr;
-  if (FAILED(browser->get_LocationURL(&url))) return "<failed>";
-  const std::string text = Narrow(url);
-  SysFreeString(url);
-  return text;
 }
 
 TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
@@ -761,9 +752,7 @@ TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
                         {"open b1", "wait sinks b1 1 timeout=60000"},
                         {"open b1 thread=own", "hang b1 60000"},
                         {"open b1 thread=own", "wait sinks b1 1 timeout=60000"}};
-  for (const Case& c : cases) {
-    const char* open = c.open;
-    const char* wait = c.wait;
+  for (const auto& [open, wait] : cases) {
     SCOPED_TRACE(std::string(open) + ", " + wait);
     if (!m_sim.IsRunning()) {
       m_sim.Stop();

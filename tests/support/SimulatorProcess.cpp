@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "sim/PipeLineWrite.h"
+#include "support/HostPath.h"
 #include "support/MessagePump.h"
 
 #ifndef ORMIX_SIM_EXE
@@ -152,13 +153,7 @@ std::string SimulatorProcess::ExecutablePath() {
   std::string beside = module;
   beside = beside.substr(0, beside.find_last_of("\\/") + 1) + "ormix-sim.exe";
   if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
-  std::string built = ORMIX_SIM_EXE;
-  if (!built.empty() && built[0] == '/') {  // a host path under Wine: drive Z: is the root
-    for (char& c : built)
-      if (c == '/') c = '\\';
-    built = "Z:" + built;
-  }
-  return built;
+  return BuiltProgramPath(ORMIX_SIM_EXE);
 }
 
 std::string SimulatorProcess::HostExecutablePath() {
