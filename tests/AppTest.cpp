@@ -620,10 +620,8 @@ TEST_F(WindowTest, ExitingAsksOnceForAllLogsThatWouldBeLost) {
 // written.
 TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   Start();
-  char temp[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-status-journal";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const testsupport::TempFolder journal("ormix-status-journal-");
+  const std::string& folder = journal.path;
   m_view->UseJournalFolderForThisRun(folder);
   Ok("open b1 title=Watched");
   SelectBrowser("b1");
@@ -643,8 +641,6 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   m_view->UseJournalFolderForThisRun(missing);
   EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
   EXPECT_TRUE(m_view->JournalFailed());
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {

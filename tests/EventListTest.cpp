@@ -232,11 +232,8 @@ TEST_F(EventListTest, TitleChangeReachesTheObserverEvenWhenNotRecorded) {
   m_list->StopRecording();
   Deliver(DISPID_TITLECHANGE, {VarBstr(bstr(L"三つ目"))});
 
-  ASSERT_EQ(3u, observer.calls.size());
-  EXPECT_EQ(m_list, observer.calls[0].first);
-  EXPECT_EQ("一つ目", observer.calls[0].second);
-  EXPECT_EQ("二つ目", observer.calls[1].second);
-  EXPECT_EQ("三つ目", observer.calls[2].second);
+  EXPECT_EQ((std::vector<std::pair<CEventListCtrl*, std::string>>{{m_list, "一つ目"}, {m_list, "二つ目"}, {m_list, "三つ目"}}),
+            observer.calls);
   ASSERT_EQ(2, RowCount(m_hWnd));  // the first title and the stop message
   EXPECT_EQ("Text:一つ目", ReadRow(m_hWnd, 0).params);
   EXPECT_EQ(kStopped, ReadRow(m_hWnd, 1).params);
@@ -648,20 +645,11 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
 }
 
 TEST_F(EventListConnectedTest, CommandStatesFollowTheConnectionRecordingRowsAndSelection) {
-  struct State {
-    BOOL resume, stop, save, copy, clear;
-  };
-  auto now = [&] {
-    return State{Enabled(ID_RECORD_RESUME), Enabled(ID_RECORD_STOP), Enabled(ID_FILE_SAVE_LOG),
-                 Enabled(ID_EDIT_COPY), Enabled(ID_LOG_CLEAR)};
-  };
-  auto expect = [&](State e, const char* when) {
-    const State s = now();
-    EXPECT_EQ(e.resume, s.resume) << when;
-    EXPECT_EQ(e.stop, s.stop) << when;
-    EXPECT_EQ(e.save, s.save) << when;
-    EXPECT_EQ(e.copy, s.copy) << when;
-    EXPECT_EQ(e.clear, s.clear) << when;
+  // Resume, stop, save, copy and clear, in that order.
+  auto expect = [&](std::vector<BOOL> states, const char* when) {
+    EXPECT_EQ(states, (std::vector<BOOL>{Enabled(ID_RECORD_RESUME), Enabled(ID_RECORD_STOP), Enabled(ID_FILE_SAVE_LOG),
+                                         Enabled(ID_EDIT_COPY), Enabled(ID_LOG_CLEAR)}))
+        << when;
   };
   expect({FALSE, FALSE, TRUE, FALSE, FALSE}, "detached, empty");
   ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
@@ -722,17 +710,11 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
   EXPECT_TRUE(RouteCommand(m_list, ID_FILE_SAVE_LOG));
   CFileDialog::SetRunHook(nullptr);
 
-  ASSERT_EQ(6u, seen.size());
-  EXPECT_EQ("保存ファイル名の設定", seen[0]);
-  EXPECT_EQ("log", seen[1]);
-  EXPECT_EQ(std::to_string(0x3402), seen[2]);
-  EXPECT_EQ(std::to_string(sizeof(OPENFILENAMEA)), seen[3]);
-  EXPECT_EQ(std::string("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
-                        "すべてのファイル (*.*)\0*.*\0\0\0",
-                        sizeof("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
-                               "すべてのファイル (*.*)\0*.*\0\0\0") - 1),
-            seen[4]);
-  EXPECT_EQ("0", seen[5]);
+  const char filter[] = "ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0\0\0";
+  EXPECT_EQ((std::vector<std::string>{"保存ファイル名の設定", "log", std::to_string(0x3402),
+                                      std::to_string(sizeof(OPENFILENAMEA)), std::string(filter, sizeof(filter) - 1),
+                                      "0"}),
+            seen);
 
   EXPECT_EQ(0u, testsupport::FileBytes(m_path).find("00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n00000002,"));
 

@@ -1264,9 +1264,7 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
     CDialog::SetModalHook(previous);
   };
   auto pick = [](CSelectBrowserDlg& dialog, HWND server) {
-    const auto entries = Entries(dialog);
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].second == server) dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, i);
+    testsupport::SelectListedWindow(dialog, server);
     ClickButton(dialog, IDOK);
   };
 
