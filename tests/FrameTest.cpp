@@ -421,10 +421,6 @@ TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu)
   if (bar.GetOpenMenu() >= 0) ::EndMenu();
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
   CTestFrame* frame = CreateFrame();
   CMenuBar& bar = frame->m_wndMenuBar;
