@@ -4,6 +4,7 @@
 // quoted, numbers and flags written as numbers, pointers as addresses; a derived class may
 // write them otherwise, or keep the calls in its own way.
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,11 @@
 struct ListenerCall {
   size_t slot;
   std::string args;
+  bool operator==(const ListenerCall& other) const { return slot == other.slot && args == other.args; }
 };
+inline std::ostream& operator<<(std::ostream& out, const ListenerCall& call) {
+  return out << kEventCatalog[call.slot].name << "(" << call.args << ")";
+}
 
 inline std::string DescribePointer(const void* p) {
   char text[32];
