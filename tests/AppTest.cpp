@@ -100,10 +100,6 @@ RECT WindowRect(HWND hWnd) {
   return rect;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 std::string Describe(const RECT& r) {
   char text[64];
   std::snprintf(text, sizeof(text), "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
@@ -159,7 +155,8 @@ TEST_F(ProgramTest, OpensInTheStoredRectangleAndStoresAMaximisedClose) {
 
 TEST_F(ProgramTest, StoredPlacementNeedsTenNumbersInAnyCBase) {
   const RECT systemChoice = StartedRect("");
-  ASSERT_FALSE(SameRect(systemChoice, RECT{100, 100, 700, 500}));
+  const RECT stored = {100, 100, 700, 500};
+  ASSERT_FALSE(EqualRect(&systemChoice, &stored));
   const struct {
     const char* stored;
     RECT expected;

@@ -203,10 +203,6 @@ RECT ToolRect(CTabView* view, int index) {
   return tool.rect;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 // A user's click at a point of a window, in its client coordinates.
 void Click(HWND hWnd, POINT pt) {
   SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
@@ -1413,7 +1409,7 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
       RECT strip = {0, visible.top, arrowRect.left, visible.bottom};
       if (!IntersectRect(&visible, &visible, &strip)) visible = RECT{};
       const RECT tool = ToolRect(view, i);
-      EXPECT_TRUE(SameRect(visible, tool) || (IsRectEmpty(&visible) && IsRectEmpty(&tool)))
+      EXPECT_TRUE(EqualRect(&visible, &tool) || (IsRectEmpty(&visible) && IsRectEmpty(&tool)))
           << when << ", tab " << i;
     }
   };
