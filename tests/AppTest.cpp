@@ -678,11 +678,15 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   EXPECT_TRUE(statusSays("ジャーナル: " + path.substr(folder.size() + 1))) << m_frame->GetMessageText();
   EXPECT_NE(std::string::npos, path.find(" Watched.txt"));
 
-  const std::string missing = folder + "\\missing";
-  m_view->UseJournalFolderForThisRun(missing);
-  EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
+  // A folder that cannot be made: its parent is a plain file.
+  const std::string plain = folder + "\\plain";
+  CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::string unmade = plain + "\\journal";
+  m_view->UseJournalFolderForThisRun(unmade);
+  EXPECT_TRUE(statusSays("ジャーナル " + unmade + "\\")) << m_frame->GetMessageText();
   EXPECT_TRUE(m_view->JournalFailed());
   DeleteFileA(path.c_str());
+  DeleteFileA(plain.c_str());
   RemoveDirectoryA(folder.c_str());
 }
 

@@ -122,17 +122,20 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
   Ok("close e1");
 }
 
-// /journal writes the run's rows to its folder, all of them by the time the program has
-// ended; a journal that cannot be written makes the exit code 3.
+// /journal writes the run's rows to its folder, made with its parents when missing, all of
+// them by the time the program has ended; a journal that cannot be written (its folder
+// cannot be made below a plain file) makes the exit code 3.
 TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) {
   char temp[MAX_PATH] = "";
   GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-journal-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string top = std::string(temp) + "ormix-journal-" + std::to_string(GetCurrentProcessId());
+  const std::string folder = top + "\\made\\here";
+  const std::string plain = std::string(temp) + "ormix-journal-plain-" + std::to_string(GetCurrentProcessId());
+  CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   const struct {
     std::string folder;
     DWORD exitCode;
-  } cases[] = {{folder, 0}, {folder + "\\missing", 3}};
+  } cases[] = {{folder, 0}, {plain + "\\journal", 3}};
   for (const auto& c : cases) {
     Ok("open j1 title=Journal url=http://journal.example/");
     OrmixProcess ormix;
@@ -158,6 +161,9 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
   EXPECT_NE(std::string::npos, text.find("OnQuit")) << text;
   DeleteFileA(path.c_str());
   RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryA((top + "\\made").c_str());
+  RemoveDirectoryA(top.c_str());
+  DeleteFileA(plain.c_str());
 }
 
 TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {
