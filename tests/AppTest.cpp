@@ -690,6 +690,42 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// When the session ends, every journal holds every row of its log and is closed by the time
+// the frame has answered, while the window is still there.
+TEST_F(WindowTest, TheSessionsEndWritesOutAndClosesTheJournals) {
+  Start();
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "ormix-session-end-" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  m_view->UseJournalFolderForThisRun(folder);
+  Ok("open b1 title=Ending");
+  SelectBrowser("b1");
+  Ok("status b1 one");
+  Ok("status b1 two");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 3; }, 30000)) << Rows();
+  m_frame->SendMessage(WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(IsWindow(m_hWndFrame));
+
+  WIN32_FIND_DATAA found = {};
+  const HANDLE search = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  const std::string path = folder + "\\" + found.cFileName;
+  // Opening it without sharing it for writing succeeds only once no journal holds it.
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, file) << GetLastError();
+  CloseHandle(file);
+  std::ifstream in(path, std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  in.close();
+  EXPECT_EQ(0u, text.rfind("00000001,", 0)) << text;
+  EXPECT_NE(std::string::npos, text.find("\r\n00000003,")) << text;
+  EXPECT_NE(std::string::npos, text.find("StatusTextChange,Text:two\r\n")) << text;
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {
   Start();
   CDocument* document = m_view->GetDocument();
