@@ -726,6 +726,31 @@ TEST_F(WindowTest, TheSessionsEndWritesOutAndClosesTheJournals) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// Closing hides the window before its teardown begins (the frame's destruction), also while
+// a watched browser does not answer.
+TEST_F(WindowTest, ClosingHidesTheWindowBeforeItsTeardownWhileAWatchedBrowserHangs) {
+  Start();
+  Ok("open b1 title=Hung");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  Ok("hang b1 120000");
+  static HWND s_frame;
+  static int s_visibleAtTeardown;
+  s_frame = m_hWndFrame;
+  s_visibleAtTeardown = -1;
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (code == HCBT_DESTROYWND && reinterpret_cast<HWND>(wParam) == s_frame)
+      s_visibleAtTeardown = IsWindowVisible(s_frame) ? 1 : 0;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }, nullptr, GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
+  m_frame->SendMessage(WM_CLOSE);
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(IsWindow(m_hWndFrame));
+  EXPECT_EQ(0, s_visibleAtTeardown);
+  Ok("unhang b1");
+}
+
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {
   Start();
   CDocument* document = m_view->GetDocument();
