@@ -696,7 +696,8 @@ TEST_F(WindowTest, TheSessionsEndWritesOutAndClosesTheJournals) {
   Start();
   char temp[MAX_PATH] = "";
   GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-session-end-" + std::to_string(GetCurrentProcessId());
+  // A folder of this run's own: an earlier run may have left its files.
+  const std::string folder = std::string(temp) + "ormix-session-end-" + std::to_string(GetTickCount());
   CreateDirectoryA(folder.c_str(), nullptr);
   m_view->UseJournalFolderForThisRun(folder);
   Ok("open b1 title=Ending");
