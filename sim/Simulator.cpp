@@ -270,7 +270,8 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
     *reply = ExecuteOnAll(line, tokens);
     return true;
   }
-  const std::string& id = tokens[1];
+  // `wait sinks ID ...` names its item after the word of what it waits for.
+  const std::string& id = verb == "wait" && tokens.size() > 2 ? tokens[2] : tokens[1];
   const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
   const bool opening = verb == "open" || verb == "folder" || verb == "other" || verb == "host";
   if (opening && (m_threads.count(id) || (HasOption(tokens, "thread", "own") && m_browsers->Find(id)))) {

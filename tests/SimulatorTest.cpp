@@ -406,6 +406,17 @@ TEST_F(SimulatorTest, AFloodDeliversEveryCallFromSeveralThreads) {
   EXPECT_EQ(0u, m_sim.Send("flood b1 1 threads=2 PrintTemplateTeardown disp:browser").rfind("ERR", 0));
 }
 
+// Waiting for the sinks of an item of its own thread is done on that thread, where they are.
+TEST_F(SimulatorTest, WaitingForTheSinksOfAnItemOfItsOwnThreadSeesThem) {
+  Ok("open t1 thread=own");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+  EXPECT_EQ("OK sinks=1", m_sim.Send("wait sinks t1 1 timeout=10000"));
+  holder.Disconnect();
+}
+
 // `all` hands one command to several items' own threads, `{id}` standing for each id, and
 // a repeated command numbers its runs; an item of the main thread is refused.
 TEST_F(SimulatorTest, AllRunsACommandOnEachItemsThreadAndRepeatNumbersItsRuns) {
