@@ -37,6 +37,7 @@
 #include "framework/StandardIds.h"
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
+#include "support/HostPath.h"
 #include "support/ListTextReader.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorProcess.h"
@@ -117,17 +118,6 @@ class LogWindow {
  private:
   CWnd m_frame;
 };
-
-// A Windows path for a program this build made (a host path under Wine: drive Z: is the root).
-std::string BuiltProgram(const char* built) {
-  std::string path = built;
-  if (!path.empty() && path[0] == '/') {
-    for (char& c : path)
-      if (c == '/') c = '\\';
-    path = "Z:" + path;
-  }
-  return path;
-}
 
 // A program started for a measurement, watched from outside as a user's desktop sees it.
 class RunningProgram {
@@ -355,7 +345,7 @@ void MeasureEventCost(SimulatorProcess& sim, long n) {
       RunningProgram ormix;
       HWND log = nullptr;
       if (receiver == 2) {
-        if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+        if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
             !SelectBrowserIn(ormix, L"Events") || sim.Send("wait sinks e1 1 timeout=20000").rfind("OK", 0) != 0 ||
             !(log = VisibleLogOf(ormix.Window()))) {
           std::printf("| %s | %s: could not watch the browser | - |\n", kSection, label.c_str());
@@ -570,8 +560,8 @@ void MeasureStartup(int starts, const std::string& otherOrmix) {
     std::vector<double> times, ownTimes;
   };
   std::vector<Program> programs = {
-      {"ormix.exe", BuiltProgram(ORMIX_EXE), kOrmixCaption, false, {}, {}},
-      {"bare window program", BuiltProgram(BARE_WINDOW_EXE), kBareCaption, true, {}, {}}};
+      {"ormix.exe", testsupport::BuiltProgramPath(ORMIX_EXE), kOrmixCaption, false, {}, {}},
+      {"bare window program", testsupport::BuiltProgramPath(BARE_WINDOW_EXE), kBareCaption, true, {}, {}}};
   if (!otherOrmix.empty()) programs.push_back({"other ormix.exe (" + otherOrmix + ")", otherOrmix, kOrmixCaption, false, {}, {}});
   const size_t count = programs.size();
   int failures = 0;
@@ -726,7 +716,7 @@ ClosingDelays DelaysUntilGone(HWND main, double closed, DWORD timeoutMs = 30000)
 void MeasureSelectionDialog(SimulatorProcess& sim, const BrowserThreads& threads) {
   const char* kSection = "6 selection dialog";
   RunningProgram ormix;
-  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
     std::printf("| %s | ormix.exe did not start | - |\n", kSection);
     return;
   }
@@ -771,7 +761,7 @@ void MeasureEmbeddedDialog(SimulatorProcess& sim) {
   SimulatorProcess hosts;
   hosts.HostOnly();
   RunningProgram ormix;
-  if (!hosts.Start() || !ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
+  if (!hosts.Start() || !ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption)) {
     std::printf("| %s | the host process or ormix.exe did not start | - |\n", kSection);
     return;
   }
@@ -820,7 +810,7 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
     const std::string label = hung ? "browser hung" : "browser answering";
     for (const bool exiting : {false, true}) {
       RunningProgram ormix;
-      if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+      if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
           !SelectBrowserIn(ormix, L"Hung") || sim.Send("wait sinks h1 1 timeout=20000").rfind("OK", 0) != 0) {
         std::printf("| %s | %s: could not watch the browser | - |\n", kSection, label.c_str());
         continue;
@@ -916,7 +906,7 @@ void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n, int fillThr
   sim.Send("open g1 title=Growth");
   sim.Send("open g2 title=Empty");
   for (Watched& w : logs) {
-    if (!w.ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !w.ormix.WaitPainted(kOrmixCaption) ||
+    if (!w.ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !w.ormix.WaitPainted(kOrmixCaption) ||
         !SelectBrowserIn(w.ormix, w.title) ||
         sim.Send(std::string("wait sinks ") + w.id + " 1 timeout=20000").rfind("OK", 0) != 0 ||
         !(w.log = VisibleLogOf(w.ormix.Window()))) {
@@ -1085,7 +1075,7 @@ void MeasureFlicker(SimulatorProcess& sim, int samples) {
   sim.Send("open f1 title=Flicker");
   RunningProgram ormix;
   HWND log = nullptr;
-  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
       !SelectBrowserIn(ormix, L"Flicker") || sim.Send("wait sinks f1 1 timeout=20000").rfind("OK", 0) != 0 ||
       !(log = VisibleLogOf(ormix.Window()))) {
     std::printf("| %s | could not watch the browser | - |\n", kSection);
@@ -1350,7 +1340,7 @@ void MeasureReceiving(SimulatorProcess& sim, long n) {
   sim.Send("open r1 title=Receiving");
   RunningProgram ormix;
   HWND log = nullptr;
-  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
       !SelectBrowserIn(ormix, L"Receiving") || sim.Send("wait sinks r1 1 timeout=20000").rfind("OK", 0) != 0 ||
       !(log = VisibleLogOf(ormix.Window()))) {
     std::printf("| %s | could not watch the browser | - |\n", kSection);
@@ -1456,7 +1446,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
   RunningProgram ormix;
   const char* failed = nullptr;
   const double started = Now();
-  if (!ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\" /watch Parallel /wait " + std::to_string(watchSeconds)) ||
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\" /watch Parallel /wait " + std::to_string(watchSeconds)) ||
       !ormix.WaitPainted(kOrmixCaption))
     failed = "ormix.exe did not start";
   std::string ids;
@@ -1588,7 +1578,7 @@ double OrmixEventCost(SimulatorProcess& sim, long n, bool journal, const std::st
   RunningProgram ormix;
   HWND log = nullptr;
   double ms = 0;
-  if (ormix.Start("\"" + BuiltProgram(ORMIX_EXE) + "\"") && ormix.WaitPainted(kOrmixCaption) &&
+  if (ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") && ormix.WaitPainted(kOrmixCaption) &&
       SelectBrowserIn(ormix, L"Journal") && sim.Send("wait sinks j1 1 timeout=20000").rfind("OK", 0) == 0 &&
       (log = VisibleLogOf(ormix.Window()))) {
     for (const double start = Now(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;)

@@ -10,8 +10,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -31,6 +29,7 @@
 #include "res/resource.h"
 #include "support/Clipboard.h"
 #include "support/DialogDriver.h"
+#include "support/Files.h"
 #include "support/ListText.h"
 #include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
@@ -101,10 +100,6 @@ RECT WindowRect(HWND hWnd) {
   return rect;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 std::string Describe(const RECT& r) {
   char text[64];
   std::snprintf(text, sizeof(text), "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
@@ -160,7 +155,8 @@ TEST_F(ProgramTest, OpensInTheStoredRectangleAndStoresAMaximisedClose) {
 
 TEST_F(ProgramTest, StoredPlacementNeedsTenNumbersInAnyCBase) {
   const RECT systemChoice = StartedRect("");
-  ASSERT_FALSE(SameRect(systemChoice, RECT{100, 100, 700, 500}));
+  const RECT stored = {100, 100, 700, 500};
+  ASSERT_FALSE(EqualRect(&systemChoice, &stored));
   const struct {
     const char* stored;
     RECT expected;
@@ -295,14 +291,20 @@ bool ChooseBrowser(OrmixProcess& ormix, const wchar_t* title) {
   return true;
 }
 
+// Opens simulator browser b1 titled `title` (with `more` of its properties), starts the
+// program and has it watch b1, chosen in its selection dialog.
+void StartWatching(SimulatorProcess& sim, OrmixProcess& ormix, const std::string& title, const std::string& more = "") {
+  ASSERT_TRUE(sim.Start()) << sim.Problem();
+  ASSERT_EQ(0u, sim.Send("open b1 title=" + title + more).rfind("OK", 0));
+  ASSERT_TRUE(ormix.Start());
+  ASSERT_TRUE(ChooseBrowser(ormix, std::wstring(title.begin(), title.end()).c_str()));
+  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+}
+
 TEST_F(ProgramTest, ExitingWhileAWatchedBrowserHangsEndsAtOnce) {
   SimulatorProcess sim;
-  ASSERT_TRUE(sim.Start()) << sim.Problem();
-  ASSERT_EQ(0u, sim.Send("open b1 title=Hung").rfind("OK", 0));
   OrmixProcess ormix;
-  ASSERT_TRUE(ormix.Start());
-  ASSERT_TRUE(ChooseBrowser(ormix, L"Hung"));
-  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+  ASSERT_NO_FATAL_FAILURE(StartWatching(sim, ormix, "Hung"));
 
   // Far longer than the program's own exit (about 2 s under Wine) plus its 2 s of waiting;
   // the broken pipe below ends it.
@@ -322,20 +324,12 @@ TEST_F(ProgramTest, ExitingWhileAWatchedBrowserHangsEndsAtOnce) {
 // Selects a simulated browser in the selection dialog, records its events, stops and saves
 // through the system's save dialog, all by commands and buttons of the running program.
 TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
+  testsupport::TempFolder folder("ormix-app-test-");
+  const std::string path = folder.path + "\\watched.log";
   SimulatorProcess sim;
-  ASSERT_TRUE(sim.Start());
-  ASSERT_EQ(0u, sim.Send("open b1 title=Watched url=http://example.com/").rfind("OK", 0));
-  char folder[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, folder);
-  const std::string path = std::string(folder) + "ormix-app-test.log";
-  DeleteFileA(path.c_str());
-
   OrmixProcess ormix;
-  ASSERT_TRUE(ormix.Start());
+  ASSERT_NO_FATAL_FAILURE(StartWatching(sim, ormix, "Watched", " url=http://example.com/"));
   const HWND main = ormix.MainWindow();
-  ASSERT_NE(nullptr, main);
-  ASSERT_TRUE(ChooseBrowser(ormix, L"Watched"));
-  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
 
   for (const std::string& command : {std::string("status b1 ") + u8"\"読み込み中\"", std::string("progress b1 5 10"),
                                     std::string("title b1 ") + u8"\"日本語のページ\""})
@@ -362,10 +356,7 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
     return !enabled(ID_RECORD_STOP) && enabled(ID_RECORD_RESUME) && enabled(ID_FILE_SAVE_LOG);
   }, 10000));
 
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  const std::string saved = bytes.str();
+  const std::string saved = testsupport::FileBytes(path);
   const std::string rows[] = {std::string(",") + kStarted,
                               "DIID_DWebBrowserEvents2::StatusTextChange,Text:読み込み中",
                               "DIID_DWebBrowserEvents2::ProgressChange,Progress:5  ProgressMax:10",
@@ -385,7 +376,6 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
     at += line.size();
   }
   EXPECT_EQ(expected, saved);
-  DeleteFileA(path.c_str());
   EXPECT_TRUE(ormix.Close());
   EXPECT_TRUE(sim.Stop());
 }
@@ -394,38 +384,17 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
 // order, and every row it had written before the end: here every row of a first burst and
 // some of a second one still under way when the program ended.
 TEST_F(ProgramTest, AJournalOfAProgramEndedByForceMidBurstHoldsWholeRowsOnly) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-forced-journal";
-  auto files = [&] {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    const HANDLE find = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(folder + "\\" + found.cFileName);
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-    return names;
-  };
-  for (const std::string& file : files()) DeleteFileA(file.c_str());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "JournalFolder", REG_SZ, folder.c_str(),
-                  static_cast<DWORD>(folder.size() + 1));
+  const testsupport::TempFolder folder("ormix-forced-journal-");
+  SetString(nullptr, "JournalFolder", folder.path);
   const DWORD on = 1;
   RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "JournalOn", REG_DWORD, &on, sizeof(on));
 
   SimulatorProcess sim;
-  ASSERT_TRUE(sim.Start()) << sim.Problem();
-  ASSERT_EQ(0u, sim.Send("open b1 title=Forced").rfind("OK", 0));
   OrmixProcess ormix;
-  ASSERT_TRUE(ormix.Start());
-  ASSERT_TRUE(ChooseBrowser(ormix, L"Forced"));
-  ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
+  ASSERT_NO_FATAL_FAILURE(StartWatching(sim, ormix, "Forced"));
   auto journal = [&] {
-    const std::vector<std::string> names = files();
-    if (names.size() != 1) return std::string();
-    std::ifstream in(names[0], std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    const std::vector<std::string> names = folder.Files();
+    return names.size() == 1 ? folder.Read(names[0]) : std::string();
   };
   // The start row and a first burst of 200 rows, all in the file while the program runs.
   ASSERT_EQ(0u, sim.Send("repeat 200 status b1 first", 120000).rfind("OK", 0));
@@ -455,8 +424,6 @@ TEST_F(ProgramTest, AJournalOfAProgramEndedByForceMidBurstHoldsWholeRowsOnly) {
   }
   EXPECT_GE(rows, 251);
   EXPECT_LE(rows, 201 + second);
-  for (const std::string& file : files()) DeleteFileA(file.c_str());
-  RemoveDirectoryA(folder.c_str());
   EXPECT_TRUE(sim.Stop());
 }
 
@@ -534,16 +501,7 @@ class WindowTest : public testsupport::SimulatorFixture {
     const HWND browser = Frame(id);
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
       ASSERT_TRUE(testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(dialog)));
-      const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
-      for (LRESULT i = 0; i < count; ++i) {
-        if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
-                                                             static_cast<WPARAM>(i))) != browser)
-          continue;
-        dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
-        testsupport::ClickButton(dialog, IDOK);
-        return;
-      }
-      testsupport::ClickButton(dialog, IDCANCEL);
+      testsupport::ClickButton(dialog, testsupport::SelectListedWindow(dialog, browser) ? IDOK : IDCANCEL);
     });
     Command(ID_SELECT_BROWSER);
     CDialog::SetModalHook(previous);
@@ -659,10 +617,8 @@ TEST_F(WindowTest, ExitingAsksOnceForAllLogsThatWouldBeLost) {
 // written.
 TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   Start();
-  char temp[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-status-journal";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const testsupport::TempFolder journal("ormix-status-journal-");
+  const std::string& folder = journal.path;
   m_view->UseJournalFolderForThisRun(folder);
   Ok("open b1 title=Watched");
   SelectBrowser("b1");
@@ -682,8 +638,6 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   m_view->UseJournalFolderForThisRun(missing);
   EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
   EXPECT_TRUE(m_view->JournalFailed());
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {

@@ -6,6 +6,7 @@
 #include <exdisp.h>
 #include <mshtml.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ namespace {
 struct Entry {
   std::string text;
   HWND window;
+  bool operator==(const Entry& other) const { return text == other.text && window == other.window; }
 };
+std::ostream& operator<<(std::ostream& out, const Entry& entry) { return out << entry.text << " @ " << entry.window; }
 
 std::vector<Entry> Entries(HWND listBox) {
   std::vector<Entry> entries;
@@ -87,15 +90,6 @@ class DiscoveryTest : public testsupport::SimulatorFixture {
     SimulatorFixture::TearDown();
   }
 
-  // The browser object of a listed window, found the way the selection dialog finds it.
-  IWebBrowser2* Resolve(HWND window) {
-    IHTMLDocument* document = nullptr;
-    if (!GetDocumentFromWindow(window, &document)) return nullptr;
-    IWebBrowser2* browser = nullptr;
-    const BOOL found = GetBrowserFromDocument(document, &browser);
-    document->Release();
-    return found ? browser : nullptr;
-  }
 
   HWND m_listBox = nullptr;
 };
@@ -120,14 +114,8 @@ TEST_F(DiscoveryTest, ListsBrowsersThatShowHtmlInCollectionOrder) {
   monitored->Release();
 
   EXPECT_TRUE(FillBrowserListBox(m_listBox));
-  const std::vector<Entry> entries = Entries(m_listBox);
-  ASSERT_EQ(3u, entries.size());
-  EXPECT_EQ("Alpha", entries[0].text);
-  EXPECT_EQ("Same", entries[1].text);
-  EXPECT_EQ("Same", entries[2].text);
-  EXPECT_EQ(Frame("b1"), entries[0].window);
-  EXPECT_EQ(Frame("b2"), entries[1].window);
-  EXPECT_EQ(Frame("b3"), entries[2].window);
+  EXPECT_EQ((std::vector<Entry>{{"Alpha", Frame("b1")}, {"Same", Frame("b2")}, {"Same", Frame("b3")}}),
+            Entries(m_listBox));
 
   // Refilling replaces the entries; a closed browser is gone.
   Ok("close b2");
@@ -294,10 +282,7 @@ TEST_F(DiscoveryTest, AWalkEndedByAnErrorKeepsTheEntriesListedBeforeIt) {
   ASSERT_EQ(S_OK, CoRegisterClassObject(kRedirected, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookies[1]));
 
   EXPECT_FALSE(FillBrowserListBox(m_listBox));
-  const std::vector<Entry> entries = Entries(m_listBox);
-  ASSERT_EQ(1u, entries.size());
-  EXPECT_EQ("First", entries[0].text);
-  EXPECT_EQ(Frame("b1"), entries[0].window);
+  EXPECT_EQ((std::vector<Entry>{{"First", Frame("b1")}}), Entries(m_listBox));
 
   CoRevokeClassObject(cookies[0]);
   CoRevokeClassObject(cookies[1]);
@@ -341,12 +326,7 @@ TEST_F(DiscoveryTest, AnEntryTheListBoxRefusesIsLeftOutAndTheOthersKeepTheirWind
       SetWindowLongPtrA(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListBoxProc)));
   EXPECT_TRUE(FillBrowserListBox(m_listBox));
   SetWindowLongPtrA(m_listBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listBoxProc));
-  const std::vector<Entry> entries = Entries(m_listBox);
-  ASSERT_EQ(2u, entries.size());
-  EXPECT_EQ("One", entries[0].text);
-  EXPECT_EQ(Frame("b1"), entries[0].window);
-  EXPECT_EQ("Three", entries[1].text);
-  EXPECT_EQ(Frame("b3"), entries[1].window);
+  EXPECT_EQ((std::vector<Entry>{{"One", Frame("b1")}, {"Three", Frame("b3")}}), Entries(m_listBox));
 }
 
 TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
@@ -400,15 +380,10 @@ TEST_F(DiscoveryTest, DialogListsAHungBrowserWithoutWaitingForIt) {
   EXPECT_EQ("Internet Explorerを探しています...", statusWhileListing);
   EXPECT_TRUE(postedHandledWhileListing);
   // The hung browser is left out, the one that answers is listed.
-  ASSERT_EQ(1u, listed.size());
-  EXPECT_EQ("Answering", listed[0].text);
-  EXPECT_EQ(Frame("b2"), listed[0].window);
+  EXPECT_EQ((std::vector<Entry>{{"Answering", Frame("b2")}}), listed);
   EXPECT_TRUE(statusShownAfter);
   EXPECT_EQ("応答しないウィンドウがあったため、一覧に含まれていません。", statusAfter);
-  ASSERT_EQ(2u, refreshed.size());
-  EXPECT_EQ("Hung", refreshed[0].text);
-  EXPECT_EQ(frame, refreshed[0].window);
-  EXPECT_EQ("Answering", refreshed[1].text);
+  EXPECT_EQ((std::vector<Entry>{{"Hung", frame}, {"Answering", Frame("b2")}}), refreshed);
   EXPECT_EQ("", statusAfterRefresh);
 }
 
@@ -429,9 +404,7 @@ TEST_F(DiscoveryTest, AListingAfterAHungBrowserListsTheBrowsersOfItsOwnTime) {
     listed = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
     ClickButton(d, IDCANCEL);
   });
-  ASSERT_EQ(1u, listed.size());
-  EXPECT_EQ("Opened", listed[0].text);
-  EXPECT_EQ(Frame("b3"), listed[0].window);
+  EXPECT_EQ((std::vector<Entry>{{"Opened", Frame("b3")}}), listed);
   Ok("unhang b1");
   EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
 }
@@ -475,8 +448,7 @@ TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
   });
   ASSERT_EQ(1u, boxes.Boxes().size());
   EXPECT_EQ("指定されたInternet Explorerは見つかりません。", boxes.Boxes()[0].text);
-  ASSERT_EQ(1u, after.size());
-  EXPECT_EQ("Staying", after[0].text);
+  EXPECT_EQ((std::vector<Entry>{{"Staying", Frame("b2")}}), after);
   EXPECT_EQ(LB_ERR, selectionAfterRefresh);
   EXPECT_EQ(nullptr, dialog.m_pBrowser);
 }

@@ -60,9 +60,7 @@ void FillLog(FakeBrowser* browser, CEventListCtrl& list) {
   SafeArrayAccessData(bytes, &data);
   memcpy(data, "a=1", 3);
   SafeArrayUnaccessData(bytes);
-  VARIANT inner;
-  VariantInit(&inner);
-  inner.vt = VT_ARRAY | VT_UI1;
+  VARIANT inner = VarOfType(VT_ARRAY | VT_UI1);
   inner.parray = bytes;
   VARIANT post = VarRef(VT_VARIANT, &inner);
   VARIANT_BOOL cancel = VARIANT_FALSE;

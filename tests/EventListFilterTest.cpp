@@ -6,9 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "log/MeasureText.h"
 #include "res/resource.h"
 #include "support/Clipboard.h"
+#include "support/Files.h"
 #include "support/ListText.h"
 #include "support/MessagePump.h"
 
@@ -190,15 +189,11 @@ TEST_F(EventListFilterTest, TheDialogListsEventsWithTheirCountsAndAppliesWhatIsC
 // Under a filter, save writes every row exactly as without it unless the shown rows alone are
 // chosen in the dialog, and copy takes the selected rows that are shown.
 TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
-  char path[MAX_PATH];
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  ::GetTempFileNameA(temp, "olf", 0, path);
+  const std::string file = testsupport::NewTempFile("olf");
+  const char* path = file.c_str();
   auto saved = [&] {
     EXPECT_TRUE(m_list->SaveLog(path));
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
+    return testsupport::FileBytes(path);
   };
   const std::string unfiltered = saved();
   m_list->ApplyFilter(true, {kDocumentComplete}, "");
@@ -216,12 +211,10 @@ TEST_F(EventListFilterTest, SaveWritesAllRowsAndCopyTakesOnlyShownRows) {
     chosen = index;
     ::DeleteFileA(path);
     RouteCommand(m_list, ID_FILE_SAVE_LOG);
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
     EXPECT_EQ(index == 1 ? unfiltered
                          : std::string("00000002,12:00:02,") + kDocumentComplete + ",URL:http://a.example/\r\n00000004,12:00:04," +
                                kDocumentComplete + ",URL:http://b.example/\r\n",
-              s.str());
+              testsupport::FileBytes(path));
   }
   CFileDialog::SetRunHook(nullptr);
   EXPECT_EQ((std::vector<DWORD>{1, 1}), offered);

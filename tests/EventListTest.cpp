@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,9 @@
 #include "framework/StandardIds.h"
 #include "res/resource.h"
 #include "support/Clipboard.h"
+#include "support/EveryEventCall.h"
 #include "support/FakeBrowser.h"
+#include "support/Files.h"
 #include "support/ListText.h"
 #include "support/ListTextReader.h"
 #include "support/MessageBoxRecorder.h"
@@ -54,11 +55,6 @@ Row ReadRow(HWND list, int item) {
   ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
   return {CellText(list, item, 0), CellText(list, item, 1), CellText(list, item, 2),
           CellText(list, item, 3), lvi.iImage};
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 int RowCount(HWND list) { return static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
@@ -142,77 +138,6 @@ class EventListTest : public ::testing::Test {
   HWND m_hWnd = nullptr;
 };
 
-// One call of each event with the arguments it was given and the parameter text expected.
-struct EventCase {
-  size_t slot;
-  std::vector<VARIANT> args;
-  std::string params;
-};
-
-// Arguments for every event but OnQuit, whose rows are tested on their own. Out-parameters
-// hold sentinels so that a write to them shows.
-struct AllEvents {
-  Bstrs bstr;
-  VARIANT url, flags, frame, postInner, postData, headers, page, done, status;
-  VARIANT_BOOL cancel = 0x1234;
-  long width = 640, height = 480;
-  IDispatch* newBrowser = nullptr;
-  std::vector<EventCase> cases;
-
-  AllEvents() {
-    url = VarBstr(bstr(L"http://example.com/a?b=1"));
-    flags = VarI4(64);
-    frame = VarBstr(bstr(L"_top"));
-    VariantInit(&postInner);
-    postData = VarRef(VT_VARIANT, &postInner);
-    headers = VarBstr(bstr(L"Content-Type: text/plain\r\n"));
-    page = VarI4(1);
-    done = VarBool(VARIANT_TRUE);
-    status = VarI4(404);
-    auto ref = [](VARIANT& v) { return VarRef(VT_VARIANT, &v); };
-    const VARIANT none = VarDispatch(nullptr);
-    cases = {
-        {kStatusTextChange, {VarBstr(bstr(L"読み込み中 page"))}, "Text:読み込み中 page"},
-        {kProgressChange, {VarI4(50), VarI4(100)}, "Progress:50  ProgressMax:100"},
-        {kCommandStateChange, {VarI4(1), VarBool(VARIANT_TRUE)}, "Command:1  Enable:1"},
-        {kDownloadBegin, {}, ""},
-        {kDownloadComplete, {}, ""},
-        {kTitleChange, {VarBstr(bstr(L"タイトル"))}, "Text:タイトル"},
-        {kPropertyChange, {VarBstr(bstr(L"prop"))}, "Property:prop"},
-        {kBeforeNavigate2,
-         {none, ref(url), ref(flags), ref(frame), ref(postData), ref(headers),
-          VarRef(VT_BOOL, &cancel)},
-         "URL:http://example.com/a?b=1  Flags:64  TargetFrameName:_top  PostData:  "
-         "Headers:Content-Type: text/plain\r\n"},
-        {kNewWindow2, {VarRef(VT_DISPATCH, &newBrowser), VarRef(VT_BOOL, &cancel)}, ""},
-        {kNavigateComplete2, {none, ref(url)}, "URL:http://example.com/a?b=1"},
-        {kDocumentComplete, {none, ref(url)}, "URL:http://example.com/a?b=1"},
-        {kOnVisible, {VarBool(VARIANT_FALSE)}, "Visible:0"},
-        {kOnToolBar, {VarBool(VARIANT_TRUE)}, "ToolBar:1"},
-        {kOnMenuBar, {VarBool(VARIANT_TRUE)}, "MenuBar:1"},
-        {kOnStatusBar, {VarBool(VARIANT_FALSE)}, "StatusBar:0"},
-        {kOnFullScreen, {VarBool(VARIANT_TRUE)}, "FullScreen:1"},
-        {kOnTheaterMode, {VarBool(VARIANT_FALSE)}, "TheaterMode:0"},
-        {kWindowSetResizable, {VarBool(VARIANT_TRUE)}, "Resizable:1"},
-        {kWindowSetLeft, {VarI4(-5)}, "Left:-5"},
-        {kWindowSetTop, {VarI4(7)}, "Top:7"},
-        {kWindowSetWidth, {VarI4(800)}, "Width:800"},
-        {kWindowSetHeight, {VarI4(600)}, "Height:600"},
-        {kWindowClosing, {VarBool(VARIANT_TRUE), VarRef(VT_BOOL, &cancel)}, "IsChildWindow:1"},
-        {kClientToHostWindow, {VarRef(VT_I4, &width), VarRef(VT_I4, &height)}, ""},
-        {kSetSecureLockIcon, {VarI4(3)}, "SecureLockIcon:3"},
-        {kFileDownload, {VarRef(VT_BOOL, &cancel)}, ""},
-        {kNavigateError,
-         {none, ref(url), ref(frame), ref(status), VarRef(VT_BOOL, &cancel)},
-         "URL:http://example.com/a?b=1  Frame:_top  StatusCode:404"},
-        {kPrintTemplateInstantiation, {none}, ""},
-        {kPrintTemplateTeardown, {none}, ""},
-        {kUpdatePageStatus, {none, ref(page), ref(done)}, ""},
-        {kPrivacyImpactedStateChange, {VarBool(VARIANT_TRUE)}, "Impacted:1"},
-    };
-  }
-};
-
 TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   const char* headers[] = {"番号", "日時", "イベント名", "パラメータ"};
   const int formats[] = {LVCFMT_CENTER, LVCFMT_CENTER, LVCFMT_LEFT, LVCFMT_LEFT};
@@ -241,11 +166,11 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(31, CountEntries(m_list->GetMessageMap()));
 }
 
+// Every event but OnQuit, whose rows are tested on their own.
 TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
-  AllEvents events;
-  ASSERT_EQ(kEventCount - 1, events.cases.size());
+  const EveryEventCall events(nullptr);
   int expectedNumber = 1;
-  for (const EventCase& c : events.cases) {
+  for (const EventCall& c : events.Except(kOnQuit)) {
     SCOPED_TRACE(kEventCatalog[c.slot].name);
     ASSERT_EQ(S_OK, Deliver(kEventCatalog[c.slot].dispid, c.args));
     ASSERT_EQ(expectedNumber, RowCount(m_hWnd));
@@ -265,8 +190,9 @@ TEST_F(EventListTest, EveryEventBecomesItsRowThroughTheSink) {
 }
 
 TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber) {
-  AllEvents events;
-  for (const EventCase& c : events.cases) {
+  const EveryEventCall every(nullptr);
+  const std::vector<EventCall> calls = every.Except(kOnQuit);
+  for (const EventCall& c : calls) {
     SCOPED_TRACE(kEventCatalog[c.slot].name);
     for (int i = 0; i < EventMask::kFlagCount; ++i) m_list->Set(i, 1);
     m_list->Set(kEventCatalog[c.slot].maskIndex, 0);
@@ -276,13 +202,13 @@ TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber
   }
   // Index 9 belongs to no event: with only it cleared, everything is recorded.
   for (int i = 0; i < EventMask::kFlagCount; ++i) m_list->Set(i, i == 9 ? 0 : 1);
-  for (const EventCase& c : events.cases) Deliver(kEventCatalog[c.slot].dispid, c.args);
-  EXPECT_EQ(static_cast<int>(events.cases.size()), RowCount(m_hWnd));
+  for (const EventCall& c : calls) Deliver(kEventCatalog[c.slot].dispid, c.args);
+  EXPECT_EQ(static_cast<int>(calls.size()), RowCount(m_hWnd));
 
   m_list->ClearLog();  // recording on: the start row
   RouteCommand(m_list, ID_RECORD_STOP);
   ASSERT_EQ(2, RowCount(m_hWnd));
-  for (const EventCase& c : events.cases) Deliver(kEventCatalog[c.slot].dispid, c.args);
+  for (const EventCall& c : calls) Deliver(kEventCatalog[c.slot].dispid, c.args);
   EXPECT_EQ(2, RowCount(m_hWnd));
   EXPECT_EQ(3, m_list->GetNextNumber());
 }
@@ -306,11 +232,8 @@ TEST_F(EventListTest, TitleChangeReachesTheObserverEvenWhenNotRecorded) {
   m_list->StopRecording();
   Deliver(DISPID_TITLECHANGE, {VarBstr(bstr(L"三つ目"))});
 
-  ASSERT_EQ(3u, observer.calls.size());
-  EXPECT_EQ(m_list, observer.calls[0].first);
-  EXPECT_EQ("一つ目", observer.calls[0].second);
-  EXPECT_EQ("二つ目", observer.calls[1].second);
-  EXPECT_EQ("三つ目", observer.calls[2].second);
+  EXPECT_EQ((std::vector<std::pair<CEventListCtrl*, std::string>>{{m_list, "一つ目"}, {m_list, "二つ目"}, {m_list, "三つ目"}}),
+            observer.calls);
   ASSERT_EQ(2, RowCount(m_hWnd));  // the first title and the stop message
   EXPECT_EQ("Text:一つ目", ReadRow(m_hWnd, 0).params);
   EXPECT_EQ(kStopped, ReadRow(m_hWnd, 1).params);
@@ -705,16 +628,14 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   // view. (What it writes comes from the store: log_tests.)
   const std::string wide(120, 'W');
   InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(bstr(std::wstring(wide.begin(), wide.end()).c_str()))});
-  char temp[MAX_PATH], path[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  ::GetTempFileNameA(temp, "olg", 0, path);
+  const std::string path = testsupport::NewTempFile("olg");
   ASSERT_TRUE(list.HasPendingRows());
-  EXPECT_TRUE(list.SaveLog(path));
+  EXPECT_TRUE(list.SaveLog(path.c_str()));
   EXPECT_FALSE(list.HasPendingRows());
   EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
   EXPECT_NE(0u, list.GetStyle() & WS_HSCROLL);
   EXPECT_TRUE(onTheNewestRow());
-  ::DeleteFileA(path);
+  ::DeleteFileA(path.c_str());
 
   // Clearing in the middle of a burst leaves nothing pending that points past the rows.
   InvokeEvent(sink, DISPID_DOWNLOADBEGIN, {});
@@ -724,20 +645,11 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
 }
 
 TEST_F(EventListConnectedTest, CommandStatesFollowTheConnectionRecordingRowsAndSelection) {
-  struct State {
-    BOOL resume, stop, save, copy, clear;
-  };
-  auto now = [&] {
-    return State{Enabled(ID_RECORD_RESUME), Enabled(ID_RECORD_STOP), Enabled(ID_FILE_SAVE_LOG),
-                 Enabled(ID_EDIT_COPY), Enabled(ID_LOG_CLEAR)};
-  };
-  auto expect = [&](State e, const char* when) {
-    const State s = now();
-    EXPECT_EQ(e.resume, s.resume) << when;
-    EXPECT_EQ(e.stop, s.stop) << when;
-    EXPECT_EQ(e.save, s.save) << when;
-    EXPECT_EQ(e.copy, s.copy) << when;
-    EXPECT_EQ(e.clear, s.clear) << when;
+  // Resume, stop, save, copy and clear, in that order.
+  auto expect = [&](std::vector<BOOL> states, const char* when) {
+    EXPECT_EQ(states, (std::vector<BOOL>{Enabled(ID_RECORD_RESUME), Enabled(ID_RECORD_STOP), Enabled(ID_FILE_SAVE_LOG),
+                                         Enabled(ID_EDIT_COPY), Enabled(ID_LOG_CLEAR)}))
+        << when;
   };
   expect({FALSE, FALSE, TRUE, FALSE, FALSE}, "detached, empty");
   ASSERT_TRUE(m_list->Connect(static_cast<IWebBrowser2*>(m_browser)));
@@ -762,11 +674,7 @@ class EventListExportTest : public EventListConnectedTest {
  protected:
   void SetUp() override {
     EventListConnectedTest::SetUp();
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    char name[MAX_PATH];
-    ::GetTempFileNameA(temp, "olg", 0, name);
-    m_path = name;
+    m_path = testsupport::NewTempFile("olg");
   }
   void TearDown() override {
     ::DeleteFileA(m_path.c_str());
@@ -797,24 +705,18 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
   // The CSV option chooses what saving writes; off, plain lines (the bytes of both: log_tests).
   m_list->SetSaveAsCsv(true);
   ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
-  EXPECT_EQ(0u, FileBytes(m_path).find("番号,日時,イベント名,パラメータ\r\n00000001,"));
+  EXPECT_EQ(0u, testsupport::FileBytes(m_path).find("番号,日時,イベント名,パラメータ\r\n00000001,"));
   m_list->SetSaveAsCsv(false);
   EXPECT_TRUE(RouteCommand(m_list, ID_FILE_SAVE_LOG));
   CFileDialog::SetRunHook(nullptr);
 
-  ASSERT_EQ(6u, seen.size());
-  EXPECT_EQ("保存ファイル名の設定", seen[0]);
-  EXPECT_EQ("log", seen[1]);
-  EXPECT_EQ(std::to_string(0x3402), seen[2]);
-  EXPECT_EQ(std::to_string(sizeof(OPENFILENAMEA)), seen[3]);
-  EXPECT_EQ(std::string("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
-                        "すべてのファイル (*.*)\0*.*\0\0\0",
-                        sizeof("ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0"
-                               "すべてのファイル (*.*)\0*.*\0\0\0") - 1),
-            seen[4]);
-  EXPECT_EQ("0", seen[5]);
+  const char filter[] = "ログファイル (*.log)\0*.log\0テキストファイル (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0\0\0";
+  EXPECT_EQ((std::vector<std::string>{"保存ファイル名の設定", "log", std::to_string(0x3402),
+                                      std::to_string(sizeof(OPENFILENAMEA)), std::string(filter, sizeof(filter) - 1),
+                                      "0"}),
+            seen);
 
-  EXPECT_EQ(0u, FileBytes(m_path).find("00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n00000002,"));
+  EXPECT_EQ(0u, testsupport::FileBytes(m_path).find("00000001," + ReadRow(m_hWnd, 0).time + ",," + kStarted + "\r\n00000002,"));
 
   // Cancelling the dialog writes nothing.
   ::DeleteFileA(m_path.c_str());
@@ -846,7 +748,7 @@ TEST_F(EventListExportTest, AFailedSaveIsReportedAndTheDialogComesBack) {
   EXPECT_EQ(0u, text.find(refused + " に保存できませんでした。\r\n\r\n")) << text;
   EXPECT_GT(text.size(), refused.size() + 40) << "the system's reason follows";
   EXPECT_EQ(3, RowCount(m_hWnd));
-  EXPECT_EQ(0u, FileBytes(m_path).find("00000001,"));
+  EXPECT_EQ(0u, testsupport::FileBytes(m_path).find("00000001,"));
 }
 
 TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {

@@ -12,18 +12,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "DemoBarsFrame.h"
 #include "FrameDemoResource.h"
 #include "framework/CmdUI.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/View.h"
-#include "toolkit/StatusBar.h"
-#include "toolkit/ToolBar.h"
-#include "toolkit/ToolkitFrameWnd.h"
 #include "toolkit/ToolkitSettings.h"
 
 namespace {
-
-const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
 class CDemoView : public CCtrlView {
   ORMIX_DECLARE_DYNCREATE(CDemoView)
@@ -64,7 +60,7 @@ ORMIX_BEGIN_MESSAGE_MAP(CDemoView, CCtrlView)
   msgmap::UpdateCommand<&CDemoView::OnUpdateEqualWidth>(ID_TAB_EQUAL_WIDTH),
 ORMIX_END_MESSAGE_MAP()
 
-class CDemoFrame : public CToolkitFrameWnd {
+class CDemoFrame : public CDemoBarsFrame {
  public:
   CDemoFrame() {
     CToolkitSettings::Get().SetFlatBars(true);
@@ -72,28 +68,9 @@ class CDemoFrame : public CToolkitFrameWnd {
     CToolkitSettings::Get().SetMenuImageGap(5);
   }
 
-  CToolBar m_wndToolBar;
-  CStatusBar m_wndStatusBar;
-
  protected:
   int OnCreate(LPCREATESTRUCTA cs) {
-    if (CToolkitFrameWnd::OnCreate(cs) == -1) return -1;
-    const DWORD barStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
-                           CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
-    if (!m_wndMenuBar.CreateEx(this, TBSTYLE_FLAT, barStyle, RECT{0, 0, 0, 0}, ID_MENUBAR) ||
-        !m_wndMenuBar.LoadMenuBar(IDR_DEMOFRAME))
-      return -1;
-    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, barStyle, RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_DEMOFRAME))
-      return -1;
-    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
-        !m_wndStatusBar.SetIndicators(kIndicators, 4))
-      return -1;
-    m_wndMenuBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM);
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM, CBRS_EX_FLATLOOK);
-    EnableDocking(CBRS_ALIGN_ANY, CBRS_EX_FLATLOOK);
-    DockControlBar(&m_wndMenuBar);
-    DockControlBar(&m_wndToolBar);
+    if (CToolkitFrameWnd::OnCreate(cs) == -1 || !CreateDemoBars()) return -1;
     EnableMenuImages(IDR_DEMOFRAME);
     return 0;
   }

@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <functional>
 #include <numeric>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "DemoBarsFrame.h"
 #include "FrameDemoResource.h"
 #include "framework/CmdUI.h"
 #include "framework/FrameworkMessages.h"
@@ -20,15 +22,11 @@
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "support/MessagePump.h"
-#include "toolkit/StatusBar.h"
 #include "toolkit/ToolkitSettings.h"
-#include "toolkit/ToolBar.h"
-#include "toolkit/ToolkitFrameWnd.h"
 
 namespace {
 
 std::vector<std::string> g_handled;  // which object took each routed command
-const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 const char kBarState[] = "Control Bar State";
 
 class CTestView : public CView {
@@ -54,31 +52,15 @@ ORMIX_BEGIN_MESSAGE_MAP(CTestView, CView)
   msgmap::UpdateCommand<&CTestView::OnUpdateRecordStop>(ID_RECORD_STOP),
 ORMIX_END_MESSAGE_MAP()
 
-class CTestFrame : public CToolkitFrameWnd {
+class CTestFrame : public CDemoBarsFrame {
  public:
-  CToolBar m_wndToolBar;
-  CStatusBar m_wndStatusBar;
   std::vector<HMENU> m_popupsOpened;
   std::vector<UINT> m_keysOnOpen;  // one key pressed as each pop-up opens, like a user
   std::function<void(HWND)> m_onMenuShown;  // called with the shown pop-up, once
 
  protected:
   int OnCreate(LPCREATESTRUCTA cs) {
-    if (CToolkitFrameWnd::OnCreate(cs) == -1) return -1;
-    const DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
-                        CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
-    if (!m_wndMenuBar.CreateEx(this, TBSTYLE_FLAT, style, RECT{0, 0, 0, 0}, ID_MENUBAR) ||
-        !m_wndMenuBar.LoadMenuBar(IDR_DEMOFRAME) ||
-        !m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, style, RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_DEMOFRAME) || !m_wndStatusBar.Create(this) ||
-        !m_wndStatusBar.SetIndicators(kIndicators, 4))
-      return -1;
-    m_wndMenuBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM);
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM, CBRS_EX_FLATLOOK);
-    EnableDocking(CBRS_ALIGN_ANY, CBRS_EX_FLATLOOK);
-    DockControlBar(&m_wndMenuBar);
-    DockControlBar(&m_wndToolBar);
-    return 0;
+    return CToolkitFrameWnd::OnCreate(cs) == -1 || !CreateDemoBars() ? -1 : 0;
   }
   void OnInitMenuPopup(HMENU hPopup, UINT nIndex, BOOL bSysMenu) {
     m_popupsOpened.push_back(hPopup);
@@ -147,11 +129,13 @@ class FrameTest : public testing::Test {
       if (CWnd::FromHandlePermanent(frame->m_hWnd) == frame) frame->DestroyWindow();
   }
 
+  // A new frame, shown; one that cannot be created ends the test as failed.
   CTestFrame* CreateFrame() {
     auto* frame = new CTestFrame;
     CCreateContext context;
     context.m_pNewViewClass = ORMIX_RUNTIME_CLASS(CTestView);
-    if (!frame->LoadFrame(IDR_DEMOFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) return nullptr;
+    if (!frame->LoadFrame(IDR_DEMOFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context))
+      throw std::runtime_error("the frame could not be created");
     frame->SetWindowPos(nullptr, 10, 10, 600, 400, SWP_NOZORDER);
     frame->ShowWindow(SW_SHOW);
     ::SetForegroundWindow(frame->m_hWnd);
@@ -188,7 +172,6 @@ class FrameTest : public testing::Test {
 TEST_F(FrameTest, RoutesCommandsViewFrameAppAndDisablesUnhandledMenuItems) {
   CTestApp app;
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   for (UINT id : {ID_EDIT_COPY, ID_VIEW_FONT, ID_APP_ABOUT}) EXPECT_TRUE(RouteCommand(frame, id));
   EXPECT_FALSE(RouteCommand(frame, ID_LOG_CLEAR));
   EXPECT_EQ(g_handled, (std::vector<std::string>{"view", "frame", "app"}));
@@ -214,7 +197,6 @@ TEST_F(FrameTest, RoutesCommandsViewFrameAppAndDisablesUnhandledMenuItems) {
 
 TEST_F(FrameTest, ShowsPromptsWhileMenuItemsAreHighlightedAndIdleTextAfter) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   HMENU popup = Popup(frame, 2);
   frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SELECT_BROWSER, MF_STRING),
                      reinterpret_cast<LPARAM>(popup));
@@ -232,7 +214,6 @@ TEST_F(FrameTest, ShowsPromptsWhileMenuItemsAreHighlightedAndIdleTextAfter) {
 
 TEST_F(FrameTest, ToolBarFollowsCommandStatesAtIdleWithTipsAndFlyByPrompts) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CToolBar& bar = frame->m_wndToolBar;
   auto enabled = [&](UINT id) { return bar.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
   frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
@@ -264,7 +245,6 @@ TEST_F(FrameTest, ToolBarFollowsCommandStatesAtIdleWithTipsAndFlyByPrompts) {
 
 TEST_F(FrameTest, ViewToolBarCommandHidesTheBarAndTheViewTakesItsRoom) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   const RECT before = ViewRect(frame);
   RECT barRect;
   frame->m_wndToolBar.GetWindowRect(&barRect);
@@ -291,7 +271,6 @@ TEST_F(FrameTest, ViewToolBarCommandHidesTheBarAndTheViewTakesItsRoom) {
 
 TEST_F(FrameTest, StatusPanesAreTheirTextWidthPlusBordersAndShowKeyToggles) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CStatusBar& bar = frame->m_wndStatusBar;
   for (int pane = 1; pane <= 3; ++pane) {
     const int text = bar.MeasureText(pane == 1 ? "CAP" : pane == 2 ? "NUM" : "SCRL");
@@ -330,7 +309,6 @@ TEST_F(FrameTest, BarLayoutIsRestoredIntoANewFrameAndUnusableLayoutsGiveTheDefau
     return rows;
   };
   CTestFrame* first = CreateFrame();
-  ASSERT_NE(first, nullptr);
   const std::vector<std::string> defaults = summary(first);
   ASSERT_TRUE(first->MoveBarToEdge(AFX_IDW_TOOLBAR, CBRS_ALIGN_BOTTOM));
   first->ShowControlBar(&first->m_wndStatusBar, FALSE);
@@ -339,7 +317,6 @@ TEST_F(FrameTest, BarLayoutIsRestoredIntoANewFrameAndUnusableLayoutsGiveTheDefau
   EXPECT_NE(saved, defaults);
 
   CTestFrame* second = CreateFrame();
-  ASSERT_NE(second, nullptr);
   EXPECT_EQ(summary(second), defaults);
   second->LoadBarState(kBarState);
   EXPECT_EQ(summary(second), saved);
@@ -368,7 +345,6 @@ TEST_F(FrameTest, BarLayoutIsRestoredIntoANewFrameAndUnusableLayoutsGiveTheDefau
 
 TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
   PostKey(frame, WM_SYSKEYDOWN, VK_MENU);
   PostKey(frame, WM_SYSKEYUP, VK_MENU);
@@ -415,7 +391,6 @@ TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
 
 TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
   auto pointTo = [&](int index) {
     RECT button;
@@ -446,13 +421,8 @@ TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu)
   if (bar.GetOpenMenu() >= 0) ::EndMenu();
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
   // Each row holds every button that fits before the next row starts.
   std::vector<RECT> items(static_cast<size_t>(bar.GetCount()));
@@ -517,7 +487,6 @@ TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {
 
 TEST_F(FrameTest, LosingTheKeyboardEndsTheMenuBarsKeyboardMode) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CMenuBar& bar = frame->m_wndMenuBar;
   struct Loss {
     UINT message;
@@ -549,13 +518,11 @@ TEST_F(FrameTest, LosingTheKeyboardEndsTheMenuBarsKeyboardMode) {
 
 TEST_F(FrameTest, ASavedLayoutCannotHideTheMenuBar) {
   CTestFrame* first = CreateFrame();
-  ASSERT_NE(first, nullptr);
   first->ShowControlBar(&first->m_wndMenuBar, FALSE);
   ASSERT_TRUE(first->MoveBarToEdge(AFX_IDW_TOOLBAR, CBRS_ALIGN_BOTTOM));
   first->SaveBarState(kBarState);
 
   CTestFrame* second = CreateFrame();
-  ASSERT_NE(second, nullptr);
   second->LoadBarState(kBarState);
   EXPECT_TRUE(second->m_wndMenuBar.IsVisible());
   RECT menuBar;
@@ -567,7 +534,6 @@ TEST_F(FrameTest, ASavedLayoutCannotHideTheMenuBar) {
 
 TEST_F(FrameTest, ToolTipTextComesThroughTheWideNotificationForAWindowTool) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   // The tool is the tool bar's window, whose id is the show-tool-bar command.
   NMTTDISPINFOW tip = {};
   tip.hdr.code = TTN_GETDISPINFOW;
@@ -580,7 +546,6 @@ TEST_F(FrameTest, ToolTipTextComesThroughTheWideNotificationForAWindowTool) {
 
 TEST_F(FrameTest, DraggingABarByItsHeaderShowsWhereItGoesAndDocksItThere) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CDockBar* top = frame->GetDockBar(CBRS_ALIGN_TOP);
   const int band = top->FindBand(AFX_IDW_TOOLBAR);
   ASSERT_GE(band, 0);
@@ -621,7 +586,6 @@ TEST_F(FrameTest, DraggingABarByItsHeaderShowsWhereItGoesAndDocksItThere) {
 
 TEST_F(FrameTest, ReleasingAPressedButtonOutsideTheToolBarBringsBackTheIdlePrompt) {
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   CToolBar& bar = frame->m_wndToolBar;
   frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
   RECT button;
@@ -660,7 +624,6 @@ TEST_F(FrameTest, ReleasingAPressedButtonOutsideTheToolBarBringsBackTheIdlePromp
 TEST_F(FrameTest, BarsNeverHoldADeletedFontAcrossASystemFontChange) {
   CTestFrame* first = CreateFrame();
   CTestFrame* second = CreateFrame();
-  ASSERT_TRUE(first && second);
   NONCLIENTMETRICSA original = {};
   original.cbSize = sizeof(original);
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(original), &original, 0));
@@ -706,7 +669,6 @@ TEST_F(FrameTest, MenuImagesKeepTheirGapToTheTextAndNoTextIsCut) {
     }
   } restore;
   CTestFrame* frame = CreateFrame();
-  ASSERT_NE(frame, nullptr);
   ASSERT_TRUE(frame->EnableMenuImages(IDR_DEMOFRAME));
   HMENU viewMenu = Popup(frame, 3);
   const int last = ::GetMenuItemCount(viewMenu) - 1;  // ステータスバー(&S), the longest text

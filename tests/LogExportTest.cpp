@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "log/RowFilter.h"
 #include "log/SaveLogFileTypes.h"
 #include "log/SavedLogLines.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -27,20 +27,11 @@ std::string AllLines(const SavedLogLines& lines) {
 
 class LogExportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH], name[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    ::GetTempFileNameA(temp, "olx", 0, name);
-    m_path = name;
-  }
+  void SetUp() override { m_path = testsupport::NewTempFile("olx"); }
   void TearDown() override { ::DeleteFileA(m_path.c_str()); }
   void Add(const char* name, const char* text, EventRowStore::Origin origin = EventRowStore::Origin::None) {
     const SYSTEMTIME time = {0, 0, 0, 0, 12, 0, 0, 5};
     m_rows.Append(static_cast<long>(m_rows.Count() + 1), time, name, text, 0, origin);
-  }
-  std::string ReadFile() const {
-    std::ifstream in(m_path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   EventRowStore m_rows;
@@ -168,14 +159,10 @@ TEST_F(LogExportTest, AFailedSaveGivesTheSystemsReasonAndLeavesTheFolderAsItWas)
     EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder)) << c.path;
   }
   ::CloseHandle(other);
-  std::ifstream older(target, std::ios::binary);
-  EXPECT_EQ("older", std::string(std::istreambuf_iterator<char>(older), {}));
-  older.close();
+  EXPECT_EQ("older", testsupport::FileBytes(target));
 
   EXPECT_TRUE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false)).written);
-  std::ifstream replaced(target, std::ios::binary);
-  EXPECT_EQ("00000001,12:00:00,,x\r\n", std::string(std::istreambuf_iterator<char>(replaced), {}));
-  replaced.close();
+  EXPECT_EQ("00000001,12:00:00,,x\r\n", testsupport::FileBytes(target));
   EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder));
   ::DeleteFileA(target.c_str());
   ::RemoveDirectoryA(folder.c_str());
@@ -187,7 +174,7 @@ TEST_F(LogExportTest, ALongLogIsWrittenWholeAndInOrder) {
     Add("DIID_DWebBrowserEvents2::StatusTextChange",
         "Text:a row of a log long enough to take several of the buffers the save writes");
   ASSERT_TRUE(WriteLogFile(m_path.c_str(), SavedLogLines(m_rows, false)).written);
-  const std::string big = ReadFile();
+  const std::string big = testsupport::FileBytes(m_path);
   EXPECT_EQ(AllLines(SavedLogLines(m_rows, false)), big);
   EXPECT_GT(big.size(), 2000000u);
 }

@@ -3,21 +3,15 @@
 #include <windows.h>
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "log/JournalFileName.h"
 #include "log/JournalWriter.h"
+#include "support/Files.h"
 
 namespace {
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(JournalFileNameTest, TheTitleIsMadeSafeForAFileName) {
   const struct {
@@ -46,17 +40,8 @@ TEST(JournalFileNameTest, TheNameIsTheOpeningTimeAndTheTitle) {
 
 class JournalWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "ormix-journal-" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(m_folder.c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (const char* name : {"j.txt", "j (2).txt"}) ::DeleteFileA((m_folder + "\\" + name).c_str());
-    ::RemoveDirectoryA(m_folder.c_str());
-  }
-  std::string m_folder;
+  testsupport::TempFolder m_temp{"ormix-journal-"};
+  const std::string m_folder = m_temp.path;
 };
 
 // Lines reach the file without anyone waiting: asked to write soon, or after the delay alone.
@@ -70,15 +55,15 @@ TEST_F(JournalWriterTest, LinesReachTheFileInOrderOffTheCallersThread) {
   EXPECT_EQ(path, writer.Path());
   const auto waitForBytes = [&](size_t bytes) {
     const DWORD start = ::GetTickCount();
-    while (ReadWhole(path).size() < bytes && ::GetTickCount() - start < 30000) ::Sleep(20);
+    while (testsupport::FileBytes(path).size() < bytes && ::GetTickCount() - start < 30000) ::Sleep(20);
   };
   waitForBytes(24);
   writer.Append("00000003,c\r\n");  // written once the delay has passed
   waitForBytes(36);
-  EXPECT_EQ("00000001,a\r\n00000002,b\r\n00000003,c\r\n", ReadWhole(path));
+  EXPECT_EQ("00000001,a\r\n00000002,b\r\n00000003,c\r\n", testsupport::FileBytes(path));
   writer.Append("00000004,d\r\n");
   EXPECT_TRUE(writer.WaitWritten(30000));
-  EXPECT_EQ(48u, ReadWhole(path).size());
+  EXPECT_EQ(48u, testsupport::FileBytes(path).size());
   EXPECT_FALSE(writer.Failed());
   EXPECT_EQ(0, failures.load());
 }
@@ -94,8 +79,8 @@ TEST_F(JournalWriterTest, AJournalNeverWritesIntoAnExistingFile) {
     EXPECT_TRUE(second.WaitWritten(30000));
     EXPECT_EQ(m_folder + "\\j (2).txt", second.Path());
   }
-  EXPECT_EQ("first\r\n", ReadWhole(m_folder + "\\j.txt"));
-  EXPECT_EQ("second\r\n", ReadWhole(m_folder + "\\j (2).txt"));
+  EXPECT_EQ("first\r\n", testsupport::FileBytes(m_folder + "\\j.txt"));
+  EXPECT_EQ("second\r\n", testsupport::FileBytes(m_folder + "\\j (2).txt"));
 }
 
 TEST_F(JournalWriterTest, AFolderThatCannotBeWrittenFailsOnceAndDropsTheLines) {

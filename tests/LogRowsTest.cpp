@@ -112,9 +112,7 @@ TEST(EventParameterFormatsTest, VariantArgumentsAreReadByTheirTypes) {
       memcpy(p, data, n);
       SafeArrayUnaccessData(array);
     }
-    VARIANT inner;
-    VariantInit(&inner);
-    inner.vt = static_cast<VARTYPE>(VT_ARRAY | type);
+    VARIANT inner = VarOfType(static_cast<VARTYPE>(VT_ARRAY | type));
     inner.parray = array;
     const std::string params = navigate(VarRef(VT_VARIANT, &inner), VarBstr(url), VarI4(0));
     const std::string bare = navigate(inner, VarBstr(url), VarI4(0));  // not by reference: no post data
@@ -125,8 +123,7 @@ TEST(EventParameterFormatsTest, VariantArgumentsAreReadByTheirTypes) {
   auto bytes = [&](const char* data, ULONG n, LONG lower = 0) {
     return postData(VT_UI1, SafeArrayCreateVector(VT_UI1, lower, n), data, n);
   };
-  VARIANT empty;
-  VariantInit(&empty);
+  VARIANT empty = VarOfType(VT_EMPTY);
   EXPECT_EQ("URL:http://h/  Flags:0  TargetFrameName:  PostData:  Headers:404",
             navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarI4(0)));
   EXPECT_EQ("a=1", bytes("a=1\0", 4));
@@ -138,17 +135,13 @@ TEST(EventParameterFormatsTest, VariantArgumentsAreReadByTheirTypes) {
   EXPECT_EQ("", postData(VT_UI1, SafeArrayCreate(VT_UI1, 2, square)));
   EXPECT_EQ("", postData(VT_I4, SafeArrayCreateVector(VT_I4, 0, 4)));
   EXPECT_EQ("", postData(VT_UI1, nullptr));
-  VARIANT shortFlags;
-  VariantInit(&shortFlags);
-  shortFlags.vt = VT_I2;
+  VARIANT shortFlags = VarOfType(VT_I2);
   shortFlags.iVal = -2;
   EXPECT_EQ("URL:  Flags:-2  TargetFrameName:  PostData:  Headers:404", navigate(VarRef(VT_VARIANT, &empty), VarI4(5), shortFlags));
   EXPECT_EQ("URL:http://h/  Flags:  TargetFrameName:  PostData:  Headers:404",
             navigate(VarRef(VT_VARIANT, &empty), VarBstr(url), VarBstr(text)));
 
-  VARIANT tooBig;
-  VariantInit(&tooBig);
-  tooBig.vt = VT_UI4;
+  VARIANT tooBig = VarOfType(VT_UI4);
   tooBig.ulVal = 0x80000000u;  // does not fit a signed 32-bit integer
   const VARIANT u = VarBstr(url), f = VarBstr(frame);
   for (const VARIANT& status : {VarI4(404), VarBstr(text), tooBig})

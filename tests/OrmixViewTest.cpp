@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +34,7 @@
 #include "support/Clipboard.h"
 #include "support/DialogDriver.h"
 #include "support/FakeBrowser.h"
+#include "support/Files.h"
 #include "support/ListingWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
@@ -44,6 +47,7 @@
 using testsupport::ClickButton;
 using testsupport::PumpUntil;
 using testsupport::SimulatorProcess;
+using testsupport::TempFolder;
 
 namespace {
 
@@ -93,14 +97,30 @@ class Host : public CWnd {
   }
 };
 
+// A view that cannot be created ends the test as failed.
+// A toolkit tab view of `width` x `height` in a host of its own (shown when asked), and
+// `count` pages for its tabs.
+struct TabViewInHost {
+  TabViewInHost(int width, int height, int count, bool shown = false) : view(new CTabView), pages(new CWnd[count]) {
+    if (shown) host.ShowWindow(SW_SHOWNA);
+    if (!view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr)) throw std::runtime_error("no tab view");
+    view->MoveWindow(0, 0, width, height);
+    for (int i = 0; i < count; ++i)
+      if (!pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr))
+        throw std::runtime_error("no page");
+  }
+  Host host;
+  CTabView* view;  // deletes itself with its window
+  std::unique_ptr<CWnd[]> pages;
+};
+
 struct ViewInHost {
   ViewInHost() : view(new COrmixView) {
-    created = view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr);
-    if (created) view->MoveWindow(0, 0, 780, 460);
+    if (!view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr)) throw std::runtime_error("no view");
+    view->MoveWindow(0, 0, 780, 460);
   }
   Host host;
   COrmixView* view;  // deletes itself with its window
-  BOOL created = FALSE;
 };
 
 std::string TabText(CTabView* view, int index) {
@@ -183,10 +203,6 @@ RECT ToolRect(CTabView* view, int index) {
   return tool.rect;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 // A user's click at a point of a window, in its client coordinates.
 void Click(HWND hWnd, POINT pt) {
   SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
@@ -234,7 +250,6 @@ TEST(ViewSettingsTest, CreationReadsFontAndWidthAndWritesTheFontBack) {
     if (c.widthType != REG_NONE)
       SetValue(kTabFixedWidthValue, c.widthType, c.width, c.widthType == REG_SZ ? 2 : 4);
     ViewInHost host;
-    ASSERT_TRUE(host.created);
     EXPECT_EQ(c.expectFixed, (host.view->GetStyle() & TCS_FIXEDWIDTH) != 0);
     EXPECT_EQ(c.expectedHeight, host.view->ListFontDescription().lfHeight);
     EXPECT_EQ('\0', host.view->ListFontDescription().lfFaceName[LF_FACESIZE - 1]);
@@ -255,10 +270,6 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
   // Connections are let go on worker threads; a browser that answers is done well within this.
   static constexpr DWORD kReleaseWaitMs = 10000;
 
-  void SetUp() override {
-    SimulatorFixture::SetUp();
-    ASSERT_TRUE(m_host.created);
-  }
   // The view's tabs let go of their browsers before the simulator counts its references.
   void TearDown() override {
     if (m_host.host.IsWindow()) m_host.host.DestroyWindow();
@@ -299,16 +310,7 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
       ASSERT_TRUE(testsupport::WaitForListing(dialog));
       m_dialogOwner = ::GetWindow(dialog.m_hWnd, GW_OWNER);
       if (steps) steps(dialog);
-      const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
-      for (LRESULT i = 0; frame && i < count; ++i) {
-        if (reinterpret_cast<HWND>(dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA,
-                                                             static_cast<WPARAM>(i))) != frame)
-          continue;
-        dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
-        ClickButton(dialog, IDOK);
-        return;
-      }
-      ClickButton(dialog, IDCANCEL);
+      ClickButton(dialog, frame && testsupport::SelectListedWindow(dialog, frame) ? IDOK : IDCANCEL);
     });
     RouteCommand(m_host.view, ID_SELECT_BROWSER);
     CDialog::SetModalHook(previous);
@@ -391,11 +393,7 @@ TEST_F(ViewTabsTest, ABrowserAlreadyWatchedIsMarkedAndChoosingItAgainAsks) {
   m_bAnswerWatchedQuestion = false;  // the recorder below answers
   const char kNote[] = "※このInternet Explorerはすでにタブで記録しています。";
   auto select = [&](CSelectBrowserDlg& d, const char* id) {
-    const LRESULT count = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i)
-      if (reinterpret_cast<HWND>(d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i))) ==
-          Frame(id))
-        d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+    testsupport::SelectListedWindow(d, Frame(id));
     d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE),
                   reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST)));
     const HWND status = ::GetDlgItem(d.m_hWnd, IDC_LISTING_STATUS);
@@ -692,7 +690,6 @@ class BrowserOnItsOwnThread {
 TEST(ViewBrowserTest, ABrowserThatCannotBeQueriedGetsAMessageAndAnUnconnectedTab) {
   ClearSettings();
   ViewInHost host;
-  ASSERT_TRUE(host.created);
   auto* browser = new FakeBrowser;
   browser->browserQueryError = RPC_E_DISCONNECTED;
   MessageBoxRecorder boxes;
@@ -719,7 +716,6 @@ TEST(ViewBrowserTest, ClosingTheWindowWhileAConnectWaitsLeavesNothingBehind) {
   BrowserOnItsOwnThread browser;
   {
     ViewInHost host;
-    ASSERT_TRUE(host.created);
     static HWND closing;
     closing = host.host.m_hWnd;
     browser.Hang();
@@ -749,7 +745,6 @@ TEST(ViewBrowserTest, ATitleReportedDuringTheConnectNamesTheTabAndQuitLetsGoOfTh
   BrowserOnItsOwnThread browser;
   {
     ViewInHost host;
-    ASSERT_TRUE(host.created);
     browser.ReportTitleOnceAdvised(L"Reported");
     SelectBrowserObject(host.view, browser.Proxy());
     ASSERT_EQ(1, host.view->GetTabCount());
@@ -775,7 +770,6 @@ TEST(ViewBrowserTest, ATitleReportedDuringTheConnectNamesTheTabAndQuitLetsGoOfTh
 TEST(ViewBrowserTest, ATabTheStripRefusesLeavesNoListNoConnectionAndTheRowIcons) {
   ClearSettings();
   ViewInHost host;
-  ASSERT_TRUE(host.created);
   // The tab control refuses every new tab.
   static WNDPROC previous;
   previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
@@ -816,7 +810,6 @@ void OpenUnansweredTab(COrmixView* view) {
 // either end and show the tab's log; with a single tab they are disabled.
 TEST(ViewTabSwitchTest, NextAndPreviousTabGoRoundAtEitherEnd) {
   ViewInHost host;
-  ASSERT_TRUE(host.created);
   COrmixView* view = host.view;
   OpenUnansweredTab(view);
   EXPECT_FALSE(QueryCommandState(view, ID_TAB_NEXT).m_bEnabled);
@@ -894,7 +887,6 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   }
   SelectBrowser("b1");
   ViewInHost later;
-  ASSERT_TRUE(later.created);
   for (const auto& [command, get] : options) {
     SCOPED_TRACE(command);
     EXPECT_TRUE((List(view, 1)->*get)());
@@ -937,12 +929,7 @@ std::vector<ShownRow> ShownRows(CEventListCtrl* list) {
 std::string Saved(CEventListCtrl* list, const std::string& path) {
   DeleteFileA(path.c_str());
   EXPECT_TRUE(list->SaveLog(path.c_str()));
-  std::string bytes;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
-    std::fclose(file);
-  }
+  const std::string bytes = testsupport::FileBytes(path);
   DeleteFileA(path.c_str());
   return bytes;
 }
@@ -1273,9 +1260,7 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
     CDialog::SetModalHook(previous);
   };
   auto pick = [](CSelectBrowserDlg& dialog, HWND server) {
-    const auto entries = Entries(dialog);
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].second == server) dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, i);
+    testsupport::SelectListedWindow(dialog, server);
     ClickButton(dialog, IDOK);
   };
 
@@ -1368,14 +1353,10 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
 // The toolkit's tab view on its own: labels too wide for the strip are shortened only
 // while shortening is on, and indexes out of range change nothing.
 TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
-  Host host;
-  auto* view = new CTabView;
-  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-  view->MoveWindow(0, 0, 200, 200);
+  const TabViewInHost tabs(200, 200, 2);
+  CTabView* view = tabs.view;
+  CWnd* pages = tabs.pages.get();
   const std::string longLabel(8, 'W');  // wider than half the strip, within a label's limit
-  CWnd pages[2];
-  for (CWnd& page : pages)
-    ASSERT_TRUE(page.CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
   EXPECT_EQ(0, view->InsertTab(longLabel.c_str(), &pages[0]));
   EXPECT_EQ(0, view->InsertTab("B", &pages[1], 0));  // before the first
   EXPECT_EQ(view->m_hWnd, ::GetParent(pages[0].m_hWnd));
@@ -1399,17 +1380,10 @@ TEST(TabViewTest, ShortensLabelsOnlyWhileAskedAndIgnoresIndexesOutOfRange) {
 // in full. The close button lights up under the pointer, has a tool tip, and goes plain
 // again when the pointer leaves.
 TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsToolTips) {
-  Host host;
-  host.ShowWindow(SW_SHOWNA);
-  auto* view = new CTabView;
-  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-  view->MoveWindow(0, 0, 400, 200);
+  const TabViewInHost tabs(400, 200, 12, true);
+  CTabView* view = tabs.view;
   view->SetCloseButtonTip(IDS_TAB_CLOSE_TIP);
-  CWnd pages[12];
-  for (int i = 0; i < 12; ++i) {
-    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
-    view->InsertTab(("Page " + std::to_string(i)).c_str(), &pages[i]);
-  }
+  for (int i = 0; i < 12; ++i) view->InsertTab(("Page " + std::to_string(i)).c_str(), &tabs.pages[i]);
   view->ActivateTab(0);
   testsupport::PumpPendingMessages();
   const HWND arrows = FindWindowExA(view->m_hWnd, nullptr, UPDOWN_CLASSA, nullptr);
@@ -1435,7 +1409,7 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
       RECT strip = {0, visible.top, arrowRect.left, visible.bottom};
       if (!IntersectRect(&visible, &visible, &strip)) visible = RECT{};
       const RECT tool = ToolRect(view, i);
-      EXPECT_TRUE(SameRect(visible, tool) || (IsRectEmpty(&visible) && IsRectEmpty(&tool)))
+      EXPECT_TRUE(EqualRect(&visible, &tool) || (IsRectEmpty(&visible) && IsRectEmpty(&tool)))
           << when << ", tab " << i;
     }
   };
@@ -1501,16 +1475,10 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
 // The arrows keep scrolling the strip both ways after every change of the tabs' widths, made
 // while the strip is scrolled to its end with the last tab selected.
 TEST(TabViewTest, ScrollArrowsKeepWorkingAcrossWidthChanges) {
-  Host host;
-  host.ShowWindow(SW_SHOWNA);
-  auto* view = new CTabView;
-  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-  view->MoveWindow(0, 0, 400, 200);
-  CWnd pages[10];
-  for (int i = 0; i < 10; ++i) {
-    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
-    view->InsertTab(i == 3 ? "A page with a longer title" : ("Page " + std::to_string(i)).c_str(), &pages[i]);
-  }
+  const TabViewInHost tabs(400, 200, 10, true);
+  CTabView* view = tabs.view;
+  for (int i = 0; i < 10; ++i)
+    view->InsertTab(i == 3 ? "A page with a longer title" : ("Page " + std::to_string(i)).c_str(), &tabs.pages[i]);
   view->ActivateTab(0);
   testsupport::PumpPendingMessages();
   for (int change = 0; change < 4; ++change) {
@@ -1541,19 +1509,14 @@ TEST(TabViewTest, ScrollArrowsKeepWorkingAcrossWidthChanges) {
 // A title as long as a tab item holds is cut to a width several tabs share, on a character
 // boundary, with equal widths on and off; its tool tip keeps the whole title.
 TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {
-  Host host;
-  auto* view = new CTabView;
-  ASSERT_TRUE(view->CreateView(&host, AFX_IDW_PANE_FIRST, nullptr));
-  view->MoveWindow(0, 0, 780, 460);
+  const TabViewInHost tabs(780, 460, 4);
+  CTabView* view = tabs.view;
+  CWnd* pages = tabs.pages.get();
   view->SetShortenLabels(FALSE);
   std::string title = "x";
   for (int i = 0; i < 127; ++i) title += "表";
   ASSERT_EQ(255u, title.size());
-  CWnd pages[4];
-  for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(pages[i].CreateEx(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host.m_hWnd, nullptr));
-    view->InsertTab(i == 1 ? title.c_str() : "Tab", &pages[i]);
-  }
+  for (int i = 0; i < 4; ++i) view->InsertTab(i == 1 ? title.c_str() : "Tab", &pages[i]);
   view->ActivateTab(0);
   for (bool equal : {true, false}) {
     SCOPED_TRACE(equal ? "equal widths" : "widths of their own");
@@ -1585,44 +1548,6 @@ TEST(TabViewTest, ALongTitleLeavesRoomForSeveralTabs) {
 }
 
 namespace {
-
-// A folder of its own in the temporary folder, removed with what it holds.
-struct TempFolder {
-  explicit TempFolder(const char* name) {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    path = std::string(temp) + name + std::to_string(GetCurrentProcessId());
-    Empty();  // of what an earlier run left
-    CreateDirectoryA(path.c_str(), nullptr);
-  }
-  ~TempFolder() { Empty(); }
-  void Empty() {
-    for (const std::string& file : Files()) DeleteFileA((path + "\\" + file).c_str());
-    RemoveDirectoryA(path.c_str());
-  }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    const HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  std::string Read(const std::string& name) const {
-    std::string bytes;
-    if (FILE* file = std::fopen((path + "\\" + name).c_str(), "rb")) {
-      char buffer[4096];
-      for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
-      std::fclose(file);
-    }
-    return bytes;
-  }
-  std::string path;
-};
 
 std::string TempFile(const char* name) {
   char temp[MAX_PATH] = "";
@@ -1714,13 +1639,7 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   EXPECT_TRUE(view->JournalFailed());  // for the whole run
   const std::string path = list->JournalPath();
   view->UseJournalFolderForThisRun("");
-  std::string bytes;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) bytes.append(buffer, n);
-    std::fclose(file);
-  }
-  EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), bytes);
+  EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), testsupport::FileBytes(path));
   DeleteFileA(path.c_str());
   RemoveDirectoryA(below.c_str());
 }
@@ -1771,12 +1690,7 @@ TEST_F(ViewTabsTest, AskingBeforeALogIsThrownAway) {
   EXPECT_NE(std::string::npos, boxes.Boxes()[4].text.find("1 個"));
   EXPECT_TRUE(view->ConfirmDiscardAll());
   EXPECT_EQ(5u, boxes.Boxes().size());
-  std::string savedBytes;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) savedBytes.append(buffer, n);
-    std::fclose(file);
-  }
+  const std::string savedBytes = testsupport::FileBytes(path);
   DeleteFileA(path.c_str());
   EXPECT_NE(std::string::npos, savedBytes.find("Text:again"));
 
@@ -1830,7 +1744,6 @@ TEST_F(ViewTabsTest, TheJournalDialogStoresTheSettingAndAppliesItToOpenTabs) {
   ClearSettings();
   appvalues::CreateKeys();
   ViewInHost other;
-  ASSERT_TRUE(other.created);
   other.view->UseJournalFolderForThisRun(folder.path);
   EXPECT_TRUE(GetValue("JournalOn").empty());
   EXPECT_TRUE(GetValue("JournalFolder").empty());

@@ -35,6 +35,7 @@
 #include "sim/ShellWindowsFactory.h"
 #include "support/Clipboard.h"
 #include "support/FakeBrowser.h"
+#include "support/Files.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
@@ -434,21 +435,13 @@ TEST(SinkFuzz, ValidCallsIntoALogGiveExactlyTheirRows) {
 
 // --- files and the clipboard -------------------------------------------------------------
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 class ExportFaultTest : public testing::Test {
  protected:
   void SetUp() override {
     m_host.Attach(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(m_list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, RECT{0, 0, 600, 300}, &m_host, 1));
     for (int i = 0; i < 50; ++i) m_list.AddMessageRow("", ("row " + std::to_string(i)).c_str(), 1);
-    char temp[MAX_PATH], name[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    GetTempFileNameA(temp, "olg", 0, name);
-    m_path = name;
+    m_path = testsupport::NewTempFile("olg");
   }
   void TearDown() override {
     SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -462,7 +455,7 @@ class ExportFaultTest : public testing::Test {
     EXPECT_EQ("row 49", m_list.GetItemText(49, 3));
     SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(m_list.SaveLog(m_path.c_str()));
-    const std::string text = ReadAll(m_path);
+    const std::string text = testsupport::FileBytes(m_path);
     EXPECT_EQ(50, std::count(text.begin(), text.end(), '\n'));
   }
 
@@ -482,7 +475,7 @@ TEST_F(ExportFaultTest, FilesThatCannotBeWrittenAreReportedAndNeverSaved) {
   if (!enforced) CloseHandle(probe);
   if (enforced) {
     EXPECT_FALSE(m_list.SaveLog(m_path.c_str()));
-    EXPECT_EQ("keep", ReadAll(m_path));
+    EXPECT_EQ("keep", testsupport::FileBytes(m_path));
   }
   SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -494,7 +487,7 @@ TEST_F(ExportFaultTest, FilesThatCannotBeWrittenAreReportedAndNeverSaved) {
   EXPECT_FALSE(m_list.SaveLog(m_path.c_str()));
   UnlockFile(other, 0, 0, 4, 0);
   CloseHandle(other);
-  EXPECT_EQ("keep", ReadAll(m_path));
+  EXPECT_EQ("keep", testsupport::FileBytes(m_path));
 
   // A folder that does not exist: refused, and no folder made.
   const std::string missing = m_path + ".missing\\log.txt";
@@ -546,14 +539,6 @@ TEST_F(ExportFaultTest, CopyWhileAnotherThreadHoldsTheClipboardChangesNothing) {
 
 class PeerFaultTest : public testsupport::SimulatorFixture {
  protected:
-  IWebBrowser2* Resolve(HWND window) {
-    IHTMLDocument* document = nullptr;
-    if (!GetDocumentFromWindow(window, &document)) return nullptr;
-    IWebBrowser2* browser = nullptr;
-    const BOOL found = GetBrowserFromDocument(document, &browser);
-    document->Release();
-    return found ? browser : nullptr;
-  }
   // Waits (pumping) until the simulator has exited by itself.
   bool SimulatorExited() {
     const HANDLE process = m_sim.Process();
@@ -582,12 +567,10 @@ TEST_F(PeerFaultTest, ABrowserProcessEndingInABurstLeavesEveryRowSavable) {
 
   // The browser is gone: letting go of it neither hangs nor crashes, and the log saves.
   EXPECT_TRUE(list->Disconnect());
-  char temp[MAX_PATH], path[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  GetTempFileNameA(temp, "olg", 0, path);
-  EXPECT_TRUE(list->SaveLog(path));
-  const std::string text = ReadAll(path);
-  DeleteFileA(path);
+  const std::string path = testsupport::NewTempFile("olg");
+  EXPECT_TRUE(list->SaveLog(path.c_str()));
+  const std::string text = testsupport::FileBytes(path);
+  DeleteFileA(path.c_str());
   EXPECT_EQ(301, std::count(text.begin(), text.end(), '\n'));
   delete list;
   DestroyWindow(host.Detach());

@@ -19,8 +19,10 @@
 #include "browser/BrowserEventConnection.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
+#include "support/RecordingListener.h"
 #include "support/SimulatorFixture.h"
 #include "support/SimulatorProcess.h"
+#include "support/Variants.h"
 
 using Microsoft::WRL::ComPtr;
 using testsupport::SimulatorProcess;
@@ -42,12 +44,8 @@ ComPtr<IShellWindows> CreateShellWindows() {
 }
 
 ComPtr<IDispatch> ItemAt(IShellWindows* windows, long index) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = index;
   ComPtr<IDispatch> item;
-  windows->Item(v, item.GetAddressOf());
+  windows->Item(VarI4(index), item.GetAddressOf());
   return item;
 }
 
@@ -68,6 +66,14 @@ std::string Narrow(BSTR text) {
   char buffer[2048] = "";
   WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
   return buffer;
+}
+
+std::string LocationUrl(IWebBrowser2* browser) {
+  BSTR url = nullptr;
+  if (FAILED(browser->get_LocationURL(&url))) return "<failed>";
+  const std::string text = Narrow(url);
+  SysFreeString(url);
+  return text;
 }
 
 BOOL CALLBACK FindServer(HWND window, LPARAM found) {
@@ -182,10 +188,7 @@ TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
   ASSERT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
                                          reinterpret_cast<void**>(browser.GetAddressOf())));
   EXPECT_EQ(frame, BrowserHwnd(browser.Get()));
-  BSTR url = nullptr;
-  ASSERT_EQ(S_OK, browser->get_LocationURL(&url));
-  EXPECT_EQ("http://alpha.example/", Narrow(url));
-  SysFreeString(url);
+  EXPECT_EQ("http://alpha.example/", LocationUrl(browser.Get()));
   ComPtr<IWebBrowserApp> app;
   EXPECT_EQ(S_OK, provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp,
                                          reinterpret_cast<void**>(app.GetAddressOf())));
@@ -211,68 +214,33 @@ TEST_F(SimulatorTest, WindowLeadsToDocumentAndDocumentToBrowser) {
 
 // ---------------------------------------------------------------------------------------
 
-// Writes down every event it receives, one line each, with its arguments.
-class RecordingConnection : public CBrowserEventConnection {
+// Writes down every event it receives, one line each: its name and the values of its
+// arguments ("self" for the monitored browser itself, "other" for another object).
+class RecordingConnection : public RecordingOf<CBrowserEventConnection> {
  public:
   explicit RecordingConnection(IUnknown* browser) : m_browser(browser) {}
   std::vector<std::string> events;
 
-  void StatusTextChange(const char* text) override { Add("StatusTextChange", text); }
-  void ProgressChange(long progress, long max) override { Add("ProgressChange", Num(progress) + "," + Num(max)); }
-  void CommandStateChange(long command, BOOL enable) override { Add("CommandStateChange", Num(command) + "," + Num(enable)); }
-  void DownloadBegin() override { Add("DownloadBegin", ""); }
-  void DownloadComplete() override { Add("DownloadComplete", ""); }
-  void TitleChange(const char* text) override { Add("TitleChange", text); }
-  void PropertyChange(const char* property) override { Add("PropertyChange", property); }
+  // A navigation to a URL holding "cancel-me" is cancelled.
   void BeforeNavigate2(IDispatch* browser, VARIANT* url, VARIANT* flags, VARIANT* frame, VARIANT* post,
                        VARIANT* headers, VARIANT_BOOL* cancel) override {
-    Add("BeforeNavigate2", Who(browser) + "," + Var(url) + "," + Var(flags) + "," + Var(frame) + "," + Var(post) +
-                               "," + Var(headers) + "," + Bool(cancel));
+    RecordingOf::BeforeNavigate2(browser, url, flags, frame, post, headers, cancel);
     if (url && V_VT(url) == VT_BSTR && V_BSTR(url) && std::wstring(V_BSTR(url)).find(L"cancel-me") != std::wstring::npos)
       *cancel = VARIANT_TRUE;
   }
-  void NewWindow2(IDispatch** browser, VARIANT_BOOL* cancel) override {
-    Add("NewWindow2", std::string(browser ? (*browser ? "set" : "null") : "nullptr") + "," + Bool(cancel));
-  }
-  void NavigateComplete2(IDispatch* browser, VARIANT* url) override { Add("NavigateComplete2", Who(browser) + "," + Var(url)); }
-  void DocumentComplete(IDispatch* browser, VARIANT* url) override { Add("DocumentComplete", Who(browser) + "," + Var(url)); }
-  void OnQuit() override {
-    CBrowserEventConnection::OnQuit();
-    Add("OnQuit", "");
-  }
-  void OnVisible(BOOL v) override { Add("OnVisible", Num(v)); }
-  void OnToolBar(BOOL v) override { Add("OnToolBar", Num(v)); }
-  void OnMenuBar(BOOL v) override { Add("OnMenuBar", Num(v)); }
-  void OnStatusBar(BOOL v) override { Add("OnStatusBar", Num(v)); }
-  void OnFullScreen(BOOL v) override { Add("OnFullScreen", Num(v)); }
-  void OnTheaterMode(BOOL v) override { Add("OnTheaterMode", Num(v)); }
-  void WindowSetResizable(BOOL v) override { Add("WindowSetResizable", Num(v)); }
-  void WindowSetLeft(long v) override { Add("WindowSetLeft", Num(v)); }
-  void WindowSetTop(long v) override { Add("WindowSetTop", Num(v)); }
-  void WindowSetWidth(long v) override { Add("WindowSetWidth", Num(v)); }
-  void WindowSetHeight(long v) override { Add("WindowSetHeight", Num(v)); }
-  void WindowClosing(BOOL child, VARIANT_BOOL* cancel) override { Add("WindowClosing", Num(child) + "," + Bool(cancel)); }
-  void ClientToHostWindow(long* width, long* height) override {
-    Add("ClientToHostWindow", (width ? Num(*width) : "null") + "," + (height ? Num(*height) : "null"));
-  }
-  void SetSecureLockIcon(long v) override { Add("SetSecureLockIcon", Num(v)); }
-  void FileDownload(VARIANT_BOOL* cancel) override { Add("FileDownload", Bool(cancel)); }
-  void NavigateError(IDispatch* browser, VARIANT* url, VARIANT* frame, VARIANT* status, VARIANT_BOOL* cancel) override {
-    Add("NavigateError", Who(browser) + "," + Var(url) + "," + Var(frame) + "," + Var(status) + "," + Bool(cancel));
-  }
-  void PrintTemplateInstantiation(IDispatch* browser) override { Add("PrintTemplateInstantiation", Who(browser)); }
-  void PrintTemplateTeardown(IDispatch* browser) override { Add("PrintTemplateTeardown", Who(browser)); }
-  void UpdatePageStatus(IDispatch* browser, VARIANT* page, VARIANT* done) override {
-    Add("UpdatePageStatus", Who(browser) + "," + Var(page) + "," + Var(done));
-  }
-  void PrivacyImpactedStateChange(BOOL v) override { Add("PrivacyImpactedStateChange", Num(v)); }
 
- private:
-  void Add(const char* name, const std::string& args) { events.push_back(std::string(name) + "(" + args + ")"); }
-  static std::string Num(long value) { return std::to_string(value); }
-  static std::string Bool(VARIANT_BOOL* value) { return value ? "pbool:" + Num(*value) : "null"; }
+ protected:
+  using RecordingOf::Describe;
+  void Heard(size_t slot, const std::string& args) override {
+    events.push_back(std::string(kEventCatalog[slot].name) + "(" + args + ")");
+  }
+  std::string Describe(const char* text) override { return text; }
+  std::string Describe(VARIANT_BOOL* value) override { return value ? "pbool:" + std::to_string(*value) : "null"; }
+  std::string Describe(long* value) override { return value ? std::to_string(*value) : "null"; }
+  std::string Describe(IDispatch** browser) override { return browser ? (*browser ? "set" : "null") : "nullptr"; }
+  std::string Describe(VARIANT* value) override { return Var(value); }
   // "self" when the object is the monitored browser (COM identity), "other" or "null".
-  std::string Who(IDispatch* object) const {
+  std::string Describe(IDispatch* object) override {
     if (!object) return "null";
     ComPtr<IUnknown> identity;
     object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()));
@@ -280,14 +248,16 @@ class RecordingConnection : public CBrowserEventConnection {
     m_browser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ours.GetAddressOf()));
     return identity.Get() == ours.Get() ? "self" : "other";
   }
+
+ private:
   static std::string Var(const VARIANT* v) {
     if (!v) return "null";
     char buffer[16];
     switch (V_VT(v)) {
       case VT_EMPTY: return "empty";
       case VT_BSTR: return "bstr:" + Narrow(V_BSTR(v));
-      case VT_I4: return "i4:" + Num(V_I4(v));
-      case VT_BOOL: return "bool:" + Num(V_BOOL(v));
+      case VT_I4: return "i4:" + std::to_string(V_I4(v));
+      case VT_BOOL: return "bool:" + std::to_string(V_BOOL(v));
       case VT_BYREF | VT_VARIANT: return "ref:" + Var(V_VARIANTREF(v));
       case VT_ARRAY | VT_UI1: {
         std::string hex = "bytes:";
@@ -465,10 +435,7 @@ TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
       "DocumentComplete(self,bstr:http://nav.example/form)"};
   EXPECT_EQ(expected, holder.events);
   EXPECT_EQ("Submitted", Caption(BrowserHwnd(browser.Get())));
-  BSTR url = nullptr;
-  browser->get_LocationURL(&url);
-  EXPECT_EQ("http://nav.example/form", Narrow(url));
-  SysFreeString(url);
+  EXPECT_EQ("http://nav.example/form", LocationUrl(browser.Get()));
 
   // The post data forms a browser may send: bytes with a terminating zero, an empty array,
   // nothing at all, and a value of another type.
@@ -580,14 +547,6 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
   ComPtr<IUnknown> identity;
   if (object) object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf()));
   return identity;
-}
-
-std::string LocationUrl(IWebBrowser2* browser) {
-  BSTR url = nullptr;
-  if (FAILED(browser->get_LocationURL(&url))) return "<failed>";
-  const std::string text = Narrow(url);
-  SysFreeString(url);
-  return text;
 }
 
 TEST_F(SimulatorTest, FramedPageRaisesEachFramesEventsBeforeThePageCompletes) {
@@ -799,9 +758,7 @@ TEST_F(SimulatorTest, WaitsEndSoonAfterTheControlPipeBreaks) {
                         {"open b1", "wait sinks b1 1 timeout=60000"},
                         {"open b1 thread=own", "hang b1 60000"},
                         {"open b1 thread=own", "wait sinks b1 1 timeout=60000"}};
-  for (const Case& c : cases) {
-    const char* open = c.open;
-    const char* wait = c.wait;
+  for (const auto& [open, wait] : cases) {
     SCOPED_TRACE(std::string(open) + ", " + wait);
     if (!m_sim.IsRunning()) {
       m_sim.Stop();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/StandardIds.h"
+#include "support/Files.h"
 #include "support/ListTextReader.h"
 #include "support/MessagePump.h"
 #include "support/OrmixProcess.h"
@@ -125,10 +126,8 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
 // /journal writes the run's rows to its folder, all of them by the time the program has
 // ended; a journal that cannot be written makes the exit code 3.
 TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ormix-journal-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const testsupport::TempFolder journal("ormix-journal-");
+  const std::string& folder = journal.path;
   const struct {
     std::string folder;
     DWORD exitCode;
@@ -143,21 +142,11 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
     ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << c.folder;
     EXPECT_EQ(c.exitCode, ormix.ExitCode()) << c.folder;
   }
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
-  ASSERT_NE(INVALID_HANDLE_VALUE, search);
-  FindClose(search);
-  const std::string path = folder + "\\" + found.cFileName;
-  std::string text(4096, '\0');
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD read = 0;
-  ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-  CloseHandle(file);
-  text.resize(read);
+  const std::vector<std::string> files = journal.Files();
+  ASSERT_EQ(1u, files.size());
+  const std::string text = journal.Read(files[0]);
   EXPECT_NE(std::string::npos, text.find("TitleChange,Text:Written")) << text;
   EXPECT_NE(std::string::npos, text.find("OnQuit")) << text;
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {

@@ -14,6 +14,7 @@
 #include "framework/CmdUI.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
+#include "support/ListingWait.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorProcess.h"
 #include "view/OrmixView.h"
@@ -25,10 +26,7 @@ namespace {
 // Picks the browser shown in window `frame` in the selection dialog and presses OK.
 void SelectBrowser(COrmixView* view, HWND frame) {
   CDialog::SetModalHook([frame](CDialog& d) {
-    const LRESULT count = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i)
-      if (reinterpret_cast<HWND>(d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i))) == frame)
-        d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, static_cast<WPARAM>(i));
+    testsupport::SelectListedWindow(d, frame);
     d.SendMessage(WM_COMMAND, IDOK, 0);
   });
   RouteCommand(view, ID_SELECT_BROWSER);

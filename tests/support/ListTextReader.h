@@ -5,11 +5,11 @@
 // dispatched meanwhile, so a list of this thread answers too.
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "support/HostPath.h"
 #include "support/MessagePump.h"
 
 namespace testsupport {
@@ -19,12 +19,7 @@ inline bool ReadListTextsElsewhere(HWND list, int rows, std::string* texts) {
   char temp[MAX_PATH] = "", out[MAX_PATH] = "";
   ::GetTempPathA(MAX_PATH, temp);
   ::GetTempFileNameA(temp, "olr", 0, out);
-  std::string reader = LIST_TEXT_READER;
-  if (!reader.empty() && reader[0] == '/') {  // a host path under Wine: drive Z: is the root
-    std::replace(reader.begin(), reader.end(), '/', '\\');
-    reader = "Z:" + reader;
-  }
-  std::string command = "\"" + reader + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(list)) + " " +
+  std::string command = "\"" + BuiltProgramPath(LIST_TEXT_READER) + "\" " + std::to_string(reinterpret_cast<UINT_PTR>(list)) + " " +
                         std::to_string(rows) + " \"" + out + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);

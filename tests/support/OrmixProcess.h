@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/HostPath.h"
 #include "support/MessagePump.h"
 
 #ifndef ORMIX_EXE
@@ -46,13 +47,7 @@ class OrmixProcess {
     std::string path = module;
     path = path.substr(0, path.find_last_of("\\/") + 1) + "..\\app\\ormix.exe";
     if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
-    std::string built = ORMIX_EXE;
-    if (!built.empty() && built[0] == '/') {  // a host path under Wine: drive Z: is the root
-      for (char& c : built)
-        if (c == '/') c = '\\';
-      built = "Z:" + built;
-    }
-    return built;
+    return BuiltProgramPath(ORMIX_EXE);
   }
 
   // Starts ormix.exe with `arguments` in `folder` (NULL: this process's current folder).

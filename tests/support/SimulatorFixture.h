@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/BrowserDiscovery.h"
 #include "framework/BoundedWork.h"
 #include "support/SimulatorProcess.h"
 
@@ -35,6 +36,15 @@ class SimulatorFixture : public testing::Test {
   }
   // The top-level window of simulator item `id`.
   HWND Frame(const std::string& id) { return SimulatorProcess::Window(Ok("window " + id), "hwnd"); }
+  // The browser object of a listed window, found the way the selection dialog finds it.
+  static IWebBrowser2* Resolve(HWND window) {
+    IHTMLDocument* document = nullptr;
+    if (!GetDocumentFromWindow(window, &document)) return nullptr;
+    IWebBrowser2* browser = nullptr;
+    const BOOL found = GetBrowserFromDocument(document, &browser);
+    document->Release();
+    return found ? browser : nullptr;
+  }
 
   // Checks now, while the simulator runs, that the open browsers hold only the references
   // they held when they opened.

@@ -4,11 +4,13 @@
 #include <shlguid.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "sim/PipeLineWrite.h"
+#include "support/HostPath.h"
 #include "support/MessagePump.h"
 
 #ifndef ORMIX_SIM_EXE
@@ -152,13 +154,7 @@ std::string SimulatorProcess::ExecutablePath() {
   std::string beside = module;
   beside = beside.substr(0, beside.find_last_of("\\/") + 1) + "ormix-sim.exe";
   if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
-  std::string built = ORMIX_SIM_EXE;
-  if (!built.empty() && built[0] == '/') {  // a host path under Wine: drive Z: is the root
-    for (char& c : built)
-      if (c == '/') c = '\\';
-    built = "Z:" + built;
-  }
-  return built;
+  return BuiltProgramPath(ORMIX_SIM_EXE);
 }
 
 std::string SimulatorProcess::HostExecutablePath() {
@@ -355,30 +351,26 @@ std::string SimulatorProcess::Field(const std::string& reply, const char* key) {
   return reply.substr(from, to == std::string::npos ? std::string::npos : to - from);
 }
 
+// The comma-separated hexadecimal numbers of a reply's field.
+static std::vector<unsigned long long> HexNumbers(const std::string& list) {
+  std::vector<unsigned long long> numbers;
+  for (size_t from = 0, to = 0; from < list.size(); from = to + 1) {
+    to = std::min(list.find(',', from), list.size());
+    numbers.push_back(std::strtoull(list.substr(from, to - from).c_str(), nullptr, 16));
+  }
+  return numbers;
+}
+
 std::vector<HRESULT> SimulatorProcess::Results(const std::string& reply) {
   std::vector<HRESULT> results;
-  const std::string list = Field(reply, "hr");
-  size_t from = 0;
-  while (from < list.size()) {
-    size_t to = list.find(',', from);
-    if (to == std::string::npos) to = list.size();
-    results.push_back(static_cast<HRESULT>(std::strtoul(list.substr(from, to - from).c_str(), nullptr, 16)));
-    from = to + 1;
-  }
+  for (unsigned long long n : HexNumbers(Field(reply, "hr"))) results.push_back(static_cast<HRESULT>(n));
   return results;
 }
 
 std::vector<HWND> SimulatorProcess::Windows(const std::string& reply, const char* key) {
-  const std::string list = Field(reply, key);
   std::vector<HWND> windows;
-  size_t from = 0;
-  while (from < list.size()) {
-    size_t to = list.find(',', from);
-    if (to == std::string::npos) to = list.size();
-    const std::string number = list.substr(from, to - from);
-    windows.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(number.c_str(), nullptr, 16))));
-    from = to + 1;
-  }
+  for (unsigned long long n : HexNumbers(Field(reply, key)))
+    windows.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(n)));
   return windows;
 }
 

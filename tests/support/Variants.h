@@ -7,43 +7,21 @@
 #include <algorithm>
 #include <vector>
 
-inline VARIANT VarI4(long value) {
+// An empty VARIANT of `type`, for the builders below to fill.
+inline VARIANT VarOfType(VARTYPE type) {
   VARIANT v;
   VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = value;
+  v.vt = type;
   return v;
 }
 
-inline VARIANT VarBool(VARIANT_BOOL value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BOOL;
-  v.boolVal = value;
-  return v;
-}
-
+inline VARIANT VarI4(long value) { VARIANT v = VarOfType(VT_I4); v.lVal = value; return v; }
+inline VARIANT VarBool(VARIANT_BOOL value) { VARIANT v = VarOfType(VT_BOOL); v.boolVal = value; return v; }
 // Borrowed: the caller keeps ownership of `text`.
-inline VARIANT VarBstr(BSTR text) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = text;
-  return v;
-}
-
-inline VARIANT VarDispatch(IDispatch* dispatch) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_DISPATCH;
-  v.pdispVal = dispatch;
-  return v;
-}
-
+inline VARIANT VarBstr(BSTR text) { VARIANT v = VarOfType(VT_BSTR); v.bstrVal = text; return v; }
+inline VARIANT VarDispatch(IDispatch* dispatch) { VARIANT v = VarOfType(VT_DISPATCH); v.pdispVal = dispatch; return v; }
 inline VARIANT VarRef(VARTYPE type, void* target) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = static_cast<VARTYPE>(VT_BYREF | type);
+  VARIANT v = VarOfType(static_cast<VARTYPE>(VT_BYREF | type));
   v.byref = target;
   return v;
 }
