@@ -1296,10 +1296,12 @@ class BusyWindow {
     auto* self = static_cast<BusyWindow*>(param);
     const RECT& r = self->m_placed;
     while (!self->m_stop) {
-      const int wider = self->m_resizes % 2 ? 0 : 60;
+      // Smaller and back: given back its size, the list grows below its newest row, which
+      // stays in view (a list that shrank would hide it until the next burst's end).
+      const int smaller = self->m_resizes % 2 ? 0 : 60;
       // Waits until the program has taken the new size: sizes sent without waiting would
       // pile up ahead of everything else the window's thread has to do.
-      SetWindowPos(self->m_program.Window(), nullptr, 0, 0, r.right - r.left + wider, r.bottom - r.top + wider,
+      SetWindowPos(self->m_program.Window(), nullptr, 0, 0, r.right - r.left - smaller, r.bottom - r.top - smaller,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       ++self->m_resizes;
       Sleep(25);
