@@ -18,6 +18,7 @@ ORMIX_IMPLEMENT_DYNCREATE(CMainFrame, CToolkitFrameWnd)
 ORMIX_BEGIN_MESSAGE_MAP(CMainFrame, CToolkitFrameWnd)
   msgmap::Create<&CMainFrame::OnCreate>(),
   msgmap::Close<&CMainFrame::OnClose>(),
+  msgmap::EndSession<&CMainFrame::OnEndSession>(),
   msgmap::SettingChange<&CMainFrame::OnSettingChange>(),
 ORMIX_END_MESSAGE_MAP()
 
@@ -105,6 +106,11 @@ void CMainFrame::OnClose() {
   }
   // The framework's close: the document is closed, which destroys this frame and the view.
   CToolkitFrameWnd::OnClose();
+}
+
+void CMainFrame::OnEndSession(BOOL bEnding) {
+  if (!bEnding) return;
+  if (auto* view = dynamic_cast<COrmixView*>(GetActiveView())) view->EndJournals();
 }
 
 BOOL CMainFrame::LoadWindowPlacement(WINDOWPLACEMENT* placement) {

@@ -29,6 +29,9 @@ class CMainFrame : public CToolkitFrameWnd {
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   int OnCreate(LPCREATESTRUCTA cs);
   void OnClose();
+  // The session ends: the process may be ended once this returns, so the journals are
+  // written out and closed now.
+  void OnEndSession(BOOL bEnding);
   void OnSettingChange(UINT uFlags, LPCSTR section);
 
   ORMIX_DECLARE_MESSAGE_MAP()

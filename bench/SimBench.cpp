@@ -7,12 +7,14 @@
 // ormix.exe's selection dialogs and a hung browser; (9) events from a framed page with the
 // frame column shown and hidden; (10) events into ormix.exe's log when empty and when full;
 // (11) the log's rows sampled from the screen while events trickle in; (12) a visible log
-// with and without its journal, and a million rows journaled. Prints figures; asserts
-// nothing.
+// with and without its journal, and a million rows journaled; (13) events into ormix.exe
+// while its window has a menu open, shows the About box or is resized; (14) ten browsers
+// firing at once into ten tabs of one ormix.exe. Prints figures; asserts nothing.
 //
 //   sim_bench [--events N] [--rows N] [--starts N] [--skip-events] [--skip-growth]
 //             [--skip-export] [--skip-discovery] [--skip-frames] [--skip-end-to-end] [--skip-flicker]
-//             [--skip-journal] [--fill-threads K] [--compare-startup OTHER_ORMIX_EXE]
+//             [--skip-journal] [--skip-receiving] [--skip-ten-browsers] [--fill-threads K]
+//             [--compare-startup OTHER_ORMIX_EXE]
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
@@ -36,6 +38,7 @@
 #include "log/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/HostPath.h"
+#include "support/ListTextReader.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorProcess.h"
 #include "support/Variants.h"
@@ -299,6 +302,25 @@ IWebBrowser2* FindOnlyBrowser() {
   return browser;
 }
 
+// The events whose cost is measured across processes: their labels and what follows
+// `fire ID` in the simulator's command.
+struct EventKind {
+  const char* label;
+  const char* arguments;
+};
+const EventKind kEventKinds[] = {
+    {"StatusTextChange", "StatusTextChange \"bstr:Loading page http://example.com/\""},
+    {"BeforeNavigate2 + post data",
+     "BeforeNavigate2 disp:browser pvar:bstr:http://example.com/login pvar:i4:0 pvar:bstr: "
+     "pvar:pvar:text:user=a&pw=b pvar:bstr:\"Content-Type: application/x-www-form-urlencoded\\r\\n\" pbool:false"},
+    // Also the tab's label: a browser repeats the title while a page loads.
+    {"TitleChange, the same title", "TitleChange \"bstr:Example page\""},
+};
+struct EventCommand {
+  const char* label;
+  std::string command;
+};
+
 // (1) Events across processes into three receivers, side by side in one run.
 void MeasureEventCost(SimulatorProcess& sim, long n) {
   const char* kSection = "1 event cost";
@@ -309,19 +331,8 @@ void MeasureEventCost(SimulatorProcess& sim, long n) {
     sim.Send("close e1");
     return;
   }
-  struct Event {
-    const char* label;
-    std::string command;
-  };
-  const Event events[] = {
-      {"StatusTextChange", "fire e1 StatusTextChange \"bstr:Loading page http://example.com/\""},
-      {"BeforeNavigate2 + post data",
-       "fire e1 BeforeNavigate2 disp:browser pvar:bstr:http://example.com/login pvar:i4:0 pvar:bstr: "
-       "pvar:pvar:text:user=a&pw=b pvar:bstr:\"Content-Type: application/x-www-form-urlencoded\\r\\n\" pbool:false"},
-      // Also the tab's label: a browser repeats the title while a page loads.
-      {"TitleChange, the same title", "fire e1 TitleChange \"bstr:Example page\""},
-  };
-  for (const Event& event : events) {
+  for (const EventKind& kind : kEventKinds) {
+    const EventCommand event = {kind.label, "fire e1 " + std::string(kind.arguments)};
     double inCall[3] = {0, 0, 0};
     const char* receivers[3] = {"(a) do-nothing sink", "(b) hidden log", "(c) ormix.exe, visible log"};
     for (int receiver = 0; receiver < 3; ++receiver) {
@@ -670,21 +681,32 @@ double LongestDelayFor(HWND main, double ms) {
 // While the program closes its main window: the longest wait of a posted command that was
 // handled, probed one after another until the window has gone (a probe the window's end
 // leaves unhandled is not counted), and how long the window took to go.
+// Also when the main window stopped being visible (hidden or gone), which is when the user
+// sees the program close.
 struct ClosingDelays {
   double longestHandled = 0;
+  double hidden = -1;
   double gone = -1;
 };
 
 ClosingDelays DelaysUntilGone(HWND main, double closed, DWORD timeoutMs = 30000) {
   const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
   ClosingDelays delays;
+  auto noteHidden = [&] {
+    if (delays.hidden < 0 && (!IsWindow(main) || !IsWindowVisible(main))) delays.hidden = Now() - closed;
+  };
   while (IsWindow(main) && Now() - closed < timeoutMs) {
+    noteHidden();
     const bool shown = IsWindowVisible(bar) != FALSE;
     const double posted = Now();
     if (!PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0)) break;
-    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && Now() - closed < timeoutMs) Sleep(1);
+    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && Now() - closed < timeoutMs) {
+      noteHidden();
+      Sleep(1);
+    }
     if (IsWindow(main)) delays.longestHandled = std::max(delays.longestHandled, Now() - posted);
   }
+  noteHidden();
   if (!IsWindow(main)) delays.gone = Now() - closed;
   return delays;
 }
@@ -806,6 +828,7 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
         const ClosingDelays closing = DelaysUntilGone(ormix.Window(), start);
         Row(kSection, label + ": exit, longest wait of a posted command until the window has gone (ms)", "%.0f",
             closing.longestHandled);
+        Row(kSection, label + ": exit, close to the main window no longer visible (ms)", "%.0f", closing.hidden);
         Row(kSection, label + ": exit, close to the window gone (ms)", "%.0f", closing.gone);
         WaitForSingleObject(process, 30000);
         Row(kSection, label + ": exit, close to process end (ms)", "%.0f", Now() - start);
@@ -1169,6 +1192,380 @@ void MeasureFlicker(SimulatorProcess& sim, int samples) {
   sim.Send("close f1");
 }
 
+// A shown top-level window of class `className` (a menu is "#32768") of process `pid`.
+HWND ShownWindowOfClass(DWORD pid, const char* className) {
+  struct Search {
+    DWORD pid;
+    const char* className;
+    HWND found;
+  } search = {pid, className, nullptr};
+  EnumWindows(
+      [](HWND hWnd, LPARAM param) {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hWnd, &owner);
+        char name[64] = "";
+        GetClassNameA(hWnd, name, sizeof(name));
+        if (owner != s->pid || !IsWindowVisible(hWnd) || std::strcmp(name, s->className) != 0) return TRUE;
+        s->found = hWnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Waits up to `ms` for `done`, looking every few milliseconds.
+template <typename Done>
+bool WaitFor(Done done, double ms) {
+  for (const double start = Now(); !done();) {
+    if (Now() - start > ms) return false;
+    Sleep(2);
+  }
+  return true;
+}
+
+const char kAboutCaption[] = "バージョン情報";
+
+// What ormix.exe's window is busy with while a browser's events arrive, brought about and
+// ended from outside, as the user's input would: a menu of the main window dropped down
+// (Alt+F, through the system command the frame gets for it), the About box (its command),
+// or the window resized over and over (each size change lays the window out and paints it).
+enum class Busy { kNothing, kMenuOpen, kAboutBox, kResizing };
+
+class BusyWindow {
+ public:
+  BusyWindow(const RunningProgram& program, Busy busy) : m_program(program), m_busy(busy) {}
+  BusyWindow(const BusyWindow&) = delete;
+  BusyWindow& operator=(const BusyWindow&) = delete;
+  ~BusyWindow() { End(); }
+
+  // Brings the state about and sees it from outside; false when it did not show.
+  bool Begin() {
+    const HWND main = m_program.Window();
+    switch (m_busy) {
+      case Busy::kNothing:
+        return true;
+      case Busy::kMenuOpen:
+        PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'f');
+        return WaitFor([&] { return (m_menu = ShownWindowOfClass(m_program.ProcessId(), "#32768")) != nullptr; },
+                       10000);
+      case Busy::kAboutBox:
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
+        return WaitFor([&] { return (m_dialog = m_program.FindTopLevel(kAboutCaption)) != nullptr; }, 10000);
+      case Busy::kResizing:
+        GetWindowRect(main, &m_placed);
+        m_stop = false;
+        m_resizer = CreateThread(nullptr, 0, &BusyWindow::Resize, this, 0, nullptr);
+        return m_resizer != nullptr;
+    }
+    return false;
+  }
+
+  // Ends the state: the menu closed with Escape, the About box with OK, the resizing stopped
+  // and the window given its size back. Waits until that is seen.
+  void End() {
+    const HWND main = m_program.Window();
+    if (m_menu) {
+      for (int i = 0; i < 10 && ShownWindowOfClass(m_program.ProcessId(), "#32768"); ++i) {
+        PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 1);
+        WaitFor([&] { return !ShownWindowOfClass(m_program.ProcessId(), "#32768"); }, 1000);
+      }
+      // The menu bar stays highlighted after the menu closes; a second Escape leaves it.
+      PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 1);
+      m_menu = nullptr;
+    }
+    if (m_dialog) {
+      PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      WaitFor([&] { return !IsWindow(m_dialog); }, 10000);
+      m_dialog = nullptr;
+    }
+    if (m_resizer) {
+      m_stop = true;
+      WaitForSingleObject(m_resizer, 10000);
+      CloseHandle(m_resizer);
+      m_resizer = nullptr;
+      SetWindowPos(main, nullptr, 0, 0, m_placed.right - m_placed.left, m_placed.bottom - m_placed.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+
+  long Resizes() const { return m_resizes; }
+
+ private:
+  static DWORD WINAPI Resize(void* param) {
+    auto* self = static_cast<BusyWindow*>(param);
+    const RECT& r = self->m_placed;
+    while (!self->m_stop) {
+      // Smaller and back: given back its size, the list grows below its newest row, which
+      // stays in view (a list that shrank would hide it until the next burst's end).
+      const int smaller = self->m_resizes % 2 ? 0 : 60;
+      // Waits until the program has taken the new size: sizes sent without waiting would
+      // pile up ahead of everything else the window's thread has to do.
+      SetWindowPos(self->m_program.Window(), nullptr, 0, 0, r.right - r.left - smaller, r.bottom - r.top - smaller,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ++self->m_resizes;
+      Sleep(25);
+    }
+    return 0;
+  }
+
+  const RunningProgram& m_program;
+  Busy m_busy;
+  HWND m_menu = nullptr;
+  HWND m_dialog = nullptr;
+  HANDLE m_resizer = nullptr;
+  RECT m_placed = {};
+  volatile bool m_stop = false;
+  volatile long m_resizes = 0;
+};
+
+// (13) Events into the visible log of a running ormix.exe while its window is idle, has a
+// menu dropped down, shows the About box, or is being resized over and over; beside each
+// burst, the same events into a connection holder of this process that does nothing (the
+// yardstick of 1(a), measured just before, so both see the same moment of a shared
+// machine). Each a browser of its own in the simulator: the program watches one, this
+// process the other. Time inside the call is the simulator's own time per Invoke (what the
+// browser waits); events/s counts until the burst is over as the user sees it (for the
+// program: every row there, the newest in view, nothing left to paint, with the menu or the
+// box still up; the resizing stops when the last event has been sent).
+void MeasureReceiving(SimulatorProcess& sim, long n) {
+  const char* kSection = "13 receiving events";
+  sim.Send("open r0 title=Nothing");
+  IWebBrowser2* quiet = FindOnlyBrowser();
+  CBrowserEventConnection nothing;
+  if (!quiet || !nothing.Connect(quiet)) {
+    std::printf("| %s | browser not found | - |\n", kSection);
+    if (quiet) quiet->Release();
+    sim.Send("close r0");
+    return;
+  }
+  sim.Send("open r1 title=Receiving");
+  RunningProgram ormix;
+  HWND log = nullptr;
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") || !ormix.WaitPainted(kOrmixCaption) ||
+      !SelectBrowserIn(ormix, L"Receiving") || sim.Send("wait sinks r1 1 timeout=20000").rfind("OK", 0) != 0 ||
+      !(log = VisibleLogOf(ormix.Window()))) {
+    std::printf("| %s | could not watch the browser | - |\n", kSection);
+  } else {
+    WaitFor([&] { return SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) >= 1; }, 20000);
+    struct Condition {
+      Busy busy;
+      const char* label;
+    };
+    const Condition conditions[] = {{Busy::kNothing, "plain"},
+                                    {Busy::kMenuOpen, "a menu open"},
+                                    {Busy::kAboutBox, "About box up"},
+                                    {Busy::kResizing, "window resized continuously"}};
+    const std::string times = "repeat " + std::to_string(n) + " fire ";
+    for (const EventKind& kind : kEventKinds) {
+      for (const Condition& condition : conditions) {
+        const std::string label = std::string(kind.label) + ", " + condition.label;
+        double start = Now();
+        std::string reply = sim.Send(times + "r0 " + kind.arguments, 600000);
+        Settle();
+        const double nothingWall = Now() - start;
+        const double nothingInCall = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
+
+        BusyWindow busy(ormix, condition.busy);
+        if (!busy.Begin()) {
+          std::printf("| %s | %s: the state did not show | - |\n", kSection, label.c_str());
+          continue;
+        }
+        const int rowsBefore = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
+        start = Now();
+        reply = sim.Send(times + "r1 " + kind.arguments, 600000);
+        if (condition.busy == Busy::kResizing) busy.End();
+        const bool settled =
+            WaitFor([&] { return LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)); }, 300000);
+        const double wall = Now() - start;
+        const bool stillBusy = condition.busy == Busy::kMenuOpen
+                                   ? ShownWindowOfClass(ormix.ProcessId(), "#32768") != nullptr
+                               : condition.busy == Busy::kAboutBox ? ormix.FindTopLevel(kAboutCaption) != nullptr
+                                                                   : true;
+        const long resizes = busy.Resizes();
+        busy.End();
+        const double inCall = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
+        std::printf("| %s | %s: ms per event inside the call, do-nothing sink / ormix.exe / ratio c/a | "
+                    "%.3f / %.3f / %.2f |\n",
+                    kSection, label.c_str(), nothingInCall, inCall, inCall / nothingInCall);
+        std::printf("| %s | %s: events/s, do-nothing sink / ormix.exe / ratio c/a | %.0f / %.0f / %.2f |\n", kSection,
+                    label.c_str(), n * 1000.0 / nothingWall, n * 1000.0 / wall, nothingWall / wall);
+        if (!settled || !stillBusy)
+          std::printf("| %s | %s: %s | - |\n", kSection, label.c_str(),
+                      !settled ? "the log did not settle" : "the state ended before the log settled");
+        if (condition.busy == Busy::kResizing)
+          std::printf("| %s | %s: size changes during the burst | %ld |\n", kSection, label.c_str(), resizes);
+        std::fflush(stdout);
+      }
+    }
+  }
+  ormix.Close();
+  sim.Send("wait sinks r1 0 timeout=20000");
+  sim.Send("close r1");
+  nothing.Disconnect();
+  quiet->Release();
+  sim.Send("close r0");
+}
+
+// Every event log (list view) in ormix.exe's main window, the hidden tabs' too.
+std::vector<HWND> LogsOf(HWND frame) {
+  std::vector<HWND> logs;
+  EnumChildWindows(
+      frame,
+      [](HWND child, LPARAM param) {
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof(className));
+        if (std::strcmp(className, WC_LISTVIEWA) == 0) reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&logs));
+  return logs;
+}
+
+// The reply of item `id` within the reply of the simulator's `all` command.
+std::string ReplyOfItem(const std::string& reply, const std::string& id) {
+  const size_t at = reply.find(" " + id + ":(");
+  if (at == std::string::npos) return std::string();
+  const size_t from = at + id.size() + 3;
+  return reply.substr(from, reply.find(')', from) - from);
+}
+
+// (14) Ten browsers, each on a thread of its own in the simulator (as a real browser runs
+// each window), watched in ten tabs of one ormix.exe (attached at start-up with /watch),
+// each firing `n` StatusTextChange events at the same moment (the simulator's `all`, which
+// hands the burst to the ten threads at once); each event's text carries its browser and
+// number. Each browser's time inside the call; the slowest browser fires again alone, and the
+// two are compared; from outside, each tab's rows are read back: every event there, in its
+// browser's order, and one browser per tab.
+void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
+  const char* kSection = "14 ten browsers";
+  constexpr int kBrowsers = 10;
+  // The program is started watching for them, and they open one after another, each once
+  // the one before is connected: each of the program's rounds then looks up one new browser
+  // (about a second each on a loaded machine). The burst waits until the program has stopped
+  // looking (its /wait is over), so no listing runs beside it.
+  const int watchSeconds = 30;
+  RunningProgram ormix;
+  const char* failed = nullptr;
+  const double started = Now();
+  if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\" /watch Parallel /wait " + std::to_string(watchSeconds)) ||
+      !ormix.WaitPainted(kOrmixCaption))
+    failed = "ormix.exe did not start";
+  std::string ids;
+  for (int i = 0; i < kBrowsers; ++i) {
+    const std::string id = "p" + std::to_string(i);
+    sim.Send("open " + id + " title=Parallel" + std::to_string(i) + " thread=own");
+    ids += (i ? "," : "") + id;
+    if (failed) continue;
+    const std::string reply = sim.Send("wait sinks " + id + " 1 timeout=60000", 90000);
+    if (reply.rfind("OK", 0) != 0) failed = "a browser was not connected within 60 s";
+  }
+  while (!failed && Now() - started < watchSeconds * 1000.0 + 2000) Sleep(100);
+  std::vector<HWND> logs;
+  auto allRows = [&](long each) {
+    if (logs.size() != kBrowsers) return false;
+    for (HWND log : logs)
+      if (SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < each) return false;
+    return true;
+  };
+  if (!failed && !WaitFor([&] { return logs = LogsOf(ormix.Window()), allRows(1); }, 60000))
+    failed = "the ten tabs did not show";
+  if (failed) {
+    std::printf("| %s | could not watch the ten browsers in ten tabs: %s (%d logs) | - |\n", kSection, failed,
+                static_cast<int>(logs.size()));
+  } else {
+    std::vector<long> before;
+    for (HWND log : logs) before.push_back(static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)));
+    const double start = Now();
+    const std::string reply = sim.Send(
+        "all " + ids + " repeat " + std::to_string(n) + " fire {id} StatusTextChange \"bstr:#{id}-{n}\"", 1800000);
+    const bool arrived = WaitFor(
+        [&] {
+          for (size_t i = 0; i < logs.size(); ++i)
+            if (SendMessageA(logs[i], LVM_GETITEMCOUNT, 0, 0) < before[i] + n) return false;
+          DWORD_PTR ignored = 0;
+          SendMessageTimeoutA(ormix.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+          return !RunningProgram::NeedsPaint(ormix.Window());
+        },
+        600000);
+    const double wall = Now() - start;
+    double inCall[kBrowsers] = {};
+    int slowest = 0;
+    for (int i = 0; i < kBrowsers; ++i) {
+      const std::string own = ReplyOfItem(reply, "p" + std::to_string(i));
+      inCall[i] = std::atof(SimulatorProcess::Field(own, "us").c_str()) / 1000.0 / n;
+      if (inCall[i] > inCall[slowest]) slowest = i;
+      Row(kSection, "browser p" + std::to_string(i) + ", all ten at once: ms per event inside the call", "%.3f",
+          inCall[i]);
+    }
+    Row(kSection, "all ten at once: events/s, until every tab holds its rows (wall)", "%.0f",
+        arrived ? kBrowsers * n * 1000.0 / wall : 0.0);
+
+    // Every tab's rows, read as another program reads them: the numbers of each browser's
+    // events in the order of the rows, and the browsers each tab shows.
+    std::vector<std::vector<long>> numbers(kBrowsers);
+    int mixedTabs = 0, unread = 0;
+    for (HWND log : logs) {
+      std::string texts;
+      const int rows = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
+      if (!testsupport::ReadListTextsElsewhere(log, rows, &texts)) ++unread;
+      std::vector<bool> shown(kBrowsers, false);
+      for (size_t from = 0; from < texts.size();) {
+        size_t end = texts.find('\n', from);
+        if (end == std::string::npos) end = texts.size();
+        const size_t mark = texts.find("#p", from);
+        int browser = -1;
+        long number = 0;
+        if (mark < end && std::sscanf(texts.c_str() + mark, "#p%d-%ld", &browser, &number) == 2 && browser >= 0 &&
+            browser < kBrowsers) {
+          numbers[static_cast<size_t>(browser)].push_back(number);
+          shown[static_cast<size_t>(browser)] = true;
+        }
+        from = end + 1;
+      }
+      if (std::count(shown.begin(), shown.end(), true) > 1) ++mixedTabs;
+    }
+    int inOrder = 0;
+    for (int i = 0; i < kBrowsers; ++i) {
+      bool ok = numbers[static_cast<size_t>(i)].size() == static_cast<size_t>(n);
+      for (long k = 0; ok && k < n; ++k) ok = numbers[static_cast<size_t>(i)][static_cast<size_t>(k)] == k + 1;
+      if (ok) ++inOrder;
+      else
+        std::printf("| %s | browser p%d: rows read back | %d of %ld, %s |\n", kSection, i,
+                    static_cast<int>(numbers[static_cast<size_t>(i)].size()), n, "not all, or out of order");
+    }
+    Row(kSection, "browsers whose events all arrived, in order (rows read back from each tab)", "%.0f", inOrder);
+    Row(kSection, "tabs showing the events of more than one browser", "%.0f", mixedTabs);
+    if (unread) Row(kSection, "tabs whose rows could not be read", "%.0f", unread);
+
+    // The slowest browser again, alone, into the same tab.
+    const std::string id = "p" + std::to_string(slowest);
+    std::vector<long> counts;
+    for (HWND log : logs) counts.push_back(static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)));
+    const std::string alone = sim.Send(
+        "all " + id + " repeat " + std::to_string(n) + " fire {id} StatusTextChange \"bstr:#{id}-alone-{n}\"", 600000);
+    WaitFor(
+        [&] {
+          long total = 0, now = 0;
+          for (size_t i = 0; i < logs.size(); ++i) {
+            total += counts[i];
+            now += static_cast<long>(SendMessageA(logs[i], LVM_GETITEMCOUNT, 0, 0));
+          }
+          return now >= total + n;
+        },
+        300000);
+    const double aloneInCall = std::atof(SimulatorProcess::Field(ReplyOfItem(alone, id), "us").c_str()) / 1000.0 / n;
+    Row(kSection, "slowest browser (" + id + ") firing alone: ms per event inside the call", "%.3f", aloneInCall);
+    Row(kSection, "ratio slowest of ten at once / the same browser alone (time inside the call)", "%.2f",
+        inCall[slowest] / aloneInCall);
+  }
+  ormix.Close();
+  for (int i = 0; i < kBrowsers; ++i) {
+    sim.Send("wait sinks p" + std::to_string(i) + " 0 timeout=20000", 30000);
+    sim.Send("close p" + std::to_string(i));
+  }
+}
+
 }  // namespace
 
 // The simulator's time per call (ms) of `n` StatusTextChange events into the visible log of
@@ -1288,7 +1685,8 @@ int main(int argc, char** argv) {
   int fillThreads = 1;
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
-       embedded = true, frames = true, endToEnd = true, flicker = true, journal = true;
+       embedded = true, frames = true, endToEnd = true, flicker = true, journal = true, receiving = true,
+       tenBrowsers = true;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--events") && i + 1 < argc) events = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
@@ -1306,6 +1704,8 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--skip-end-to-end")) endToEnd = false;
     else if (!std::strcmp(argv[i], "--skip-flicker")) flicker = false;
     else if (!std::strcmp(argv[i], "--skip-journal")) journal = false;
+    else if (!std::strcmp(argv[i], "--skip-receiving")) receiving = false;
+    else if (!std::strcmp(argv[i], "--skip-ten-browsers")) tenBrowsers = false;
   }
   if (FAILED(OleInitialize(nullptr))) return 2;
   InitCommonControls();
@@ -1331,6 +1731,8 @@ int main(int argc, char** argv) {
       if (endToEnd) MeasureEndToEndGrowth(sim, rows, events, fillThreads);
       if (flicker) MeasureFlicker(sim, 100);
       if (journal) MeasureJournal(sim, events, rows);
+      if (receiving) MeasureReceiving(sim, events);
+      if (tenBrowsers) MeasureTenBrowsers(sim, events);
       if (!sim.Stop()) result = 1;
     }
   }

@@ -3,7 +3,8 @@
 # table (Markdown), ready for bench/README.md. Arguments go to sim_bench
 # (--events N, --rows N, --starts N, --skip-events, --skip-growth, --skip-export,
 # --skip-discovery (also the selection dialog), --skip-startup, --skip-hangs,
-# --skip-embedded, --skip-frames, --skip-end-to-end, --skip-flicker, --fill-threads K,
+# --skip-embedded, --skip-frames, --skip-end-to-end, --skip-flicker, --skip-journal,
+# --skip-receiving, --skip-ten-browsers, --fill-threads K,
 # --compare-startup OTHER_ORMIX_EXE).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail

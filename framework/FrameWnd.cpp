@@ -175,6 +175,9 @@ CDocument* CFrameWnd::GetActiveDocument() const {
 
 void CFrameWnd::OnClose() {
   const HWND hWnd = m_hWnd;
+  // The frame leaves the screen at once: what closing the document and destroying the views
+  // still waits for (a peer that does not answer, a slow disk) happens out of sight.
+  ShowWindow(SW_HIDE);
   // Closing the document destroys the frames of its views, this one among them.
   if (CDocument* doc = GetActiveDocument()) doc->OnCloseDocument();
   if (::IsWindow(hWnd) && FromHandlePermanent(hWnd) == this) DestroyWindow();

@@ -77,6 +77,7 @@ class CFrameWnd : public CWnd {
 
   // Handlers that derived classes' entries may call first.
   int OnCreate(LPCREATESTRUCTA cs);
+  // Hides the frame, then closes its document, which destroys the frame and its views.
   void OnClose();
   void OnDestroy();
   void OnSize(UINT type, int cx, int cy);

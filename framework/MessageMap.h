@@ -130,6 +130,11 @@ LRESULT DcThunk(CCmdTarget* t, WPARAM w, LPARAM) {
   return (Self<M>(t)->*M)(reinterpret_cast<HDC>(w));
 }
 template <auto M>
+LRESULT EndSessionThunk(CCmdTarget* t, WPARAM w, LPARAM) {
+  (Self<M>(t)->*M)(w != 0);
+  return 0;
+}
+template <auto M>
 LRESULT SettingChangeThunk(CCmdTarget* t, WPARAM w, LPARAM l) {
   (Self<M>(t)->*M)(static_cast<UINT>(w), reinterpret_cast<LPCSTR>(l));
   return 0;
@@ -206,6 +211,15 @@ constexpr MessageEntry Close() {
   using C = detail::ClassOf<M>;
   static_assert(std::is_same_v<decltype(M), void (C::*)()>, "handler must be void OnClose()");
   return {WM_CLOSE, 0, 0, 0, &detail::VoidThunk<M>};
+}
+
+// WM_ENDSESSION, handler void OnEndSession(BOOL ending); with `ending` TRUE the process may
+// be ended as soon as the handler returns.
+template <auto M>
+constexpr MessageEntry EndSession() {
+  using C = detail::ClassOf<M>;
+  static_assert(std::is_same_v<decltype(M), void (C::*)(BOOL)>, "handler must be void OnEndSession(BOOL)");
+  return {WM_ENDSESSION, 0, 0, 0, &detail::EndSessionThunk<M>};
 }
 
 // WM_SETTINGCHANGE, handler void OnSettingChange(UINT flags, LPCSTR section).

@@ -31,9 +31,56 @@ std::string NumberedName(const std::string& fileName, int number) {
   return stem + " (" + std::to_string(number) + ")" + extension;
 }
 
+// Whether `folder` ends with a separator: a last byte 0x5C may be the second half of a
+// double-byte character instead.
+bool EndsWithSeparator(const std::string& folder) {
+  bool separator = false;
+  for (size_t i = 0; i < folder.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(folder[i]);
+    separator = c == '\\' || c == '/';
+    if (::IsDBCSLeadByte(c)) ++i;
+  }
+  return separator;
+}
+
 std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() == '\\' || folder.back() == '/') return folder + name;
+  if (folder.empty() || EndsWithSeparator(folder)) return folder + name;
   return folder + "\\" + name;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Makes `folder` and whichever of its parents are missing, from the top down; true once it
+// is a folder. A parent that cannot be made (a drive, a share, a plain file) is left to the
+// last step to fail. A separator is looked for only between characters: the second byte of
+// a double-byte character may be 0x5C.
+bool CreateFolderWithParents(const std::string& folder) {
+  for (size_t i = 0; i < folder.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(folder[i]);
+    if (::IsDBCSLeadByte(c)) {
+      ++i;
+      continue;
+    }
+    if ((c == '\\' || c == '/') && i > 0) ::CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+  }
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  return IsFolder(folder);
+}
+
+// Creates the first free one of `fileName`, "name (2).ext", ... in `folder`; `path` is the
+// file's full path.
+HANDLE CreateNewFile(const std::string& folder, const std::string& fileName, std::string& path) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int number = 1; number < 1000 && file == INVALID_HANDLE_VALUE; ++number) {
+    path = InFolder(folder, NumberedName(fileName, number));
+    file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return file;
 }
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
@@ -110,15 +157,13 @@ std::string JournalWriter::Path() const {
 }
 
 void JournalWriter::Run(std::shared_ptr<State> state, std::string folder, std::string fileName) {
-  // Created on this thread: a folder on a disk that does not answer holds no one else.
-  HANDLE file = INVALID_HANDLE_VALUE;
+  // Created on this thread: a folder on a disk that does not answer holds no one else. A
+  // folder named that does not exist yet is made, as a tool that writes files into a folder
+  // of the user's choosing does.
   std::string path;
-  for (int number = 1; number < 1000 && file == INVALID_HANDLE_VALUE; ++number) {
-    path = InFolder(folder, NumberedName(fileName, number));
-    file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
-  }
+  HANDLE file = CreateNewFile(folder, fileName, path);
+  if (file == INVALID_HANDLE_VALUE && !folder.empty() && !IsFolder(folder) && CreateFolderWithParents(folder))
+    file = CreateNewFile(folder, fileName, path);
   std::unique_lock<std::mutex> lock(state->mutex);
   if (file != INVALID_HANDLE_VALUE) state->path = path;
   bool ok = file != INVALID_HANDLE_VALUE;

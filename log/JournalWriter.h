@@ -20,9 +20,10 @@ class JournalWriter {
   // The longest time a line waits before it is written.
   static constexpr DWORD kMaxDelayMs = 500;
 
-  // Starts writing into a new file `fileName` in `folder`; a file of that name already there
-  // is left alone and " (2)", " (3)"... is put before the extension instead. `onFailed` runs
-  // at most once, on the journal's thread.
+  // Starts writing into a new file `fileName` in `folder`, which is made (with its parents)
+  // when it does not exist; a file of that name already there is left alone and " (2)",
+  // " (3)"... is put before the extension instead. `onFailed` runs at most once, on the
+  // journal's thread.
   JournalWriter(const std::string& folder, const std::string& fileName, std::function<void()> onFailed);
   // Writes what is still waiting, waiting for that at most `kCloseWaitMs`; a thread the disk
   // still holds then finishes on its own.

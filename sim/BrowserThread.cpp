@@ -78,7 +78,7 @@ std::string BrowserThread::Start(const std::string& openLine, const Wait& wait) 
   return reply;
 }
 
-std::string BrowserThread::Execute(const std::string& line, const Wait& wait) {
+unsigned BrowserThread::Post(const std::string& line) {
   unsigned number = 0;
   {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -87,6 +87,10 @@ std::string BrowserThread::Execute(const std::string& line, const Wait& wait) {
     m_commandPending = true;
   }
   SetEvent(m_commandReady);
+  return number;
+}
+
+std::string BrowserThread::Await(unsigned number, const Wait& wait) {
   const DWORD start = GetTickCount();
   for (;;) {
     {

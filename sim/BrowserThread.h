@@ -33,7 +33,12 @@ class BrowserThread {
   // Item() is the item in the caller's apartment.
   std::string Start(const std::string& openLine, const Wait& wait);
   // Carries out `line` on the thread; its reply, or "ERR ..." when none came in time.
-  std::string Execute(const std::string& line, const Wait& wait);
+  std::string Execute(const std::string& line, const Wait& wait) { return Await(Post(line), wait); }
+  // Hands `line` to the thread without waiting for it, so that several items' threads can
+  // work at once; the number its reply is awaited by.
+  unsigned Post(const std::string& line);
+  // The reply to the command of that number, or "ERR ..." when none came in time.
+  std::string Await(unsigned number, const Wait& wait);
   IDispatch* Item() const { return m_item.Get(); }
   // Called from the main thread: ends the item's hang at once, and any hang it starts until
   // the thread has carried out an `unhang` command (which also forgets a hang waiting for

@@ -531,8 +531,23 @@ CommandInterpreter::Result CommandInterpreter::Repeat(const Tokens& tokens) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   long failures = 0;
-  for (long i = 0; i < times; ++i)
-    if (Dispatch(inner).reply.compare(0, 2, "OK") != 0) ++failures;
+  // "{n}" in the command stands for the run's number, from 1, as wide as N's digits
+  // (events that can be told apart and put in order).
+  bool numbered = false;
+  for (const std::string& token : inner) numbered = numbered || token.find("{n}") != std::string::npos;
+  const size_t width = std::to_string(times).size();
+  Tokens run = inner;
+  for (long i = 0; i < times; ++i) {
+    if (numbered) {
+      run = inner;
+      std::string number = std::to_string(i + 1);
+      number.insert(0, width - number.size(), '0');
+      for (std::string& token : run)
+        for (size_t at = token.find("{n}"); at != std::string::npos; at = token.find("{n}", at + number.size()))
+          token.replace(at, 3, number);
+    }
+    if (Dispatch(run).reply.compare(0, 2, "OK") != 0) ++failures;
+  }
   QueryPerformanceCounter(&end);
   const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
   Result result = Ok("repeat=" + std::to_string(times) + " us=" + std::to_string(us) +

@@ -266,7 +266,12 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
     return true;
   }
   if (tokens.size() < 2 || verb == "unhang") return false;
-  const std::string& id = tokens[1];
+  if (verb == "all") {
+    *reply = ExecuteOnAll(line, tokens);
+    return true;
+  }
+  // `wait sinks ID ...` names its item after the word of what it waits for.
+  const std::string& id = verb == "wait" && tokens.size() > 2 ? tokens[2] : tokens[1];
   const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
   const bool opening = verb == "open" || verb == "folder" || verb == "other" || verb == "host";
   if (opening && (m_threads.count(id) || (HasOption(tokens, "thread", "own") && m_browsers->Find(id)))) {
@@ -302,6 +307,42 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
     if (count != std::string::npos) *reply = reply->substr(0, count) + " count=" + std::to_string(ItemCount());
   }
   return true;
+}
+
+std::string Simulator::ExecuteOnAll(const std::string& line, const std::vector<std::string>& tokens) {
+  const char kUsage[] = "ERR usage: all ID,ID,... COMMAND ({id} stands for each id)";
+  if (tokens.size() < 3) return kUsage;
+  // The command is taken as written after the ids, so its quoting is kept.
+  const size_t idsAt = line.find(tokens[1], line.find("all") + 3);
+  if (idsAt == std::string::npos) return kUsage;
+  const std::string command = line.substr(idsAt + tokens[1].size());
+  std::vector<std::pair<std::string, BrowserThread*>> items;
+  for (size_t from = 0; from <= tokens[1].size();) {
+    size_t comma = tokens[1].find(',', from);
+    if (comma == std::string::npos) comma = tokens[1].size();
+    const std::string id = tokens[1].substr(from, comma - from);
+    const auto it = m_threads.find(id);
+    if (it == m_threads.end()) return "ERR not an item of a thread of its own: " + id;
+    items.emplace_back(id, it->second.get());
+    from = comma + 1;
+  }
+  const auto wait = [this](HANDLE replied, DWORD ms) { return WaitFor(replied, ms); };
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  std::vector<unsigned> numbers;
+  for (const auto& item : items) {
+    std::string own = command;
+    for (size_t at = own.find("{id}"); at != std::string::npos; at = own.find("{id}", at + item.first.size()))
+      own.replace(at, 4, item.first);
+    numbers.push_back(item.second->Post(own));
+  }
+  std::string replies;
+  for (size_t i = 0; i < items.size(); ++i)
+    replies += " " + items[i].first + ":(" + items[i].second->Await(numbers[i], wait) + ")";
+  QueryPerformanceCounter(&end);
+  const long long us = (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart;
+  return "OK all=" + std::to_string(items.size()) + " us=" + std::to_string(us) + replies;
 }
 
 bool Simulator::WaitFor(HANDLE handle, DWORD ms) {

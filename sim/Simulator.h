@@ -76,6 +76,10 @@ class Simulator {
   // Carries out a command for an item of a thread of its own (opening one included);
   // false when the command is the main thread's.
   bool ExecuteOnItemThread(const std::string& line, std::string* reply);
+  // `all ID,ID,... COMMAND`: COMMAND, with `{id}` standing for each id, handed to every
+  // named item's own thread at once (browsers that fire at the same moment); the reply
+  // once all have answered.
+  std::string ExecuteOnAll(const std::string& line, const std::vector<std::string>& tokens);
   // Waits for `handle` at most `ms`, pumping messages and watching the pipe; false when the
   // simulator is to end.
   bool WaitFor(HANDLE handle, DWORD ms);

@@ -647,10 +647,75 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   EXPECT_TRUE(statusSays("ジャーナル: " + path.substr(folder.size() + 1))) << m_frame->GetMessageText();
   EXPECT_NE(std::string::npos, path.find(" Watched.txt"));
 
-  const std::string missing = folder + "\\missing";
-  m_view->UseJournalFolderForThisRun(missing);
-  EXPECT_TRUE(statusSays("ジャーナル " + missing + "\\")) << m_frame->GetMessageText();
+  // A folder that cannot be made: its parent is a plain file.
+  const std::string plain = folder + "\\plain";
+  CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::string unmade = plain + "\\journal";
+  m_view->UseJournalFolderForThisRun(unmade);
+  EXPECT_TRUE(statusSays("ジャーナル " + unmade + "\\")) << m_frame->GetMessageText();
   EXPECT_TRUE(m_view->JournalFailed());
+}
+
+// When the session ends, every journal holds every row of its log and is closed by the time
+// the frame has answered, while the window is still there.
+TEST_F(WindowTest, TheSessionsEndWritesOutAndClosesTheJournals) {
+  Start();
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  // A folder of this run's own: an earlier run may have left its files.
+  const std::string folder = std::string(temp) + "ormix-session-end-" + std::to_string(GetTickCount());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  m_view->UseJournalFolderForThisRun(folder);
+  Ok("open b1 title=Ending");
+  SelectBrowser("b1");
+  Ok("status b1 one");
+  Ok("status b1 two");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 3; }, 30000)) << Rows();
+  m_frame->SendMessage(WM_ENDSESSION, TRUE, 0);
+  ASSERT_TRUE(IsWindow(m_hWndFrame));
+
+  WIN32_FIND_DATAA found = {};
+  const HANDLE search = FindFirstFileA((folder + "\\*.txt").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  const std::string path = folder + "\\" + found.cFileName;
+  // Opening it without sharing it for writing succeeds only once no journal holds it.
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, file) << GetLastError();
+  CloseHandle(file);
+  std::ifstream in(path, std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  in.close();
+  EXPECT_EQ(0u, text.rfind("00000001,", 0)) << text;
+  EXPECT_NE(std::string::npos, text.find("\r\n00000003,")) << text;
+  EXPECT_NE(std::string::npos, text.find("StatusTextChange,Text:two\r\n")) << text;
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+// Closing hides the window before its teardown begins (the frame's destruction), also while
+// a watched browser does not answer.
+TEST_F(WindowTest, ClosingHidesTheWindowBeforeItsTeardownWhileAWatchedBrowserHangs) {
+  Start();
+  Ok("open b1 title=Hung");
+  SelectBrowser("b1");
+  ASSERT_EQ(1, m_view->GetTabCount());
+  Ok("hang b1 120000");
+  static HWND s_frame;
+  static int s_visibleAtTeardown;
+  s_frame = m_hWndFrame;
+  s_visibleAtTeardown = -1;
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (code == HCBT_DESTROYWND && reinterpret_cast<HWND>(wParam) == s_frame)
+      s_visibleAtTeardown = IsWindowVisible(s_frame) ? 1 : 0;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }, nullptr, GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
+  m_frame->SendMessage(WM_CLOSE);
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(IsWindow(m_hWndFrame));
+  EXPECT_EQ(0, s_visibleAtTeardown);
+  Ok("unhang b1");
 }
 
 TEST_F(WindowTest, ClosingTheWindowClosesTheDocument) {

@@ -83,15 +83,37 @@ TEST_F(JournalWriterTest, AJournalNeverWritesIntoAnExistingFile) {
   EXPECT_EQ("second\r\n", testsupport::FileBytes(m_folder + "\\j (2).txt"));
 }
 
-TEST_F(JournalWriterTest, AFolderThatCannotBeWrittenFailsOnceAndDropsTheLines) {
-  std::atomic<int> failures{0};
-  JournalWriter writer(m_folder + "\\missing", "j.txt", [&] { ++failures; });
-  writer.Append("00000001,a\r\n");
-  EXPECT_FALSE(writer.WaitWritten(30000));
-  writer.Append("00000002,b\r\n");
-  EXPECT_FALSE(writer.WaitWritten(30000));
-  EXPECT_TRUE(writer.Failed());
-  EXPECT_EQ(1, failures.load());
+// A folder that does not exist yet is made, with its parents, and holds the journal.
+TEST_F(JournalWriterTest, AMissingFolderIsMadeWithItsParents) {
+  // Both names end with a character whose second byte is 0x5C.
+  const std::string parent = m_folder + "\\新しい表", folder = parent + "\\ソ";
+  {
+    JournalWriter writer(folder, "j.txt", nullptr);
+    writer.Append("00000001,a\r\n");
+    EXPECT_TRUE(writer.WaitWritten(30000));
+    EXPECT_FALSE(writer.Failed());
+  }
+  EXPECT_EQ("00000001,a\r\n", ReadWhole(folder + "\\j.txt"));
+  ::DeleteFileA((folder + "\\j.txt").c_str());
+  ::RemoveDirectoryA(folder.c_str());
+  ::RemoveDirectoryA(parent.c_str());
+}
+
+// A folder that cannot be made: below a plain file, or with a name no folder may have.
+TEST_F(JournalWriterTest, AFolderThatCannotBeMadeFailsOnceAndDropsTheLines) {
+  const std::string plain = m_folder + "\\plain";
+  ::CloseHandle(::CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  for (const std::string& folder : {plain + "\\journal", m_folder + "\\bad|name"}) {
+    std::atomic<int> failures{0};
+    JournalWriter writer(folder, "j.txt", [&] { ++failures; });
+    writer.Append("00000001,a\r\n");
+    EXPECT_FALSE(writer.WaitWritten(30000)) << folder;
+    writer.Append("00000002,b\r\n");
+    EXPECT_FALSE(writer.WaitWritten(30000)) << folder;
+    EXPECT_TRUE(writer.Failed()) << folder;
+    EXPECT_EQ(1, failures.load()) << folder;
+  }
+  ::DeleteFileA(plain.c_str());
 }
 
 }  // namespace

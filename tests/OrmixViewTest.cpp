@@ -1613,8 +1613,10 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
 TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   COrmixView* view = m_host.view;
   TempFolder parent("ormix-journal-parent-");
-  const std::string below = parent.path + "\\below";
-  view->UseJournalFolderForThisRun(below);
+  // A plain file where the folder's parent would be: no folder can be made there.
+  const std::string below = parent.path + "\\below", folder = below + "\\journal";
+  CloseHandle(CreateFileA(below.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  view->UseJournalFolderForThisRun(folder);
   Ok("open b1 title=A");
   SelectBrowser("b1");
   CEventListCtrl* list = List(view, 0);
@@ -1632,8 +1634,8 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   EXPECT_EQ(2, rowsHolding("Text:more"));
   EXPECT_TRUE(list->HasUnkeptRows());
 
-  ASSERT_TRUE(CreateDirectoryA(below.c_str(), nullptr));
-  view->UseJournalFolderForThisRun(below);
+  ASSERT_TRUE(DeleteFileA(below.c_str()));
+  view->UseJournalFolderForThisRun(folder);
   view->FinishJournals();
   EXPECT_FALSE(list->JournalFailed());
   EXPECT_TRUE(view->JournalFailed());  // for the whole run
@@ -1641,6 +1643,7 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   view->UseJournalFolderForThisRun("");
   EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), testsupport::FileBytes(path));
   DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
   RemoveDirectoryA(below.c_str());
 }
 

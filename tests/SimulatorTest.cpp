@@ -378,6 +378,44 @@ TEST_F(SimulatorTest, AFloodDeliversEveryCallFromSeveralThreads) {
   EXPECT_EQ(0u, m_sim.Send("flood b1 1 threads=2 PrintTemplateTeardown disp:browser").rfind("ERR", 0));
 }
 
+// Waiting for the sinks of an item of its own thread is done on that thread, where they are.
+TEST_F(SimulatorTest, WaitingForTheSinksOfAnItemOfItsOwnThreadSeesThem) {
+  Ok("open t1 thread=own");
+  ComPtr<IWebBrowser2> browser = FirstBrowser();
+  ASSERT_TRUE(browser);
+  RecordingConnection holder(browser.Get());
+  ASSERT_TRUE(holder.Connect(browser.Get()));
+  EXPECT_EQ("OK sinks=1", m_sim.Send("wait sinks t1 1 timeout=10000"));
+  holder.Disconnect();
+}
+
+// `all` hands one command to several items' own threads, `{id}` standing for each id, and
+// a repeated command numbers its runs; an item of the main thread is refused.
+TEST_F(SimulatorTest, AllRunsACommandOnEachItemsThreadAndRepeatNumbersItsRuns) {
+  Ok("open t1 thread=own");
+  Ok("open t2 thread=own");
+  Ok("open b1");
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows);
+  std::vector<ComPtr<IWebBrowser2>> browsers(2);
+  for (long i = 0; i < 2; ++i) ASSERT_TRUE(SUCCEEDED(ItemAt(windows.Get(), i).As(&browsers[i])));
+  RecordingConnection first(browsers[0].Get()), second(browsers[1].Get());
+  ASSERT_TRUE(first.Connect(browsers[0].Get()));
+  ASSERT_TRUE(second.Connect(browsers[1].Get()));
+  const std::string reply = Ok("all t1,t2 repeat 10 fire {id} StatusTextChange \"bstr:{id} {n}\"");
+  EXPECT_EQ("2", SimulatorProcess::Field(reply, "all")) << reply;
+  std::vector<std::string> expected[2];
+  for (int run = 1; run <= 10; ++run)
+    for (int item = 0; item < 2; ++item)
+      expected[item].push_back("StatusTextChange(t" + std::to_string(item + 1) + (run < 10 ? " 0" : " ") +
+                               std::to_string(run) + ")");
+  EXPECT_EQ(expected[0], first.events);
+  EXPECT_EQ(expected[1], second.events);
+  EXPECT_EQ("ERR not an item of a thread of its own: b1", m_sim.Send("all t1,b1 echo {id}"));
+  first.Disconnect();
+  second.Disconnect();
+}
+
 TEST_F(SimulatorTest, NavigationRaisesTheBrowserSequenceWithPostData) {
   Ok("open b1 title=Nav url=about:blank");
   ComPtr<IWebBrowser2> browser = FirstBrowser();

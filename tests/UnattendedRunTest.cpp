@@ -123,15 +123,21 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
   Ok("close e1");
 }
 
-// /journal writes the run's rows to its folder, all of them by the time the program has
-// ended; a journal that cannot be written makes the exit code 3.
+// /journal writes the run's rows to its folder, made with its parents when missing, all of
+// them by the time the program has ended; a journal that cannot be written (its folder
+// cannot be made below a plain file) makes the exit code 3.
 TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) {
+  // The journal makes its missing folder; one below a plain file cannot be made.
   const testsupport::TempFolder journal("ormix-journal-");
   const std::string& folder = journal.path;
+  RemoveDirectoryA(folder.c_str());
+  const testsupport::TempFolder other("ormix-journal-plain-");
+  const std::string plain = other.path + "\\plain";
+  CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   const struct {
     std::string folder;
     DWORD exitCode;
-  } cases[] = {{folder, 0}, {folder + "\\missing", 3}};
+  } cases[] = {{folder, 0}, {plain + "\\journal", 3}};
   for (const auto& c : cases) {
     Ok("open j1 title=Journal url=http://journal.example/");
     OrmixProcess ormix;

@@ -498,6 +498,16 @@ void COrmixView::FinishJournals() {
   }
 }
 
+void COrmixView::EndJournals() {
+  FinishJournals();
+  for (int i = 0; i < GetTabCount(); ++i) {
+    CEventListCtrl* list = ListOfTab(i);
+    if (!list) continue;
+    if (list->JournalFailed()) m_bClosedJournalFailed = true;
+    list->StopJournal();
+  }
+}
+
 bool COrmixView::ConfirmDiscardAll() {
   if (!m_logOptions.askBeforeDiscard) return true;
   std::vector<CEventListCtrl*> unkept;

@@ -66,6 +66,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   bool JournalFailed() const;
   // Has every journal write what it holds now, waiting a bounded time for the disk.
   void FinishJournals();
+  // Finishes every journal and closes its file, for a process that may be ended at any
+  // moment from now (the session ends); the logs go on without journals.
+  void EndJournals();
   // When the view goes, its journals are finished and `failed` is told whether any journal
   // of the run could not be written (the program's exit code says so).
   void TellJournalOutcome(std::shared_ptr<bool> failed) { m_pJournalFailedOutcome = std::move(failed); }
