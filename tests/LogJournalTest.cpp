@@ -93,7 +93,7 @@ TEST_F(JournalWriterTest, AMissingFolderIsMadeWithItsParents) {
     EXPECT_TRUE(writer.WaitWritten(30000));
     EXPECT_FALSE(writer.Failed());
   }
-  EXPECT_EQ("00000001,a\r\n", ReadWhole(folder + "\\j.txt"));
+  EXPECT_EQ("00000001,a\r\n", testsupport::FileBytes(folder + "\\j.txt"));
   ::DeleteFileA((folder + "\\j.txt").c_str());
   ::RemoveDirectoryA(folder.c_str());
   ::RemoveDirectoryA(parent.c_str());
