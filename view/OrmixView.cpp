@@ -22,7 +22,6 @@
 #include "res/resource.h"
 #include "settings/AppValues.h"
 #include "settings/RegistrySettings.h"
-#include "view/JournalDlg.h"
 
 ORMIX_IMPLEMENT_DYNCREATE(COrmixView, CTabView)
 
@@ -455,59 +454,6 @@ void COrmixView::OnNcDestroy() {
   Default();
 }
 
-std::string COrmixView::JournalFolder() const {
-  return m_runJournalFolder ? *m_runJournalFolder : m_journalSettings.ActiveFolder();
-}
-
-void COrmixView::ApplyJournalFolder() {
-  const std::string folder = JournalFolder();
-  const bool moved = folder != m_appliedJournalFolder;
-  m_appliedJournalFolder = folder;
-  for (int i = 0; i < GetTabCount(); ++i) {
-    CEventListCtrl* list = ListOfTab(i);
-    if (!list || (!moved && !list->JournalFailed())) continue;
-    if (list->JournalFailed()) m_bClosedJournalFailed = true;
-    if (folder.empty())
-      list->StopJournal();
-    else
-      list->StartJournal(folder, TabToolTip(i));
-  }
-}
-
-void COrmixView::UseJournalFolderForThisRun(const std::string& folder) {
-  m_runJournalFolder = folder;
-  ApplyJournalFolder();
-}
-
-bool COrmixView::JournalFailed() const {
-  if (m_bClosedJournalFailed) return true;
-  for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i); list && list->JournalFailed()) return true;
-  return false;
-}
-
-void COrmixView::FinishJournals() {
-  // Every journal is asked to write at once, so the disk is waited for once, not per tab.
-  for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) list->FinishJournal(0);
-  const DWORD start = ::GetTickCount();
-  for (int i = 0; i < GetTabCount(); ++i) {
-    const DWORD waited = ::GetTickCount() - start;
-    if (CEventListCtrl* list = ListOfTab(i))
-      list->FinishJournal(waited < kFinishJournalsWaitMs ? kFinishJournalsWaitMs - waited : 0);
-  }
-}
-
-void COrmixView::EndJournals() {
-  FinishJournals();
-  for (int i = 0; i < GetTabCount(); ++i) {
-    CEventListCtrl* list = ListOfTab(i);
-    if (!list) continue;
-    if (list->JournalFailed()) m_bClosedJournalFailed = true;
-    list->StopJournal();
-  }
-}
-
 bool COrmixView::ConfirmDiscardAll() {
   if (!m_logOptions.askBeforeDiscard) return true;
   std::vector<CEventListCtrl*> unkept;
@@ -531,16 +477,3 @@ bool COrmixView::ConfirmDiscardAll() {
       return false;
   }
 }
-
-void COrmixView::OnViewJournal() {
-  CJournalDlg dialog(OwnerOf(m_hWnd));
-  dialog.m_bOn = m_journalSettings.on;
-  dialog.m_strFolder = m_journalSettings.folder;
-  if (dialog.DoModal() != IDOK) return;
-  m_journalSettings.on = dialog.m_bOn && !dialog.m_strFolder.empty();
-  m_journalSettings.folder = dialog.m_strFolder;
-  m_journalSettings.Save();
-  ApplyJournalFolder();
-}
-
-void COrmixView::OnUpdateViewJournal(CCmdUI* pCmdUI) { pCmdUI->SetCheck(m_journalSettings.on ? 1 : 0); }
