@@ -175,12 +175,11 @@ void CEventListCtrl::OnDestroy() {
 }
 
 // Under Wine, telling a visible list of one more row costs about 20 ms (its scroll bar is
-// redrawn) and scrolling it 7 ms more, while the browser waits in its event call. So a row
-// only goes into the store, and the end of a burst of rows tells the control of them all at
-// once, scrolls to the newest and widens the parameter column. Events from another process
-// come a millisecond or two apart and never wait in this thread's queue, so the end of a
-// burst is a short quiet time rather than an empty queue: ending it between two such events
-// would repaint the list while the browser waits.
+// redrawn) and scrolling it 7 ms more. So a row only goes into the store, and the end of a
+// burst of rows tells the control of them all at once, scrolls to the newest and widens the
+// parameter column. Events from another process come a millisecond or two apart, so the end
+// of a burst is a short quiet time rather than an empty queue: ending it between two such
+// events would repaint the list for every few rows.
 void CEventListCtrl::BeginBurst() {
   m_bBurst = true;
   m_nBurstFirstRow = static_cast<int>(ShownCount());
