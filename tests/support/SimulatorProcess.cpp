@@ -312,6 +312,10 @@ std::string SimulatorProcess::Reply(DWORD timeoutMs) {
 std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) {
   std::string reply;
   if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
+  // What the command's calls into this thread's apartment left queued for this thread (a
+  // received event is delivered through a message posted before its call returned) is
+  // handled before the caller looks, even when the reply was there first.
+  if (m_pumping) PumpPendingMessages();
   return reply;
 }
 
