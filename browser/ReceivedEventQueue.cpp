@@ -13,6 +13,12 @@ constexpr UINT kEventsWaitingMessage = WM_APP + 0x2F2;
 // Set when a slice ended with events left while input or painting waited: a timer's message
 // comes after those.
 constexpr UINT_PTR kResumeTimerId = 1;
+// Set when the queue has been emptied: events that come within its period are taken at its
+// tick, so that during a burst the receiving thread queues them without waking this thread
+// each time (a posted message costs the browser a call into the window system). The tick
+// after one that found nothing ends it, and the next event posts again.
+constexpr UINT_PTR kLingerTimerId = 2;
+constexpr UINT kLingerMs = 10;
 // How long one slice delivers: at most, and at least before input or painting that wait
 // get their turn (so that a flood still moves while the window is busy).
 constexpr DWORD kSliceMs = 30;
@@ -100,12 +106,15 @@ void CReceivedEventQueue::Drain(DWORD sliceMs) {
   if (m_delivering) return;
   const DWORD start = ::GetTickCount();
   int sinceLook = 0;
+  bool delivered = false;
   for (;;) {
     Item item;
     {
       std::lock_guard<std::mutex> hold(m_state->lock);
       if (m_state->items.empty()) {
-        m_state->wakePending = false;
+        // Still awake for the next tick if this drain found anything; asleep otherwise.
+        if (!delivered || sliceMs == 0 || !::SetTimer(m_window, kLingerTimerId, kLingerMs, nullptr))
+          m_state->wakePending = false;
         return;
       }
       item = std::move(m_state->items.front());
@@ -114,6 +123,7 @@ void CReceivedEventQueue::Drain(DWORD sliceMs) {
     m_delivering = true;
     item.mailbox->Deliver(item.event);
     m_delivering = false;
+    delivered = true;
     if (sliceMs == 0 || ++sinceLook < kDeliveriesPerLook) continue;
     sinceLook = 0;
     const DWORD elapsed = ::GetTickCount() - start;
@@ -129,8 +139,9 @@ void CReceivedEventQueue::Drain(DWORD sliceMs) {
 
 LRESULT CALLBACK CReceivedEventQueue::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* queue = reinterpret_cast<CReceivedEventQueue*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (queue && (message == kEventsWaitingMessage || (message == WM_TIMER && wParam == kResumeTimerId))) {
-    if (message == WM_TIMER) ::KillTimer(window, kResumeTimerId);
+  if (queue && (message == kEventsWaitingMessage ||
+                (message == WM_TIMER && (wParam == kResumeTimerId || wParam == kLingerTimerId)))) {
+    if (message == WM_TIMER) ::KillTimer(window, wParam);
     queue->Drain(kSliceMs);
     return 0;
   }
