@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "browser/ReceivedEventQueue.h"
 #include "sim/PipeLineWrite.h"
 #include "support/HostPath.h"
 #include "support/MessagePump.h"
@@ -312,10 +313,13 @@ std::string SimulatorProcess::Reply(DWORD timeoutMs) {
 std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) {
   std::string reply;
   if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
-  // What the command's calls into this thread's apartment left queued for this thread (a
-  // received event is delivered through a message posted before its call returned) is
-  // handled before the caller looks, even when the reply was there first.
-  if (m_pumping) PumpPendingMessages();
+  // What the command's calls left for this thread is handled before the caller looks, even
+  // when the reply came first: messages, and the events received for this thread's
+  // connections (which the queue would otherwise deliver at its next tick).
+  if (m_pumping) {
+    PumpPendingMessages();
+    if (CReceivedEventQueue* received = CReceivedEventQueue::ForThisThread()) received->DeliverAll();
+  }
   return reply;
 }
 
