@@ -12,6 +12,11 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
+// How long a worker letting go of a connection waits for the receiving thread to have let go
+// of the receiver's hold on the browser: a release the browser, having just answered the
+// unadvise, answers at once.
+constexpr DWORD kReceiverCloseWaitMs = 10000;
+
 // What the worker of ConnectWithin hands the caller: everything marshalled for it.
 struct ConnectOutcome {
   HRESULT appQuery = E_FAIL;
@@ -51,7 +56,7 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, CMarshalle
     if (FAILED(point->Advise(sink.Get(), &outcome.cookie))) outcome.cookie = 0;
   }
   if (outcome.cookie) outcome.receiver = receiver;
-  else CEventReceiver::Close(receiver);
+  else CEventReceiver::Close(receiver, kReceiverCloseWaitMs);
   if (!app) return outcome;
   outcome.app.Marshal(app.Get());
   outcome.parkedBrowser->Marshal(app.Get());
@@ -64,7 +69,7 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, CMarshalle
 void UndoConnect(ConnectOutcome& outcome) {
   if (outcome.cookie)
     if (const ComPtr<IConnectionPoint> point = outcome.point.Take()) point->Unadvise(outcome.cookie);
-  CEventReceiver::Close(std::move(outcome.receiver));
+  CEventReceiver::Close(std::move(outcome.receiver), kReceiverCloseWaitMs);
 }
 
 // Lets go of a connection's objects without waiting for the browser: the receiver (if any)
@@ -93,7 +98,7 @@ void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> ap
           if (const ComPtr<IConnectionPoint> own = parked.point->Take())
             if (cookie) own->Unadvise(cookie);
         if (parked.browser) parked.browser->Discard();
-        CEventReceiver::Close(receiver);
+        CEventReceiver::Close(receiver, kReceiverCloseWaitMs);
         return true;
       },
       nullptr,
@@ -102,7 +107,7 @@ void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> ap
         letGo();
       });
   if (!started) {
-    CEventReceiver::Close(receiver);
+    CEventReceiver::Close(receiver, 0);
     letGo();
   }
 }

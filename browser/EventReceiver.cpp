@@ -83,10 +83,12 @@ void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> 
   m_marshalledBrowser = std::move(browser);
 }
 
-void CEventReceiver::Close(ComPtr<CEventReceiver> receiver) {
+void CEventReceiver::Close(ComPtr<CEventReceiver> receiver, DWORD waitMs) {
   if (!receiver) return;
   receiver->m_closed.store(true);
-  ReceivingThread().Post([receiver] { receiver->LetGoOfBrowser(); });
+  auto letGo = [receiver] { receiver->LetGoOfBrowser(); };
+  if (waitMs) ReceivingThread().Run(letGo, waitMs);
+  else ReceivingThread().Post(letGo);
 }
 
 void CEventReceiver::LetGoOfBrowser() {

@@ -35,8 +35,10 @@ class CEventReceiver final : public IDispatch {
   void SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser);
   // From any thread: `receiver` takes no more events at once; on the receiving thread, it
   // then lets go of the browser (a call into it: the caller closes it once the browser has
-  // answered, after the unadvise) and of every reference other processes hold on it.
-  static void Close(Microsoft::WRL::ComPtr<CEventReceiver> receiver);
+  // answered, after the unadvise) and of every reference other processes hold on it. A
+  // worker waits for that at most `waitMs`, so that its end means the browser has been let
+  // go; 0: no wait.
+  static void Close(Microsoft::WRL::ComPtr<CEventReceiver> receiver, DWORD waitMs);
 
   // The stand-in put in place of a frame's dispatch argument on the window's thread: an
   // object of no browser, so it is never taken for the connected one.
