@@ -6,12 +6,18 @@
 #include <cstring>
 #include <new>
 
-#include "framework/ComIdentity.h"
 #include "framework/ApartmentThread.h"
+#include "framework/ComIdentity.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+// The thread every connection's receiver is served on.
+CApartmentThread& ReceivingThread() {
+  static CApartmentThread* thread = new CApartmentThread;  // ended with the others at exit
+  return *thread;
+}
 
 // An IDispatch of no object but itself, answering nothing: the frame stand-in.
 class StandIn final : public IDispatch {
@@ -58,15 +64,6 @@ CEventReceiver::CEventReceiver(const DispatchMap* map, std::shared_ptr<CEventMai
 // Close has let go of the browser on the receiving thread on every path of the connection
 // holder; a receiver never closed lets go of it here.
 CEventReceiver::~CEventReceiver() = default;
-
-namespace {
-
-CApartmentThread& ReceivingThread() {
-  static CApartmentThread* thread = new CApartmentThread;  // ended with the others at exit
-  return *thread;
-}
-
-}  // namespace
 
 bool CEventReceiver::MarshalForBrowsers(const ComPtr<CEventReceiver>& receiver,
                                         CMarshalledInterface<IDispatch>& marshalled, DWORD timeoutMs) {

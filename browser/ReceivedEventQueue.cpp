@@ -93,11 +93,6 @@ void CReceivedEventQueue::Push(std::shared_ptr<CEventMailbox> mailbox, ReceivedE
   }
 }
 
-size_t CReceivedEventQueue::Waiting() {
-  std::lock_guard<std::mutex> hold(m_state->lock);
-  return m_state->items.size();
-}
-
 void CReceivedEventQueue::DeliverAll() { Drain(0); }
 
 void CReceivedEventQueue::Drain(DWORD sliceMs) {

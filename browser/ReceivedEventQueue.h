@@ -39,7 +39,6 @@ class CEventMailbox : public std::enable_shared_from_this<CEventMailbox> {
   bool Post(ReceivedEvent&& event);
   // The window's thread: nothing more is delivered or taken.
   void Close();
-  bool IsOpen() const { return m_open.load(); }
 
  private:
   friend class CReceivedEventQueue;
@@ -62,7 +61,6 @@ class CReceivedEventQueue {
   // event received so far, such as a test or the end of the program). Not while a delivery
   // is under way on this thread.
   void DeliverAll();
-  size_t Waiting();
 
  private:
   struct Item;
