@@ -88,8 +88,10 @@ void CReceivedEventQueue::Push(std::shared_ptr<CEventMailbox> mailbox, ReceivedE
     m_state->wakePending = true;
   }
   if (wake && !::PostMessageA(m_window, kEventsWaitingMessage, 0, 0)) {
-    // The window's queue is full: a timer brings the drain instead.
-    ::SetTimer(m_window, kResumeTimerId, USER_TIMER_MINIMUM, nullptr);
+    // The window's queue is full (and a timer can be set only by the window's own thread):
+    // the next event tries again.
+    std::lock_guard<std::mutex> hold(m_state->lock);
+    m_state->wakePending = false;
   }
 }
 
