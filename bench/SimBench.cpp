@@ -29,9 +29,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "CpuUse.h"
 #include "browser/BrowserDiscovery.h"
 #include "browser/WebBrowserEvents2.h"
 #include "framework/StandardIds.h"
@@ -1230,7 +1232,9 @@ const char kAboutCaption[] = "バージョン情報";
 // ended from outside, as the user's input would: a menu of the main window dropped down
 // (Alt+F, through the system command the frame gets for it), the About box (its command),
 // or the window resized over and over (each size change lays the window out and paints it).
-enum class Busy { kNothing, kMenuOpen, kAboutBox, kResizing };
+// The window minimized is a yardstick rather than a user's state: the program then paints
+// nothing, while its window's thread still takes every row.
+enum class Busy { kNothing, kMenuOpen, kAboutBox, kResizing, kMinimized };
 
 class BusyWindow {
  public:
@@ -1257,6 +1261,9 @@ class BusyWindow {
         m_stop = false;
         m_resizer = CreateThread(nullptr, 0, &BusyWindow::Resize, this, 0, nullptr);
         return m_resizer != nullptr;
+      case Busy::kMinimized:
+        PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return m_minimized = WaitFor([&] { return IsIconic(main) != FALSE; }, 10000);
     }
     return false;
   }
@@ -1287,6 +1294,11 @@ class BusyWindow {
       SetWindowPos(main, nullptr, 0, 0, m_placed.right - m_placed.left, m_placed.bottom - m_placed.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    if (m_minimized) {
+      PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+      WaitFor([&] { return !IsIconic(main); }, 10000);
+      m_minimized = false;
+    }
   }
 
   long Resizes() const { return m_resizes; }
@@ -1314,21 +1326,41 @@ class BusyWindow {
   HWND m_menu = nullptr;
   HWND m_dialog = nullptr;
   HANDLE m_resizer = nullptr;
+  bool m_minimized = false;
   RECT m_placed = {};
   volatile bool m_stop = false;
   volatile long m_resizes = 0;
 };
 
+// The processes a browser's call passes through, for CpuUse: the simulator, this process
+// (the do-nothing holder, on its first thread), the program, Wine's server and the X server.
+bench::CpuUse CallPathCpu() {
+  return bench::CpuUse({{"ormix-sim.exe", "simulator", false},
+                        {"sim_bench.exe", "bench", true},
+                        {"ormix.exe", "ormix.exe", true},
+                        {"wineserver", "Wine's server", false},
+                        {"wineserver64", "Wine's server", false},
+                        {"Xvfb", "X server", false}});
+}
+
+// Adds `more` to `total`, figure by figure.
+void AddUp(std::map<std::string, double>& total, const std::map<std::string, double>& more) {
+  for (const auto& entry : more) total[entry.first] += entry.second;
+}
+
 // (13) Events into the visible log of a running ormix.exe while its window is idle, has a
-// menu dropped down, shows the About box, or is being resized over and over; beside each
-// burst, the same events into a connection holder of this process that does nothing (the
-// yardstick of 1(a), measured just before, so both see the same moment of a shared
-// machine). Each a browser of its own in the simulator: the program watches one, this
-// process the other. Time inside the call is the simulator's own time per Invoke (what the
-// browser waits); events/s counts until the burst is over as the user sees it (for the
-// program: every row there, the newest in view, nothing left to paint, with the menu or the
-// box still up; the resizing stops when the last event has been sent).
-void MeasureReceiving(SimulatorProcess& sim, long n) {
+// menu dropped down, shows the About box, is being resized over and over, or is minimized;
+// beside each burst, the same events into a connection holder of this process that does
+// nothing (the yardstick of 1(a)), in `rounds` rounds that alternate which of the two goes
+// first, so both see the same moments of a shared machine; medians. Each a browser of its
+// own in the simulator: the program watches one, this process the other. Time inside the
+// call is the simulator's own time per Invoke (what the browser waits); events/s counts
+// until the burst is over as the user sees it (for the program: every row there, the
+// newest in view, nothing left to paint, with the menu or the box still up; the resizing
+// stops when the last event has been sent; minimized, every row taken). Where the
+// processors' time went in each kind of burst: CpuUse, over all rounds. `states`
+// (comma-separated keys of the states below; empty: all) picks the states measured.
+void MeasureReceiving(SimulatorProcess& sim, long n, int rounds, const std::string& states) {
   const char* kSection = "13 receiving events";
   sim.Send("open r0 title=Nothing");
   IWebBrowser2* quiet = FindOnlyBrowser();
@@ -1351,50 +1383,87 @@ void MeasureReceiving(SimulatorProcess& sim, long n) {
     struct Condition {
       Busy busy;
       const char* label;
+      const char* key;  // as --receiving-states names it
     };
-    const Condition conditions[] = {{Busy::kNothing, "plain"},
-                                    {Busy::kMenuOpen, "a menu open"},
-                                    {Busy::kAboutBox, "About box up"},
-                                    {Busy::kResizing, "window resized continuously"}};
+    const Condition conditions[] = {{Busy::kNothing, "plain", "plain"},
+                                    {Busy::kMenuOpen, "a menu open", "menu"},
+                                    {Busy::kAboutBox, "About box up", "about"},
+                                    {Busy::kResizing, "window resized continuously", "resizing"},
+                                    {Busy::kMinimized, "window minimized", "minimized"}};
     const std::string times = "repeat " + std::to_string(n) + " fire ";
+    bench::CpuUse cpu = CallPathCpu();
     for (const EventKind& kind : kEventKinds) {
       for (const Condition& condition : conditions) {
+        if (!states.empty() && ("," + states + ",").find(std::string(",") + condition.key + ",") == std::string::npos)
+          continue;
         const std::string label = std::string(kind.label) + ", " + condition.label;
-        double start = Now();
-        std::string reply = sim.Send(times + "r0 " + kind.arguments, 600000);
-        Settle();
-        const double nothingWall = Now() - start;
-        const double nothingInCall = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
-
-        BusyWindow busy(ormix, condition.busy);
-        if (!busy.Begin()) {
-          std::printf("| %s | %s: the state did not show | - |\n", kSection, label.c_str());
+        std::vector<double> nothingInCall, nothingWall, ormixInCall, ormixWall;
+        std::map<std::string, double> nothingCpu, ormixCpu;
+        long resizes = 0;
+        const char* problem = nullptr;
+        for (int round = 0; round < rounds && !problem; ++round) {
+          for (int turn = 0; turn < 2 && !problem; ++turn) {
+            if ((turn == 0) == (round % 2 == 0)) {
+              cpu.Start();
+              const double start = Now();
+              const std::string reply = sim.Send(times + "r0 " + kind.arguments, 600000);
+              Settle();
+              nothingWall.push_back(Now() - start);
+              AddUp(nothingCpu, cpu.Stop());
+              nothingInCall.push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+              continue;
+            }
+            BusyWindow busy(ormix, condition.busy);
+            if (!busy.Begin()) {
+              problem = "the state did not show";
+              break;
+            }
+            const int rows = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)) + static_cast<int>(n);
+            cpu.Start();
+            const double start = Now();
+            const std::string reply = sim.Send(times + "r1 " + kind.arguments, 600000);
+            if (condition.busy == Busy::kResizing) busy.End();
+            const bool settled = WaitFor(
+                [&] {
+                  return condition.busy == Busy::kMinimized ? SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) == rows
+                                                            : LogSettled(ormix.Window(), log, rows);
+                },
+                300000);
+            ormixWall.push_back(Now() - start);
+            AddUp(ormixCpu, cpu.Stop());
+            const bool stillBusy = condition.busy == Busy::kMenuOpen
+                                       ? ShownWindowOfClass(ormix.ProcessId(), "#32768") != nullptr
+                                   : condition.busy == Busy::kAboutBox ? ormix.FindTopLevel(kAboutCaption) != nullptr
+                                   : condition.busy == Busy::kMinimized ? IsIconic(ormix.Window()) != FALSE
+                                                                        : true;
+            resizes += busy.Resizes();
+            busy.End();
+            // Restored, the log settles before the next burst.
+            if (condition.busy == Busy::kMinimized) WaitFor([&] { return LogSettled(ormix.Window(), log, rows); }, 300000);
+            ormixInCall.push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+            if (!settled) problem = "the log did not settle";
+            else if (!stillBusy) problem = "the state ended before the log settled";
+          }
+        }
+        if (ormixInCall.empty() || nothingInCall.empty()) {
+          std::printf("| %s | %s: %s | - |\n", kSection, label.c_str(), problem ? problem : "no burst");
           continue;
         }
-        const int rowsBefore = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
-        start = Now();
-        reply = sim.Send(times + "r1 " + kind.arguments, 600000);
-        if (condition.busy == Busy::kResizing) busy.End();
-        const bool settled =
-            WaitFor([&] { return LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)); }, 300000);
-        const double wall = Now() - start;
-        const bool stillBusy = condition.busy == Busy::kMenuOpen
-                                   ? ShownWindowOfClass(ormix.ProcessId(), "#32768") != nullptr
-                               : condition.busy == Busy::kAboutBox ? ormix.FindTopLevel(kAboutCaption) != nullptr
-                                                                   : true;
-        const long resizes = busy.Resizes();
-        busy.End();
-        const double inCall = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
-        std::printf("| %s | %s: ms per event inside the call, do-nothing sink / ormix.exe / ratio c/a | "
+        const double a = Median(nothingInCall), c = Median(ormixInCall);
+        const double aWall = Median(nothingWall), cWall = Median(ormixWall);
+        std::printf("| %s | %s: ms per event inside the call, do-nothing sink / ormix.exe / ratio c/a (medians of %d) | "
                     "%.3f / %.3f / %.2f |\n",
-                    kSection, label.c_str(), nothingInCall, inCall, inCall / nothingInCall);
+                    kSection, label.c_str(), static_cast<int>(ormixInCall.size()), a, c, c / a);
         std::printf("| %s | %s: events/s, do-nothing sink / ormix.exe / ratio c/a | %.0f / %.0f / %.2f |\n", kSection,
-                    label.c_str(), n * 1000.0 / nothingWall, n * 1000.0 / wall, nothingWall / wall);
-        if (!settled || !stillBusy)
-          std::printf("| %s | %s: %s | - |\n", kSection, label.c_str(),
-                      !settled ? "the log did not settle" : "the state ended before the log settled");
+                    label.c_str(), n * 1000.0 / aWall, n * 1000.0 / cWall, aWall / cWall);
+        const long events = n * static_cast<long>(ormixInCall.size());
+        std::printf("| %s | %s: CPU ms per event, do-nothing sink's bursts | %s |\n", kSection, label.c_str(),
+                    cpu.Describe(nothingCpu, n * static_cast<long>(nothingInCall.size())).c_str());
+        std::printf("| %s | %s: CPU ms per event, ormix.exe's bursts | %s |\n", kSection, label.c_str(),
+                    cpu.Describe(ormixCpu, events).c_str());
+        if (problem) std::printf("| %s | %s: %s | - |\n", kSection, label.c_str(), problem);
         if (condition.busy == Busy::kResizing)
-          std::printf("| %s | %s: size changes during the burst | %ld |\n", kSection, label.c_str(), resizes);
+          std::printf("| %s | %s: size changes during the bursts | %ld |\n", kSection, label.c_str(), resizes);
         std::fflush(stdout);
       }
     }
@@ -1476,6 +1545,8 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
   } else {
     std::vector<long> before;
     for (HWND log : logs) before.push_back(static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)));
+    bench::CpuUse cpu = CallPathCpu();
+    cpu.Start();
     const double start = Now();
     const std::string reply = sim.Send(
         "all " + ids + " repeat " + std::to_string(n) + " fire {id} StatusTextChange \"bstr:#{id}-{n}\"", 1800000);
@@ -1489,6 +1560,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
         },
         600000);
     const double wall = Now() - start;
+    const std::map<std::string, double> tenUsed = cpu.Stop();
     double inCall[kBrowsers] = {};
     int slowest = 0;
     for (int i = 0; i < kBrowsers; ++i) {
@@ -1500,6 +1572,8 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
     }
     Row(kSection, "all ten at once: events/s, until every tab holds its rows (wall)", "%.0f",
         arrived ? kBrowsers * n * 1000.0 / wall : 0.0);
+    std::printf("| %s | all ten at once: CPU ms per event | %s |\n", kSection,
+                cpu.Describe(tenUsed, kBrowsers * n).c_str());
 
     // Every tab's rows, read as another program reads them: the numbers of each browser's
     // events in the order of the rows, and the browsers each tab shows.
@@ -1542,6 +1616,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
     const std::string id = "p" + std::to_string(slowest);
     std::vector<long> counts;
     for (HWND log : logs) counts.push_back(static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)));
+    cpu.Start();
     const std::string alone = sim.Send(
         "all " + id + " repeat " + std::to_string(n) + " fire {id} StatusTextChange \"bstr:#{id}-alone-{n}\"", 600000);
     WaitFor(
@@ -1554,6 +1629,8 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
           return now >= total + n;
         },
         300000);
+    std::printf("| %s | the slowest browser alone: CPU ms per event | %s |\n", kSection,
+                cpu.Describe(cpu.Stop(), n).c_str());
     const double aloneInCall = std::atof(SimulatorProcess::Field(ReplyOfItem(alone, id), "us").c_str()) / 1000.0 / n;
     Row(kSection, "slowest browser (" + id + ") firing alone: ms per event inside the call", "%.3f", aloneInCall);
     Row(kSection, "ratio slowest of ten at once / the same browser alone (time inside the call)", "%.2f",
@@ -1683,6 +1760,8 @@ int main(int argc, char** argv) {
   long rows = 100000;
   int starts = 9;
   int fillThreads = 1;
+  int rounds = 3;
+  std::string receivingStates;  // empty: every state
   std::string otherOrmix;
   bool eventCost = true, growth = true, exportRows = true, discovery = true, startup = true, hangs = true,
        embedded = true, frames = true, endToEnd = true, flicker = true, journal = true, receiving = true,
@@ -1692,6 +1771,8 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--rows") && i + 1 < argc) rows = std::atol(argv[++i]);
     else if (!std::strcmp(argv[i], "--starts") && i + 1 < argc) starts = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--fill-threads") && i + 1 < argc) fillThreads = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--receiving-states") && i + 1 < argc) receivingStates = argv[++i];
     else if (!std::strcmp(argv[i], "--compare-startup") && i + 1 < argc) otherOrmix = argv[++i];
     else if (!std::strcmp(argv[i], "--skip-events")) eventCost = false;
     else if (!std::strcmp(argv[i], "--skip-growth")) growth = false;
@@ -1731,7 +1812,7 @@ int main(int argc, char** argv) {
       if (endToEnd) MeasureEndToEndGrowth(sim, rows, events, fillThreads);
       if (flicker) MeasureFlicker(sim, 100);
       if (journal) MeasureJournal(sim, events, rows);
-      if (receiving) MeasureReceiving(sim, events);
+      if (receiving) MeasureReceiving(sim, events, rounds, receivingStates);
       if (tenBrowsers) MeasureTenBrowsers(sim, events);
       if (!sim.Stop()) result = 1;
     }

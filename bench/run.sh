@@ -4,7 +4,7 @@
 # (--events N, --rows N, --starts N, --skip-events, --skip-growth, --skip-export,
 # --skip-discovery (also the selection dialog), --skip-startup, --skip-hangs,
 # --skip-embedded, --skip-frames, --skip-end-to-end, --skip-flicker, --skip-journal,
-# --skip-receiving, --skip-ten-browsers, --fill-threads K,
+# --skip-receiving, --skip-ten-browsers, --fill-threads K, --rounds R,
 # --compare-startup OTHER_ORMIX_EXE).
 # Usage: bench/run.sh [BUILD_DIR] [ARGS...]
 set -euo pipefail
