@@ -14,5 +14,6 @@ BUILD=${1:-$ROOT/build}
 BUILD=$(cd "$BUILD" && pwd)
 echo "Ormix benchmarks, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, $(wine64 --version 2>/dev/null || wine --version)"
 echo
-"$BUILD/wine-run.sh" "$BUILD/bench/sim_bench.exe" "$@" | tr -d '\r'
+# Line by line, so a run that is stopped midway keeps the figures it printed.
+"$BUILD/wine-run.sh" "$BUILD/bench/sim_bench.exe" "$@" | stdbuf -oL tr -d '\r'
 WINEPREFIX="$BUILD/wineprefix" wineserver -w
