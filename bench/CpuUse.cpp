@@ -1,5 +1,7 @@
 #include "CpuUse.h"
 
+#include "Clock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,12 +17,7 @@ namespace {
 // Linux counts CPU time in clock ticks of 1/100 s for every program (USER_HZ).
 constexpr double kMsPerTick = 10.0;
 
-double NowMs() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+std::string WindowThreadLabel(const std::string& label) { return label + "'s window thread"; }
 
 // A file of /proc, whole (its size reads as 0, so it is read until its end).
 std::string ReadProcFile(const std::string& path) {
@@ -68,7 +65,7 @@ std::vector<std::string> CpuUse::Labels() const {
   std::vector<std::string> labels;
   for (const Process& process : m_processes) {
     if (std::find(labels.begin(), labels.end(), process.label) == labels.end()) labels.push_back(process.label);
-    if (process.windowThreadApart) labels.push_back(process.label + "'s window thread");
+    if (process.windowThreadApart) labels.push_back(WindowThreadLabel(process.label));
   }
   return labels;
 }
@@ -106,7 +103,7 @@ CpuUse::Snapshot CpuUse::Take() const {
     double firstTicks = 0;
     if (process->windowThreadApart &&
         ParseStat(ReadProcFile(std::string("/proc/") + pid + "/task/" + pid + "/stat"), &name, &firstTicks))
-      snapshot.byLabel[process->label + "'s window thread"] += firstTicks * kMsPerTick;
+      snapshot.windowThreadByLabel[process->label] += firstTicks * kMsPerTick;
   } while (FindNextFileA(find, &found));
   FindClose(find);
   return snapshot;
@@ -122,10 +119,16 @@ std::map<std::string, double> CpuUse::Stop() const {
   };
   std::map<std::string, double> used;
   double named = 0;
-  for (const std::string& label : Labels()) {
+  for (const Process& process : m_processes) {
     // A process that started or ended meanwhile counts what it used while seen.
-    used[label] = std::max(0.0, at(now.byLabel, label) - at(m_start.byLabel, label));
-    if (label.find("'s window thread") == std::string::npos) named += used[label];
+    const auto since = [&](std::map<std::string, double> Snapshot::*times) {
+      return std::max(0.0, at(now.*times, process.label) - at(m_start.*times, process.label));
+    };
+    if (!used.count(process.label)) {  // processes of one label were added up when taken
+      used[process.label] = since(&Snapshot::byLabel);
+      named += used[process.label];
+    }
+    if (process.windowThreadApart) used[WindowThreadLabel(process.label)] = since(&Snapshot::windowThreadByLabel);
   }
   used["machine busy"] = now.machineBusyMs - m_start.machineBusyMs;
   used["everything else"] = std::max(0.0, used["machine busy"] - named);

@@ -37,6 +37,7 @@ class CpuUse {
     double wallMs = 0;
     double machineBusyMs = 0;
     std::map<std::string, double> byLabel;
+    std::map<std::string, double> windowThreadByLabel;  // of the processes shown apart
   };
   Snapshot Take() const;
   std::vector<std::string> Labels() const;

@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
 #include "CpuUse.h"
 #include "browser/BrowserDiscovery.h"
 #include "browser/WebBrowserEvents2.h"
@@ -45,16 +46,15 @@
 #include "support/SimulatorProcess.h"
 #include "support/Variants.h"
 
+using bench::NowMs;
 using testsupport::PumpPendingMessages;
 using testsupport::SimulatorProcess;
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+// The browser's time inside each call of a burst (ms), from the simulator's reply to it.
+double InCallMs(const std::string& reply, long calls) {
+  return std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / calls;
 }
 
 double WorkingSetBytes() {
@@ -144,9 +144,9 @@ class RunningProgram {
   // thread is back in its message loop, where WM_PAINT comes next), and no window of it has
   // an update region left. The last two are repeated until both hold.
   HWND WaitPainted(const char* caption, DWORD timeoutMs = 60000) {
-    const double start = Now();
+    const double start = NowMs();
     WaitForInputIdle(m_info.hProcess, timeoutMs);
-    while (Now() - start < timeoutMs) {
+    while (NowMs() - start < timeoutMs) {
       if (!m_window) m_window = FindTopLevel(caption);
       if (m_window) {
         DWORD_PTR ignored = 0;
@@ -233,14 +233,14 @@ double Median(std::vector<double> values) {
 bool SelectBrowserIn(RunningProgram& ormix, const wchar_t* title) {
   PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
   HWND dialog = nullptr;
-  const double start = Now();
-  while (!dialog && Now() - start < 20000) {
+  const double start = NowMs();
+  while (!dialog && NowMs() - start < 20000) {
     dialog = ormix.FindTopLevel(kSelectDialogCaption);
     if (!dialog) Sleep(10);
   }
   if (!dialog) return false;
   // The list is filled off the dialog's thread; OK comes on with it.
-  while (!IsWindowEnabled(GetDlgItem(dialog, IDOK)) && Now() - start < 20000) Sleep(10);
+  while (!IsWindowEnabled(GetDlgItem(dialog, IDOK)) && NowMs() - start < 20000) Sleep(10);
   const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -359,19 +359,19 @@ void MeasureEventCost(SimulatorProcess& sim, long n) {
       Settle();
       // The tab writes its start row once the connection is made, which may be after the
       // dialog has gone: counted before the burst, not into it.
-      for (const double start = Now(); log && SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;)
+      for (const double start = NowMs(); log && SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && NowMs() - start < 20000;)
         Sleep(10);
       const int rowsBefore = window ? window->list->GetItemCount()
                                     : log ? static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)) : 0;
-      const double start = Now();
+      const double start = NowMs();
       const std::string reply = sim.Send("repeat " + std::to_string(n) + " " + event.command, 600000);
       Settle();
       if (log) {
         // The other process's end of the burst: every row shown, scrolled and painted.
-        while (!LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) && Now() - start < 600000)
+        while (!LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) && NowMs() - start < 600000)
           Sleep(0);
       }
-      const double wall = Now() - start;
+      const double wall = NowMs() - start;
       const double us = std::atof(SimulatorProcess::Field(reply, "us").c_str());
       inCall[receiver] = us / 1000.0 / n;
       Row(kSection, label + ": ms per event inside the call", "%.3f", inCall[receiver]);
@@ -403,13 +403,13 @@ void MeasureGrowth(long rows) {
   BSTR text = SysAllocString(L"Loading page http://example.com/index.html");
   const double memoryBefore = WorkingSetBytes();
   auto deliver = [&](long count) {
-    const double start = Now();
+    const double start = NowMs();
     for (long i = 0; i < count; ++i) {
       InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(text)});
       if (i % 100 == 99) Settle();
     }
     Settle();
-    return (Now() - start) / count;
+    return (NowMs() - start) / count;
   };
   const long window1 = rows < 1000 ? rows : 1000;
   const double first = deliver(window1);
@@ -465,19 +465,19 @@ void MeasureExport(long rows) {
   for (int round = 0; round < 5; ++round) {
     for (int turn = 0; turn < 3; ++turn) {
       DeleteFileA(path.c_str());
-      const double begin = Now();
+      const double begin = NowMs();
       switch ((turn + round) % 3) {
         case 0:
           window.list->SaveLog(path.c_str());
-          saves.push_back(Now() - begin);
+          saves.push_back(NowMs() - begin);
           break;
         case 1:
           write(bytes, "wb");
-          baselines.push_back(Now() - begin);
+          baselines.push_back(NowMs() - begin);
           break;
         default:
           write(lines, "wt");
-          textModes.push_back(Now() - begin);
+          textModes.push_back(NowMs() - begin);
           break;
       }
     }
@@ -488,9 +488,9 @@ void MeasureExport(long rows) {
   double start = 0;
 
   window.list->SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-  start = Now();
+  start = NowMs();
   window.list->SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_COPY, 0), 0);
-  const double copy = Now() - start;
+  const double copy = NowMs() - start;
 
   // Find next from the first row, the only match in the last row.
   BSTR last = SysAllocString(L"Text:the one row at the far end");
@@ -503,29 +503,29 @@ void MeasureExport(long rows) {
   for (int round = 0; round < 5; ++round) {
     window.list->SetItemState(-1, 0, LVIS_SELECTED);
     window.list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    start = Now();
+    start = NowMs();
     found = window.list->FindRow("ONE ROW AT THE FAR", true);
-    finds.push_back(Now() - start);
+    finds.push_back(NowMs() - start);
   }
 
   // Filters over every row: by the event every row has (the index of shown rows at its
   // largest), by a text only the last row holds (every row's text searched), and cleared.
   const std::vector<std::string> statusText = {"DIID_DWebBrowserEvents2::StatusTextChange"};
-  start = Now();
+  start = NowMs();
   window.list->ApplyFilter(true, statusText, "");
-  const double filterByEvent = Now() - start;
+  const double filterByEvent = NowMs() - start;
   const size_t shownByEvent = window.list->GetShownRowCount();
-  start = Now();
+  start = NowMs();
   window.list->ApplyFilter(false, {}, "ONE ROW AT THE FAR");
-  const double filterByText = Now() - start;
+  const double filterByText = NowMs() - start;
   const size_t shownByText = window.list->GetShownRowCount();
-  start = Now();
+  start = NowMs();
   window.list->ApplyFilter(false, {}, "99999");  // digits: the number and time columns too
-  const double filterByDigits = Now() - start;
+  const double filterByDigits = NowMs() - start;
   const size_t shownByDigits = window.list->GetShownRowCount();
-  start = Now();
+  start = NowMs();
   window.list->ClearFilter();
-  const double filterCleared = Now() - start;
+  const double filterCleared = NowMs() - start;
 
   const std::string n = std::to_string(count);
   Row(kSection, "save " + n + " rows, median of 5 (ms)", "%.0f", save);
@@ -583,16 +583,16 @@ void MeasureStartup(int starts, const std::string& otherOrmix) {
                                     nullptr, 0,
                                     [](void* param) -> DWORD {
                                       auto* s = static_cast<Signal*>(param);
-                                      if (WaitForSingleObject(s->event, 60000) == WAIT_OBJECT_0) s->at = Now();
+                                      if (WaitForSingleObject(s->event, 60000) == WAIT_OBJECT_0) s->at = NowMs();
                                       return 0;
                                     },
                                     &signal, 0, nullptr)
                               : nullptr;
       RunningProgram program;
-      const double start = Now();
+      const double start = NowMs();
       const bool started = program.Start("\"" + p.path + "\"" + (p.signals ? std::string(" ") + eventName : ""));
       const bool shown = started && program.WaitPainted(p.caption);
-      const double elapsed = Now() - start;
+      const double elapsed = NowMs() - start;
       if (waiter) {
         WaitForSingleObject(waiter, 60000);
         CloseHandle(waiter);
@@ -639,9 +639,9 @@ void MeasureDiscovery(SimulatorProcess& sim, const BrowserThreads& threads) {
     double first = 0, total = 0;
     const int rounds = 5;
     for (int r = 0; r <= rounds; ++r) {
-      const double start = Now();
+      const double start = NowMs();
       DiscoveryWalk(listBox);
-      const double elapsed = Now() - start;
+      const double elapsed = NowMs() - start;
       if (r == 0) first = elapsed;
       else total += elapsed;
     }
@@ -659,20 +659,20 @@ void MeasureDiscovery(SimulatorProcess& sim, const BrowserThreads& threads) {
 double PostedCommandDelay(HWND main, DWORD timeoutMs = 30000) {
   const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
   const bool shown = IsWindowVisible(bar) != FALSE;
-  const double start = Now();
+  const double start = NowMs();
   PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0);
   while ((IsWindowVisible(bar) != FALSE) == shown) {
-    if (Now() - start > timeoutMs) return -1;
+    if (NowMs() - start > timeoutMs) return -1;
     Sleep(1);
   }
-  return Now() - start;
+  return NowMs() - start;
 }
 
 // The longest delay of a posted command, probed one after another for `ms` milliseconds.
 double LongestDelayFor(HWND main, double ms) {
   double longest = 0;
-  const double start = Now();
-  while (Now() - start < ms) {
+  const double start = NowMs();
+  while (NowMs() - start < ms) {
     const double delay = PostedCommandDelay(main);
     if (delay < 0) return -1;
     longest = std::max(longest, delay);
@@ -695,21 +695,21 @@ ClosingDelays DelaysUntilGone(HWND main, double closed, DWORD timeoutMs = 30000)
   const HWND bar = GetDlgItem(main, AFX_IDW_STATUS_BAR);
   ClosingDelays delays;
   auto noteHidden = [&] {
-    if (delays.hidden < 0 && (!IsWindow(main) || !IsWindowVisible(main))) delays.hidden = Now() - closed;
+    if (delays.hidden < 0 && (!IsWindow(main) || !IsWindowVisible(main))) delays.hidden = NowMs() - closed;
   };
-  while (IsWindow(main) && Now() - closed < timeoutMs) {
+  while (IsWindow(main) && NowMs() - closed < timeoutMs) {
     noteHidden();
     const bool shown = IsWindowVisible(bar) != FALSE;
-    const double posted = Now();
+    const double posted = NowMs();
     if (!PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_VIEW_STATUS_BAR, 0), 0)) break;
-    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && Now() - closed < timeoutMs) {
+    while (IsWindow(main) && (IsWindowVisible(bar) != FALSE) == shown && NowMs() - closed < timeoutMs) {
       noteHidden();
       Sleep(1);
     }
-    if (IsWindow(main)) delays.longestHandled = std::max(delays.longestHandled, Now() - posted);
+    if (IsWindow(main)) delays.longestHandled = std::max(delays.longestHandled, NowMs() - posted);
   }
   noteHidden();
-  if (!IsWindow(main)) delays.gone = Now() - closed;
+  if (!IsWindow(main)) delays.gone = NowMs() - closed;
   return delays;
 }
 
@@ -730,19 +730,19 @@ void MeasureSelectionDialog(SimulatorProcess& sim, const BrowserThreads& threads
     std::vector<double> shown, filled;
     const int rounds = 5;
     for (int r = 0; r < rounds; ++r) {
-      const double start = Now();
+      const double start = NowMs();
       PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_SELECT_BROWSER, 0), 0);
       HWND dialog = nullptr;
-      while (!dialog && Now() - start < 20000) dialog = ormix.FindTopLevel(kSelectDialogCaption);
+      while (!dialog && NowMs() - start < 20000) dialog = ormix.FindTopLevel(kSelectDialogCaption);
       if (!dialog) break;
-      shown.push_back(Now() - start);
+      shown.push_back(NowMs() - start);
       const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
-      while (Now() - start < 20000 &&
+      while (NowMs() - start < 20000 &&
              !(IsWindowEnabled(GetDlgItem(dialog, IDOK)) && SendMessageW(list, LB_GETCOUNT, 0, 0) == browsers))
         Sleep(0);
-      filled.push_back(Now() - start);
+      filled.push_back(NowMs() - start);
       PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-      while (IsWindow(dialog) && Now() - start < 20000) Sleep(1);
+      while (IsWindow(dialog) && NowMs() - start < 20000) Sleep(1);
     }
     const std::string label = std::to_string(browsers) + (browsers == 1 ? " browser" : " browsers") + threads.label;
     Row(kSection, label + ": command to dialog shown, median of " + std::to_string(shown.size()) + " (ms)", "%.1f",
@@ -776,19 +776,19 @@ void MeasureEmbeddedDialog(SimulatorProcess& sim) {
     std::vector<double> shown, filled;
     const int rounds = 5;
     for (int r = 0; r < rounds; ++r) {
-      const double start = Now();
+      const double start = NowMs();
       PostMessageA(ormix.Window(), WM_COMMAND, MAKEWPARAM(ID_SELECT_EMBEDDED_BROWSER, 0), 0);
       HWND dialog = nullptr;
-      while (!dialog && Now() - start < 20000) dialog = ormix.FindTopLevel(kEmbeddedDialogCaption);
+      while (!dialog && NowMs() - start < 20000) dialog = ormix.FindTopLevel(kEmbeddedDialogCaption);
       if (!dialog) break;
-      shown.push_back(Now() - start);
+      shown.push_back(NowMs() - start);
       const HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
-      while (Now() - start < 20000 &&
+      while (NowMs() - start < 20000 &&
              !(IsWindowEnabled(GetDlgItem(dialog, IDOK)) && SendMessageW(list, LB_GETCOUNT, 0, 0) == count))
         Sleep(0);
-      filled.push_back(Now() - start);
+      filled.push_back(NowMs() - start);
       PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-      while (IsWindow(dialog) && Now() - start < 20000) Sleep(1);
+      while (IsWindow(dialog) && NowMs() - start < 20000) Sleep(1);
     }
     const std::string label = std::to_string(count) + (count == 1 ? " host" : " hosts");
     Row(kSection, label + ": command to dialog shown, median of " + std::to_string(shown.size()) + " (ms)", "%.1f",
@@ -825,7 +825,7 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
             LongestDelayFor(ormix.Window(), 1500));
       } else {
         const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, ormix.ProcessId());
-        const double start = Now();
+        const double start = NowMs();
         PostMessageA(ormix.Window(), WM_CLOSE, 0, 0);
         const ClosingDelays closing = DelaysUntilGone(ormix.Window(), start);
         Row(kSection, label + ": exit, longest wait of a posted command until the window has gone (ms)", "%.0f",
@@ -833,7 +833,7 @@ void MeasureHungBrowser(SimulatorProcess& sim) {
         Row(kSection, label + ": exit, close to the main window no longer visible (ms)", "%.0f", closing.hidden);
         Row(kSection, label + ": exit, close to the window gone (ms)", "%.0f", closing.gone);
         WaitForSingleObject(process, 30000);
-        Row(kSection, label + ": exit, close to process end (ms)", "%.0f", Now() - start);
+        Row(kSection, label + ": exit, close to process end (ms)", "%.0f", NowMs() - start);
         CloseHandle(process);
       }
       if (hung) sim.Send("echo awake");  // answered once the hang is over
@@ -874,7 +874,7 @@ void MeasureFrameColumn(SimulatorProcess& sim, long n) {
         Settle();
         const std::string reply = sim.Send("repeat " + std::to_string(n) + " " + event.command, 600000);
         Settle();
-        inCall[shown].push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+        inCall[shown].push_back(InCallMs(reply, n));
         if (window.list->GetItemCount() != n + 1)
           std::printf("| %s | %s: rows added | %d of %ld |\n", kSection, event.label, window.list->GetItemCount() - 1, n);
       }
@@ -917,20 +917,20 @@ void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n, int fillThr
       sim.Send("close g2");
       return;
     }
-    for (const double start = Now(); w.Rows() < 1 && Now() - start < 20000;) Sleep(10);
+    for (const double start = NowMs(); w.Rows() < 1 && NowMs() - start < 20000;) Sleep(10);
   }
   const std::string event = "StatusTextChange \"bstr:Loading page http://example.com/index.html\"";
   // Fires `count` events at one log and waits until it shows them all, settled.
   auto stream = [&](Watched& w, long count, int threads, double* inCallMs) {
     const long before = w.Rows();
-    const double start = Now();
+    const double start = NowMs();
     const std::string command = threads > 1 ? "flood " + std::string(w.id) + " " + std::to_string(count) +
                                                   " threads=" + std::to_string(threads) + " " + event
                                             : "repeat " + std::to_string(count) + " fire " + w.id + " " + event;
     const std::string reply = sim.Send(command, 7200000);
-    while (!LogSettled(w.ormix.Window(), w.log, static_cast<int>(before + count)) && Now() - start < 7200000) Sleep(1);
-    const double wall = Now() - start;
-    if (inCallMs) *inCallMs = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / count;
+    while (!LogSettled(w.ormix.Window(), w.log, static_cast<int>(before + count)) && NowMs() - start < 7200000) Sleep(1);
+    const double wall = NowMs() - start;
+    if (inCallMs) *inCallMs = InCallMs(reply, count);
     return wall;
   };
   auto compare = [&]() {
@@ -952,19 +952,19 @@ void MeasureEndToEndGrowth(SimulatorProcess& sim, long rows, long n, int fillThr
     Row(kSection, at + ": ratio events/s to the log beside it", "%.2f", Median(rate[0]) / Median(rate[1]));
   };
   compare();
-  const double fillStart = Now();
+  const double fillStart = NowMs();
   long filledBefore = logs[0].Rows();
   long nextCheck = rows / 4;
   while (logs[0].Rows() < rows) {
     const long batch = std::min({50000L, rows - logs[0].Rows(), std::max(1L, nextCheck - logs[0].Rows())});
     stream(logs[0], batch, fillThreads, nullptr);
-    std::fprintf(stderr, "filled %ld rows, %.0f s\n", logs[0].Rows(), (Now() - fillStart) / 1000.0);
+    std::fprintf(stderr, "filled %ld rows, %.0f s\n", logs[0].Rows(), (NowMs() - fillStart) / 1000.0);
     if (logs[0].Rows() >= nextCheck && logs[0].Rows() < rows) {
       compare();
       nextCheck += rows / 4;
     }
   }
-  const double fillSeconds = (Now() - fillStart) / 1000.0;
+  const double fillSeconds = (NowMs() - fillStart) / 1000.0;
   Row(kSection, "filling, events/s" + std::string(fillThreads > 1 ? " (flood, " + std::to_string(fillThreads) + " threads)" : ""),
       "%.0f", (logs[0].Rows() - filledBefore) / fillSeconds);
   compare();
@@ -1088,12 +1088,12 @@ void MeasureFlicker(SimulatorProcess& sim, int samples) {
     sim.Send("fire f1 StatusTextChange \"bstr:Loading page http://example.com/page" + std::to_string(k) + ".html\"");
   };
   // More rows than a page first, so that every new row scrolls the list.
-  for (const double start = Now(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;) Sleep(10);
+  for (const double start = NowMs(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && NowMs() - start < 20000;) Sleep(10);
   const int page = static_cast<int>(SendMessageA(log, LVM_GETCOUNTPERPAGE, 0, 0));
   const int prefill = page + 10;
   for (int k = 0; k < prefill; ++k) fire(k);
   const int rowsBefore = prefill + 1;
-  for (const double start = Now(); !LogSettled(ormix.Window(), log, rowsBefore) && Now() - start < 60000;) Sleep(10);
+  for (const double start = NowMs(); !LogSettled(ormix.Window(), log, rowsBefore) && NowMs() - start < 60000;) Sleep(10);
 
   // Where rows and columns are: the top row's rectangle and the columns' widths (the text is
   // the same length throughout, so the parameter column keeps its width); the header's band.
@@ -1148,13 +1148,13 @@ void MeasureFlicker(SimulatorProcess& sim, int samples) {
   ScreenSample sample;
   bool keptBad = false;
   long fired = 0;
-  const double start = Now();
+  const double start = NowMs();
   for (const double when : at) {
     while (fired * periodMs <= when) {
-      while (Now() - start < fired * periodMs) Sleep(1);
+      while (NowMs() - start < fired * periodMs) Sleep(1);
       fire(prefill + fired++);
     }
-    while (Now() - start < when) Sleep(1);
+    while (NowMs() - start < when) Sleep(1);
     int top = -1, inView = 0;
     long stored = 0;
     for (int attempt = 0; attempt < 20; ++attempt) {
@@ -1219,8 +1219,8 @@ HWND ShownWindowOfClass(DWORD pid, const char* className) {
 // Waits up to `ms` for `done`, looking every few milliseconds.
 template <typename Done>
 bool WaitFor(Done done, double ms) {
-  for (const double start = Now(); !done();) {
-    if (Now() - start > ms) return false;
+  for (const double start = NowMs(); !done();) {
+    if (NowMs() - start > ms) return false;
     Sleep(2);
   }
   return true;
@@ -1405,12 +1405,12 @@ void MeasureReceiving(SimulatorProcess& sim, long n, int rounds, const std::stri
           for (int turn = 0; turn < 2 && !problem; ++turn) {
             if ((turn == 0) == (round % 2 == 0)) {
               cpu.Start();
-              const double start = Now();
+              const double start = NowMs();
               const std::string reply = sim.Send(times + "r0 " + kind.arguments, 600000);
               Settle();
-              nothingWall.push_back(Now() - start);
+              nothingWall.push_back(NowMs() - start);
               AddUp(nothingCpu, cpu.Stop());
-              nothingInCall.push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+              nothingInCall.push_back(InCallMs(reply, n));
               continue;
             }
             BusyWindow busy(ormix, condition.busy);
@@ -1420,7 +1420,7 @@ void MeasureReceiving(SimulatorProcess& sim, long n, int rounds, const std::stri
             }
             const int rows = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)) + static_cast<int>(n);
             cpu.Start();
-            const double start = Now();
+            const double start = NowMs();
             const std::string reply = sim.Send(times + "r1 " + kind.arguments, 600000);
             if (condition.busy == Busy::kResizing) busy.End();
             const bool settled = WaitFor(
@@ -1429,7 +1429,7 @@ void MeasureReceiving(SimulatorProcess& sim, long n, int rounds, const std::stri
                                                             : LogSettled(ormix.Window(), log, rows);
                 },
                 300000);
-            ormixWall.push_back(Now() - start);
+            ormixWall.push_back(NowMs() - start);
             AddUp(ormixCpu, cpu.Stop());
             const bool stillBusy = condition.busy == Busy::kMenuOpen
                                        ? ShownWindowOfClass(ormix.ProcessId(), "#32768") != nullptr
@@ -1440,7 +1440,7 @@ void MeasureReceiving(SimulatorProcess& sim, long n, int rounds, const std::stri
             busy.End();
             // Restored, the log settles before the next burst.
             if (condition.busy == Busy::kMinimized) WaitFor([&] { return LogSettled(ormix.Window(), log, rows); }, 300000);
-            ormixInCall.push_back(std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n);
+            ormixInCall.push_back(InCallMs(reply, n));
             if (!settled) problem = "the log did not settle";
             else if (!stillBusy) problem = "the state ended before the log settled";
           }
@@ -1516,7 +1516,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
   const int watchSeconds = 30;
   RunningProgram ormix;
   const char* failed = nullptr;
-  const double started = Now();
+  const double started = NowMs();
   if (!ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\" /watch Parallel /wait " + std::to_string(watchSeconds)) ||
       !ormix.WaitPainted(kOrmixCaption))
     failed = "ormix.exe did not start";
@@ -1529,7 +1529,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
     const std::string reply = sim.Send("wait sinks " + id + " 1 timeout=60000", 90000);
     if (reply.rfind("OK", 0) != 0) failed = "a browser was not connected within 60 s";
   }
-  while (!failed && Now() - started < watchSeconds * 1000.0 + 2000) Sleep(100);
+  while (!failed && NowMs() - started < watchSeconds * 1000.0 + 2000) Sleep(100);
   std::vector<HWND> logs;
   auto allRows = [&](long each) {
     if (logs.size() != kBrowsers) return false;
@@ -1547,7 +1547,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
     for (HWND log : logs) before.push_back(static_cast<long>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0)));
     bench::CpuUse cpu = CallPathCpu();
     cpu.Start();
-    const double start = Now();
+    const double start = NowMs();
     const std::string reply = sim.Send(
         "all " + ids + " repeat " + std::to_string(n) + " fire {id} StatusTextChange \"bstr:#{id}-{n}\"", 1800000);
     const bool arrived = WaitFor(
@@ -1559,13 +1559,13 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
           return !RunningProgram::NeedsPaint(ormix.Window());
         },
         600000);
-    const double wall = Now() - start;
+    const double wall = NowMs() - start;
     const std::map<std::string, double> tenUsed = cpu.Stop();
     double inCall[kBrowsers] = {};
     int slowest = 0;
     for (int i = 0; i < kBrowsers; ++i) {
       const std::string own = ReplyOfItem(reply, "p" + std::to_string(i));
-      inCall[i] = std::atof(SimulatorProcess::Field(own, "us").c_str()) / 1000.0 / n;
+      inCall[i] = InCallMs(own, n);
       if (inCall[i] > inCall[slowest]) slowest = i;
       Row(kSection, "browser p" + std::to_string(i) + ", all ten at once: ms per event inside the call", "%.3f",
           inCall[i]);
@@ -1631,7 +1631,7 @@ void MeasureTenBrowsers(SimulatorProcess& sim, long n) {
         300000);
     std::printf("| %s | the slowest browser alone: CPU ms per event | %s |\n", kSection,
                 cpu.Describe(cpu.Stop(), n).c_str());
-    const double aloneInCall = std::atof(SimulatorProcess::Field(ReplyOfItem(alone, id), "us").c_str()) / 1000.0 / n;
+    const double aloneInCall = InCallMs(ReplyOfItem(alone, id), n);
     Row(kSection, "slowest browser (" + id + ") firing alone: ms per event inside the call", "%.3f", aloneInCall);
     Row(kSection, "ratio slowest of ten at once / the same browser alone (time inside the call)", "%.2f",
         inCall[slowest] / aloneInCall);
@@ -1660,15 +1660,15 @@ double OrmixEventCost(SimulatorProcess& sim, long n, bool journal, const std::st
   if (ormix.Start("\"" + testsupport::BuiltProgramPath(ORMIX_EXE) + "\"") && ormix.WaitPainted(kOrmixCaption) &&
       SelectBrowserIn(ormix, L"Journal") && sim.Send("wait sinks j1 1 timeout=20000").rfind("OK", 0) == 0 &&
       (log = VisibleLogOf(ormix.Window()))) {
-    for (const double start = Now(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && Now() - start < 20000;)
+    for (const double start = NowMs(); SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) < 1 && NowMs() - start < 20000;)
       Sleep(10);
     const int rowsBefore = static_cast<int>(SendMessageA(log, LVM_GETITEMCOUNT, 0, 0));
     const std::string reply = sim.Send(
         "repeat " + std::to_string(n) + " fire j1 StatusTextChange \"bstr:Loading page http://example.com/\"", 600000);
-    for (const double start = Now(); !LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) &&
-                                     Now() - start < 600000;)
+    for (const double start = NowMs(); !LogSettled(ormix.Window(), log, rowsBefore + static_cast<int>(n)) &&
+                                     NowMs() - start < 600000;)
       Sleep(0);
-    ms = std::atof(SimulatorProcess::Field(reply, "us").c_str()) / 1000.0 / n;
+    ms = InCallMs(reply, n);
   }
   ormix.Close();
   sim.Send("wait sinks j1 0 timeout=20000");
@@ -1712,9 +1712,9 @@ void MeasureJournal(SimulatorProcess& sim, long events, long rows) {
     for (long done = 0; done < events; done += 100) {
       for (int which = 0; which < 2; ++which) {
         for (long i = 0; i < 100; ++i) {
-          const double start = Now();
+          const double start = NowMs();
           InvokeEvent(sinks[which], DISPID_STATUSTEXTCHANGE, {VarBstr(text)});
-          inCall[which] += Now() - start;
+          inCall[which] += NowMs() - start;
         }
         Settle();
       }
@@ -1731,14 +1731,14 @@ void MeasureJournal(SimulatorProcess& sim, long events, long rows) {
     LogWindow hidden(false);
     hidden.list->StartJournal(folder, "million");
     IDispatch* sink = hidden.list->GetSink()->GetIDispatch(FALSE);
-    const double start = Now();
+    const double start = NowMs();
     for (long i = 0; i < rows; ++i) {
       InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(text)});
       if (i % 1000 == 999) PumpPendingMessages();
     }
-    const double arrived = Now() - start;
+    const double arrived = NowMs() - start;
     const bool written = hidden.list->FinishJournal(600000);
-    const double all = Now() - start;
+    const double all = NowMs() - start;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExA(hidden.list->JournalPath().c_str(), GetFileExInfoStandard, &data);
     const std::string n = std::to_string(rows);
