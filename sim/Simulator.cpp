@@ -83,6 +83,7 @@ bool Simulator::Start() {
     if (FAILED(CoRegisterClassObject(kSimulatorShellWindowsClsid, m_factory.Get(), CLSCTX_LOCAL_SERVER,
                                      REGCLS_MULTIPLEUSE, &m_registration)))
       return false;
+    ReserveFactoryReferences();
   }
   if (!m_options.pipeName.empty()) {
     if (!m_channel.Open(m_options.pipeName)) return false;
@@ -362,7 +363,29 @@ bool Simulator::WaitFor(HANDLE handle, DWORD ms) {
   }
 }
 
+// Under Wine, clients that create instances at the same moment can give back more references
+// to the class object than they were given; Wine then deletes its stub while another client's
+// CreateInstance waits for this thread, and unregistering the interface waits for that call:
+// this thread would wait for itself for ever. References marshalled here, which no client
+// gives back, keep the stub alive until the class object is revoked.
+void Simulator::ReserveFactoryReferences() {
+  constexpr int kReservedMarshals = 20;  // each holds a few references of its own
+  for (int i = 0; i < kReservedMarshals; ++i) {
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())) ||
+        FAILED(CoMarshalInterface(stream.Get(), IID_IClassFactory, static_cast<IClassFactory*>(m_factory.Get()),
+                                  MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL)))
+      return;
+    m_factoryReserve.push_back(stream);
+  }
+}
+
 void Simulator::RevokeClassObject() {
+  for (const auto& stream : m_factoryReserve) {
+    const LARGE_INTEGER start = {};
+    if (SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) CoReleaseMarshalData(stream.Get());
+  }
+  m_factoryReserve.clear();
   if (!m_registration) return;
   CoRevokeClassObject(m_registration);
   m_registration = 0;

@@ -69,6 +69,7 @@ class Simulator {
   std::string Unhang(const std::string& item);
   bool ShouldStop() const;
   void RevokeClassObject();
+  void ReserveFactoryReferences();
   // Loads the type libraries of the browser's and the document's interfaces and keeps them,
   // as a browser does: COM builds each stub from them, and would otherwise load them again
   // for every object it hands out.
@@ -91,6 +92,8 @@ class Simulator {
   Microsoft::WRL::ComPtr<ShellWindowsCollection> m_collection;
   Microsoft::WRL::ComPtr<ShellWindowsFactory> m_factory;
   DWORD m_registration = 0;
+  // References to the registered class object that no client holds (see ReserveFactoryReferences).
+  std::vector<Microsoft::WRL::ComPtr<IStream>> m_factoryReserve;
   Microsoft::WRL::ComPtr<IncomingCallCounter> m_calls;
   std::unique_ptr<BrowserSet> m_browsers;
   std::unique_ptr<CommandInterpreter> m_interpreter;
