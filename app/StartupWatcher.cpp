@@ -76,7 +76,7 @@ bool CStartupWatcher::WaitIsOver() const {
 bool CStartupWatcher::IsBusy() const {
   // A lookup that has finished is busy until its completion has taken what it found.
   const auto lookup = m_lookup.GetState();
-  return m_bOpening || m_shellListing.IsRunning() || m_embeddedListing.IsRunning() ||
+  return m_shellListing.IsRunning() || m_embeddedListing.IsRunning() ||
          lookup == CBoundedWorkBase::State::Running || lookup == CBoundedWorkBase::State::Finished;
 }
 
@@ -162,28 +162,22 @@ void CStartupWatcher::LookUpCandidates() {
         }
         return found;
       },
-      nullptr, [this] { OpenFound(); });
+      nullptr, [this](std::optional<std::vector<Found>> found) { OpenFound(std::move(found)); });
 }
 
-void CStartupWatcher::OpenFound() {
-  std::optional<std::vector<Found>> found = m_lookup.Take();
+void CStartupWatcher::OpenFound(std::optional<std::vector<Found>> found) {
   m_bRoundEnded = true;
   COrmixView* view = LiveView();
   if (!found || !view) return;
-  // Opening a tab waits (bounded, pumping) for its browser: the timer must not start
-  // another round meanwhile.
-  m_bOpening = true;
+  // Each tab connects on its own; opening it returns at once.
   for (Found& one : *found) {
     if (m_taken.count(one.window)) continue;
     Microsoft::WRL::ComPtr<IWebBrowser2> browser = one.browser.Take();
     if (!browser) continue;
     m_taken.insert(one.window);
-    const HWND list = view->OpenTabFor(browser.Detach(), m_commandLine.Events());
-    view = LiveView();
-    if (!view) break;  // the window closed meanwhile
-    if (list) m_watched.push_back({one.window, list});
+    if (const HWND list = view->OpenTabFor(browser.Detach(), m_commandLine.Events()))
+      m_watched.push_back({one.window, list});
   }
-  m_bOpening = false;
   LetGoInBackground(std::move(*found));
 }
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -61,7 +62,7 @@ class CStartupWatcher {
   void ListEmbeddedBrowsers();
   void AddCandidates(const std::vector<BrowserListEntry>& entries, bool embedded);
   void LookUpCandidates();
-  void OpenFound();
+  void OpenFound(std::optional<std::vector<Found>> found);
   void LetGoInBackground(std::vector<Found> found);
   // Whether every watched browser has quit or gone.
   bool AllWatchedGone() const;
@@ -80,7 +81,6 @@ class CStartupWatcher {
   CBoundedWork<std::vector<Found>> m_lookup;
   DWORD m_lookupStartTick = 0;
   CBoundedWork<bool> m_release;
-  bool m_bOpening = false;
   // Whether a round of listing and looking up has ended since start-up.
   bool m_bRoundEnded = false;
   bool m_bDone = false;

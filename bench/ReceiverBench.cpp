@@ -12,7 +12,8 @@
 
 #include "browser/BrowserEventListener.h"
 #include "browser/EventReceiver.h"
-#include "browser/ReceivedEventQueue.h"
+#include "browser/EventMailbox.h"
+#include "framework/Dispatcher.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
 
@@ -25,7 +26,7 @@ struct DoNothing : IBrowserEventListener {};
 // `drainEvery`: how many calls go by between two deliveries of what was queued (each first
 // call after one wakes the window's thread with a posted message).
 double MicrosecondsPerCall(IDispatch* target, DISPID dispid, std::vector<VARIANT>& args,
-                           CReceivedEventQueue* drain, int drainEvery) {
+                           CDispatcher* drain, int drainEvery) {
   DISPPARAMS params = {args.data(), nullptr, static_cast<UINT>(args.size()), 0};
   LARGE_INTEGER frequency, start, end;
   ::QueryPerformanceFrequency(&frequency);
@@ -36,7 +37,7 @@ double MicrosecondsPerCall(IDispatch* target, DISPID dispid, std::vector<VARIANT
     ::QueryPerformanceCounter(&end);
     inside += static_cast<double>(end.QuadPart - start.QuadPart);
     if (drain && i % drainEvery == drainEvery - 1) {  // the window's thread, not timed
-      drain->DeliverAll();
+      drain->RunAll();
       MSG msg;
       while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
@@ -96,14 +97,14 @@ int main() {
       {"TitleChange", kEventCatalog[kTitleChange].dispid, {bstr(text)}},
   };
   std::printf("%-30s %14s %26s %26s\n", "event", "sink, us/call", "receiver, 1 wake in 100", "receiver, a wake each call");
-  CReceivedEventQueue* queue = CReceivedEventQueue::ForThisThread();
+  CDispatcher* queue = CDispatcher::ForThisThread();
   for (Case& c : cases) {
     const double direct = MicrosecondsPerCall(sink->GetIDispatch(FALSE), c.dispid, c.args, nullptr, 1);
     const double batched = MicrosecondsPerCall(receiver.Get(), c.dispid, c.args, queue, 100);
     const double single = MicrosecondsPerCall(receiver.Get(), c.dispid, c.args, queue, 1);
     std::printf("%-30s %14.2f %26.2f %26.2f\n", c.name, direct, batched, single);
   }
-  CReceivedEventQueue::ForThisThread()->DeliverAll();
+  CDispatcher::ForThisThread()->RunAll();
   mailbox->Close();
   return 0;
 }

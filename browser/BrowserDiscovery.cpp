@@ -188,7 +188,7 @@ bool VisitConcurrently(IShellWindows* windows, const std::shared_ptr<WalkReport>
   bool allEnded = true;
   for (const auto& visitor : visitors) {
     const DWORD elapsed = ::GetTickCount() - start;
-    allEnded = visitor->Wait(elapsed >= kVisitorsWaitMs ? 0 : kVisitorsWaitMs - elapsed) && allEnded;
+    allEnded = visitor->Join(elapsed >= kVisitorsWaitMs ? 0 : kVisitorsWaitMs - elapsed) && allEnded;
     visitor->Take();
   }
   return allEnded;

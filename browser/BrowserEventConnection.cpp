@@ -3,10 +3,11 @@
 #include <memory>
 
 #include "browser/EventReceiver.h"
-#include "browser/ReceivedEventQueue.h"
+#include "browser/EventMailbox.h"
 #include "browser/WebBrowserEvents2.h"
 #include "framework/AdoptReference.h"
 #include "framework/ComIdentity.h"
+#include "framework/Dispatcher.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -17,8 +18,10 @@ namespace {
 // unadvise, answers at once.
 constexpr DWORD kReceiverCloseWaitMs = 10000;
 
-// What the worker of ConnectWithin hands the caller: everything marshalled for it.
-struct ConnectOutcome {
+}  // namespace
+
+// What the worker of BeginConnect hands the holder: everything marshalled for it.
+struct CBrowserEventConnection::ConnectOutcome {
   HRESULT appQuery = E_FAIL;
   DWORD cookie = 0;
   CMarshalledInterface<IWebBrowserApp> app;
@@ -33,35 +36,52 @@ struct ConnectOutcome {
   ComPtr<CEventReceiver> receiver;
 };
 
-// The worker's side of ConnectWithin: the calls of Connect, the outcome marshalled for the
-// caller. The browser is advised of `events`, the receiver marshalled where it is served.
-ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, CMarshalledInterface<IDispatch>& events,
-                          const ComPtr<CEventReceiver>& receiver, const std::function<void(IWebBrowser2*)>& first) {
+namespace {
+
+using ConnectOutcome = CBrowserEventConnection::ConnectOutcome;
+
+// The worker's side of BeginConnect: the receiver marshalled where it is served, then the
+// calls of Connect, the outcome marshalled for the holder.
+ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const ComPtr<CEventReceiver>& receiver,
+                          DWORD timeoutMs, const std::function<void(IWebBrowser2*)>& first) {
   ConnectOutcome outcome;
+  CMarshalledInterface<IDispatch> events;
+  if (!CEventReceiver::MarshalForBrowsers(receiver, events, timeoutMs)) {
+    CEventReceiver::Close(receiver, 0);
+    return outcome;
+  }
   const ComPtr<IWebBrowser2> browser = chosen.Take();
   ComPtr<IWebBrowserApp> app;
   if (browser) {
     if (first) first(browser.Get());
     outcome.appQuery = browser.As(&app);
   }
+  if (!app) {
+    CEventReceiver::Close(receiver, 0);
+    return outcome;
+  }
+  // What the holder takes is marshalled while the browser answers: marshalling a proxy may
+  // ask its server for references, and a browser may stop answering right after refusing.
+  outcome.app.Marshal(app.Get());
+  outcome.parkedBrowser->Marshal(app.Get());
   ComPtr<IConnectionPointContainer> container;
   ComPtr<IConnectionPoint> point;
   const ComPtr<IDispatch> sink = events.Take();
-  if (app && sink && SUCCEEDED(app.As(&container)) &&
+  if (sink && SUCCEEDED(app.As(&container)) &&
       SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
     auto identity = std::make_shared<CMarshalledInterface<IUnknown>>();
     identity->Marshal(app.Get());
     receiver->SetBrowser(identity);
-    outcome.parkedPoint->Marshal(point.Get());
     if (FAILED(point->Advise(sink.Get(), &outcome.cookie))) outcome.cookie = 0;
   }
-  if (outcome.cookie) outcome.receiver = receiver;
-  else CEventReceiver::Close(receiver, kReceiverCloseWaitMs);
-  if (!app) return outcome;
-  outcome.app.Marshal(app.Get());
-  outcome.parkedBrowser->Marshal(app.Get());
-  if (outcome.cookie) outcome.point.Marshal(point.Get());
-  else outcome.parkedPoint->Discard();
+  if (!outcome.cookie) {
+    // Refused: nothing more is asked of the browser, which may have stopped answering.
+    CEventReceiver::Close(receiver, 0);
+    return outcome;
+  }
+  outcome.receiver = receiver;
+  outcome.point.Marshal(point.Get());
+  outcome.parkedPoint->Marshal(point.Get());
   return outcome;
 }
 
@@ -102,10 +122,7 @@ void LetGoInBackground(ComPtr<IConnectionPoint> point, ComPtr<IWebBrowserApp> ap
         return true;
       },
       nullptr,
-      [job, letGo]() mutable {
-        job->Take();
-        letGo();
-      });
+      [job, letGo](std::optional<bool>) mutable { letGo(); });
   if (!started) {
     CEventReceiver::Close(receiver, 0);
     letGo();
@@ -121,6 +138,7 @@ CBrowserEventConnection::CBrowserEventConnection()
 }
 
 CBrowserEventConnection::~CBrowserEventConnection() {
+  CancelConnect();
   // The owner unadvises before destroying the holder; a holder destroyed while still
   // advised unadvises here, so the browser does not keep calling a deleted sink. If that
   // failed (a browser that died leaves Unadvise failing) the references still held are
@@ -146,7 +164,7 @@ void CBrowserEventConnection::OnQuit() {
     return;
   }
   Unadvise();
-  // The browser object handed to ConnectWithin, and the browser parked for a worker, are the
+  // The browser object handed to BeginConnect, and the browser parked for a worker, are the
   // holder's last holds on the browser once the unadvise has let go of the others.
   ParkedConnection parked;
   if (!m_pBrowserApp) parked.browser = std::move(m_parked.browser);
@@ -174,103 +192,104 @@ BOOL CBrowserEventConnection::Connect(IUnknown* browser) {
   return Advise();
 }
 
-CBrowserEventConnection::BoundedConnect CBrowserEventConnection::ConnectWithin(
-    IWebBrowser2* browser, DWORD timeoutMs, std::function<void(IWebBrowser2*)> first) {
-  if (!browser) return BoundedConnect::QueryFailed;
+bool CBrowserEventConnection::BeginConnect(IWebBrowser2* browser, DWORD timeoutMs,
+                                           std::function<void(IWebBrowser2*)> first, ConnectDone done) {
   ComPtr<IWebBrowser2> chosen = AdoptReference(browser);
+  if (!chosen || m_pBrowserApp || m_connecting) return false;
+  CDispatcher* dispatcher = CDispatcher::ForThisThread();
+  if (!dispatcher) return false;
   if (!IsProxy(chosen.Get())) {
-    // An object of this apartment: nothing can keep it from answering, so it is asked here.
+    // An object of this apartment: nothing can keep it from answering, so it is asked here;
+    // the outcome is told from the dispatcher all the same.
     if (first) first(chosen.Get());
     ComPtr<IWebBrowserApp> app;
     const HRESULT hr = chosen.As(&app);
     chosen.Reset();
-    if (FAILED(hr) || !app) return hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
-    CBrowserEventConnection::Connect(app.Get());
-    if (!IsAdvised()) return IsAttached() ? BoundedConnect::NotAdvised : BoundedConnect::QueryFailed;
-    OnAdvisedWithin();
-    return BoundedConnect::Advised;
+    BoundedConnect outcome = hr == E_NOINTERFACE ? BoundedConnect::NotABrowser : BoundedConnect::QueryFailed;
+    if (SUCCEEDED(hr) && app) {
+      CBrowserEventConnection::Connect(app.Get());
+      outcome = IsAdvised() ? BoundedConnect::Advised : IsAttached() ? BoundedConnect::NotAdvised
+                                                                     : BoundedConnect::QueryFailed;
+    }
+    if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
+    dispatcher->Post([alive = std::weak_ptr<int>(m_lifetime), done, outcome] {
+      if (!alive.expired() && done) done(outcome);
+    });
+    return true;
   }
   // Marshalling this thread's proxy hands on references it already holds: no call.
   auto forWorker = std::make_shared<CMarshalledInterface<IWebBrowser2>>();
-  // The browser calls a receiver on the receiving thread, which queues its events for this
-  // thread; they may come as soon as the advise is made. The receiver is marshalled there (a
-  // step local to this process), so that its stub lives there.
+  // The browser calls a receiver on the receiving thread, which posts its events to the
+  // mailbox; they may come as soon as the advise is made, and wait there until the outcome
+  // has been taken.
   std::shared_ptr<CEventMailbox> mailbox =
       CEventMailbox::Create([this](ReceivedEvent& event) { DeliverReceived(event); });
   const ComPtr<CEventReceiver> receiver =
       mailbox ? CEventReceiver::Create(CWebBrowserEvents2::EventMap(), mailbox) : nullptr;
-  auto events = std::make_shared<CMarshalledInterface<IDispatch>>();
-  const bool receivable = CEventReceiver::MarshalForBrowsers(receiver, *events, timeoutMs);
-  CBoundedWork<ConnectOutcome> work;
-  if (!receivable || !forWorker->Marshal(chosen.Get()) ||
-      !work.Start([forWorker, events, receiver, first] { return RunConnect(*forWorker, *events, receiver, first); },
-                  &UndoConnect)) {
-    if (mailbox) mailbox->Close();
-    return BoundedConnect::QueryFailed;
+  if (!receiver || !forWorker->Marshal(chosen.Get())) return false;
+  mailbox->Hold();
+  auto work = std::make_unique<CBoundedWork<ConnectOutcome>>();
+  const bool started = work->Start(
+      [forWorker, receiver, timeoutMs, first] { return RunConnect(*forWorker, receiver, timeoutMs, first); },
+      &UndoConnect,
+      [this, done = std::move(done)](std::optional<ConnectOutcome> outcome) {
+        FinishConnect(std::move(outcome), done);
+      },
+      timeoutMs);
+  if (!started) {
+    mailbox->Close();
+    return false;
   }
-  m_pConnecting = &work;
+  m_connecting = std::move(work);
   m_mailbox = mailbox;
-
-  // Takes the outcome the worker handed over, once.
-  BoundedConnect outcome = BoundedConnect::NotAnswered;
-  bool taken = false;
-  auto take = [&] {
-    if (taken || work.GetState() != CBoundedWorkBase::State::Finished) return;
-    std::optional<ConnectOutcome> result = work.Take();
-    if (!result) return;
-    taken = true;
-    m_pSink->SetBeforeEvent(nullptr);
-    m_pChosenBrowser = std::move(chosen);
-    m_pBrowserApp = result->app.Take().Detach();
-    m_pConnectionPoint = result->point.Take().Detach();
-    if (m_pConnectionPoint) {
-      m_dwCookie = result->cookie;
-      m_parked.point = result->parkedPoint;
-      m_receiver = std::move(result->receiver);
-    } else {
-      CloseMailbox();
-    }
-    if (m_pBrowserApp) m_parked.browser = result->parkedBrowser;
-    if (IsAdvised()) outcome = BoundedConnect::Advised;
-    else if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
-    else if (result->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
-    else outcome = BoundedConnect::QueryFailed;
-    if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
-  };
-  // An event can arrive as soon as the advise is made, while this thread still waits: the
-  // outcome is taken first (the worker is about to hand it over), so the event comes after
-  // what the caller writes for it. One that comes without an outcome within the limit goes.
-  const DWORD started = ::GetTickCount();
-  auto remaining = [&] {
-    const DWORD elapsed = ::GetTickCount() - started;
-    return elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-  };
-  m_pSink->SetBeforeEvent([&] {
-    if (!taken && work.Wait(remaining())) take();
-    return taken;
-  });
-  if (work.Wait(remaining())) take();
-  m_pConnecting = nullptr;
-  if (taken) return outcome;
-
-  // Not answered in time, or given up: the worker undoes what it made (closes the receiver
-  // and unadvises) once the browser answers; nothing more reaches this holder. The chosen
-  // browser goes once the browser has answered again.
-  m_pSink->SetBeforeEvent(nullptr);
-  CloseMailbox();
-  work.LetGo([chosen]() mutable { chosen.Reset(); });
-  chosen.Reset();
-  forWorker.reset();
-  return BoundedConnect::NotAnswered;
+  m_pChosenBrowser = std::move(chosen);
+  return true;
 }
 
-void CBrowserEventConnection::AbandonConnect() {
-  if (m_pConnecting) m_pConnecting->StopWaiting();
+void CBrowserEventConnection::FinishConnect(std::optional<ConnectOutcome> result, const ConnectDone& done) {
+  const std::weak_ptr<int> alive = m_lifetime;
+  if (!result) {
+    // Not answered in time: the worker undoes what it made (closes the receiver and
+    // unadvises) once the browser answers; nothing more reaches this holder. The chosen
+    // browser goes once the browser has answered again.
+    CancelConnect();
+    if (done) done(BoundedConnect::NotAnswered);
+    return;
+  }
+  // The worker is done with this; it goes once the completion has returned.
+  const std::unique_ptr<CBoundedWork<ConnectOutcome>> finished = std::move(m_connecting);
+  m_pBrowserApp = result->app.Take().Detach();
+  m_pConnectionPoint = result->point.Take().Detach();
+  BoundedConnect outcome = BoundedConnect::QueryFailed;
+  if (m_pConnectionPoint) {
+    m_dwCookie = result->cookie;
+    m_parked.point = result->parkedPoint;
+    m_receiver = std::move(result->receiver);
+    outcome = BoundedConnect::Advised;
+  } else {
+    CloseMailbox();
+    if (m_pBrowserApp) outcome = BoundedConnect::NotAdvised;
+    else if (result->appQuery == E_NOINTERFACE) outcome = BoundedConnect::NotABrowser;
+  }
+  if (m_pBrowserApp) m_parked.browser = result->parkedBrowser;
+  if (outcome == BoundedConnect::Advised) OnAdvisedWithin();
+  if (done) done(outcome);
+  // The caller may have let go of this holder meanwhile (a message box it showed).
+  if (alive.expired() || !m_mailbox) return;
+  const std::shared_ptr<CEventMailbox> mailbox = m_mailbox;
+  mailbox->Resume();
+}
+
+void CBrowserEventConnection::CancelConnect() {
+  if (!m_connecting) return;
+  CloseMailbox();
+  // The chosen browser goes once the worker has heard from the browser again.
+  m_connecting->LetGo([chosen = std::move(m_pChosenBrowser)]() mutable { chosen.Reset(); });
+  m_connecting.reset();
 }
 
 CWebBrowserEvents2* CBrowserEventConnection::DetachSink() {
   CWebBrowserEvents2* sink = m_pSink;
-  sink->SetBeforeEvent(nullptr);
   m_pSink = new CWebBrowserEvents2;
   m_pSink->SetListener(sink->GetListener());
   sink->SetListener(nullptr);

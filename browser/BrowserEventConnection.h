@@ -3,10 +3,10 @@
 // sink; holds the browser object, its DWebBrowserEvents2 connection point and the advise
 // cookie. States: detached (no browser), attached but not advised, advised. Derive from it
 // and override the listener operations to handle the events of the connected browser.
-// A browser of another apartment connected by ConnectWithin calls a receiver on the
+// A browser of another apartment connected by BeginConnect calls a receiver on the
 // receiving thread (an apartment of its own) instead of the sink, so its calls never wait for
-// this thread: the receiver queues each event, and the sink's dispatch runs it here, in
-// arrival order.
+// this thread: the receiver posts each event to the connection's mailbox, and the sink's
+// dispatch runs it here, in arrival order.
 #include <windows.h>
 #include <exdisp.h>
 #include <ocidl.h>
@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "browser/BrowserEventListener.h"
 #include "framework/BoundedWork.h"
@@ -44,12 +45,15 @@ class CBrowserEventConnection : public IBrowserEventListener {
     std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> browser;
   };
 
+  // What a connect's worker hands back (defined where it is made).
+  struct ConnectOutcome;
+
   CBrowserEventConnection();
   CBrowserEventConnection(const CBrowserEventConnection&) = delete;
   CBrowserEventConnection& operator=(const CBrowserEventConnection&) = delete;
 
   // The browser has gone: let go of it (a browser of this apartment is unadvised here; one
-  // whose events come through the receiver, and the browser object handed to ConnectWithin,
+  // whose events come through the receiver, and the browser object handed to BeginConnect,
   // are let go off this thread).
   void OnQuit() override;
 
@@ -57,18 +61,23 @@ class CBrowserEventConnection : public IBrowserEventListener {
 
   // Attaches the browser object and advises the sink; TRUE at once if already attached.
   virtual BOOL Connect(IUnknown* browser);
-  // What Connect does, for a holder not yet attached, with every call into the browser made
-  // on a worker apartment: this thread waits at most `timeoutMs` for them, dispatching its
-  // messages, and never calls into the browser itself. `first` runs on the worker with the
-  // browser before anything else (the caller's own questions to it). Takes over the caller's
-  // reference to `browser`. OnAdvisedWithin runs before any event is passed on. A browser
-  // that answers too late is unadvised and let go by the worker.
-  virtual BoundedConnect ConnectWithin(IWebBrowser2* browser, DWORD timeoutMs,
-                                       std::function<void(IWebBrowser2*)> first);
-  // Ends a ConnectWithin under way on this holder (called from a message handled during its
-  // wait, e.g. while the window closes): it returns NotAnswered at once, and what its worker
-  // made is undone there.
-  void AbandonConnect();
+  using ConnectDone = std::function<void(BoundedConnect)>;
+  // Starts what Connect does, for a holder neither attached nor connecting, and returns at
+  // once: every call into the browser is made on a worker apartment, never on this thread.
+  // `first` runs on the worker with the browser before anything else (the caller's own
+  // questions to it). Takes over the caller's reference to `browser`. `done` runs once on
+  // this thread, through its dispatcher, with the outcome, or with NotAnswered once
+  // `timeoutMs` have passed without one; never after CancelConnect or the holder's end. On
+  // Advised, OnAdvisedWithin runs first, and the events the browser sent meanwhile are passed
+  // on after `done`. A browser that answers too late is unadvised and let go by the worker. A
+  // browser of this apartment is connected here (nothing can keep it from answering).
+  // False when nothing could be started (`done` never runs).
+  bool BeginConnect(IWebBrowser2* browser, DWORD timeoutMs, std::function<void(IWebBrowser2*)> first,
+                    ConnectDone done);
+  bool IsConnecting() const { return m_connecting != nullptr; }
+  // Gives up a connect under way: `done` never runs, the worker undoes what it made, and the
+  // browser handed over is let go once it has answered.
+  void CancelConnect();
   // Unadvises; always TRUE.
   virtual BOOL Disconnect();
   virtual BOOL Advise();
@@ -93,7 +102,7 @@ class CBrowserEventConnection : public IBrowserEventListener {
   CWebBrowserEvents2* GetSink() const { return m_pSink; }
 
  protected:
-  // ConnectWithin has advised; no event has been passed on yet.
+  // BeginConnect has advised; no event has been passed on yet.
   virtual void OnAdvisedWithin() {}
 
   CWebBrowserEvents2* m_pSink;
@@ -116,11 +125,16 @@ class CBrowserEventConnection : public IBrowserEventListener {
   // browser answers (marshalling a proxy may ask its server for references), so that a worker
   // of any apartment can let go of them later.
   ParkedConnection m_parked;
-  // The browser handed to ConnectWithin: this thread's proxy, whose last release is a call
+  // Takes what the connect's worker made, or ends the connect as not answered.
+  void FinishConnect(std::optional<ConnectOutcome> outcome, const ConnectDone& done);
+
+  // The browser handed to BeginConnect: this thread's proxy, whose last release is a call
   // into the browser, so it is let go with the others.
   Microsoft::WRL::ComPtr<IWebBrowser2> m_pChosenBrowser;
-  // The work of a ConnectWithin under way.
-  CBoundedWorkBase* m_pConnecting = nullptr;
+  // The work of a connect under way.
+  std::unique_ptr<CBoundedWork<ConnectOutcome>> m_connecting;
+  // Gone with the holder: a completion posted for it learns whether it is still there.
+  std::shared_ptr<int> m_lifetime = std::make_shared<int>(0);
   // While a browser of another apartment is connected (or connecting): where its receiver
   // queues the events for this thread, and the receiver, closed when the browser is let go.
   std::shared_ptr<CEventMailbox> m_mailbox;

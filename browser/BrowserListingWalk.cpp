@@ -81,7 +81,7 @@ void CBrowserListingWalk::Start(Finished finished) {
                      progress->lastProgress = ::GetTickCount();
                    }) != FALSE;
       },
-      nullptr, [this] { Deliver(true); });
+      nullptr, [this](std::optional<bool>) { Deliver(true); });
   if (!started) {
     Deliver(false);
     return;

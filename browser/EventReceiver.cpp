@@ -83,18 +83,18 @@ void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> 
 void CEventReceiver::Close(ComPtr<CEventReceiver> receiver, DWORD waitMs) {
   if (!receiver) return;
   receiver->m_closed.store(true);
+  std::shared_ptr<CMarshalledInterface<IUnknown>> marshalled;
+  {
+    std::lock_guard<std::mutex> hold(receiver->m_lock);
+    marshalled = std::move(receiver->m_marshalledBrowser);
+  }
+  marshalled.reset();  // here, on the caller's worker: a browser that hangs holds only it
   auto letGo = [receiver] { receiver->LetGoOfBrowser(); };
   if (waitMs) ReceivingThread().Run(letGo, waitMs);
   else ReceivingThread().Post(letGo);
 }
 
 void CEventReceiver::LetGoOfBrowser() {
-  std::shared_ptr<CMarshalledInterface<IUnknown>> marshalled;
-  {
-    std::lock_guard<std::mutex> hold(m_lock);
-    marshalled = std::move(m_marshalledBrowser);
-  }
-  marshalled.reset();
   m_browser.Reset();
   // Keeps this object alive across the disconnect, which releases the stubs' references.
   AddRef();

@@ -15,7 +15,7 @@
 #include <memory>
 #include <mutex>
 
-#include "browser/ReceivedEventQueue.h"
+#include "browser/EventMailbox.h"
 #include "framework/DispatchMap.h"
 #include "framework/MarshalledInterface.h"
 
@@ -26,18 +26,21 @@ class CEventReceiver final : public IDispatch {
   static Microsoft::WRL::ComPtr<CEventReceiver> Create(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox);
 
   // Marshals `receiver` on the receiving thread (starting it if need be), so that a browser
-  // handed `marshalled` calls it there. Local to this process; false when it could not be.
+  // handed `marshalled` calls it there. Local to this process, and never from the window's
+  // thread (it waits for the receiving thread up to `timeoutMs`); false when it could not be.
   static bool MarshalForBrowsers(const Microsoft::WRL::ComPtr<CEventReceiver>& receiver,
                                  CMarshalledInterface<IDispatch>& marshalled, DWORD timeoutMs);
   // Before the advise, on any thread: the connected browser, marshalled, to tell its own events
   // from its frames'. Taken on the receiving thread at the first event that names an object;
   // held until closed.
   void SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser);
-  // From any thread: `receiver` takes no more events at once; on the receiving thread, it
-  // then lets go of the browser (a call into it: the caller closes it once the browser has
-  // answered, after the unadvise) and of every reference other processes hold on it. A
-  // worker waits for that at most `waitMs`, so that its end means the browser has been let
-  // go; 0: no wait.
+  // On a worker: `receiver` takes no more events at once. The browser's identity, if no event
+  // ever needed it, is given back here, on the calling worker (a call into the browser); the
+  // receiving thread then lets go of the identity an event made its own (a proxy it
+  // unmarshalled while the browser was in its call to it; the caller closes the receiver once
+  // the browser has answered the unadvise) and of every reference other processes hold on the
+  // receiver. The caller waits for that at most `waitMs`, so that its end means the browser
+  // has been let go; 0: no wait. The receiving thread never releases what it did not make.
   static void Close(Microsoft::WRL::ComPtr<CEventReceiver> receiver, DWORD waitMs);
 
   // The stand-in put in place of a frame's dispatch argument on the window's thread: an

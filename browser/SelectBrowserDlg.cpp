@@ -95,11 +95,13 @@ void CSelectBrowserDlg::OnOK() {
 
   const HWND window = reinterpret_cast<HWND>(
       SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(m_nSelected)));
-  m_bLookingUp = true;
-  const Lookup lookup = LookUpBrowser(window);
+  // The dialog stays open and answers while the browser is looked up; the lookup ends it.
+  m_bLookingUp = StartLookup(window);
+  if (!m_bLookingUp) RejectVanishedBrowser();
+}
+
+void CSelectBrowserDlg::FinishLookup(HWND window, Lookup lookup) {
   m_bLookingUp = false;
-  // The dialog went while it waited (its owner closed): nothing is chosen.
-  if (!m_hWnd || !::IsWindow(m_hWnd)) return;
   if (lookup == Lookup::Vanished) {
     RejectVanishedBrowser();
     return;
@@ -155,31 +157,37 @@ BOOL CSelectBrowserDlg::ResolveShellBrowser(HWND window, IWebBrowser2** browser)
 }
 
 void CSelectBrowserDlg::OnCancel() {
-  if (m_bLookingUp) return;  // the lookup under way ends the dialog itself
+  // A lookup under way is given up: its browser is let go on its worker.
+  m_lookup.Abandon();
+  m_bLookingUp = false;
   CDialog::OnCancel();
 }
 
-CSelectBrowserDlg::Lookup CSelectBrowserDlg::LookUpBrowser(HWND window) {
+bool CSelectBrowserDlg::StartLookup(HWND window) {
   // The browser found, marshalled for the dialog's thread: a normal marshal carries its
   // references along, so taking it asks nothing of the browser. One nobody takes goes on
   // the worker.
-  const bool started = m_lookup.Start([window, resolve = m_pfnResolve] {
-    LookupOutcome outcome;
-    Microsoft::WRL::ComPtr<IWebBrowser2> browser;
-    if (resolve(window, browser.GetAddressOf())) outcome.browser.Marshal(browser.Get());
-    else outcome.windowHung = WindowIsHung(window);
-    return outcome;
-  });
-  if (!started) return Lookup::Vanished;
-  if (!m_lookup.Wait(BrowserAnswerWaitMs())) {
-    m_lookup.Abandon();
-    return Lookup::NotAnswered;
-  }
-  std::optional<LookupOutcome> outcome = m_lookup.Take();
-  if (!outcome) return Lookup::NotAnswered;
-  m_pBrowser = outcome->browser.Take().Detach();
-  if (m_pBrowser) return Lookup::Found;
-  return outcome->windowHung ? Lookup::WindowHung : Lookup::Vanished;
+  return m_lookup.Start(
+      [window, resolve = m_pfnResolve] {
+        LookupOutcome outcome;
+        Microsoft::WRL::ComPtr<IWebBrowser2> browser;
+        if (resolve(window, browser.GetAddressOf())) outcome.browser.Marshal(browser.Get());
+        else outcome.windowHung = WindowIsHung(window);
+        return outcome;
+      },
+      nullptr,
+      [this, window](std::optional<LookupOutcome> outcome) {
+        if (!outcome) {
+          m_lookup.Abandon();
+          FinishLookup(window, Lookup::NotAnswered);
+          return;
+        }
+        m_pBrowser = outcome->browser.Take().Detach();
+        FinishLookup(window, m_pBrowser           ? Lookup::Found
+                             : outcome->windowHung ? Lookup::WindowHung
+                                                   : Lookup::Vanished);
+      },
+      BrowserAnswerWaitMs());
 }
 
 void CSelectBrowserDlg::RejectVanishedBrowser() {

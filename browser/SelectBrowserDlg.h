@@ -3,6 +3,7 @@
 // The caller copies its mask into m_eventMask, runs DoModal, and on IDOK takes m_pBrowser
 // (one reference, now the caller's) and the chosen flags from m_eventMask. The dialog shows
 // at once; the browsers are listed off its thread, and OK and Refresh wait for the listing.
+// OK looks the chosen browser up off its thread too, and ends the dialog when it is found.
 #include <windows.h>
 #include <exdisp.h>
 
@@ -90,10 +91,14 @@ class CSelectBrowserDlg : public CDialog {
   // another tab as well; false when the user went back to the dialog.
   bool ConfirmWatchedAgain(const WatchedBrowser& watched);
 
-  // Looks up the browser of `window` on a worker apartment, waiting a bounded time.
-  // WindowHung: the window is there but did not answer (the browser's thread is held).
+  // How looking up the chosen entry's browser ended. WindowHung: the window is there but did
+  // not answer (the browser's thread is held).
   enum class Lookup { Found, Vanished, NotAnswered, WindowHung };
-  Lookup LookUpBrowser(HWND window);
+  // Starts looking up the browser of `window` on a worker apartment; FinishLookup runs once
+  // it is found or the bound has passed. False when it could not be started.
+  bool StartLookup(HWND window);
+  // OK's end: the browser found is handed over and the dialog ends, or it says why not.
+  void FinishLookup(HWND window, Lookup lookup);
   // What the lookup's worker hands back: the browser found, marshalled for the dialog's thread,
   // or whether the window it did not lead to failed to answer.
   struct LookupOutcome {

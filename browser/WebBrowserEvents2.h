@@ -3,10 +3,7 @@
 // map turns each catalogued event into a call of its forwarding operation of the same name,
 // which passes the event on to the listener (if one is set). Created by name as
 // "CWebBrowserEvents2"; owned and deleted by its connection holder.
-#include <functional>
-
 #include "browser/BrowserEventListener.h"
-#include "framework/BoundedWork.h"
 #include "framework/CmdTarget.h"
 
 class CWebBrowserEvents2 : public CCmdTarget {
@@ -25,9 +22,6 @@ class CWebBrowserEvents2 : public CCmdTarget {
   // The events this sink takes and what each takes, for a receiver that checks calls for it.
   static const DispatchMap* EventMap() { return &dispatchMap; }
   IBrowserEventListener* GetListener() const { return m_pListener; }
-  // Runs before each event is passed on while set; the event is dropped when it says false.
-  // The holder uses it while the outcome of a connect is still being taken.
-  void SetBeforeEvent(std::function<bool()> beforeEvent) { m_beforeEvent = std::move(beforeEvent); }
 
   virtual void StatusTextChange(const char* text);
   virtual void ProgressChange(long progress, long progressMax);
@@ -74,15 +68,8 @@ class CWebBrowserEvents2 : public CCmdTarget {
  private:
   template <typename... Params, typename... Args>
   void Forward(void (IBrowserEventListener::*operation)(Params...), Args... args) {
-    // Work finishing meanwhile completes once the browser's call has returned.
-    const CBoundedWorkBase::IncomingCall call;
-    if (m_beforeEvent) {
-      const std::function<bool()> beforeEvent = m_beforeEvent;  // it may clear itself
-      if (!beforeEvent()) return;
-    }
     if (m_pListener) (m_pListener->*operation)(args...);
   }
 
   IBrowserEventListener* m_pListener;
-  std::function<bool()> m_beforeEvent;
 };

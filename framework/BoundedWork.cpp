@@ -5,18 +5,14 @@
 #include <mutex>
 #include <vector>
 
-#include "framework/MessageOnlyWindow.h"
+#include "framework/Dispatcher.h"
 
 namespace {
 
-// How long a worker whose result is there keeps it for the caller to take. A caller takes it
-// as soon as its wait ends or its completion runs; one still busy in a call from another
-// process after this long is treated as gone, and the worker lets go of the result itself.
+// How long a worker whose result is there keeps it for the owner to take. An owner takes it
+// as soon as its completion runs; one whose thread is still busy after this long is treated
+// as gone, and the worker lets go of the result itself.
 constexpr DWORD kHandOverWaitMs = 60000;
-
-// Posted to the caller's notification window when a work with a completion has finished.
-constexpr UINT kWorkFinishedMessage = WM_APP + 0x2F1;
-const char kNotifyWindowClass[] = "OrmixBoundedWorkNotify";
 
 // The works started and not yet ended, and an event set while there are none.
 struct WorkCount {
@@ -39,13 +35,6 @@ WorkCount& Works() {
   return *works;
 }
 
-// How deep this thread is in calls from other processes, and the completions that fell due
-// meanwhile (made only when one does: entering a call allocates nothing).
-thread_local int t_incomingDepth = 0;
-thread_local std::vector<std::shared_ptr<CBoundedWorkBase::Shared>>* t_deferred = nullptr;
-
-HWND NotifyWindow();
-
 }  // namespace
 
 struct CBoundedWorkBase::Shared {
@@ -54,12 +43,14 @@ struct CBoundedWorkBase::Shared {
   HANDLE decided = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::function<void()> run;
   std::function<void()> release;
-  std::function<void()> completion;  // the caller's thread only
-  bool hasCompletion = false;        // fixed at the start, for the worker
+  std::function<void(bool)> completion;  // the owner's thread only
+  bool hasCompletion = false;            // fixed at the start, for the worker
   // Set by LetGo before the state becomes Abandoned, read by the worker after it.
   std::function<void()> afterRelease;
   bool hasAfterRelease = false;
-  HWND notify = nullptr;
+  // The owner's thread's dispatcher, and the timer of the bound there (0: none).
+  CDispatcher* dispatcher = nullptr;
+  UINT_PTR boundTimer = 0;
 
   ~Shared() {
     if (finished) ::CloseHandle(finished);
@@ -75,42 +66,33 @@ struct CBoundedWorkBase::Shared {
 
 namespace {
 
+// On the owner's thread: the completion of a work that finished, or the step after a work
+// let go was released.
 void RunCompletion(const std::shared_ptr<CBoundedWorkBase::Shared>& shared) {
-  if (t_incomingDepth > 0) {
-    if (!t_deferred) t_deferred = new std::vector<std::shared_ptr<CBoundedWorkBase::Shared>>;
-    t_deferred->push_back(shared);  // after the call from the other process has returned
-    return;
-  }
   const CBoundedWorkBase::State state = shared->Get();
-  std::function<void()> step;
-  if (state == CBoundedWorkBase::State::Finished) step = std::move(shared->completion);
-  else if (state == CBoundedWorkBase::State::Abandoned) step = std::move(shared->afterRelease);
-  if (step) step();
+  if (shared->boundTimer) shared->dispatcher->CancelDelayed(shared->boundTimer);
+  shared->boundTimer = 0;
+  if (state == CBoundedWorkBase::State::Finished) {
+    const std::function<void(bool)> completion = std::move(shared->completion);
+    if (completion) completion(false);
+  } else if (state == CBoundedWorkBase::State::Abandoned) {
+    const std::function<void()> afterRelease = std::move(shared->afterRelease);
+    if (afterRelease) afterRelease();
+  }
 }
 
-LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != kWorkFinishedMessage) return ::DefWindowProcA(window, message, wParam, lParam);
-  std::unique_ptr<std::shared_ptr<CBoundedWorkBase::Shared>> owner(
-      reinterpret_cast<std::shared_ptr<CBoundedWorkBase::Shared>*>(lParam));
-  RunCompletion(*owner);
-  return 0;
-}
-
-// A message-only window of the calling thread that runs the completions of its works; one
-// per thread, kept for the thread's life.
-HWND NotifyWindow() {
-  static thread_local HWND window = nullptr;
-  if (window && ::IsWindow(window)) return window;
-  window = CreateMessageOnlyWindow(kNotifyWindowClass, NotifyWindowProc);
-  return window;
+// On the owner's thread: the bound has passed; a work still running is told so.
+void RunBound(const std::shared_ptr<CBoundedWorkBase::Shared>& shared) {
+  shared->boundTimer = 0;
+  if (shared->Get() != CBoundedWorkBase::State::Running) return;
+  const std::function<void(bool)> completion = std::move(shared->completion);
+  if (completion) completion(true);
 }
 
 bool PostCompletion(const std::shared_ptr<CBoundedWorkBase::Shared>& shared) {
-  auto* message = new std::shared_ptr<CBoundedWorkBase::Shared>(shared);
-  if (shared->notify && ::PostMessageA(shared->notify, kWorkFinishedMessage, 0, reinterpret_cast<LPARAM>(message)))
-    return true;
-  delete message;
-  return false;
+  if (!shared->dispatcher) return false;
+  shared->dispatcher->Post([shared] { RunCompletion(shared); });
+  return true;
 }
 
 DWORD WINAPI RunWork(void* parameter) {
@@ -121,8 +103,8 @@ DWORD WINAPI RunWork(void* parameter) {
   const HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   shared.run();
   if (shared.Move(State::Running, State::Finished)) {
-    // Queued before the caller hears of the end, so that a caller whose wait has ended finds
-    // the completion already waiting in its queue.
+    // Queued before anyone hears of the end, so that an owner that handles what its
+    // dispatcher holds once the work has ended finds the completion there.
     if (shared.hasCompletion) PostCompletion(*owner);
     ::SetEvent(shared.finished);
     // This apartment serves calls while the result waits for the caller: what the result
@@ -146,43 +128,6 @@ DWORD WINAPI RunWork(void* parameter) {
   return 0;
 }
 
-// The wait behind WaitPumping and WaitForOutstanding; `endOnQuit`: a quit message ends it.
-bool Pump(HANDLE handle, DWORD timeoutMs, const std::function<bool()>& stop, bool endOnQuit) {
-  bool quit = false;
-  WPARAM quitCode = 0;
-  const DWORD start = ::GetTickCount();
-  bool signalled = false;
-  for (;;) {
-    if (stop && stop()) break;
-    const DWORD elapsed = ::GetTickCount() - start;
-    const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-    const DWORD count = handle ? 1 : 0;
-    const DWORD result = ::MsgWaitForMultipleObjectsEx(count, handle ? &handle : nullptr, remaining, QS_ALLINPUT,
-                                                       MWMO_INPUTAVAILABLE);
-    if (count && result == WAIT_OBJECT_0) {
-      signalled = true;
-      break;
-    }
-    if (result != WAIT_OBJECT_0 + count) break;  // timed out
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        quit = true;
-        quitCode = msg.wParam;
-        if (endOnQuit) break;
-        continue;
-      }
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    if (quit && endOnQuit) break;
-  }
-  if (handle && !signalled) signalled = ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-  // The loop that the quit message was meant for still gets it.
-  if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
-  return signalled;
-}
-
 }  // namespace
 
 CBoundedWorkBase::~CBoundedWorkBase() { Abandon(); }
@@ -192,7 +137,7 @@ CBoundedWorkBase::State CBoundedWorkBase::GetState() const {
 }
 
 bool CBoundedWorkBase::Launch(std::function<void()> run, std::function<void()> release,
-                              std::function<void()> completion) {
+                              std::function<void(bool)> completion, DWORD limitMs) {
   Abandon();
   auto shared = std::make_shared<Shared>();
   if (!shared->finished || !shared->decided) return false;
@@ -200,7 +145,8 @@ bool CBoundedWorkBase::Launch(std::function<void()> run, std::function<void()> r
   shared->release = std::move(release);
   shared->completion = std::move(completion);
   shared->hasCompletion = static_cast<bool>(shared->completion);
-  if (shared->hasCompletion) shared->notify = NotifyWindow();
+  shared->dispatcher = CDispatcher::ForThisThread();
+  if (shared->hasCompletion && !shared->dispatcher) return false;  // nobody could hear of the end
   auto* parameter = new std::shared_ptr<Shared>(shared);
   Works().Add();
   HANDLE thread = ::CreateThread(nullptr, 0, RunWork, parameter, 0, nullptr);
@@ -211,34 +157,24 @@ bool CBoundedWorkBase::Launch(std::function<void()> run, std::function<void()> r
   }
   ::CloseHandle(thread);
   m_shared = shared;
-  m_stopWaiting = false;
+  if (shared->hasCompletion && limitMs != INFINITE)
+    shared->boundTimer = shared->dispatcher->PostAfter(limitMs, [shared] { RunBound(shared); });
   return true;
 }
 
-bool CBoundedWorkBase::Wait(DWORD timeoutMs) {
-  if (!m_shared) return false;
-  const std::shared_ptr<Shared> shared = m_shared;  // a message handled meanwhile may start another
-  m_stopWaiting = false;
-  Pump(shared->finished, timeoutMs, [this, &shared] { return m_stopWaiting || shared->Get() == State::Abandoned; },
-       true);
-  return shared->Get() == State::Finished;
-}
-
-void CBoundedWorkBase::Abandon() {
-  if (!m_shared) return;
-  const std::shared_ptr<Shared> shared = std::move(m_shared);
-  shared->completion = nullptr;
-  if (shared->Move(State::Running, State::Abandoned) || shared->Move(State::Finished, State::Abandoned))
-    ::SetEvent(shared->decided);
-}
+void CBoundedWorkBase::Abandon() { LetGo(nullptr); }
 
 void CBoundedWorkBase::LetGo(std::function<void()> afterRelease) {
   if (!m_shared) return;
   const std::shared_ptr<Shared> shared = std::move(m_shared);
   shared->completion = nullptr;
-  shared->notify = NotifyWindow();
-  shared->afterRelease = std::move(afterRelease);
-  shared->hasAfterRelease = true;
+  if (shared->boundTimer && shared->dispatcher) shared->dispatcher->CancelDelayed(shared->boundTimer);
+  shared->boundTimer = 0;
+  if (afterRelease) {
+    if (!shared->dispatcher) shared->dispatcher = CDispatcher::ForThisThread();
+    shared->afterRelease = std::move(afterRelease);
+    shared->hasAfterRelease = shared->dispatcher != nullptr;
+  }
   if (shared->Move(State::Running, State::Abandoned) || shared->Move(State::Finished, State::Abandoned))
     ::SetEvent(shared->decided);
 }
@@ -251,8 +187,12 @@ bool CBoundedWorkBase::HandOver(const std::function<void()>& take) {
   return true;
 }
 
-bool CBoundedWorkBase::WaitPumping(HANDLE handle, DWORD timeoutMs, const std::function<bool()>& stop) {
-  return Pump(handle, timeoutMs, stop, true);
+bool CBoundedWorkBase::Join(DWORD timeoutMs) {
+  if (!m_shared) return false;
+  DWORD signalled = 0;
+  const HRESULT hr = ::CoWaitForMultipleHandles(0, timeoutMs, 1, &m_shared->finished, &signalled);
+  if (hr == CO_E_NOTINITIALIZED) ::WaitForSingleObject(m_shared->finished, timeoutMs);
+  return GetState() == State::Finished;
 }
 
 bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
@@ -261,12 +201,13 @@ bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
   // before it ends, so once none is left the completions already posted run too (they let
   // go of this thread's own proxies); one may start another work, which is waited for in turn.
   const DWORD start = ::GetTickCount();
+  HANDLE none = Works().none;
+  bool quit = false;
+  WPARAM quitCode = 0;
   for (;;) {
     const DWORD elapsed = ::GetTickCount() - start;
     const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-    if (!Pump(Works().none, remaining, nullptr, false)) return false;
-    bool quit = false;
-    WPARAM quitCode = 0;
+    const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &none, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -277,24 +218,20 @@ bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
-    if (Outstanding() == 0) return true;
+    if (woke == WAIT_OBJECT_0 || Outstanding() == 0) {
+      if (CDispatcher* dispatcher = CDispatcher::ForThisThread()) dispatcher->RunAll();
+      if (Outstanding() == 0) break;
+    } else if (woke == WAIT_TIMEOUT) {
+      break;
+    }
   }
+  // The loop that the quit message was meant for still gets it.
+  if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+  return Outstanding() == 0;
 }
 
 LONG CBoundedWorkBase::Outstanding() {
   WorkCount& works = Works();
   std::lock_guard<std::mutex> hold(works.lock);
   return works.count;
-}
-
-CBoundedWorkBase::IncomingCall::IncomingCall() { ++t_incomingDepth; }
-
-CBoundedWorkBase::IncomingCall::~IncomingCall() {
-  if (--t_incomingDepth > 0 || !t_deferred) return;
-  // The completions that fell due during the call run from the message loop, as any other.
-  const std::unique_ptr<std::vector<std::shared_ptr<Shared>>> deferred(t_deferred);
-  t_deferred = nullptr;
-  for (const auto& shared : *deferred)
-    if (!PostCompletion(shared)) RunCompletion(shared);
 }

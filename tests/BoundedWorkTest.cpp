@@ -1,7 +1,6 @@
 // Work run off the calling thread with a bound: the hand-over of its result, what happens to
-// a result nobody takes, completions held back during calls from other processes, and the
-// global interface table and marshalled-interface wrappers that carry interfaces between
-// apartments. No window of the program is involved.
+// a result nobody takes, the wait at the program's end, and the wrappers that carry
+// interfaces between apartments. No window of the program is involved.
 #include <windows.h>
 #include <objbase.h>
 
@@ -14,7 +13,7 @@
 
 #include "framework/BoundedWork.h"
 #include "framework/CopiedDispatchParams.h"
-#include "framework/GlobalInterface.h"
+#include "framework/Dispatcher.h"
 #include "framework/MarshalledInterface.h"
 #include "support/FakeBrowser.h"
 #include "support/MessagePump.h"
@@ -52,18 +51,27 @@ struct Gate {
 
 }  // namespace
 
-TEST(BoundedWorkTest, HandsItsResultOverOnceFromAnApartmentOfItsOwn) {
+// Runs `work` to its end and hands back what its completion got.
+template <typename Result>
+std::optional<Result> RunToEnd(CBoundedWork<Result>& work, std::function<Result()> run) {
+  std::optional<Result> got;
+  bool done = false;
+  EXPECT_TRUE(work.Start(std::move(run), nullptr, [&](std::optional<Result> result) {
+    got = std::move(result);
+    done = true;
+  }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return done; }, kDeadlineMs));
+  return got;
+}
+
+TEST(BoundedWorkTest, CompletesOnTheStartingThreadWithAResultMadeInAnApartmentOfItsOwn) {
   CBoundedWork<std::string> work;
   auto ran = std::make_shared<Place>();
-  ASSERT_TRUE(work.Start([ran] {
+  const std::optional<std::string> result = RunToEnd<std::string>(work, [ran] {
     *ran = Place::Here();
     return std::string("found");
-  }));
-  ASSERT_TRUE(work.Wait(kDeadlineMs));
-  EXPECT_EQ(CBoundedWorkBase::State::Finished, work.GetState());
-  const std::optional<std::string> result = work.Take();
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ("found", *result);
+  });
+  EXPECT_EQ("found", result.value_or(""));
   EXPECT_FALSE(work.Take().has_value());  // once
   EXPECT_EQ(CBoundedWorkBase::State::HandedOver, work.GetState());
   EXPECT_NE(::GetCurrentThreadId(), ran->thread);
@@ -71,15 +79,20 @@ TEST(BoundedWorkTest, HandsItsResultOverOnceFromAnApartmentOfItsOwn) {
   EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
 }
 
-// A result nobody takes is released by the worker, in its apartment, whether the caller let
-// go while the work ran, after it ended, or by going itself; no completion runs then.
+// A result nobody takes is released by the worker, in its apartment, whether the owner let
+// go while the work ran, after it ended, after its bound passed, or by going itself; no
+// completion runs after the owner let go, and one let go with a step to follow runs that
+// step once the release is done.
 TEST(BoundedWorkTest, AResultNobodyTakesIsReleasedOnTheWorker) {
-  enum class LetGo { WhileRunning, AfterItEnded, ByGoing };
-  for (LetGo letGo : {LetGo::WhileRunning, LetGo::AfterItEnded, LetGo::ByGoing}) {
+  enum class LetGo { WhileRunning, AfterItEnded, AfterItsBound, ByGoing };
+  for (LetGo letGo : {LetGo::WhileRunning, LetGo::AfterItEnded, LetGo::AfterItsBound, LetGo::ByGoing}) {
+    SCOPED_TRACE(static_cast<int>(letGo));
     Gate gate;
     auto ran = std::make_shared<Place>();
     auto released = std::make_shared<Place>();
-    bool completed = false;
+    int completions = 0;
+    bool timedOut = false;
+    bool afterRelease = false;
     {
       CBoundedWork<int> work;
       ASSERT_TRUE(work.Start(
@@ -92,115 +105,63 @@ TEST(BoundedWorkTest, AResultNobodyTakesIsReleasedOnTheWorker) {
             EXPECT_EQ(7, result);
             *released = Place::Here();
           },
-          // A completion would run from the wait's own dispatching once the work ended.
-          letGo == LetGo::AfterItEnded ? std::function<void()>() : [&completed] { completed = true; }));
+          [&](std::optional<int> result) {
+            ++completions;
+            timedOut = !result;
+          },
+          letGo == LetGo::AfterItsBound ? 50 : INFINITE));
       if (letGo == LetGo::WhileRunning) {
         work.Abandon();
-        EXPECT_FALSE(work.Wait(0));
         gate.Open();
+      } else if (letGo == LetGo::AfterItEnded) {
+        gate.Open();
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return work.GetState() != CBoundedWorkBase::State::Running; },
+                                           kDeadlineMs));
+        work.Abandon();  // before its completion ran
+      } else if (letGo == LetGo::AfterItsBound) {
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return completions > 0; }, kDeadlineMs));
+        EXPECT_TRUE(timedOut);
+        work.LetGo([&] { afterRelease = true; });
+        gate.Open();
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return afterRelease; }, kDeadlineMs));
       } else {
         gate.Open();
-        if (letGo == LetGo::AfterItEnded) {
-          ASSERT_TRUE(work.Wait(kDeadlineMs));
-          work.Abandon();
-          EXPECT_FALSE(work.Take().has_value());
-        }
       }
     }
     ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
     testsupport::PumpPendingMessages();
-    EXPECT_EQ(ran->thread, released->thread) << static_cast<int>(letGo);
-    EXPECT_TRUE(released->singleThreadedApartment) << static_cast<int>(letGo);
-    EXPECT_FALSE(completed) << static_cast<int>(letGo);
+    EXPECT_EQ(ran->thread, released->thread);
+    EXPECT_TRUE(released->singleThreadedApartment);
+    EXPECT_EQ(letGo == LetGo::AfterItsBound ? 1 : 0, completions);
   }
 }
 
-// A message handled during the wait may end it (a window closing): the wait ends at once, long
-// before the work does. Given up, the work's result goes to its worker; only stopped, the
-// result stays to be taken.
-TEST(BoundedWorkTest, AWaitEndsWhenAMessageHandledMeanwhileEndsIt) {
-  for (bool giveUp : {true, false}) {
-    Gate gate;
-    CBoundedWork<int> work;
-    ASSERT_TRUE(work.Start([&gate] {
-      gate.Pass();
-      return 1;
-    }));
-    static CBoundedWorkBase* waiting;
-    static bool givingUp;
-    waiting = &work;
-    givingUp = giveUp;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
-      ::KillTimer(nullptr, id);
-      if (givingUp) waiting->Abandon();
-      else waiting->StopWaiting();
-    });
-    EXPECT_FALSE(work.Wait(kDeadlineMs * 3));
-    ::KillTimer(nullptr, timer);
-    EXPECT_EQ(giveUp ? CBoundedWorkBase::State::Abandoned : CBoundedWorkBase::State::Running, work.GetState());
-    EXPECT_GT(CBoundedWorkBase::Outstanding(), 0);  // the work still runs: the wait did not wait for it
-    gate.Open();
-    if (!giveUp) {
-      ASSERT_TRUE(work.Wait(kDeadlineMs));
-      EXPECT_EQ(1, work.Take().value_or(0));
-    }
-    EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
-  }
-}
-
-// A completion that falls due while this thread serves a call from another process runs only
-// once the outermost such call has returned, from the message loop.
-TEST(BoundedWorkTest, ACompletionWaitsUntilTheIncomingCallHasReturned) {
+// The wait at the program's end keeps its bound however many messages it handles meanwhile:
+// a steady flow of messages, far longer than the bound, does not keep it waiting.
+TEST(BoundedWorkTest, TheWaitAtTheEndKeepsItsBoundWhileMessagesFlow) {
+  Gate gate;
   CBoundedWork<int> work;
-  int completions = 0;
-  ASSERT_TRUE(work.Start([] { return 5; }, nullptr, [&] {
-    ++completions;
-    EXPECT_EQ(5, work.Take().value_or(0));
+  ASSERT_TRUE(work.Start([&gate] {
+    gate.Pass();
+    return 0;
   }));
-  {
-    const CBoundedWorkBase::IncomingCall outer;
-    {
-      const CBoundedWorkBase::IncomingCall inner;
-      ASSERT_TRUE(work.Wait(kDeadlineMs));  // its completion is queued by now
-      testsupport::PumpPendingMessages();
-    }
-    testsupport::PumpPendingMessages();
-    EXPECT_EQ(0, completions);
-  }
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return completions > 0; }, kDeadlineMs));
-  EXPECT_EQ(1, completions);
-  EXPECT_EQ(CBoundedWorkBase::State::HandedOver, work.GetState());
+  static int s_left;
+  s_left = 20000;  // about 20 s of messages, one a millisecond
+  CDispatcher* dispatcher = CDispatcher::ForThisThread();
+  ASSERT_NE(nullptr, dispatcher);
+  static std::function<void()> s_next;
+  s_next = [dispatcher] {
+    if (--s_left <= 0) return;
+    ::Sleep(1);
+    dispatcher->Post(s_next);
+  };
+  dispatcher->Post(s_next);
+  EXPECT_FALSE(CBoundedWorkBase::WaitForOutstanding(100));
+  EXPECT_GT(s_left, 0) << "the wait lasted as long as the messages came";
+  s_left = 0;
+  gate.Open();
   EXPECT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
-}
-
-// An object parked in the global interface table by this apartment reaches a worker as a
-// proxy of its own, whose calls this thread serves; once revoked, nothing more is handed out.
-TEST(GlobalInterfaceTest, ParksAnObjectForOtherApartmentsUntilRevoked) {
-  auto* browser = new FakeBrowser;
-  {
-    auto parked = std::make_shared<CGlobalInterface<IConnectionPointContainer>>();
-    ASSERT_TRUE(parked->Register(browser));
-    EXPECT_TRUE(parked->IsRegistered());
-    EXPECT_EQ(static_cast<IConnectionPointContainer*>(browser), parked->Get().Get());  // here: the object itself
-
-    CBoundedWork<HRESULT> work;
-    ASSERT_TRUE(work.Start([parked] {
-      const Microsoft::WRL::ComPtr<IConnectionPointContainer> proxy = parked->Get();
-      if (!proxy) return E_POINTER;
-      Microsoft::WRL::ComPtr<IConnectionPoint> point;
-      return proxy->FindConnectionPoint(DIID_DWebBrowserEvents2, point.GetAddressOf());
-    }));
-    ASSERT_TRUE(work.Wait(kDeadlineMs));
-    EXPECT_EQ(S_OK, work.Take().value_or(E_FAIL));
-
-    parked->Revoke();
-    EXPECT_FALSE(parked->IsRegistered());
-    EXPECT_EQ(nullptr, parked->Get().Get());
-    EXPECT_FALSE(parked->Register(nullptr));
-  }
-  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));
-  EXPECT_EQ(1, browser->RefCount());
-  browser->Release();
+  s_next = nullptr;
 }
 
 // A marshalled interface is taken once, in another apartment; one never taken gives its
@@ -215,13 +176,11 @@ TEST(MarshalledInterfaceTest, IsTakenOnceAndGivesBackWhatNobodyTook) {
     EXPECT_GT(browser->RefCount(), 1);
 
     CBoundedWork<bool> work;
-    ASSERT_TRUE(work.Start([taken] {
-      const bool first = taken->Take().Get() != nullptr;
-      const bool second = taken->Take().Get() != nullptr;
-      return first && !second && taken->IsEmpty();
-    }));
-    ASSERT_TRUE(work.Wait(kDeadlineMs));
-    EXPECT_TRUE(work.Take().value_or(false));
+    EXPECT_TRUE(RunToEnd<bool>(work, [taken] {
+                  const bool first = taken->Take().Get() != nullptr;
+                  const bool second = taken->Take().Get() != nullptr;
+                  return first && !second && taken->IsEmpty();
+                }).value_or(false));
     EXPECT_FALSE(untaken.IsEmpty());
   }
   ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kDeadlineMs));

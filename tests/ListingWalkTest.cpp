@@ -75,7 +75,7 @@ TEST_F(ListingWalkTest, AWalkWhoseStepsKeepEndingIsNeverCutOff) {
   StartListing(walk, listing);
   for (size_t i = 0; i < g_browsers.size() && !listing.done; ++i) {
     ::SetEvent(g_step);
-    CBoundedWorkBase::WaitPumping(nullptr, kLimitMs / 5, [&] { return listing.done; });
+    testsupport::PumpUntil([&] { return listing.done; }, kLimitMs / 5);
   }
   ::SetEvent(g_step);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return listing.done; }, kDeadlineMs));

@@ -18,7 +18,8 @@
 #include <vector>
 
 #include "browser/BrowserEventConnection.h"
-#include "browser/ReceivedEventQueue.h"
+#include "framework/Dispatcher.h"
+#include "support/ConnectWait.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
@@ -476,11 +477,11 @@ std::vector<ComPtr<IWebBrowser2>> ListedBrowsers(long count) {
 // receiving thread and queued for this thread.
 void ConnectReceiving(CBrowserEventConnection& holder, IWebBrowser2* browser) {
   browser->AddRef();  // taken over by the holder
-  ASSERT_EQ(CBrowserEventConnection::BoundedConnect::Advised, holder.ConnectWithin(browser, 60000, nullptr));
+  ASSERT_EQ(CBrowserEventConnection::BoundedConnect::Advised, testsupport::ConnectAndWait(holder, browser));
 }
 
 // Runs on this thread what the receiver has queued so far.
-void DeliverReceived() { CReceivedEventQueue::ForThisThread()->DeliverAll(); }
+void DeliverReceived() { CDispatcher::ForThisThread()->RunAll(); }
 
 // Refused with the same result whether the sink or the receiver takes the call.
 TEST_F(SimulatorTest, MalformedCallsAreRefusedBeforeTheListener) {

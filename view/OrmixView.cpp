@@ -14,6 +14,7 @@
 #include "browser/SelectEmbeddedBrowserDlg.h"
 #include "framework/AdoptReference.h"
 #include "framework/AnsiString.h"
+#include "framework/Dispatcher.h"
 #include "framework/FontDialog.h"
 #include "framework/MessageBox.h"
 #include "framework/StringResource.h"
@@ -53,6 +54,7 @@ ORMIX_END_MESSAGE_MAP()
 namespace {
 
 const char kDefaultTabLabel[] = "Internet Explorer";
+const char kConnectingLabel[] = "接続中...";
 const char kActivateItem[] = "アクティブ化(&A)";
 const char kCloseItem[] = "閉じる(&C)";
 const char kAppCaption[] = "Ormix";
@@ -71,7 +73,7 @@ CWnd* OwnerOf(HWND hWnd) { return CWnd::FromHandle(::GetAncestor(hWnd, GA_ROOT))
 
 COrmixView::COrmixView() : m_nContextTab(-1), m_lfList(), m_nNextListId(1000) { appvalues::CreateKeys(); }
 
-COrmixView::~COrmixView() { *m_pAlive = false; }
+COrmixView::~COrmixView() = default;
 
 LOGFONTA COrmixView::SystemStatusFont() {
   NONCLIENTMETRICSA metrics = {};
@@ -153,31 +155,29 @@ void COrmixView::ChooseAndOpen(CSelectBrowserDlg& dialog) {
     dialog.m_watched.push_back({window == m_chosenWindows.end() ? nullptr : window->second, list->GetBrowserApp(), i,
                                 TabToolTip(i)});
   }
-  const std::shared_ptr<bool> alive = m_pAlive;
+  const std::weak_ptr<int> alive = m_lifetime;
   const INT_PTR chosen = dialog.DoModal();
   Microsoft::WRL::ComPtr<IWebBrowser2> found = AdoptReference(dialog.m_pBrowser);
   // The view went with its window while the dialog was open: nothing is opened.
-  if (!*alive || chosen != IDOK) return;
+  if (alive.expired() || chosen != IDOK) return;
   if (dialog.m_nSwitchToTab >= 0) {
     if (dialog.m_nSwitchToTab < GetTabCount()) ActivateTab(dialog.m_nSwitchToTab);
     return;
   }
-  IWebBrowser2* browser = found.Detach();
   // A browser that stopped answering while the dialog looked it up still gets its tab.
-  if (!browser && !dialog.m_bNotAnswered) return;
-  const int tabs = GetTabCount();
-  OpenTab(browser, dialog.m_eventMask);
-  if (GetTabCount() > tabs)
-    if (CEventListCtrl* opened = ListOfTab(GetTabCount() - 1)) m_chosenWindows[opened] = dialog.m_hWndChosen;
+  if (!found && !dialog.m_bNotAnswered) return;
+  if (CEventListCtrl* opened = OpenTab(found.Detach(), dialog.m_eventMask))
+    m_chosenWindows[opened] = dialog.m_hWndChosen;
 }
 
-void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
+CEventListCtrl* COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   Microsoft::WRL::ComPtr<IWebBrowser2> chosen = AdoptReference(browser);
+  if (m_bClosing) return nullptr;
   auto* list = new CEventListCtrl;
   const RECT empty = {0, 0, 0, 0};
   if (!list->Create(kListStyle, empty, this, static_cast<UINT>(m_nNextListId))) {
     delete list;
-    return;
+    return nullptr;
   }
   ++m_nNextListId;
   list->SetExtendedStyle(list->GetExtendedStyle() | kListExStyle);
@@ -187,77 +187,77 @@ void COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask) {
   m_logOptions.ApplyTo(list);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
 
-  // The label and the connection ask the browser from a worker; this thread waits a bounded
-  // time, dispatching its messages, while the frame takes no input.
-  auto label = std::make_shared<std::string>(kDefaultTabLabel);
-  auto result = CBrowserEventConnection::BoundedConnect::NotAnswered;
-  if (chosen) {
-    const HWND owner = OwnerOf(m_hWnd)->m_hWnd;
-    const bool wasEnabled = !::EnableWindow(owner, FALSE);
-    // A title the browser reports during the connect is kept for the tab.
-    m_pConnecting = list;
-    m_connectingTitle.reset();
-    list->SetTitleObserver(this);
-    const std::shared_ptr<bool> alive = m_pAlive;
-    result = list->ConnectWithin(chosen.Detach(), BrowserAnswerWaitMs(),
-                                 [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); });
-    if (!*alive) {
-      // The window closed during the wait, and the view with it (the connect was given up
-      // then): the list, whose window went with the view's, is all that is left.
-      list->SetTitleObserver(nullptr);
-      list->DisconnectInBackground();
-      delete list;
-      return;
-    }
-    m_pConnecting = nullptr;
-    if (::IsWindow(owner) && wasEnabled) ::EnableWindow(owner, TRUE);
-    // The label is the worker's only once it has handed its outcome over.
-    if (result == CBrowserEventConnection::BoundedConnect::NotAnswered) label.reset();
-  }
-
-  if (InsertTab(label ? label->c_str() : kDefaultTabLabel, list, -1, 0) < 0) {
-    // No tab shows the list: it goes, and lets go of the browser off this thread.
-    list->DisconnectInBackground();
-    // The row icons are the view's: the list must not destroy them with its window.
-    list->SetImageList(nullptr, LVSIL_SMALL);
-    list->DestroyWindow();
-    delete list;
-    return;
+  // The tab shows at once, saying that it connects; the label and the connection ask the
+  // browser from a worker, and the tab becomes the log when the connect completes.
+  if (InsertTab(chosen ? kConnectingLabel : kDefaultTabLabel, list, -1, 0) < 0) {
+    DestroyList(list);
+    return nullptr;
   }
   ActivateTab(GetTabCount() - 1);
-  if (!m_appliedJournalFolder.empty())
-    list->StartJournal(m_appliedJournalFolder, label ? label->c_str() : kDefaultTabLabel);
+  list->SetTitleObserver(this);
+  if (!chosen) {
+    ConnectCompleted(list, kDefaultTabLabel, CBrowserEventConnection::BoundedConnect::NotAnswered);
+    return list;
+  }
+  auto label = std::make_shared<std::string>(kDefaultTabLabel);
+  const bool started = list->BeginConnect(
+      chosen.Detach(), BrowserAnswerWaitMs(), [label](IWebBrowser2* asked) { *label = TabLabelFor(asked); },
+      [this, list, label](CBrowserEventConnection::BoundedConnect result) {
+        // The label is the worker's only once it has handed its outcome over.
+        const bool answered = result != CBrowserEventConnection::BoundedConnect::NotAnswered;
+        ConnectCompleted(list, answered ? label->c_str() : kDefaultTabLabel, result);
+      });
+  if (!started) {
+    // Said from the dispatcher, as a connect's end: the message box is not shown inside
+    // this call, whose caller goes on with the tab.
+    if (CDispatcher* dispatcher = CDispatcher::ForThisThread())
+      dispatcher->Post([this, alive = std::weak_ptr<int>(m_lifetime), window = list->m_hWnd] {
+      if (alive.expired()) return;
+      for (int i = 0; i < GetTabCount(); ++i)
+        if (CEventListCtrl* failed = ListOfTab(i); failed && failed->m_hWnd == window)
+          ConnectCompleted(failed, kDefaultTabLabel, CBrowserEventConnection::BoundedConnect::QueryFailed);
+    });
+  }
+  return list;
+}
 
+void COrmixView::ConnectCompleted(CEventListCtrl* list, const char* label,
+                                  CBrowserEventConnection::BoundedConnect result) {
+  SetTabLabelFor(list, label);
+  if (!m_appliedJournalFolder.empty()) list->StartJournal(m_appliedJournalFolder, label);
   switch (result) {
     case CBrowserEventConnection::BoundedConnect::NotAnswered:
       list->AddMessageRow("", LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str(), CEventListCtrl::kImageQuit);
       break;
     case CBrowserEventConnection::BoundedConnect::QueryFailed:
-      // The browser did not answer as a browser does; the tab stays, unconnected.
+      // The browser did not answer as a browser does; the tab stays, unconnected. Nothing of
+      // the view is touched after the box: the window may close while it is open.
       ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, kConnectFailed, kAppCaption, MB_OK | MB_ICONEXCLAMATION);
       break;
     default:  // connected (the start row is written), or not a browser: unconnected, no row
       break;
   }
-  list->SetTitleObserver(this);
-  if (m_connectingTitle) SetTabLabelFor(list, m_connectingTitle->c_str());
-  m_connectingTitle.reset();
+}
+
+void COrmixView::DestroyList(CEventListCtrl* list) {
+  // A browser that does not answer must not hold the window: it is let go off this thread.
+  list->DisconnectInBackground();
+  // The row icons are the view's, lent to every list: a list view destroys the image lists
+  // it still holds (its style does not share them).
+  if (list->IsWindow()) list->SetImageList(nullptr, LVSIL_SMALL);
+  if (list->IsWindow()) list->DestroyWindow();
+  delete list;
 }
 
 HWND COrmixView::OpenTabFor(IWebBrowser2* browser, const EventMask& mask) {
-  const int before = GetTabCount();
-  const std::shared_ptr<bool> alive = m_pAlive;
-  OpenTab(browser, mask);
-  // The view may have gone with its window while the tab's browser was being connected.
-  if (!*alive || GetTabCount() <= before) return nullptr;
-  CEventListCtrl* list = ListOfTab(GetTabCount() - 1);
+  CEventListCtrl* list = OpenTab(browser, mask);
   return list ? list->m_hWnd : nullptr;
 }
 
 bool COrmixView::IsRecordingBrowser(HWND hWndList) const {
   for (int i = 0; i < GetTabCount(); ++i) {
     CEventListCtrl* list = ListOfTab(i);
-    if (list && list->m_hWnd == hWndList) return list->IsAdvised();
+    if (list && list->m_hWnd == hWndList) return list->IsAdvised() || list->IsConnecting();
   }
   return false;
 }
@@ -304,19 +304,13 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
         --m_nContextTab;
       break;
     }
-    // A browser that does not answer must not hold the window: it is let go off this thread.
-    list->DisconnectInBackground();
+    // Anything of a connect still under way goes with the list, unheard.
+    list->CancelConnect();
     m_chosenWindows.erase(list);
     if (list->JournalFailed()) m_bClosedJournalFailed = true;
   }
   RemoveTabWindow(list, FALSE);
-  if (list) {
-    // The row icons are the view's, lent to every list: a list view destroys the image
-    // lists it still holds (its style does not share them).
-    if (list->IsWindow()) list->SetImageList(nullptr, LVSIL_SMALL);
-    if (list->IsWindow()) list->DestroyWindow();
-    delete list;
-  }
+  if (list) DestroyList(list);
 }
 
 void COrmixView::OnTabClose() {
@@ -408,10 +402,7 @@ void COrmixView::OnViewFont() {
     if (CEventListCtrl* list = ListOfTab(i)) list->SetListFont(m_fontList, TRUE);
 }
 
-void COrmixView::OnTitleChange(CEventListCtrl* list, const char* title) {
-  if (list == m_pConnecting && title && *title) m_connectingTitle = title;
-  SetTabLabelFor(list, title);
-}
+void COrmixView::OnTitleChange(CEventListCtrl* list, const char* title) { SetTabLabelFor(list, title); }
 
 BOOL COrmixView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -441,8 +432,8 @@ void COrmixView::RemoveAllTabs() {
 }
 
 void COrmixView::OnDestroy() {
-  // A connect waiting for its browser gives up at once; OpenTab then frees its list.
-  if (m_pConnecting) m_pConnecting->AbandonConnect();
+  m_bClosing = true;  // no tab opens from here on
+  DeliverReceivedEvents();
   FinishJournals();
   RemoveAllTabs();
   if (m_pJournalFailedOutcome) *m_pJournalFailedOutcome = JournalFailed();
@@ -476,4 +467,12 @@ bool COrmixView::ConfirmDiscardAll() {
     default:
       return false;
   }
+}
+
+void COrmixView::DeliverReceivedEvents() {
+  // No connect under way completes from here on (its tab stays unconnected): what it would
+  // say must not hold the end up.
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i)) list->CancelConnect();
+  if (CDispatcher* dispatcher = CDispatcher::ForThisThread()) dispatcher->RunAll();
 }

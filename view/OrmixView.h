@@ -17,6 +17,7 @@
 #include "events/EventMask.h"
 #include "framework/Font.h"
 #include "framework/ImageList.h"
+#include "browser/BrowserEventConnection.h"
 #include "log/LogTitleObserver.h"
 #include "toolkit/TabView.h"
 #include "view/JournalSettings.h"
@@ -46,11 +47,15 @@ class COrmixView : public CTabView, public ILogTitleObserver {
 
   // Opens a tab recording `browser` (whose reference it takes over) with the events of
   // `mask`, as choosing it in the selection dialog does. The new tab's log window, or NULL
-  // when no tab was opened.
+  // when no tab was opened. The tab connects on its own from there.
   HWND OpenTabFor(IWebBrowser2* browser, const EventMask& mask);
-  // Whether log window `list` still has its tab and is connected to its browser (it lets go
-  // when the browser quits).
+  // Whether log window `list` still has its tab and is connected, or connecting, to its
+  // browser (it lets go when the browser quits).
   bool IsRecordingBrowser(HWND list) const;
+  // For the end of the logs: gives up every connect under way, then runs what the window's
+  // thread has been handed so far, received events among them, so that every row received
+  // is in its log (and journal) before the logs end.
+  void DeliverReceivedEvents();
   // Switches log options on for this run only: every log gets them, the registry keeps what
   // it had.
   void UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds);
@@ -112,8 +117,14 @@ class COrmixView : public CTabView, public ILogTitleObserver {
 
   // Runs `dialog` with every event checked and opens a tab on the browser chosen in it.
   void ChooseAndOpen(CSelectBrowserDlg& dialog);
-  // A new tab recording `browser` (whose reference it takes over) with the events of `mask`.
-  void OpenTab(IWebBrowser2* browser, const EventMask& mask);
+  // A new tab recording `browser` (whose reference it takes over) with the events of `mask`:
+  // shown at once, connecting; NULL when none could be opened. Without a browser (it did not
+  // answer when looked up) the tab says so at once.
+  CEventListCtrl* OpenTab(IWebBrowser2* browser, const EventMask& mask);
+  // A tab's connect has ended: its label, its journal, and what the user is told.
+  void ConnectCompleted(CEventListCtrl* list, const char* label, CBrowserEventConnection::BoundedConnect result);
+  // Lets the list's browser go off this thread, destroys its window and frees it.
+  void DestroyList(CEventListCtrl* list);
   // Disconnects the list (which may be NULL), takes its tab away and frees it.
   void RemoveTab(CEventListCtrl* list);
 
@@ -157,12 +168,11 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // The text that find next and find previous look for, shared by every log of the view.
   std::string m_logFindText;
 
-  // True while the view exists: a connect or a dialog that waits in a nested message loop
-  // learns from it whether the view went meanwhile (its window closed).
-  std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
-  // The list OpenTab is connecting, and the last title its browser reported meanwhile.
-  CEventListCtrl* m_pConnecting = nullptr;
-  std::optional<std::string> m_connectingTitle;
+  // Gone with the view: a dialog's modal loop learns from it whether the view went meanwhile
+  // (its window closed).
+  std::shared_ptr<int> m_lifetime = std::make_shared<int>(0);
+  // The window is being destroyed: no tab opens any more.
+  bool m_bClosing = false;
   // The window each tab's browser was chosen from in the selection dialog.
   std::map<const CEventListCtrl*, HWND> m_chosenWindows;
 };

@@ -50,6 +50,7 @@ void COrmixView::FinishJournals() {
 }
 
 void COrmixView::EndJournals() {
+  DeliverReceivedEvents();
   FinishJournals();
   for (int i = 0; i < GetTabCount(); ++i) {
     CEventListCtrl* list = ListOfTab(i);

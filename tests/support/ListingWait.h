@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "browser/SelectBrowserDlg.h"
-#include "framework/BoundedWork.h"
+#include "support/MessagePump.h"
 #include "res/resource.h"
 
 namespace testsupport {
@@ -11,8 +11,7 @@ namespace testsupport {
 // Dispatches messages until the dialog's listing has ended, or the deadline has passed. True
 // when it has ended.
 inline bool WaitForListing(CSelectBrowserDlg& dialog, DWORD timeoutMs = 20000) {
-  CBoundedWorkBase::WaitPumping(nullptr, timeoutMs, [&dialog] { return !dialog.IsListing(); });
-  return !dialog.IsListing();
+  return PumpUntil([&dialog] { return !dialog.IsListing(); }, timeoutMs);
 }
 
 // Selects the entry of the browser shown in window `frame`; false when none is listed.

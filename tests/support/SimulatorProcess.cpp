@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "browser/ReceivedEventQueue.h"
+#include "framework/Dispatcher.h"
 #include "sim/PipeLineWrite.h"
 #include "support/HostPath.h"
 #include "support/MessagePump.h"
@@ -315,10 +315,10 @@ std::string SimulatorProcess::Send(const std::string& command, DWORD timeoutMs) 
   if (!WriteLine(command) || !ReadLine(&reply, timeoutMs)) return std::string();
   // What the command's calls left for this thread is handled before the caller looks, even
   // when the reply came first: messages, and the events received for this thread's
-  // connections (which the queue would otherwise deliver at its next tick).
+  // connections (which the dispatcher would otherwise deliver at its next tick).
   if (m_pumping) {
     PumpPendingMessages();
-    if (CReceivedEventQueue* received = CReceivedEventQueue::ForThisThread()) received->DeliverAll();
+    if (CDispatcher* dispatcher = CDispatcher::ForThisThread()) dispatcher->RunAll();
   }
   return reply;
 }
