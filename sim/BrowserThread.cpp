@@ -120,7 +120,8 @@ void BrowserThread::Run() {
     BrowserSet browsers(nullptr, m_toMain);
     if (counting) browsers.CountCalls(counter.Get());
     CommandInterpreter interpreter(
-        browsers, [this](DWORD ms, const std::function<bool()>& done) { Pump(ms, done); }, m_showWindows);
+        browsers, [this](DWORD ms, const std::function<bool()>& done) { Pump(ms, done); },
+        [this](DWORD ms, const std::string&) { Hang(ms); }, m_showWindows);
     // The thread serves its item until the main thread has let go of it and says so.
     HANDLE handles[2] = {m_commandReady, m_quit};
     for (;;) {

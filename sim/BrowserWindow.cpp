@@ -15,6 +15,8 @@ const wchar_t kServerClass[] = L"Internet Explorer_Server";
 
 // The host program's strip above its embedded browser.
 constexpr int kHostStripHeight = 28;
+// Posted to a frame for each task handed to Post.
+constexpr UINT kRunTaskMessage = WM_APP;
 
 UINT HtmlGetObjectMessage() {
   static const UINT message = RegisterWindowMessageW(L"WM_HTML_GETOBJECT");
@@ -100,6 +102,12 @@ void BrowserWindow::MoveTo(int x, int y) {
   if (m_frame) SetWindowPos(m_frame, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void BrowserWindow::Post(std::function<void()> task) {
+  if (!m_frame) return;
+  m_tasks.push_back(std::move(task));
+  if (!PostMessageW(m_frame, kRunTaskMessage, 0, 0)) m_tasks.pop_back();
+}
+
 void BrowserWindow::Layout() {
   RECT client = {};
   GetClientRect(m_frame, &client);
@@ -129,6 +137,14 @@ LRESULT CALLBACK BrowserWindow::FrameProc(HWND window, UINT message, WPARAM wPar
     case WM_CLOSE:
       // Closing by hand goes through the simulator's queue, like any other close.
       if (self && self->m_onClose) self->m_onClose();
+      return 0;
+    case kRunTaskMessage:
+      if (self && !self->m_tasks.empty()) {
+        // Taken off before it runs: it may post another.
+        const std::function<void()> task = std::move(self->m_tasks.front());
+        self->m_tasks.pop_front();
+        task();
+      }
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

@@ -7,6 +7,7 @@
 // the pane and the rendering window below it, beneath a strip of its own.
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ class BrowserWindow {
   void Repaint();
   // Puts the top-level window's corner at (x, y) on the screen.
   void MoveTo(int x, int y);
+  // Runs `task` from the thread's message loop after the messages already queued for the
+  // thread (incoming calls among them) and before any queued later; never if the window
+  // goes first.
+  void Post(std::function<void()> task);
 
  private:
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -50,6 +55,7 @@ class BrowserWindow {
   std::vector<HWND> m_panes;
   std::vector<HWND> m_servers;
   CloseRequest m_onClose;
+  std::deque<std::function<void()>> m_tasks;  // posted, each with a message of its own
 };
 
 }  // namespace sim

@@ -1,5 +1,7 @@
 #include "sim/CommandInterpreter.h"
 
+#include <olectl.h>
+
 #include <cstddef>
 #include <cstdio>
 
@@ -43,8 +45,8 @@ std::string PostSpec(const std::string& argText) {
 
 }  // namespace
 
-CommandInterpreter::CommandInterpreter(BrowserSet& browsers, Pump pump, bool showWindows)
-    : m_browsers(browsers), m_pump(std::move(pump)), m_showWindows(showWindows) {}
+CommandInterpreter::CommandInterpreter(BrowserSet& browsers, Pump pump, Hang hang, bool showWindows)
+    : m_browsers(browsers), m_pump(std::move(pump)), m_hang(std::move(hang)), m_showWindows(showWindows) {}
 
 CommandInterpreter::Result CommandInterpreter::Execute(const std::string& line) {
   Tokens tokens;
@@ -184,6 +186,10 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
   long panes = 1;
   if (!ParseLong(Option(tokens, 2, "panes", "1"), &panes) || panes < 1 || panes > 8) return Error("bad panes");
   const bool visible = Option(tokens, 2, "visible", m_showWindows ? "1" : "0") != "0";
+  EventConnectionPoint::AdviseHook adviseHook;
+  const std::string advise = Option(tokens, 2, "advise", "");
+  if (kind == kOpenBrowser && !advise.empty() && !AdviseAnswer(id, advise, &adviseHook))
+    return Error("bad advise: " + advise + " (refuse, hang:MS or refuse-hang:MS)");
   std::string error;
   bool ok = false;
   if (kind == kOpenBrowser) ok = m_browsers.OpenBrowser(id, title, url, static_cast<int>(panes), visible, &error);
@@ -194,6 +200,7 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
     ok = m_browsers.OpenOther(id, Option(tokens, 2, "exit", "0") != "0", &error);
   }
   if (!ok) return Error(error);
+  if (adviseHook) m_browsers.Find(id)->browser->ConnectionPoint()->SetAdviseHook(std::move(adviseHook));
   const std::string at = Option(tokens, 2, "at", "");
   long x = 0, y = 0;
   const size_t comma = at.find(',');
@@ -209,6 +216,39 @@ CommandInterpreter::Result CommandInterpreter::Open(const Tokens& tokens, int ki
     }
   }
   return Ok("count=" + std::to_string(m_browsers.Count()));
+}
+
+bool CommandInterpreter::AdviseAnswer(const std::string& id, const std::string& mode,
+                                      EventConnectionPoint::AdviseHook* hook) {
+  if (mode == "refuse") {
+    *hook = [] { return CONNECT_E_CANNOTCONNECT; };
+    return true;
+  }
+  const size_t colon = mode.find(':');
+  long ms = 0;
+  if (colon == std::string::npos || !ParseLong(mode.substr(colon + 1), &ms) || ms < 0) return false;
+  const std::string kind = mode.substr(0, colon);
+  const DWORD wait = static_cast<DWORD>(ms);
+  if (kind == "hang") {
+    // The thread stops answering inside the call, then accepts as usual.
+    *hook = [this, id, wait] {
+      m_hang(wait, id);
+      return S_OK;
+    };
+    return true;
+  }
+  if (kind == "refuse-hang") {
+    // A browser whose page broke: the refusal goes out, then the thread stops answering. The
+    // hang is posted to the browser's window during the call, so the thread takes it up
+    // before any call that arrives after the refusal.
+    *hook = [this, id, wait] {
+      BrowserSet::Entry* entry = m_browsers.Find(id);
+      if (entry && entry->window) entry->window->Post([this, id, wait] { m_hang(wait, id); });
+      return CONNECT_E_CANNOTCONNECT;
+    };
+    return true;
+  }
+  return false;
 }
 
 CommandInterpreter::Result CommandInterpreter::Close(const Tokens& tokens) {

@@ -25,9 +25,11 @@ class CommandInterpreter {
   };
   // Pumps messages for up to `ms` milliseconds or until `done` holds.
   using Pump = std::function<void(DWORD ms, const std::function<bool()>& done)>;
+  // Blocks the thread for `ms` as the `hang` command of `item` does after its reply.
+  using Hang = std::function<void(DWORD ms, const std::string& item)>;
 
   // `showWindows`: whether opened windows are shown unless the command says (visible=0|1).
-  CommandInterpreter(BrowserSet& browsers, Pump pump, bool showWindows);
+  CommandInterpreter(BrowserSet& browsers, Pump pump, Hang hang, bool showWindows);
 
   Result Execute(const std::string& line);
 
@@ -42,6 +44,10 @@ class CommandInterpreter {
 
   Result Dispatch(const Tokens& tokens);
   Result Open(const Tokens& tokens, int kind);
+  // How the connection point of browser `id` answers Advise for `open ... advise=MODE`
+  // (refuse, hang:MS, refuse-hang:MS); false for a mode it does not know. The hook refers to
+  // this interpreter, which outlives every call its browsers serve.
+  bool AdviseAnswer(const std::string& id, const std::string& mode, EventConnectionPoint::AdviseHook* hook);
   Result Navigate(BrowserSet::Entry& entry, const Tokens& tokens);
   // The frames' part of a navigation: each frame's BeforeNavigate2, NavigateComplete2 and
   // DocumentComplete with the frame as the first argument.
@@ -62,6 +68,7 @@ class CommandInterpreter {
 
   BrowserSet& m_browsers;
   Pump m_pump;
+  Hang m_hang;
   bool m_showWindows;
 };
 

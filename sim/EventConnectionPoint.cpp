@@ -31,6 +31,10 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
+  if (m_adviseHook) {
+    const HRESULT hr = m_adviseHook();
+    if (FAILED(hr)) return hr;
+  }
   // A browser asks for its event interface first and takes plain IDispatch otherwise.
   Microsoft::WRL::ComPtr<IDispatch> dispatch;
   if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&

@@ -1,11 +1,13 @@
 #pragma once
 // The DWebBrowserEvents2 connection point of a simulated browser: keeps the advised sinks
 // and calls IDispatch::Invoke on each of them when the browser raises an event. Advise only
-// records the sink; nothing is ever fired from inside it.
+// records the sink, unless the browser was opened to fail it; nothing is ever fired from
+// inside it.
 #include <windows.h>
 #include <ocidl.h>
 #include <wrl/client.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -17,7 +19,14 @@ class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConne
  public:
   static const Entry kInterfaces[];
 
+  // Run as Advise starts, before the sink is asked anything: a failure it returns is
+  // Advise's answer and no sink is recorded. It may hold the thread first (a browser that
+  // does not answer).
+  using AdviseHook = std::function<HRESULT()>;
+
   explicit EventConnectionPoint(IConnectionPointContainer* container);
+
+  void SetAdviseHook(AdviseHook hook) { m_adviseHook = std::move(hook); }
 
   // The browser is going away: GetConnectionPointContainer fails from now on.
   void DetachContainer() { m_container = nullptr; }
@@ -44,6 +53,7 @@ class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConne
   IConnectionPointContainer* m_container;  // not counted: the container owns this object
   std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>> m_sinks;
   DWORD m_nextCookie = 1;
+  AdviseHook m_adviseHook;
 };
 
 }  // namespace sim

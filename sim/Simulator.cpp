@@ -45,6 +45,7 @@ Simulator::Simulator(const SimOptions& options) : m_options(options) {
   if (options.hostOnly) m_browsers->RefuseListedItems();
   m_interpreter = std::make_unique<CommandInterpreter>(
       *m_browsers, [this](DWORD ms, const std::function<bool()>& done) { Pump(ms, done); },
+      [this](DWORD ms, const std::string& item) { Hang(ms, item); },
       // Driven by a test, windows stay hidden: under Wine without a window manager, hiding
       // or destroying a shown top-level window waits up to a second for the X server.
       options.pipeName.empty());

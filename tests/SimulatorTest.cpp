@@ -903,6 +903,52 @@ TEST_F(SimulatorTest, UnhangEndsHangsAtOnce) {
   EXPECT_EQ("ERR no such id: b9", m_sim.Send("unhang b9"));
 }
 
+// A browser opened to fail the advise: `refuse` refuses it, `hang:MS` answers only after
+// the hang and then accepts, `refuse-hang:MS` refuses and then holds the next call for the
+// hang. Only lower bounds: a hang inside Advise lies wholly between the call and its answer;
+// one begun after the refusal has most of its time still ahead when the refusal is read.
+TEST_F(SimulatorTest, AnAdviseOptionRefusesOrHoldsTheConnect) {
+  constexpr DWORD kHangMs = 2000;
+  const std::string hang = std::to_string(kHangMs);
+  struct Case {
+    std::string advise;
+    HRESULT result;
+    const char* sinks;
+    DWORD adviseWaitsMs;    // at least, for Advise's answer
+    DWORD nextCallWaitsMs;  // at least, from that answer, for the next call's
+  };
+  const Case cases[] = {{"refuse", CONNECT_E_CANNOTCONNECT, "OK sinks=0", 0, 0},
+                        {"hang:" + hang, S_OK, "OK sinks=1", kHangMs, 0},
+                        {"refuse-hang:" + hang, CONNECT_E_CANNOTCONNECT, "OK sinks=0", 0, kHangMs / 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.advise);
+    Ok("open b1 url=http://advise.example/ advise=" + c.advise);
+    {
+      ComPtr<IWebBrowser2> browser = FirstBrowser();
+      ASSERT_TRUE(browser);
+      ComPtr<IConnectionPointContainer> container;
+      ASSERT_EQ(S_OK, browser.As(&container));
+      ComPtr<IConnectionPoint> point;
+      ASSERT_EQ(S_OK, container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.GetAddressOf()));
+      ComPtr<IDispatch> sink;
+      sink.Attach((new CWebBrowserEvents2)->GetIDispatch(FALSE));
+      DWORD cookie = 0;
+      const DWORD start = GetTickCount();
+      EXPECT_EQ(c.result, point->Advise(sink.Get(), &cookie));
+      const DWORD answered = GetTickCount();
+      EXPECT_EQ("http://advise.example/", LocationUrl(browser.Get()));
+      EXPECT_GE(answered - start, c.adviseWaitsMs);
+      EXPECT_GE(GetTickCount() - answered, c.nextCallWaitsMs);
+      EXPECT_EQ(c.sinks, m_sim.Send("sinks b1"));
+      if (cookie) {
+        EXPECT_EQ(S_OK, point->Unadvise(cookie));
+      }
+    }
+    Ok("close b1");
+  }
+  EXPECT_EQ(0u, m_sim.Send("open b1 advise=hang").rfind("ERR bad advise", 0));
+}
+
 TEST(SimulatorProcessTest, ARestartReadsNothingTheLastSimulatorWrote) {
   SimulatorProcess sim;
   ASSERT_TRUE(sim.Start()) << sim.Problem();
