@@ -864,6 +864,28 @@ TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
   }
 }
 
+// A run's switches add log options for the run and take none away: a run without /csv goes
+// on saving as CSV when that is stored, in the tabs open and those opened later; what is
+// stored stays as it was.
+TEST(LogOptionsTest, ARunsSwitchesAddToTheStoredOptionsAndTakeNoneAway) {
+  ClearSettings();
+  ViewInHost host;
+  COrmixView* view = host.view;
+  RouteCommand(view, ID_VIEW_SAVE_CSV);  // stored: save as CSV
+  OpenUnansweredTab(view);
+  view->UseLogOptionsForThisRun(false, true);  // as for /ms without /csv
+  OpenUnansweredTab(view);
+  for (int tab : {0, 1}) {
+    EXPECT_TRUE(List(view, tab)->GetSaveAsCsv()) << tab;
+    EXPECT_TRUE(List(view, tab)->GetTimeWithMilliseconds()) << tab;
+  }
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
+  LogOptions stored;
+  stored.Load();
+  EXPECT_TRUE(stored.saveAsCsv);
+  EXPECT_FALSE(stored.timeWithMilliseconds);
+}
+
 // The log options reach every log, open or opened later, are enabled with no tab, checked
 // while on, and read again by a view made later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
