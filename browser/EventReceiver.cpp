@@ -180,7 +180,10 @@ HRESULT CEventReceiver::Receive(DISPID dispid, REFIID iid, DISPPARAMS* params, U
     event.origins.push_back(ReceivedEvent::Origin{declared - 1 - i, connected});
   }
   // After OnQuit the connection lets go of the browser; as when the browser was still in
-  // its call, nothing it sends after OnQuit is recorded.
+  // its call, nothing it sends after OnQuit is recorded. Such calls are answered S_OK and
+  // dropped here, never copied or queued. The mailbox, closed when OnQuit is delivered on the
+  // window's thread, would drop them too (they would wait behind OnQuit): this check spares
+  // the copy and the queue; what is recorded is the same either way.
   if (dispid == DISPID_ONQUIT) m_quit.store(true);
   if (m_mailbox) m_mailbox->Post(std::move(event));
   return S_OK;

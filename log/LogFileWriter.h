@@ -7,6 +7,7 @@
 
 #include <cstddef>
 
+#include "log/OverlappedFileWriter.h"
 #include "log/SavedLogLines.h"
 
 struct LogFileResult {
@@ -16,5 +17,7 @@ struct LogFileResult {
   DWORD error = 0;
 };
 
-// Writes `lines` to `path`, replacing what it held. No lines: no file is touched.
-LogFileResult WriteLogFile(const char* path, const SavedLogLines& lines);
+// Writes `lines` to `path`, replacing what it held. No lines: no file is touched. `write`
+// puts each buffer into the new file (a test gives one that fails part-way).
+LogFileResult WriteLogFile(const char* path, const SavedLogLines& lines,
+                           OverlappedFileWriter::WriteBytes write = &OverlappedFileWriter::WriteWhole);

@@ -2,7 +2,16 @@
 
 #include <windows.h>
 
-OverlappedFileWriter::OverlappedFileWriter(std::FILE* file) : m_file(file), m_thread([this] { Run(); }) {}
+unsigned long OverlappedFileWriter::WriteWhole(std::FILE* file, const std::string& bytes) {
+  ::SetLastError(0);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return 0;
+  // The system's reason, as the failed WriteFile left it on this thread.
+  const DWORD lastError = ::GetLastError();
+  return lastError ? lastError : ERROR_WRITE_FAULT;
+}
+
+OverlappedFileWriter::OverlappedFileWriter(std::FILE* file, WriteBytes write)
+    : m_file(file), m_write(write), m_thread([this] { Run(); }) {}
 
 OverlappedFileWriter::~OverlappedFileWriter() { Finish(); }
 
@@ -40,13 +49,9 @@ void OverlappedFileWriter::Run() {
       m_hasPending = false;
     }
     m_changed.notify_all();
-    ::SetLastError(0);
-    const bool written = std::fwrite(writing.data(), 1, writing.size(), m_file) == writing.size();
-    // The system's reason, as the failed WriteFile left it on this thread.
-    const DWORD lastError = ::GetLastError();
-    const unsigned long error = written ? 0 : (lastError ? lastError : ERROR_WRITE_FAULT);
+    const unsigned long error = m_write(m_file, writing);
     writing.clear();
-    if (!written) {
+    if (error) {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_error = error;
     }

@@ -9,7 +9,13 @@
 
 class OverlappedFileWriter {
  public:
-  explicit OverlappedFileWriter(std::FILE* file);
+  // Writes `bytes` to `file`: 0, or the Win32 error code of the write that failed.
+  using WriteBytes = unsigned long (*)(std::FILE* file, const std::string& bytes);
+  // Writes the bytes whole with the C library.
+  static unsigned long WriteWhole(std::FILE* file, const std::string& bytes);
+
+  // `write` writes each buffer (a test gives one that fails).
+  explicit OverlappedFileWriter(std::FILE* file, WriteBytes write = &WriteWhole);
   ~OverlappedFileWriter();
   OverlappedFileWriter(const OverlappedFileWriter&) = delete;
   OverlappedFileWriter& operator=(const OverlappedFileWriter&) = delete;
@@ -25,6 +31,7 @@ class OverlappedFileWriter {
   void Run();
 
   std::FILE* m_file;
+  WriteBytes m_write;
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::string m_pending;  // handed over, not yet taken

@@ -565,6 +565,15 @@ TEST_F(EventListTest, TheRowMenuOffersTheRowCommandsInTheirStates) {
   EXPECT_EQ(3u, m_list->GetSelectedCount());
 }
 
+// Ctrl+A (its command, sent as the accelerator sends it, asking its state first) in the
+// middle of the first burst selects every row, though the control has been told of none yet.
+TEST_F(EventListTest, SelectAllMidBurstSelectsTheRowsNotYetShown) {
+  for (int i = 0; i < 20; ++i) m_list->AddEventRow("e", "stored");
+  ASSERT_TRUE(m_list->HasPendingRows());
+  m_list->SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL_ROWS);
+  EXPECT_EQ(20u, m_list->GetSelectedCount());
+}
+
 TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   HFONT font = m_list->GetFont();
   const std::string longText(120, 'W');

@@ -3,6 +3,7 @@
 // written whole.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -163,6 +164,28 @@ TEST_F(LogExportTest, AFailedSaveGivesTheSystemsReasonAndLeavesTheFolderAsItWas)
 
   EXPECT_TRUE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false)).written);
   EXPECT_EQ("00000001,12:00:00,,x\r\n", testsupport::FileBytes(target));
+  EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder));
+  ::DeleteFileA(target.c_str());
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+// A write that fails part-way, with bytes of the new file already on the disk: the file of
+// that name keeps its bytes, nothing is left beside it, and the write's reason is given.
+TEST_F(LogExportTest, ASaveThatFailsPartWayLeavesTheFileAsItWas) {
+  const std::string folder = m_path + ".d";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string target = folder + "\\kept.log";
+  std::ofstream(target, std::ios::binary) << "older";
+  Add("", "x");
+  const auto halfThenDiskFull = [](std::FILE* file, const std::string& bytes) -> unsigned long {
+    std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+    std::fflush(file);
+    return ERROR_DISK_FULL;
+  };
+  const LogFileResult result = WriteLogFile(target.c_str(), SavedLogLines(m_rows, false), halfThenDiskFull);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), result.error);
+  EXPECT_EQ("older", testsupport::FileBytes(target));
   EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder));
   ::DeleteFileA(target.c_str());
   ::RemoveDirectoryA(folder.c_str());

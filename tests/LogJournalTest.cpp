@@ -68,6 +68,21 @@ TEST_F(JournalWriterTest, LinesReachTheFileInOrderOffTheCallersThread) {
   EXPECT_EQ(0, failures.load());
 }
 
+// The delay counts from the oldest line waiting: lines that go on coming, each far sooner
+// than the delay after the last, do not hold the first back until they stop.
+TEST_F(JournalWriterTest, AStreamOfLinesDoesNotPutOffTheWrite) {
+  JournalWriter writer(m_folder, "j.txt", nullptr);
+  const std::string path = m_folder + "\\j.txt", first = "00000001,a\r\n";
+  writer.Append(first);
+  // The deadline is many times the delay: only a delay put off by every line misses it.
+  const DWORD start = ::GetTickCount();
+  while (testsupport::FileBytes(path).empty() && ::GetTickCount() - start < 30000) {
+    writer.Append("00000002,b\r\n");
+    ::Sleep(1);  // the pace of the stream
+  }
+  EXPECT_EQ(0u, testsupport::FileBytes(path).rfind(first, 0));
+}
+
 // One file per journal: a name already taken gets a number; the first file is left alone.
 TEST_F(JournalWriterTest, AJournalNeverWritesIntoAnExistingFile) {
   {

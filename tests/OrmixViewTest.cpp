@@ -864,6 +864,28 @@ TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
   }
 }
 
+// A run's switches add log options for the run and take none away: a run without /csv goes
+// on saving as CSV when that is stored, in the tabs open and those opened later; what is
+// stored stays as it was.
+TEST(LogOptionsTest, ARunsSwitchesAddToTheStoredOptionsAndTakeNoneAway) {
+  ClearSettings();
+  ViewInHost host;
+  COrmixView* view = host.view;
+  RouteCommand(view, ID_VIEW_SAVE_CSV);  // stored: save as CSV
+  OpenUnansweredTab(view);
+  view->UseLogOptionsForThisRun(false, true);  // as for /ms without /csv
+  OpenUnansweredTab(view);
+  for (int tab : {0, 1}) {
+    EXPECT_TRUE(List(view, tab)->GetSaveAsCsv()) << tab;
+    EXPECT_TRUE(List(view, tab)->GetTimeWithMilliseconds()) << tab;
+  }
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
+  LogOptions stored;
+  stored.Load();
+  EXPECT_TRUE(stored.saveAsCsv);
+  EXPECT_FALSE(stored.timeWithMilliseconds);
+}
+
 // The log options reach every log, open or opened later, are enabled with no tab, checked
 // while on, and read again by a view made later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
@@ -1434,17 +1456,18 @@ TEST(TabViewTest, ScrollArrowsStayClearOfTheCloseButtonAndScrollTheStripAndItsTo
   EXPECT_GE(ItemRect(view, 11).left, 0);
   expectToolsOnTabs("after selecting the last tab");
 
-  // The close button under the pointer looks different, and shows its tip.
+  // The close button under the pointer looks different, and shows its tip. The pointer is put
+  // there as a user moves it, one move: no second move may make up for a first that did not
+  // ask to be told when the pointer leaves.
   testsupport::PumpPendingMessages();
   const std::vector<COLORREF> cold = Pixels(close);
   POINT centre = {(closeRect.right - closeRect.left) / 2, (closeRect.bottom - closeRect.top) / 2};
   screen = centre;
   ClientToScreen(close, &screen);
   SetCursorPos(screen.x, screen.y);
-  PostMessageA(close, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
   const auto* button = dynamic_cast<CTabCloseButton*>(CWnd::FromHandlePermanent(close));
   ASSERT_NE(nullptr, button);
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) != cold; }, 2000));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Pixels(close) != cold; }, 5000));
   EXPECT_TRUE(button->IsHot());
   char tip[80] = "";
   TOOLINFOA tool = {};
