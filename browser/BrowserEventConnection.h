@@ -104,6 +104,8 @@ class CBrowserEventConnection : public IBrowserEventListener {
  protected:
   // BeginConnect has advised; no event has been passed on yet.
   virtual void OnAdvisedWithin() {}
+  // Expires with the holder: work that reports back later learns whether it is still there.
+  std::weak_ptr<int> LifetimeToken() const { return m_lifetime; }
 
   CWebBrowserEvents2* m_pSink;
   IWebBrowserApp* m_pBrowserApp;

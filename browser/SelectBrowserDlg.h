@@ -48,6 +48,8 @@ class CSelectBrowserDlg : public CDialog {
   BOOL FillBrowserList();
   // Whether the listing started by the dialog is still under way.
   bool IsListing() const { return m_listing.IsRunning(); }
+  // Whether OK's lookup of the chosen browser is still under way.
+  bool IsLookingUp() const { return m_bLookingUp; }
 
   // The shell browser's step from its entry's window: the document of its rendering window,
   // then the document's browser. For any apartment; on TRUE the caller owns `*browser`.

@@ -209,7 +209,8 @@ bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
     const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
     const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &none, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // The bound holds while messages keep coming: each round looks at the clock again.
+    while (::GetTickCount() - start < timeoutMs && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         quit = true;
         quitCode = msg.wParam;
@@ -221,7 +222,7 @@ bool CBoundedWorkBase::WaitForOutstanding(DWORD timeoutMs) {
     if (woke == WAIT_OBJECT_0 || Outstanding() == 0) {
       if (CDispatcher* dispatcher = CDispatcher::ForThisThread()) dispatcher->RunAll();
       if (Outstanding() == 0) break;
-    } else if (woke == WAIT_TIMEOUT) {
+    } else if (woke == WAIT_TIMEOUT || ::GetTickCount() - start >= timeoutMs) {
       break;
     }
   }

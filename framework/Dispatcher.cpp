@@ -86,7 +86,11 @@ void CALLBACK CDispatcher::RetryWake(void* parameter, BOOLEAN) {
   static_cast<CDispatcher*>(parameter)->WakeOrRetry();
 }
 
-void CDispatcher::RunAll() { Drain(0); }
+void CDispatcher::RunAll() {
+  // Only what waits now: a task that keeps posting itself must not keep this going.
+  const size_t waiting = Waiting();
+  if (waiting > 0) Drain(0, waiting);
+}
 
 UINT_PTR CDispatcher::PostAfter(DWORD delayMs, Task task) {
   const UINT_PTR id = m_nextDelayedId++;
@@ -99,7 +103,7 @@ void CDispatcher::CancelDelayed(UINT_PTR id) {
   if (m_delayed.erase(id)) ::KillTimer(m_window, id);
 }
 
-void CDispatcher::Drain(DWORD sliceMs) {
+void CDispatcher::Drain(DWORD sliceMs, size_t most) {
   // One task at a time: a task that handles messages while it runs (a modal loop) must not
   // run the tasks behind it, which would then come before it has finished. The outer slice
   // goes on with them once the task returns.
@@ -117,6 +121,7 @@ void CDispatcher::Drain(DWORD sliceMs) {
           m_wakePending = false;
         return;
       }
+      if (most-- == 0) return;  // the rest keep their wake-up
       task = std::move(m_tasks.front());
       m_tasks.pop_front();
     }

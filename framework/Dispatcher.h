@@ -12,6 +12,7 @@
 // a timer of the system's thread pool until it goes through, so no task is left stranded.
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -30,9 +31,9 @@ class CDispatcher {
 
   // Any thread: runs `task` on the dispatcher's thread after every task posted before it.
   void Post(Task task);
-  // The dispatcher's thread: runs every task queued now and those they queue, however long
-  // that takes (for the end of the program, or a caller that must see everything received
-  // so far). Does nothing inside a task.
+  // The dispatcher's thread: runs every task queued now, however long that takes (for the
+  // end of the program, or a caller that must see everything received so far); what they
+  // queue runs in its turn later. Does nothing inside a task.
   void RunAll();
   // How many tasks wait.
   size_t Waiting() const;
@@ -51,8 +52,8 @@ class CDispatcher {
   explicit CDispatcher(HWND window);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static void CALLBACK RetryWake(void* parameter, BOOLEAN);
-  // Runs tasks for up to `sliceMs` (0: until none waits).
-  void Drain(DWORD sliceMs);
+  // Runs at most `most` tasks, for up to `sliceMs` (0: however long they take).
+  void Drain(DWORD sliceMs, size_t most = SIZE_MAX);
   // Wakes the thread, or has a pool timer try again shortly.
   void WakeOrRetry();
 

@@ -27,7 +27,6 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::Command<&CEventListCtrl::OnCopy>(ID_EDIT_COPY),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateEditCopy>(ID_EDIT_COPY),
   msgmap::Command<&CEventListCtrl::OnClearLogCommand>(ID_LOG_CLEAR),
-  msgmap::Message<&CEventListCtrl::OnJournalFailed>(kJournalFailedMessage),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateLogClear>(ID_LOG_CLEAR),
   msgmap::Command<&CEventListCtrl::OnFindLog>(ID_EDIT_FIND_LOG),
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateFindLog>(ID_EDIT_FIND_LOG),

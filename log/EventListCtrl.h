@@ -206,7 +206,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   LRESULT OnFlushDeferredPaint(WPARAM wParam, LPARAM lParam);
   void OnSaveLog();
   void OnClearLogCommand();
-  LRESULT OnJournalFailed(WPARAM wParam, LPARAM lParam);
+  // The journal could not be written: said once, in a row and the status bar.
+  void OnJournalFailed();
   void OnCopy();
   void OnUpdateRecordResume(CCmdUI* pCmdUI);
   void OnUpdateRecordStop(CCmdUI* pCmdUI);
@@ -305,8 +306,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   static constexpr DWORD kJournalHandOverMs = 100;
 
   EventRowStore m_rows;
-  // Posted to the log by the journal's thread when the journal cannot be written.
-  static constexpr UINT kJournalFailedMessage = WM_APP + 0x4F4A;
   std::unique_ptr<JournalWriter> m_journal;
   bool m_bJournalCsv = false;
   bool m_bJournalFailureShown = false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/Dispatcher.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/MessageBox.h"
 #include "log/EventListCtrl.h"
@@ -22,10 +23,16 @@ void CEventListCtrl::StartJournal(const std::string& folder, const std::string& 
   StopJournal();
   m_bJournalCsv = m_bSaveAsCsv;
   m_bJournalFailureShown = false;
-  const HWND hWnd = m_hWnd;
-  m_journal = std::make_unique<JournalWriter>(folder, JournalFileName(m_created, title, m_bJournalCsv), [hWnd] {
-    if (hWnd) ::PostMessageA(hWnd, kJournalFailedMessage, 0, 0);
-  });
+  // The journal's thread says so through the window's thread's dispatcher; a log gone by then
+  // hears nothing.
+  CDispatcher* dispatcher = CDispatcher::ForThisThread();
+  m_journal = std::make_unique<JournalWriter>(
+      folder, JournalFileName(m_created, title, m_bJournalCsv), [this, dispatcher, alive = LifetimeToken()] {
+        if (dispatcher)
+          dispatcher->Post([this, alive] {
+            if (!alive.expired()) OnJournalFailed();
+          });
+      });
   if (m_bJournalCsv) {
     m_journalLines.clear();
     SavedLogLines(m_rows, true).Append(0, m_journalLines);
@@ -66,9 +73,9 @@ void CEventListCtrl::JournalRows(size_t first, size_t last) {
   m_journal->Append(m_journalLines);
 }
 
-LRESULT CEventListCtrl::OnJournalFailed(WPARAM, LPARAM) {
+void CEventListCtrl::OnJournalFailed() {
   // A journal since replaced by another may have posted this: only the current one counts.
-  if (!m_journal || !m_journal->Failed() || m_bJournalFailureShown) return 0;
+  if (!m_journal || !m_journal->Failed() || m_bJournalFailureShown) return;
   m_bJournalFailureShown = true;
   if (m_rows.Count() > 0) m_bUnkept = true;
   char text[MAX_PATH + 160];
@@ -77,7 +84,6 @@ LRESULT CEventListCtrl::OnJournalFailed(WPARAM, LPARAM) {
   // Shown in the status bar until the next menu prompt replaces it.
   if (HWND frame = ::GetAncestor(m_hWnd, GA_ROOT))
     ::SendMessageA(frame, WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(text));
-  return 0;
 }
 
 bool CEventListCtrl::ConfirmDiscard() {

@@ -32,6 +32,7 @@
 #include "support/Files.h"
 #include "support/ListText.h"
 #include "support/ListingWait.h"
+#include "support/TabConnectWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/PopupMenu.h"
@@ -518,6 +519,7 @@ class WindowTest : public testsupport::SimulatorFixture {
     });
     Command(ID_SELECT_BROWSER);
     CDialog::SetModalHook(previous);
+    ASSERT_TRUE(testsupport::WaitForConnects(*m_view));
   }
 
   HWND List() {

@@ -439,6 +439,7 @@ TEST_F(DiscoveryTest, DialogDropsABrowserClosedBeforeOk) {
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 0);
     Ok("close b1");
     ClickButton(d, IDOK);
+    ASSERT_TRUE(testsupport::WaitForLookup(d));
     after = Entries(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST));
     // A refresh with nothing selected selects nothing.
     ClickButton(d, IDC_REFRESH);
@@ -478,6 +479,7 @@ TEST_F(DiscoveryTest, BrowsersThatDoNotAnswerAreToldApartFromBrowsersThatAreGone
     Ok("hang b2 120000");
     d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_SETCURSEL, 1);
     ClickButton(d, IDOK);
+    ASSERT_TRUE(testsupport::WaitForLookup(d));
     openAfterOk = ::IsWindow(d.m_hWnd) != FALSE;
     afterOk = Entries(list);
     Ok("unhang b2");

@@ -163,7 +163,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:0000"), m_list->GetColumnWidth(1));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(31, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(30, CountEntries(m_list->GetMessageMap()));
 }
 
 // Every event but OnQuit, whose rows are tested on their own.

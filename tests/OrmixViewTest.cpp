@@ -36,6 +36,7 @@
 #include "support/FakeBrowser.h"
 #include "support/Files.h"
 #include "support/ListingWait.h"
+#include "support/TabConnectWait.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/MessagePump.h"
 #include "support/PopupMenu.h"
@@ -303,7 +304,8 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
   }
   bool m_bAnswerWatchedQuestion = true;
 
-  void SelectBrowserAsked(const char* id, const std::function<void(CSelectBrowserDlg&)>& steps) {
+  void SelectBrowserAsked(const char* id, const std::function<void(CSelectBrowserDlg&)>& steps,
+                          bool waitForConnect = true) {
     const HWND frame = id ? Frame(id) : nullptr;
     CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& running) {
       auto& dialog = static_cast<CSelectBrowserDlg&>(running);
@@ -314,6 +316,18 @@ class ViewTabsTest : public testsupport::SimulatorFixture {
     });
     RouteCommand(m_host.view, ID_SELECT_BROWSER);
     CDialog::SetModalHook(previous);
+    if (waitForConnect) {
+      ASSERT_TRUE(testsupport::WaitForConnects(*m_host.view));
+    }
+  }
+
+  // Waits, handling no message of this thread, until simulator browser `id` holds `sinks`
+  // sinks: what it sends meanwhile is received, but nothing reaches the logs.
+  bool WaitUnpumpedForSinks(const char* id, int sinks) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10))
+      if (SimulatorProcess::Field(m_sim.SendUnpumped(std::string("sinks ") + id), "sinks") == std::to_string(sinks))
+        return true;
+    return false;
   }
 
   bool Enabled(UINT id) { return QueryCommandState(m_host.view, id).m_bEnabled != FALSE; }
@@ -415,6 +429,7 @@ TEST_F(ViewTabsTest, ABrowserAlreadyWatchedIsMarkedAndChoosingItAgainAsks) {
                          reinterpret_cast<LPARAM>(text));
     entry = text;
     ClickButton(d, IDOK);
+    ASSERT_TRUE(testsupport::WaitForLookup(d));
     openAfterCancel = ::IsWindow(d.m_hWnd) != FALSE;
   });
   EXPECT_EQ(kNote, watchedNote);
@@ -608,6 +623,7 @@ void SelectBrowserObject(COrmixView* view, IWebBrowser2* browser) {
   });
   RouteCommand(view, ID_SELECT_BROWSER);
   CDialog::SetModalHook(previous);
+  testsupport::WaitForConnects(*view);
 }
 
 // The same with a browser of this thread, whose reference the test keeps.
@@ -1139,6 +1155,62 @@ TEST_F(ViewTabsTest, ABrowserThatStopsAnsweringWhileBeingConnectedLeavesAnUnconn
   SetWindowLongPtrA(probe.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(probeProc));
 }
 
+// A connect never holds the window: the tab shows at once, saying that it connects; what
+// the browser sends before the outcome is taken comes after the start row, knowing the page
+// from its frames; a window closed while a connect waits, with an event received for it,
+// ends cleanly and the browser gets every reference back (the fixture counts them).
+TEST_F(ViewTabsTest, AConnectUnderWayShowsItsTabAndKeepsWhatComesForAfterItsStartRow) {
+  COrmixView* view = m_host.view;
+  RouteCommand(view, ID_VIEW_FRAME_COLUMN);
+  Ok("open b1 title=Framed url=http://example.test/index.html frames=1");
+  SelectBrowserAsked("b1", nullptr, false);
+  ASSERT_EQ(1, view->GetTabCount());
+  EXPECT_EQ("接続中...", TabText(view, 0));
+  ASSERT_TRUE(WaitUnpumpedForSinks("b1", 1));
+  m_sim.SendUnpumped("navigate b1 http://example.test/next.html title=Next");
+  ASSERT_TRUE(testsupport::WaitForConnects(*view));
+  CEventListCtrl* list = List(view, 0);
+  ASSERT_TRUE(list && list->IsAdvised());
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return list->GetItemCount() > 3 && !list->HasPendingRows(); }, 10000));
+  EXPECT_EQ("イベントの記録を開始しました。", list->GetItemText(0, 4));
+  int pages = 0, loaded = 0;
+  for (const ShownRow& row : ShownRows(list)) {
+    pages += row.cells[3] == "ページ";
+    loaded += row.image == CEventListCtrl::kImageLoaded;
+  }
+  EXPECT_EQ(3, pages);  // the page's BeforeNavigate2, NavigateComplete2 and DocumentComplete
+  EXPECT_EQ(1, loaded);
+  EXPECT_EQ("Next", TabText(view, 0));
+
+  // The window closes while a second connect waits, an event received for it.
+  SelectBrowserAsked("b1", nullptr, false);
+  ASSERT_TRUE(WaitUnpumpedForSinks("b1", 2));
+  m_sim.SendUnpumped("title b1 Queued");
+  m_host.host.DestroyWindow();
+  testsupport::PumpUntil([] { return false; }, 100);
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(kReleaseWaitMs));
+  EXPECT_EQ("0", Sinks("b1"));
+}
+
+// A browser that refuses the advise and then stops answering leaves its tab unconnected and
+// spoils no later connect: a healthy browser chosen next is connected at once.
+TEST_F(ViewTabsTest, ABrowserThatRefusesAndHangsSpoilsNoLaterConnect) {
+  COrmixView* view = m_host.view;
+  Ok("open bad title=Bad advise=refuse-hang:120000 thread=own");
+  Ok("open good title=Good");
+  MessageBoxRecorder boxes;
+  SelectBrowser("bad");
+  SelectBrowser("good");
+  ASSERT_EQ(2, view->GetTabCount());
+  EXPECT_FALSE(List(view, 0)->IsAdvised());
+  CEventListCtrl* good = List(view, 1);
+  ASSERT_TRUE(good->IsAdvised());
+  EXPECT_EQ("イベントの記録を開始しました。", good->GetItemText(0, 3));
+  EXPECT_EQ("Good", TabText(view, 1));
+  EXPECT_TRUE(boxes.Boxes().empty());
+  Ok("unhang bad");
+}
+
 // The main window closes while the dialog waits for the chosen browser to be looked up: the
 // wait ends with it, no tab is opened on a view that has gone, and once the browser answers
 // again it keeps no reference (the fixture counts them).
@@ -1280,10 +1352,12 @@ TEST_F(ViewTabsTest, EmbeddedBrowsersAreListedByTheirHostsAndWatchedInTabsOfThei
     });
     RouteCommand(view, ID_SELECT_EMBEDDED_BROWSER);
     CDialog::SetModalHook(previous);
+    testsupport::WaitForConnects(*view);
   };
   auto pick = [](CSelectBrowserDlg& dialog, HWND server) {
     testsupport::SelectListedWindow(dialog, server);
     ClickButton(dialog, IDOK);
+    testsupport::WaitForLookup(dialog);
   };
 
   // Only the two controls are listed, each named by its host; OK opens a recording tab.

@@ -107,7 +107,8 @@ TEST(SelectBrowserDialog, OkIsRefusedWithoutABrowserOrAnEventOrForAVanishedBrows
     ClickButton(d, IDOK);  // no event
     nineKept = d.m_eventMask.Get(9) == 1;
     ClickButton(d, IDC_SELECT_ALL);
-    ClickButton(d, IDOK);  // the browser has gone
+    ClickButton(d, IDOK);  // the browser has gone, as its lookup finds
+    ASSERT_TRUE(testsupport::WaitForLookup(d));
     countAfter = d.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
     ClickButton(d, IDOK);  // no new choice: it asks for a browser
     ClickButton(d, IDCANCEL);

@@ -14,6 +14,12 @@ inline bool WaitForListing(CSelectBrowserDlg& dialog, DWORD timeoutMs = 20000) {
   return PumpUntil([&dialog] { return !dialog.IsListing(); }, timeoutMs);
 }
 
+// Dispatches messages until OK's lookup of the chosen browser has ended (the dialog then has
+// ended too, or says why not), or the deadline has passed. True when it has ended.
+inline bool WaitForLookup(CSelectBrowserDlg& dialog, DWORD timeoutMs = 20000) {
+  return PumpUntil([&dialog] { return !dialog.IsLookingUp(); }, timeoutMs);
+}
+
 // Selects the entry of the browser shown in window `frame`; false when none is listed.
 inline bool SelectListedWindow(CDialog& dialog, HWND frame) {
   const LRESULT count = dialog.SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT);
