@@ -3,7 +3,6 @@
 #include <objbase.h>
 
 #include <mutex>
-#include <vector>
 
 #include "framework/Dispatcher.h"
 
@@ -171,7 +170,6 @@ void CBoundedWorkBase::LetGo(std::function<void()> afterRelease) {
   if (shared->boundTimer && shared->dispatcher) shared->dispatcher->CancelDelayed(shared->boundTimer);
   shared->boundTimer = 0;
   if (afterRelease) {
-    if (!shared->dispatcher) shared->dispatcher = CDispatcher::ForThisThread();
     shared->afterRelease = std::move(afterRelease);
     shared->hasAfterRelease = shared->dispatcher != nullptr;
   }

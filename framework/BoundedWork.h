@@ -14,8 +14,6 @@
 #include <optional>
 #include <utility>
 
-class CDispatcher;
-
 class CBoundedWorkBase {
  public:
   // Who holds the work's result: nobody yet, the owner may take it, the owner took it, or

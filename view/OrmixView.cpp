@@ -213,9 +213,8 @@ CEventListCtrl* COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask
     if (CDispatcher* dispatcher = CDispatcher::ForThisThread())
       dispatcher->Post([this, alive = std::weak_ptr<int>(m_lifetime), window = list->m_hWnd] {
       if (alive.expired()) return;
-      for (int i = 0; i < GetTabCount(); ++i)
-        if (CEventListCtrl* failed = ListOfTab(i); failed && failed->m_hWnd == window)
-          ConnectCompleted(failed, kDefaultTabLabel, CBrowserEventConnection::BoundedConnect::QueryFailed);
+      if (CEventListCtrl* failed = ListOfWindow(window))
+        ConnectCompleted(failed, kDefaultTabLabel, CBrowserEventConnection::BoundedConnect::QueryFailed);
     });
   }
   return list;
@@ -255,11 +254,8 @@ HWND COrmixView::OpenTabFor(IWebBrowser2* browser, const EventMask& mask) {
 }
 
 bool COrmixView::IsRecordingBrowser(HWND hWndList) const {
-  for (int i = 0; i < GetTabCount(); ++i) {
-    CEventListCtrl* list = ListOfTab(i);
-    if (list && list->m_hWnd == hWndList) return list->IsAdvised() || list->IsConnecting();
-  }
-  return false;
+  const CEventListCtrl* list = ListOfWindow(hWndList);
+  return list && (list->IsAdvised() || list->IsConnecting());
 }
 
 void COrmixView::UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds) {
@@ -286,6 +282,12 @@ void COrmixView::OnRButtonDown(UINT, POINT pt) {
 void COrmixView::OnTabActivate() { ActivateTab(m_nContextTab); }
 
 void COrmixView::OnUpdateTabActivate(CCmdUI*) {}
+
+CEventListCtrl* COrmixView::ListOfWindow(HWND hWndList) const {
+  for (int i = 0; i < GetTabCount(); ++i)
+    if (CEventListCtrl* list = ListOfTab(i); list && list->m_hWnd == hWndList) return list;
+  return nullptr;
+}
 
 CEventListCtrl* COrmixView::ListOfTab(int nIndex) const {
   CWnd* tab = TabWindow(nIndex);

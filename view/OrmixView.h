@@ -165,6 +165,8 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // The browser document's title, or "Internet Explorer" when it has none.
   static std::string TabLabelFor(IWebBrowser2* browser);
   CEventListCtrl* ListOfTab(int nIndex) const;
+  // The list of the tab whose log window is `hWndList`; NULL when no tab has it.
+  CEventListCtrl* ListOfWindow(HWND hWndList) const;
   // The text that find next and find previous look for, shared by every log of the view.
   std::string m_logFindText;
 
