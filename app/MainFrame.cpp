@@ -7,7 +7,7 @@
 #include "framework/StringResource.h"
 #include "framework/WinApp.h"
 #include "framework/WindowPlacement.h"
-#include "log/MeasureText.h"
+#include "logview/MeasureText.h"
 #include "res/resource.h"
 #include "toolkit/ControlBarStyles.h"
 #include "toolkit/ToolkitSettings.h"

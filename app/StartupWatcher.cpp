@@ -9,7 +9,7 @@
 #include "browser/SelectEmbeddedBrowserDlg.h"
 #include "commandline/BrowserTextMatch.h"
 #include "framework/AnsiString.h"
-#include "framework/MessageOnlyWindow.h"
+#include "threads/MessageOnlyWindow.h"
 #include "view/OrmixView.h"
 
 namespace {

@@ -16,8 +16,8 @@
 
 #include "browser/BrowserListingWalk.h"
 #include "commandline/OrmixCommandLine.h"
-#include "framework/BoundedWork.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/BoundedWork.h"
+#include "threads/MarshalledInterface.h"
 
 class COrmixView;
 

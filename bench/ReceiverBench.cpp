@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "browser/BrowserEventListener.h"
-#include "browser/EventReceiver.h"
-#include "browser/EventMailbox.h"
-#include "framework/Dispatcher.h"
+#include "receiving/EventReceiver.h"
+#include "receiving/EventMailbox.h"
+#include "threads/Dispatcher.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
 

@@ -38,7 +38,7 @@
 #include "browser/BrowserDiscovery.h"
 #include "browser/WebBrowserEvents2.h"
 #include "framework/StandardIds.h"
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "res/resource.h"
 #include "support/HostPath.h"
 #include "support/ListTextReader.h"

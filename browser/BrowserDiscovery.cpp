@@ -16,9 +16,9 @@
 #include <mutex>
 #include <vector>
 
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 #include "framework/ComIdentity.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/MarshalledInterface.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "browser/EventReceiver.h"
-#include "browser/EventMailbox.h"
+#include "receiving/EventReceiver.h"
+#include "receiving/EventMailbox.h"
 #include "browser/WebBrowserEvents2.h"
 #include "framework/AdoptReference.h"
 #include "framework/ComIdentity.h"
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 
 using Microsoft::WRL::ComPtr;
 

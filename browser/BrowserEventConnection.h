@@ -18,8 +18,8 @@
 #include <optional>
 
 #include "browser/BrowserEventListener.h"
-#include "framework/BoundedWork.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/BoundedWork.h"
+#include "threads/MarshalledInterface.h"
 
 class CEventMailbox;
 class CEventReceiver;

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <utility>
 
-#include "framework/MessageOnlyWindow.h"
+#include "threads/MessageOnlyWindow.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "browser/BrowserDiscovery.h"
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 
 class CBrowserListingWalk {
  public:

@@ -12,9 +12,9 @@
 
 #include "browser/BrowserListingWalk.h"
 #include "events/EventMask.h"
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 #include "framework/Dialog.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/MarshalledInterface.h"
 
 class CSelectBrowserDlg : public CDialog {
  public:

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "framework/ApartmentThread.h"
-#include "framework/BoundedWork.h"
+#include "threads/ApartmentThread.h"
+#include "threads/BoundedWork.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameworkMessages.h"

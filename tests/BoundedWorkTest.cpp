@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 #include "framework/CopiedDispatchParams.h"
-#include "framework/Dispatcher.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/Dispatcher.h"
+#include "threads/MarshalledInterface.h"
 #include "support/FakeBrowser.h"
 #include "support/MessagePump.h"
 #include "support/Variants.h"

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/EventMailbox.h"
-#include "framework/Dispatcher.h"
+#include "receiving/EventMailbox.h"
+#include "threads/Dispatcher.h"
 #include "support/MessagePump.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "support/FakeBrowser.h"
 #include "support/Variants.h"
 

@@ -16,7 +16,7 @@
 #include "MessageMapCheck.h"
 #include "browser/WebBrowserEvents2.h"
 #include "events/EventCatalog.h"
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "framework/CmdUI.h"
 #include "framework/Dialog.h"
 #include "framework/FileDialog.h"

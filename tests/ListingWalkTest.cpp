@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/BrowserListingWalk.h"
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 #include "support/MessagePump.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "browser/BrowserEventConnection.h"
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 #include "support/ConnectWait.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"

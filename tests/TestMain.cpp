@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

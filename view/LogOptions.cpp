@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "res/resource.h"
 #include "settings/AppValues.h"
 

@@ -18,7 +18,7 @@
 #include "framework/Font.h"
 #include "framework/ImageList.h"
 #include "browser/BrowserEventConnection.h"
-#include "log/LogTitleObserver.h"
+#include "logview/LogTitleObserver.h"
 #include "toolkit/TabView.h"
 #include "view/JournalSettings.h"
 #include "view/LogOptions.h"

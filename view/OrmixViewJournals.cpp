@@ -2,7 +2,7 @@
 // moving and finishing every tab's journal, and the journal settings command.
 #include <string>
 
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "view/JournalDlg.h"
 #include "view/OrmixView.h"
 

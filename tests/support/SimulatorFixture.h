@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/BrowserDiscovery.h"
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 #include "support/SimulatorProcess.h"
 
 namespace testsupport {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 #include "sim/PipeLineWrite.h"
 #include "support/HostPath.h"
 #include "support/MessagePump.h"

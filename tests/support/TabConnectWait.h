@@ -3,7 +3,7 @@
 // shows at once and connects on its own, so a test that goes on with the log waits here.
 #include <windows.h>
 
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "support/MessagePump.h"
 #include "toolkit/TabView.h"
 

@@ -1,4 +1,4 @@
-#include "log/ClipboardText.h"
+#include "logview/ClipboardText.h"
 
 #include <cstring>
 

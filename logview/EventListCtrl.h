@@ -24,7 +24,7 @@
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
 #include "log/JournalWriter.h"
-#include "log/LogTitleObserver.h"
+#include "logview/LogTitleObserver.h"
 #include "log/RowFilter.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "framework/CmdUI.h"
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "res/resource.h"
 
 void CEventListCtrl::SelectAllRows() {

@@ -15,9 +15,9 @@
 #include <memory>
 #include <mutex>
 
-#include "browser/EventMailbox.h"
+#include "receiving/EventMailbox.h"
 #include "framework/DispatchMap.h"
-#include "framework/MarshalledInterface.h"
+#include "threads/MarshalledInterface.h"
 
 class CEventReceiver final : public IDispatch {
  public:

@@ -1,4 +1,4 @@
-#include "log/FilterLogDlg.h"
+#include "logview/FilterLogDlg.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
-#include "browser/EventMailbox.h"
+#include "receiving/EventMailbox.h"
 
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 
 std::shared_ptr<CEventMailbox> CEventMailbox::Create(Delivery delivery) {
   CDispatcher* dispatcher = CDispatcher::ForThisThread();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "events/EventCatalog.h"
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "log/EventParameterFormats.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/MessageBox.h"
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 #include "log/JournalFileName.h"
 #include "log/SavedLogLines.h"
 

@@ -1,6 +1,6 @@
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 
-#include "framework/MessageOnlyWindow.h"
+#include "threads/MessageOnlyWindow.h"
 
 namespace {
 

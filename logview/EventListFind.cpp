@@ -10,8 +10,8 @@
 #include "framework/MessageBox.h"
 #include "framework/StandardIds.h"
 #include "log/ClearOfRow.h"
-#include "log/EventListCtrl.h"
-#include "log/FindLogDlg.h"
+#include "logview/EventListCtrl.h"
+#include "logview/FindLogDlg.h"
 #include "log/LogFind.h"
 #include "res/resource.h"
 

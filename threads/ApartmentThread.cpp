@@ -1,4 +1,4 @@
-#include "framework/ApartmentThread.h"
+#include "threads/ApartmentThread.h"
 
 #include <objbase.h>
 

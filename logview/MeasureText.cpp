@@ -1,4 +1,4 @@
-#include "log/MeasureText.h"
+#include "logview/MeasureText.h"
 
 #include <cstring>
 

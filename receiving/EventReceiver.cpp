@@ -1,4 +1,4 @@
-#include "browser/EventReceiver.h"
+#include "receiving/EventReceiver.h"
 
 #include <exdisp.h>
 #include <exdispid.h>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "framework/ApartmentThread.h"
+#include "threads/ApartmentThread.h"
 #include "framework/ComIdentity.h"
 
 using Microsoft::WRL::ComPtr;

@@ -1,7 +1,7 @@
 // Telling a page's events from its frames' in the event log: each event with a browser
 // argument is stored with where it came from, and the frame column, while shown, says so and
 // marks the page's own DocumentComplete, the moment the page has loaded, with its own icon.
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 
 EventRowStore::Origin CEventListCtrl::OriginOf(IDispatch* browser, bool loaded) const {
   using Origin = EventRowStore::Origin;

@@ -1,4 +1,4 @@
-#include "log/EventListCtrl.h"
+#include "logview/EventListCtrl.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include "framework/ChildNotifyReflector.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/StandardIds.h"
-#include "log/MeasureText.h"
+#include "logview/MeasureText.h"
 #include "res/resource.h"
 
 ORMIX_IMPLEMENT_DYNAMIC(CEventListCtrl, CListCtrl)

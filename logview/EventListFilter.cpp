@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "framework/StringResource.h"
-#include "log/EventListCtrl.h"
-#include "log/FilterLogDlg.h"
+#include "logview/EventListCtrl.h"
+#include "logview/FilterLogDlg.h"
 #include "res/resource.h"
 
 namespace {

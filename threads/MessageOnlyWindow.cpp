@@ -1,4 +1,4 @@
-#include "framework/MessageOnlyWindow.h"
+#include "threads/MessageOnlyWindow.h"
 
 HWND CreateMessageOnlyWindow(const char* className, WNDPROC proc) {
   WNDCLASSA windowClass = {};

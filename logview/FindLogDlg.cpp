@@ -1,4 +1,4 @@
-#include "log/FindLogDlg.h"
+#include "logview/FindLogDlg.h"
 
 #include "res/resource.h"
 

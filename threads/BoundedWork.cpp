@@ -1,10 +1,10 @@
-#include "framework/BoundedWork.h"
+#include "threads/BoundedWork.h"
 
 #include <objbase.h>
 
 #include <mutex>
 
-#include "framework/Dispatcher.h"
+#include "threads/Dispatcher.h"
 
 namespace {
 

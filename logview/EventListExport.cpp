@@ -6,8 +6,8 @@
 
 #include "framework/FileDialog.h"
 #include "framework/FileError.h"
-#include "log/ClipboardText.h"
-#include "log/EventListCtrl.h"
+#include "logview/ClipboardText.h"
+#include "logview/EventListCtrl.h"
 #include "log/LogFileWriter.h"
 #include "log/SaveLogFileTypes.h"
 
