@@ -69,7 +69,9 @@ ConnectOutcome RunConnect(CMarshalledInterface<IWebBrowser2>& chosen, const ComP
   const ComPtr<IDispatch> sink = events.Take();
   if (sink && SUCCEEDED(app.As(&container)) &&
       SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
-    auto identity = std::make_shared<CMarshalledInterface<IUnknown>>();
+    // Marshalled as the interface already in use: marshalling a proxy's IUnknown would ask
+    // the browser for it (a call, and a stub it keeps); the identity is its own either way.
+    auto identity = std::make_shared<CMarshalledInterface<IWebBrowserApp>>();
     identity->Marshal(app.Get());
     receiver->SetBrowser(identity);
     if (FAILED(point->Advise(sink.Get(), &outcome.cookie))) outcome.cookie = 0;

@@ -75,7 +75,7 @@ bool CEventReceiver::MarshalForBrowsers(const ComPtr<CEventReceiver>& receiver,
   return !marshalled.IsEmpty();
 }
 
-void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser) {
+void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> browser) {
   std::lock_guard<std::mutex> hold(m_lock);
   m_marshalledBrowser = std::move(browser);
 }
@@ -83,7 +83,7 @@ void CEventReceiver::SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> 
 void CEventReceiver::Close(ComPtr<CEventReceiver> receiver, DWORD waitMs) {
   if (!receiver) return;
   receiver->m_closed.store(true);
-  std::shared_ptr<CMarshalledInterface<IUnknown>> marshalled;
+  std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> marshalled;
   {
     std::lock_guard<std::mutex> hold(receiver->m_lock);
     marshalled = std::move(receiver->m_marshalledBrowser);

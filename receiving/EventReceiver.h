@@ -7,6 +7,7 @@
 // to the connection's mailbox and returns. The window's thread then runs the sink's dispatch
 // over the copy. After OnQuit, and once closed, calls are taken and dropped.
 #include <windows.h>
+#include <exdisp.h>
 #include <oaidl.h>
 
 #include <wrl/client.h>
@@ -33,7 +34,7 @@ class CEventReceiver final : public IDispatch {
   // Before the advise, on any thread: the connected browser, marshalled, to tell its own events
   // from its frames'. Taken on the receiving thread at the first event that names an object;
   // held until closed.
-  void SetBrowser(std::shared_ptr<CMarshalledInterface<IUnknown>> browser);
+  void SetBrowser(std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> browser);
   // On a worker: `receiver` takes no more events at once. The browser's identity, if no event
   // ever needed it, is given back here, on the calling worker (a call into the browser); the
   // receiving thread then lets go of the identity an event made its own (a proxy it
@@ -70,8 +71,8 @@ class CEventReceiver final : public IDispatch {
   // receiving thread's. The marshalled one is guarded by m_lock; m_browser is the receiving
   // thread's only.
   std::mutex m_lock;
-  std::shared_ptr<CMarshalledInterface<IUnknown>> m_marshalledBrowser;
-  Microsoft::WRL::ComPtr<IUnknown> m_browser;
+  std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> m_marshalledBrowser;
+  Microsoft::WRL::ComPtr<IWebBrowserApp> m_browser;
   std::atomic<bool> m_closed{false};
   std::atomic<bool> m_quit{false};
 };
