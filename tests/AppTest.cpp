@@ -302,12 +302,14 @@ void StartWatching(SimulatorProcess& sim, OrmixProcess& ormix, const std::string
   ASSERT_EQ(0u, sim.Send("wait sinks b1 1 timeout=20000").rfind("OK", 0));
 }
 
-// The program ends at once, and cleanly, with one watched browser answering, one hung and
-// one gone without a word; the one that answers gets back every reference it handed out.
+// The program ends at once, and cleanly, with one watched browser answering, one hung, one
+// gone without a word and one still being connected (it holds the advise); the one that
+// answers gets back every reference it handed out.
 TEST_F(ProgramTest, ExitingWithWatchedBrowsersAnsweringHungAndGoneEndsAtOnce) {
   SimulatorProcess sim;
   ASSERT_TRUE(sim.Start()) << sim.Problem();
-  for (const char* command : {"open b1 title=Answering", "open b2 title=Hung thread=own", "open b3 title=Gone"})
+  for (const char* command : {"open b1 title=Answering", "open b2 title=Hung thread=own", "open b3 title=Gone",
+                              "open b4 title=Slow thread=own advise=hang:120000"})
     ASSERT_EQ(0u, sim.Send(command).rfind("OK", 0)) << command;
   const std::string answeringRefs = sim.Send("refs b1");
   OrmixProcess ormix;
@@ -317,6 +319,8 @@ TEST_F(ProgramTest, ExitingWithWatchedBrowsersAnsweringHungAndGoneEndsAtOnce) {
     ASSERT_TRUE(ChooseBrowser(ormix, title));
     ASSERT_EQ(0u, sim.Send(std::string("wait sinks ") + id + " 1 timeout=20000").rfind("OK", 0)) << id;
   }
+  ASSERT_TRUE(ChooseBrowser(ormix, L"Slow"));
+  ASSERT_TRUE(PumpUntil([] { return !FindWindowA("#32770", "イベントを記録するInternet Explorerの選択"); }, 20000));
   ASSERT_EQ(0u, sim.Send("fire b1 StatusTextChange bstr:queued").rfind("OK", 0));
   ASSERT_EQ(0u, sim.Send("close b3").rfind("OK", 0));
 
@@ -329,6 +333,7 @@ TEST_F(ProgramTest, ExitingWithWatchedBrowsersAnsweringHungAndGoneEndsAtOnce) {
   EXPECT_TRUE(ormix.WaitForExit(hangMs / 2));
   EXPECT_EQ(0u, ormix.ExitCode());
   ASSERT_EQ(0u, sim.Send("unhang b2").rfind("OK", 0));
+  ASSERT_EQ(0u, sim.Send("unhang b4").rfind("OK", 0));
   EXPECT_EQ(answeringRefs, sim.Send("refs b1"));
   EXPECT_EQ("OK sinks=0", sim.Send("sinks b1"));
   EXPECT_TRUE(sim.Stop());
