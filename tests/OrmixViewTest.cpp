@@ -1706,6 +1706,27 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
   EXPECT_EQ("", List(view, 0)->JournalPath());
 }
 
+// Events received but not yet delivered when the journals end reach them first: at the
+// session's end and when the window is destroyed.
+TEST_F(ViewTabsTest, EventsStillQueuedReachTheJournalBeforeItEnds) {
+  TempFolder ended("ormix-journal-ended-"), destroyed("ormix-journal-destroyed-");
+  COrmixView* view = m_host.view;
+  view->UseJournalFolderForThisRun(ended.path);
+  Ok("open b1 title=Queued");
+  SelectBrowser("b1");
+  ASSERT_TRUE(List(view, 0)->IsAdvised());
+  m_sim.SendUnpumped("status b1 before-the-end");  // received; nothing pumped since
+  view->EndJournals();
+  ASSERT_EQ(1u, ended.Files().size());
+  EXPECT_NE(std::string::npos, ended.Read(ended.Files()[0]).find("Text:before-the-end"));
+
+  view->UseJournalFolderForThisRun(destroyed.path);
+  m_sim.SendUnpumped("status b1 before-destruction");
+  m_host.host.DestroyWindow();
+  ASSERT_EQ(1u, destroyed.Files().size());
+  EXPECT_NE(std::string::npos, destroyed.Read(destroyed.Files()[0]).find("Text:before-destruction"));
+}
+
 // A folder that cannot be written: one message row, and the log goes on in memory; once the
 // folder can be written, applying it again journals the whole log into a new file.
 TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
