@@ -243,6 +243,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Runs `change` on the filter and shows its rows afresh, keeping the selected rows.
   template <typename Change>
   void ChangeFilter(Change change);
+  // Deselects the shown rows; the stored rows that were selected, and in `focusRow` the
+  // focused one if it was selected (else -1).
+  std::vector<size_t> DeselectRows(long& focusRow);
+  // Selects the shown ones of stored `rows` and focuses `focusRow`, or when it is hidden the
+  // first of them; the focused item, or -1.
+  long SelectRows(const std::vector<size_t>& rows, long focusRow);
   // Applies the filter's text again after the texts the rows show have changed.
   void MatchFilterTextAgain();
   // Gives the control the shown row count, if it does not have it yet.

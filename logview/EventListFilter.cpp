@@ -25,19 +25,12 @@ std::string EventLabel(const std::string& name) {
 
 }  // namespace
 
-template <typename Change>
-void CEventListCtrl::ChangeFilter(Change change) {
-  FlushPendingRows();
-  if (!m_hWnd) {
-    change();
-    return;
-  }
-  // The selection belongs to shown positions, which the change moves: the selected rows are
-  // kept by their places in the store, and the focus stays on its row if that is selected.
-  // The list finds the next selected row by going over the rows between, so the walk stops
-  // at the last selected one, and is left out when every shown row is selected; with one row
-  // selected, that row alone is deselected, not every row one by one.
-  std::optional<RedrawOff> redrawOff(std::in_place, *this);
+// The selection belongs to shown positions, which a change of the filter moves: the selected
+// rows are kept by their places in the store, and the focus stays on its row if that is
+// selected. The list finds the next selected row by going over the rows between, so the walk
+// stops at the last selected one, and is left out when every shown row is selected; with one
+// row selected, that row alone is deselected, not every row one by one.
+std::vector<size_t> CEventListCtrl::DeselectRows(long& focusRow) {
   const UINT selectedCount = GetSelectedCount();
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
   const bool focusSelected = focused >= 0 && GetItemState(focused, LVIS_SELECTED);
@@ -51,33 +44,51 @@ void CEventListCtrl::ChangeFilter(Change change) {
     for (int item = -1; keep.size() < selectedCount && (item = GetNextItem(item, LVNI_SELECTED)) >= 0;)
       keep.push_back(RowAt(item));
   }
-  const long focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
+  focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
   if (selectedCount == 1 && !keep.empty())
     SetItemState(static_cast<int>(m_model.Filter().ItemOf(keep.front())), 0, LVIS_SELECTED);
   else if (selectedCount > 1)
     SetItemState(-1, 0, LVIS_SELECTED);
   if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
+  return keep;
+}
 
-  change();
-  const int count = static_cast<int>(m_model.ShownCount());
-  m_nShownCount = count;
-  // Every row was measured for the parameter column as it came, so the column stays.
-  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+long CEventListCtrl::SelectRows(const std::vector<size_t>& rows, long focusRow) {
+  const size_t count = m_model.ShownCount();
   long focusItem = focusRow >= 0 ? m_model.Filter().ItemOf(static_cast<size_t>(focusRow)) : -1;
   std::vector<int> items;
-  items.reserve(keep.size());
-  for (size_t row : keep) {
+  items.reserve(rows.size());
+  for (size_t row : rows) {
     const long item = m_model.Filter().ItemOf(row);
     if (item >= 0) items.push_back(static_cast<int>(item));
   }
   // Every shown row kept selected (a narrower filter over a select-all) takes one message.
-  if (count > 0 && items.size() == static_cast<size_t>(count)) {
+  if (count > 0 && items.size() == count) {
     SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   } else {
     for (int item : items) SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
   }
   if (focusItem < 0 && !items.empty()) focusItem = items.front();
   if (focusItem >= 0) SetItemState(static_cast<int>(focusItem), LVIS_FOCUSED, LVIS_FOCUSED);
+  return focusItem;
+}
+
+template <typename Change>
+void CEventListCtrl::ChangeFilter(Change change) {
+  FlushPendingRows();
+  if (!m_hWnd) {
+    change();
+    return;
+  }
+  std::optional<RedrawOff> redrawOff(std::in_place, *this);
+  long focusRow = -1;
+  const std::vector<size_t> keep = DeselectRows(focusRow);
+  change();
+  const int count = static_cast<int>(m_model.ShownCount());
+  m_nShownCount = count;
+  // Every row was measured for the parameter column as it came, so the column stays.
+  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  const long focusItem = SelectRows(keep, focusRow);
   // Scrolling waits for redraw: with it off, the list stays at the top.
   redrawOff.reset();
   if (focusItem >= 0) {
