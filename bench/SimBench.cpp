@@ -514,15 +514,15 @@ void MeasureExport(long rows) {
   start = NowMs();
   window.list->ApplyFilter(true, statusText, "");
   const double filterByEvent = NowMs() - start;
-  const size_t shownByEvent = window.list->GetShownRowCount();
+  const size_t shownByEvent = window.list->Model().ShownCount();
   start = NowMs();
   window.list->ApplyFilter(false, {}, "ONE ROW AT THE FAR");
   const double filterByText = NowMs() - start;
-  const size_t shownByText = window.list->GetShownRowCount();
+  const size_t shownByText = window.list->Model().ShownCount();
   start = NowMs();
   window.list->ApplyFilter(false, {}, "99999");  // digits: the number and time columns too
   const double filterByDigits = NowMs() - start;
-  const size_t shownByDigits = window.list->GetShownRowCount();
+  const size_t shownByDigits = window.list->Model().ShownCount();
   start = NowMs();
   window.list->ClearFilter();
   const double filterCleared = NowMs() - start;
@@ -541,7 +541,7 @@ void MeasureExport(long rows) {
   Row(kSection, "filter by text, " + std::to_string(shownByText) + " row shown (ms)", "%.1f", filterByText);
   Row(kSection, "filter by the digits 99999, " + std::to_string(shownByDigits) + " rows shown (ms)", "%.1f",
       filterByDigits);
-  Row(kSection, "filter cleared, " + std::to_string(window.list->GetShownRowCount()) + " rows shown (ms)", "%.1f",
+  Row(kSection, "filter cleared, " + std::to_string(window.list->Model().ShownCount()) + " rows shown (ms)", "%.1f",
       filterCleared);
 }
 
@@ -1723,9 +1723,9 @@ void MeasureJournal(SimulatorProcess& sim, long events, long rows) {
     Row(kSection, "visible log, ms per row inside the call", "%.3f", inCall[0] / delivered);
     Row(kSection, "visible journaled log, ms per row inside the call", "%.3f", inCall[1] / delivered);
     Row(kSection, "ratio journaled/plain (time inside the call)", "%.2f", inCall[1] / inCall[0]);
-    journaled.list->FinishJournal(60000);
-    DeleteFileA(journaled.list->JournalPath().c_str());
-    journaled.list->StopJournal();
+    journaled.list->Model().FinishJournal(60000);
+    DeleteFileA(journaled.list->Model().JournalPath().c_str());
+    journaled.list->Model().StopJournal();
   }
   {
     LogWindow hidden(false);
@@ -1737,18 +1737,18 @@ void MeasureJournal(SimulatorProcess& sim, long events, long rows) {
       if (i % 1000 == 999) PumpPendingMessages();
     }
     const double arrived = NowMs() - start;
-    const bool written = hidden.list->FinishJournal(600000);
+    const bool written = hidden.list->Model().FinishJournal(600000);
     const double all = NowMs() - start;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA(hidden.list->JournalPath().c_str(), GetFileExInfoStandard, &data);
+    GetFileAttributesExA(hidden.list->Model().JournalPath().c_str(), GetFileExInfoStandard, &data);
     const std::string n = std::to_string(rows);
     Row(kSection, n + " rows: rows/s arriving (hidden log, inside Invoke)", "%.0f", rows * 1000.0 / arrived);
     Row(kSection, n + " rows: rows/s in the journal's file (first row to all written)", "%.0f",
         written ? rows * 1000.0 / all : 0.0);
     Row(kSection, n + " rows: wait after the last row until all were written (ms)", "%.0f", all - arrived);
     Row(kSection, n + " rows: journal file size (MB)", "%.1f", data.nFileSizeLow / 1048576.0 + data.nFileSizeHigh * 4096.0);
-    const std::string path = hidden.list->JournalPath();
-    hidden.list->StopJournal();
+    const std::string path = hidden.list->Model().JournalPath();
+    hidden.list->Model().StopJournal();
     DeleteFileA(path.c_str());
   }
   SysFreeString(text);

@@ -73,13 +73,14 @@ int CEventListCtrl::TextWidth(const char* text) {
 
 void CEventListCtrl::MeasureColumn(int column) {
   const LogColumnInfo& info = kLogColumns[column];
-  SetColumnWidth(column, TextWidth(m_rows.IsTimeWithMilliseconds() ? info.sampleWithMilliseconds : info.sample) +
-                             info.padding);
+  SetColumnWidth(column,
+                 TextWidth(m_model.Rows().IsTimeWithMilliseconds() ? info.sampleWithMilliseconds : info.sample) +
+                     info.padding);
 }
 
 void CEventListCtrl::MeasureFixedColumns() {
   for (int column : {kNumberColumn, kTimeColumn, kNameColumn}) MeasureColumn(column);
-  if (m_rows.IsOriginShown()) MeasureColumn(kOriginColumn);
+  if (m_model.Rows().IsOriginShown()) MeasureColumn(kOriginColumn);
 }
 
 CEventListCtrl::RedrawOff::RedrawOff(CEventListCtrl& list)
@@ -140,7 +141,7 @@ LRESULT CEventListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // leave the burst alone: a program polling while rows stream in must not make a shown
   // list be told of each row on its own, at tens of milliseconds each. With a filter on,
   // the rows are those it shows.
-  if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(ShownCount());
+  if (message == LVM_GETITEMCOUNT) return static_cast<LRESULT>(m_model.ShownCount());
   if (AsksAboutItems(message)) ShowStoredRows();
   return CListCtrl::WindowProc(message, wParam, lParam);
 }
@@ -161,13 +162,13 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   MeasureFixedColumns();
   m_nParamColumnWidth = kInitialParamColumnWidth;
   SetColumnWidth(kTextColumn, m_nParamColumnWidth);
-  m_clock(&m_created);
+  m_model.NoteCreated();
   return 0;
 }
 
 void CEventListCtrl::OnDestroy() {
-  if (m_bBurst) ::KillTimer(m_hWnd, kBurstTimerId);
-  m_bBurst = false;  // the window goes, and with it what the burst left to do
+  if (m_model.InBurst()) ::KillTimer(m_hWnd, kBurstTimerId);
+  m_model.DropBurst();  // the window goes, and with it what the burst left to do
   Unadvise();
   StopReflectingChildNotifications(::GetParent(m_hWnd));
   CListCtrl::OnDestroy();
@@ -178,25 +179,16 @@ void CEventListCtrl::OnDestroy() {
 // burst of rows tells the control of them all at once, scrolls to the newest and widens the
 // parameter column. Events from another process come a millisecond or two apart, so the end
 // of a burst is a short quiet time rather than an empty queue: ending it between two such
-// events would repaint the list for every few rows.
-void CEventListCtrl::BeginBurst() {
-  m_bBurst = true;
-  m_nBurstFirstRow = static_cast<int>(ShownCount());
-  m_nBurstFirstStored = m_rows.Count();
-  m_dwBurstStart = ::GetTickCount();
-  // Without a timer no end would come: the row is then finished at once.
-  if (!::SetTimer(m_hWnd, kBurstTimerId, kBurstQuietMs, &CEventListCtrl::BurstTimerProc)) m_bBurst = false;
-}
-
+// events would repaint the list for every few rows. The model keeps the burst and says when
+// it is over; the timer asks it.
 void CALLBACK CEventListCtrl::BurstTimerProc(HWND hWnd, UINT, UINT_PTR, DWORD) {
   if (auto* self = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(hWnd))) self->OnBurstTimer();
 }
 
 void CEventListCtrl::OnBurstTimer() {
-  HandOverJournalRows();
   const DWORD now = ::GetTickCount();
-  if (now - m_dwLastRow < kBurstQuietMs && now - m_dwBurstStart < kMaxBurstMs) return;
-  FlushPendingRows();
+  m_model.HandOverJournalRows(now);
+  if (m_model.BurstOverAt(now)) FlushPendingRows();
 }
 
 LRESULT CEventListCtrl::OnFlushDeferredPaint(WPARAM, LPARAM) {
@@ -205,18 +197,17 @@ LRESULT CEventListCtrl::OnFlushDeferredPaint(WPARAM, LPARAM) {
 }
 
 void CEventListCtrl::FlushPendingRows() {
-  HandOverJournalRows();
-  if (!m_bBurst) return;
-  m_bBurst = false;
+  m_model.HandOverJournalRows(::GetTickCount());
+  if (!m_model.InBurst()) return;
   // The burst's rows reach the journal's file now rather than after its delay.
-  if (m_journal) m_journal->WriteSoon();
+  m_model.EndBurst();
   ::KillTimer(m_hWnd, kBurstTimerId);
   const bool follow = FollowsNewestRow();
   ShowStoredRows();
-  const int count = static_cast<int>(ShownCount());
+  const int count = static_cast<int>(m_model.ShownCount());
   // Widening first: a wider column can bring a horizontal scroll bar, which would cover the
   // newest row had the list already been scrolled to it.
-  WidenParamColumn(m_nBurstFirstStored, m_rows.Count());
+  WidenParamColumn(m_model.BurstFirstStoredRow(), m_model.Rows().Count());
   // Only the new rows were marked for painting; scrolling moves the rows on screen and
   // paints what it uncovers, so no row already shown is erased.
   if (count > 0 && follow) EnsureVisible(count - 1, FALSE);
@@ -224,16 +215,16 @@ void CEventListCtrl::FlushPendingRows() {
 
 bool CEventListCtrl::FollowsNewestRow() const {
   if (::GetKeyState(VK_SCROLL) & 1) return false;
-  if (!m_bFollowOnlyAtBottom || m_nBurstFirstRow <= 0) return true;
+  if (!m_model.FollowOnlyAtBottom() || m_model.BurstFirstShownRow() <= 0) return true;
   // The newest row before this burst, as the user last saw the list.
-  const int newest = m_nBurstFirstRow - 1;
+  const int newest = m_model.BurstFirstShownRow() - 1;
   const int top = static_cast<int>(SendMessage(LVM_GETTOPINDEX));
   const int perPage = static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
   return newest >= top && newest < top + (perPage > 0 ? perPage : 1);
 }
 
 void CEventListCtrl::ShowStoredRows() {
-  const int count = static_cast<int>(ShownCount());
+  const int count = static_cast<int>(m_model.ShownCount());
   if (count == m_nShownCount || !m_hWnd) return;
   m_nShownCount = count;
   SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -242,7 +233,7 @@ void CEventListCtrl::ShowStoredRows() {
 void CEventListCtrl::WidenParamColumn(size_t first, size_t last) {
   int widest = 0;
   for (size_t row = first; row < last; ++row) {
-    const std::string measured = std::string(m_rows.Text(row), m_rows.TextLength(row)) + "00";
+    const std::string measured = std::string(m_model.Rows().Text(row), m_model.Rows().TextLength(row)) + "00";
     const int width = TextWidth(measured.c_str());
     if (width > widest) widest = width;
   }
@@ -254,13 +245,13 @@ void CEventListCtrl::WidenParamColumn(size_t first, size_t last) {
 
 void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
   LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
-  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= ShownCount()) return;
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_model.ShownCount()) return;
   const size_t row = RowAt(item.iItem);
   if (item.mask & LVIF_IMAGE) item.iImage = ShownImage(row);
   // Copied into the caller's buffer, which may be another program's (a pointer to a text
   // of our own would not reach it).
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    m_rows.CopyCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+    m_model.Rows().CopyCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 // Typing in the list finds the next row whose number begins with what was typed.
@@ -270,12 +261,12 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
   if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz) return;
   const std::string wanted = find->lvfi.psz;
   const bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
-  const size_t count = ShownCount();
+  const size_t count = m_model.ShownCount();
   const size_t start = find->iStart < 0 || static_cast<size_t>(find->iStart) >= count ? 0 : static_cast<size_t>(find->iStart);
   const bool wrap = (find->lvfi.flags & LVFI_WRAP) != 0;
   for (size_t i = 0; i < count && (wrap || start + i < count); ++i) {
     const size_t row = (start + i) % count;
-    const std::string number = m_rows.CellText(RowAt(static_cast<int>(row)), kNumberColumn);
+    const std::string number = m_model.Rows().CellText(RowAt(static_cast<int>(row)), kNumberColumn);
     if (partial ? ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, number.c_str(),
                                    static_cast<int>(std::min(number.size(), wanted.size())), wanted.c_str(),
                                    static_cast<int>(wanted.size())) == CSTR_EQUAL
@@ -288,29 +279,23 @@ void CEventListCtrl::OnFindItem(NMHDR* header, LRESULT* result) {
 
 BOOL CEventListCtrl::AppendRow(const char* name, const char* text, int image, EventRowStore::Origin origin,
                                const char* frameLabel) {
-  SYSTEMTIME now = {};
-  m_clock(&now);
-  if (!m_bBurst && m_hWnd) BeginBurst();
-  m_dwLastRow = ::GetTickCount();
-  const int shownBefore = static_cast<int>(ShownCount());
-  const size_t storedBefore = m_rows.Count();
-  m_rows.Append(m_nNextNumber, now, name, text, image, origin, frameLabel);
-  m_filter.Appended(m_rows, m_rows.Count() - 1);
+  const DWORD now = ::GetTickCount();
+  const bool burstRan = m_model.InBurst();
+  if (!burstRan) m_model.BeginBurst(now);  // this row is the burst's first
+  m_model.AppendRow(m_nNextNumber, name, text, image, origin, frameLabel, now);
   ++m_nNextNumber;
-  if (m_journal && m_dwLastRow - m_dwJournalHandOver >= kJournalHandOverMs) HandOverJournalRows();
-  if (!m_bBurst) {  // no burst could be started: show, scroll and measure now
-    m_nBurstFirstRow = shownBefore;
-    m_nBurstFirstStored = storedBefore;
-    m_bBurst = true;
+  // Without a window or a timer no end would come: the row is shown, scrolled to and measured
+  // at once.
+  if (!burstRan && (!m_hWnd || !::SetTimer(m_hWnd, kBurstTimerId, LogModel::kBurstQuietMs,
+                                           &CEventListCtrl::BurstTimerProc)))
     FlushPendingRows();
-  }
   return TRUE;
 }
 
 BOOL CEventListCtrl::AddEventRow(const char* name, const char* params, EventRowStore::Origin origin,
                                  const char* frameLabel) {
   if (!m_bRecording) return TRUE;
-  m_bUnkept = true;
+  m_model.MarkUnkept();
   return AppendRow(name, params, kImageEvent, origin, frameLabel);
 }
 
@@ -335,8 +320,8 @@ void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
 }
 
 void CEventListCtrl::SetTimeWithMilliseconds(bool on) {
-  if (on == m_rows.IsTimeWithMilliseconds()) return;
-  m_rows.SetTimeWithMilliseconds(on);
+  if (on == m_model.Rows().IsTimeWithMilliseconds()) return;
+  m_model.SetTimeWithMilliseconds(on);
   MatchFilterTextAgain();  // it may have matched the times as they were written
   if (!m_hWnd) return;
   MeasureFixedColumns();
@@ -358,10 +343,7 @@ void CEventListCtrl::StopRecording() {
 
 void CEventListCtrl::ClearLog() {
   FlushPendingRows();
-  m_filter.Off();  // nothing is left to filter; the counts per event start again
-  m_rows.Clear();
-  m_nJournaledRows = 0;
-  m_bUnkept = false;
+  m_model.Clear();
   DeleteAllItems();
   m_nShownCount = 0;
   m_nNextNumber = 1;
@@ -386,4 +368,4 @@ void CEventListCtrl::OnUpdateEditCopy(CCmdUI* pCmdUI) {
   pCmdUI->Enable(GetSelectedCount() > 0);
 }
 
-void CEventListCtrl::OnUpdateLogClear(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }
+void CEventListCtrl::OnUpdateLogClear(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.Rows().Count() > 0); }

@@ -5,17 +5,16 @@
 // browser whose listener slots turn events into rows, and the mask of events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
-// Rows live in the log's own store; the control is an owner-data list that asks the log
-// for each text it shows. The logic has no window: the rows and their texts (EventRowStore,
-// LogColumns, EventParameterFormats), the filter (RowFilter), find (LogFind) and the bytes
-// of a saved log (SavedLogLines, LogFileWriter); this class shows them and runs the commands. A row is stored at once; telling the control about it (the item
-// count), scrolling to the newest row and widening the parameter column happen once when
-// the burst of rows ends, a few tens of milliseconds later, or as soon as anything asks the
-// control about its items. A filter may narrow what the control shows: its items are then
-// the shown rows, in order, each standing for its row in the store.
+// The log's state that needs no window (its rows, filter, burst, journal, whether rows are
+// kept, its clock) is its LogModel, reached through Model(); the control is an owner-data
+// list that asks the model for each text it shows, and runs the commands. A row is stored at
+// once; telling the control about it (the item count), scrolling to the newest row and
+// widening the parameter column happen once when the burst of rows ends, a few tens of
+// milliseconds later, or as soon as anything asks the control about its items. A filter may
+// narrow what the control shows: its items are then the shown rows, in order, each standing
+// for its row in the store.
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,9 +22,8 @@
 #include "events/EventMask.h"
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
-#include "log/JournalWriter.h"
+#include "log/LogModel.h"
 #include "logview/LogTitleObserver.h"
-#include "log/RowFilter.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
 
@@ -57,7 +55,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // parameter column widened to the rows of the burst. Runs by itself once the rows stop
   // coming; whatever reads or rearranges the rows calls it first.
   void FlushPendingRows();
-  bool HasPendingRows() const { return m_bBurst; }
 
   void ResumeRecording();
   void StopRecording();
@@ -79,9 +76,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void ApplyFilter(bool byName, const std::vector<std::string>& names, const std::string& text);
   // Shows every row again.
   void ClearFilter();
-  bool IsFiltered() const { return m_filter.IsOn(); }
-  // The rows the list shows (all of them without a filter) and the rows stored.
-  size_t GetShownRowCount() const { return ShownCount(); }
 
   // Writes every row (or, with `shownRowsOnly`, the rows a filter shows) to `path`; FALSE for
   // no rows (no file touched, nothing said) or a file that could not be written (reported
@@ -98,65 +92,38 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
 
   // The end of a burst scrolls to the newest row unless Scroll Lock is on, or, with this set,
   // unless the newest row before the burst was out of view (the user scrolled away to read).
-  void SetFollowOnlyAtBottom(bool only) { m_bFollowOnlyAtBottom = only; }
-  bool GetFollowOnlyAtBottom() const { return m_bFollowOnlyAtBottom; }
+  void SetFollowOnlyAtBottom(bool only) { m_model.SetFollowOnlyAtBottom(only); }
 
   // Shows and writes times to the millisecond ("HH:MM:SS.mmm"); the time column is measured
   // for the longer text.
   void SetTimeWithMilliseconds(bool on);
-  bool GetTimeWithMilliseconds() const { return m_rows.IsTimeWithMilliseconds(); }
 
   // Shows a column, between the event name and the parameters, that tells for each event
   // with a browser argument whether the page or one of its frames raised it, and marks the
   // page's DocumentComplete with its own icon; saving and copying then write it too.
   void SetFrameColumnShown(bool on);
-  bool GetFrameColumnShown() const { return m_rows.IsOriginShown(); }
-
-  // Saves as RFC 4180 comma-separated values: a heading line, fields quoted where needed,
-  // line breaks kept inside quotes.
-  void SetSaveAsCsv(bool on) { m_bSaveAsCsv = on; }
-  bool GetSaveAsCsv() const { return m_bSaveAsCsv; }
 
   // The journal: every row, those already stored first, is also written as it comes into a
   // new file in `folder` named from the time the log was created and `title`, in the save
   // format chosen now (with the same bytes as a save of the same rows). Rows go on being
   // journaled when the log is cleared. A journal that cannot be written says so once, in a
-  // message row and the status bar, and the log goes on in memory.
+  // message row and the status bar, and the log goes on in memory. (Stopping and finishing
+  // it: the model.)
   void StartJournal(const std::string& folder, const std::string& title);
-  // Writes what the journal still holds (waiting for the disk a bounded time) and ends it.
-  void StopJournal();
-  bool IsJournaling() const { return m_journal != nullptr; }
-  bool JournalFailed() const { return m_journal && m_journal->Failed(); }
-  // The journal file's full path; empty without a journal.
-  std::string JournalPath() const { return m_journal ? m_journal->Path() : std::string(); }
-  // Has every row stored so far written now; true once they are in the file (or there is no
-  // journal), false when the disk took longer than `timeoutMs` or failed.
-  bool FinishJournal(DWORD timeoutMs);
-  // When the log was created, by the log's clock.
-  const SYSTEMTIME& CreatedTime() const { return m_created; }
 
-  // Whether the log holds event rows that are neither in a file it saved since nor in a
-  // journal that works.
-  bool HasUnkeptRows() const { return m_bUnkept && m_rows.Count() > 0 && (!m_journal || m_journal->Failed()); }
-  // Clearing the log from its command (and its owner closing it) first asks about rows that
-  // would be lost.
-  void SetAskBeforeDiscard(bool on) { m_bAskBeforeDiscard = on; }
-  bool GetAskBeforeDiscard() const { return m_bAskBeforeDiscard; }
-  // With the question on and rows to lose, asks whether to save them first: Yes saves (true
-  // once saved), No lets them go (true), Cancel keeps everything (false).
+  // With the model's question on (Model().SetAskBeforeDiscard) and rows to lose, asks whether
+  // to save them first: Yes saves (true once saved), No lets them go (true), Cancel keeps
+  // everything (false). Clearing the log from its command (and its owner closing it) asks so.
   bool ConfirmDiscard();
   // Asks for a file name and saves every row there; true once the file is written.
   bool SaveWithDialog();
 
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
-  BOOL IsRecording() const { return m_bRecording; }
-  int GetNextNumber() const { return m_nNextNumber; }
-  int GetParamColumnWidth() const { return m_nParamColumnWidth; }
 
-  // Where this log takes a row's time of day (24-hour clock); the system's local time
-  // unless replaced. NULL puts the system's back.
-  using ClockSource = void(WINAPI*)(SYSTEMTIME* time);
-  void SetClockSource(ClockSource source) { m_clock = source ? source : &::GetLocalTime; }
+  // The log's state that needs no window: rows, filter, burst, journal, saving options,
+  // whether rows are kept, and its clock.
+  LogModel& Model() { return m_model; }
+  const LogModel& Model() const { return m_model; }
 
   // Listener slots: each event becomes a row if its mask flag is set.
   void StatusTextChange(const char* text) override;
@@ -237,11 +204,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   ILogTitleObserver* m_pTitleObserver;
 
  private:
-  // The burst ends once no row has come for kBurstQuietMs; one that goes on for
-  // kMaxBurstMs is shown anyway, and a new one begins.
+  // Ticks every LogModel::kBurstQuietMs while a burst runs, to end it once the model says so.
   static constexpr UINT_PTR kBurstTimerId = 0x4F52;
-  static constexpr UINT kBurstQuietMs = 30;
-  static constexpr DWORD kMaxBurstMs = 200;
 
   BOOL AppendRow(const char* name, const char* text, int image,
                  EventRowStore::Origin origin = EventRowStore::Origin::None, const char* frameLabel = nullptr);
@@ -250,7 +214,6 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   EventRowStore::Origin OriginOf(IDispatch* browser, bool loaded = false) const;
   // The icon row `row` shows.
   int ShownImage(size_t row) const;
-  void BeginBurst();
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
   void OnBurstTimer();
   // Find again in one direction (the find dialog first while there is no text); says so when
@@ -261,9 +224,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void SetStatusMessage(UINT nID);
   // Whether the end of this burst scrolls to the newest row.
   bool FollowsNewestRow() const;
-  // The number of rows shown and the stored row at shown position `item`.
-  size_t ShownCount() const { return m_filter.ShownCount(m_rows); }
-  size_t RowAt(int item) const { return m_filter.RowAt(static_cast<size_t>(item)); }
+  // The stored row at shown position `item`.
+  size_t RowAt(int item) const { return m_model.RowAt(static_cast<size_t>(item)); }
   // Redraw off while it lives, for changes of many rows' states at once: the list view repaints
   // each row as its state changes, seconds for a select-all of a long log under Wine. Redraw
   // back on, the list is invalidated once; a hidden list stays hidden.
@@ -281,6 +243,12 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Runs `change` on the filter and shows its rows afresh, keeping the selected rows.
   template <typename Change>
   void ChangeFilter(Change change);
+  // Deselects the shown rows; the stored rows that were selected, and in `focusRow` the
+  // focused one if it was selected (else -1).
+  std::vector<size_t> DeselectRows(long& focusRow);
+  // Selects the shown ones of stored `rows` and focuses `focusRow`, or when it is hidden the
+  // first of them; the focused item, or -1.
+  long SelectRows(const std::vector<size_t>& rows, long focusRow);
   // Applies the filter's text again after the texts the rows show have changed.
   void MatchFilterTextAgain();
   // Gives the control the shown row count, if it does not have it yet.
@@ -296,35 +264,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void MeasureColumn(int column);
   int TextWidth(const char* text);
 
-  // Appends stored rows [first, last) to the journal, in its format.
-  void JournalRows(size_t first, size_t last);
-  // Hands the rows stored since the last hand-over to the journal. Rows are formatted for
-  // the journal here, outside the browser's call where possible: at each tick of the burst
-  // timer, at the end of a burst, and from within a row's call only when kJournalHandOverMs
-  // have passed (a flood of events may hold the timer back).
-  void HandOverJournalRows();
-  static constexpr DWORD kJournalHandOverMs = 100;
-
-  EventRowStore m_rows;
-  std::unique_ptr<JournalWriter> m_journal;
-  bool m_bJournalCsv = false;
-  bool m_bJournalFailureShown = false;
-  size_t m_nJournaledRows = 0;     // stored rows handed to the journal
-  DWORD m_dwJournalHandOver = 0;   // tick count at the last hand-over
-  std::string m_journalLines;  // reused for each row's bytes
-  bool m_bUnkept = false;
-  bool m_bAskBeforeDiscard = false;
-  SYSTEMTIME m_created = {};
-  RowFilter m_filter;
-  int m_nShownCount = 0;      // the item count the control has been given
-  bool m_bFollowOnlyAtBottom = false;
-  bool m_bSaveAsCsv = false;
-  bool m_bBurst = false;      // the burst timer runs; showing, scrolling and measuring wait
-  int m_nBurstFirstRow = 0;   // the shown position of the first row added in the burst
-  size_t m_nBurstFirstStored = 0;  // and its place in the store
-  DWORD m_dwBurstStart = 0;   // tick count at its first row
-  DWORD m_dwLastRow = 0;      // tick count at its latest row
-  ClockSource m_clock = &::GetLocalTime;
+  // Rows are handed to the journal outside the browser's call where possible: at each tick
+  // of the burst timer and at the end of a burst (and by the model from within a row's call
+  // only when LogModel::kJournalHandOverMs have passed).
+  LogModel m_model;
+  int m_nShownCount = 0;  // the item count the control has been given
   std::string m_ownFindText;
   std::string* m_pFindText = &m_ownFindText;
 };

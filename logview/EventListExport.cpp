@@ -8,8 +8,8 @@
 #include "framework/FileError.h"
 #include "logview/ClipboardText.h"
 #include "logview/EventListCtrl.h"
-#include "log/LogFileWriter.h"
 #include "log/SaveLogFileTypes.h"
+#include "log/SavedLogLines.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ void CEventListCtrl::OnSaveLog() { SaveWithDialog(); }
 bool CEventListCtrl::SaveWithDialog() {
   FlushPendingRows();
   // The file types say which rows are written; the first, every row, is chosen at first.
-  const SaveLogFileTypes types(m_bSaveAsCsv, m_filter.IsOn(), ShownCount(), m_rows.Count());
+  const SaveLogFileTypes types(m_model.SaveAsCsv(), m_model.Filter().IsOn(), m_model.ShownCount(),
+                               m_model.Rows().Count());
   // Owned by the main window, which stays disabled meanwhile: the tab cannot be closed
   // while its log is being saved.
   CFileDialog dialog(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, types.Filter().c_str(),
@@ -37,17 +38,15 @@ bool CEventListCtrl::SaveWithDialog() {
   // name, so that the user can choose another.
   while (dialog.DoModal() == IDOK) {
     if (SaveLog(dialog.GetPathName().c_str(), types.ShownRowsOnly(dialog.m_ofn.nFilterIndex))) return true;
-    if (SavedLogLines(m_rows, m_bSaveAsCsv).Count() == 0) return false;
+    if (SavedLogLines(m_model.Rows(), m_model.SaveAsCsv()).Count() == 0) return false;
   }
   return false;
 }
 
 BOOL CEventListCtrl::SaveLog(const char* path, bool shownRowsOnly) {
   FlushPendingRows();
-  const RowFilter* shown = shownRowsOnly && m_filter.IsOn() ? &m_filter : nullptr;
-  const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv, shown));
+  const LogFileResult result = m_model.Save(path, shownRowsOnly);
   if (result.error) ReportFileWriteError(m_hWnd, path, result.error);
-  if (result.written) m_bUnkept = false;
   return result.written;
 }
 
@@ -59,10 +58,10 @@ void CEventListCtrl::OnCopy() {
   // Saving as CSV, a copied row is a CSV record too: a field with a line break pastes as
   // one record.
   for (; item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
-    if (m_bSaveAsCsv)
-      SavedLogLines::AppendCsvRecord(m_rows, RowAt(item), text);
+    if (m_model.SaveAsCsv())
+      SavedLogLines::AppendCsvRecord(m_model.Rows(), RowAt(item), text);
     else
-      m_rows.AppendLine(RowAt(item), text);
+      m_model.Rows().AppendLine(RowAt(item), text);
     text += "\r\n";
   }
   CClipboardText clipboard;

@@ -25,19 +25,12 @@ std::string EventLabel(const std::string& name) {
 
 }  // namespace
 
-template <typename Change>
-void CEventListCtrl::ChangeFilter(Change change) {
-  FlushPendingRows();
-  if (!m_hWnd) {
-    change();
-    return;
-  }
-  // The selection belongs to shown positions, which the change moves: the selected rows are
-  // kept by their places in the store, and the focus stays on its row if that is selected.
-  // The list finds the next selected row by going over the rows between, so the walk stops
-  // at the last selected one, and is left out when every shown row is selected; with one row
-  // selected, that row alone is deselected, not every row one by one.
-  std::optional<RedrawOff> redrawOff(std::in_place, *this);
+// The selection belongs to shown positions, which a change of the filter moves: the selected
+// rows are kept by their places in the store, and the focus stays on its row if that is
+// selected. The list finds the next selected row by going over the rows between, so the walk
+// stops at the last selected one, and is left out when every shown row is selected; with one
+// row selected, that row alone is deselected, not every row one by one.
+std::vector<size_t> CEventListCtrl::DeselectRows(long& focusRow) {
   const UINT selectedCount = GetSelectedCount();
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
   const bool focusSelected = focused >= 0 && GetItemState(focused, LVIS_SELECTED);
@@ -45,39 +38,57 @@ void CEventListCtrl::ChangeFilter(Change change) {
   keep.reserve(selectedCount);
   if (selectedCount == 1 && focusSelected) {
     keep.push_back(RowAt(focused));
-  } else if (selectedCount > 0 && selectedCount == ShownCount()) {
+  } else if (selectedCount > 0 && selectedCount == m_model.ShownCount()) {
     for (size_t item = 0; item < selectedCount; ++item) keep.push_back(RowAt(static_cast<int>(item)));
   } else {
     for (int item = -1; keep.size() < selectedCount && (item = GetNextItem(item, LVNI_SELECTED)) >= 0;)
       keep.push_back(RowAt(item));
   }
-  const long focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
+  focusRow = focusSelected ? static_cast<long>(RowAt(focused)) : -1;
   if (selectedCount == 1 && !keep.empty())
-    SetItemState(static_cast<int>(m_filter.ItemOf(keep.front())), 0, LVIS_SELECTED);
+    SetItemState(static_cast<int>(m_model.Filter().ItemOf(keep.front())), 0, LVIS_SELECTED);
   else if (selectedCount > 1)
     SetItemState(-1, 0, LVIS_SELECTED);
   if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
+  return keep;
+}
 
-  change();
-  const int count = static_cast<int>(ShownCount());
-  m_nShownCount = count;
-  // Every row was measured for the parameter column as it came, so the column stays.
-  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-  long focusItem = focusRow >= 0 ? m_filter.ItemOf(static_cast<size_t>(focusRow)) : -1;
+long CEventListCtrl::SelectRows(const std::vector<size_t>& rows, long focusRow) {
+  const size_t count = m_model.ShownCount();
+  long focusItem = focusRow >= 0 ? m_model.Filter().ItemOf(static_cast<size_t>(focusRow)) : -1;
   std::vector<int> items;
-  items.reserve(keep.size());
-  for (size_t row : keep) {
-    const long item = m_filter.ItemOf(row);
+  items.reserve(rows.size());
+  for (size_t row : rows) {
+    const long item = m_model.Filter().ItemOf(row);
     if (item >= 0) items.push_back(static_cast<int>(item));
   }
   // Every shown row kept selected (a narrower filter over a select-all) takes one message.
-  if (count > 0 && items.size() == static_cast<size_t>(count)) {
+  if (count > 0 && items.size() == count) {
     SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   } else {
     for (int item : items) SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
   }
   if (focusItem < 0 && !items.empty()) focusItem = items.front();
   if (focusItem >= 0) SetItemState(static_cast<int>(focusItem), LVIS_FOCUSED, LVIS_FOCUSED);
+  return focusItem;
+}
+
+template <typename Change>
+void CEventListCtrl::ChangeFilter(Change change) {
+  FlushPendingRows();
+  if (!m_hWnd) {
+    change();
+    return;
+  }
+  std::optional<RedrawOff> redrawOff(std::in_place, *this);
+  long focusRow = -1;
+  const std::vector<size_t> keep = DeselectRows(focusRow);
+  change();
+  const int count = static_cast<int>(m_model.ShownCount());
+  m_nShownCount = count;
+  // Every row was measured for the parameter column as it came, so the column stays.
+  SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  const long focusItem = SelectRows(keep, focusRow);
   // Scrolling waits for redraw: with it off, the list stays at the top.
   redrawOff.reset();
   if (focusItem >= 0) {
@@ -89,31 +100,34 @@ void CEventListCtrl::ChangeFilter(Change change) {
 }
 
 void CEventListCtrl::ApplyFilter(bool byName, const std::vector<std::string>& names, const std::string& text) {
-  ChangeFilter([&] { m_filter.Apply(m_rows, byName, names, text); });
+  ChangeFilter([&] { m_model.ApplyFilter(byName, names, text); });
 }
 
 void CEventListCtrl::MatchFilterTextAgain() {
-  if (!m_filter.IsOn() || m_filter.Text().empty()) return;
-  const std::vector<std::string> names = m_filter.Names();
-  const std::string text = m_filter.Text();
-  ApplyFilter(m_filter.ByName(), names, text);
+  const RowFilter& filter = m_model.Filter();
+  if (!filter.IsOn() || filter.Text().empty()) return;
+  const std::vector<std::string> names = filter.Names();
+  const std::string text = filter.Text();
+  ApplyFilter(filter.ByName(), names, text);
 }
 
 void CEventListCtrl::ClearFilter() {
-  if (!m_filter.IsOn()) return;
-  ChangeFilter([&] { m_filter.Off(); });
+  if (!m_model.Filter().IsOn()) return;
+  ChangeFilter([&] { m_model.ClearFilter(); });
 }
 
 void CEventListCtrl::OnFilterLog() {
   FlushPendingRows();
   CFilterLogDlg dialog(this);
+  const EventRowStore& stored = m_model.Rows();
+  const RowFilter& filter = m_model.Filter();
   // The events the log holds, with the counts kept as rows came: no row is read here.
-  for (size_t index = 0; index < m_rows.NameCount(); ++index) {
-    const size_t rows = m_rows.RowsWithName(index);
+  for (size_t index = 0; index < stored.NameCount(); ++index) {
+    const size_t rows = stored.RowsWithName(index);
     if (rows == 0) continue;
-    const std::string name = m_rows.NameOfIndex(index);
-    const std::vector<std::string>& chosen = m_filter.Names();
-    const bool checked = !m_filter.IsOn() || !m_filter.ByName() ||
+    const std::string name = stored.NameOfIndex(index);
+    const std::vector<std::string>& chosen = filter.Names();
+    const bool checked = !filter.IsOn() || !filter.ByName() ||
                          std::find(chosen.begin(), chosen.end(), name) != chosen.end();
     dialog.m_events.push_back({name, EventLabel(name), rows, checked});
   }
@@ -121,7 +135,7 @@ void CEventListCtrl::OnFilterLog() {
                    [](const CFilterLogDlg::Event& a, const CFilterLogDlg::Event& b) {
                      return !a.name.empty() && !b.name.empty() ? a.label < b.label : a.name.empty() && !b.name.empty();
                    });
-  dialog.m_strText = m_filter.IsOn() ? m_filter.Text() : std::string();
+  dialog.m_strText = filter.IsOn() ? filter.Text() : std::string();
   const INT_PTR result = dialog.DoModal();
   if (result == IDC_FILTER_CLEAR) {
     ClearFilter();
@@ -144,23 +158,23 @@ void CEventListCtrl::OnFilterLog() {
 }
 
 void CEventListCtrl::OnUpdateFilterLog(CCmdUI* pCmdUI) {
-  pCmdUI->Enable(m_rows.Count() > 0);
-  pCmdUI->SetCheck(m_filter.IsOn() ? 1 : 0);
+  pCmdUI->Enable(m_model.Rows().Count() > 0);
+  pCmdUI->SetCheck(m_model.Filter().IsOn() ? 1 : 0);
 }
 
-void CEventListCtrl::OnUpdateClearFilterLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_filter.IsOn()); }
+void CEventListCtrl::OnUpdateClearFilterLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.Filter().IsOn()); }
 
 void CEventListCtrl::OnUpdateIdleMessage(CCmdUI* pCmdUI) {
   std::string shown;
   char text[MAX_PATH + 64];
-  if (m_filter.IsOn()) {
+  if (m_model.Filter().IsOn()) {
     std::snprintf(text, sizeof(text), LoadResourceString(IDS_FILTER_SHOWN_ROWS).c_str(),
-                  static_cast<int>(ShownCount()), static_cast<int>(m_rows.Count()));
+                  static_cast<int>(m_model.ShownCount()), static_cast<int>(m_model.Rows().Count()));
     shown = text;
   }
   // The journal's file name, for the selected tab.
-  if (m_journal && !m_journal->Failed()) {
-    const std::string path = m_journal->Path();
+  if (m_model.IsJournaling() && !m_model.JournalFailed()) {
+    const std::string path = m_model.JournalPath();
     const size_t slash = path.find_last_of("\\/");
     std::snprintf(text, sizeof(text), LoadResourceString(IDS_JOURNAL_STATUS).c_str(),
                   path.c_str() + (slash == std::string::npos ? 0 : slash + 1));

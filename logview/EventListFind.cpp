@@ -25,7 +25,7 @@ const char kNotFound[] = "「%s」は見つかりませんでした。";
 int CEventListCtrl::FindRow(const std::string& text, bool forward, bool* wentRound) {
   FlushPendingRows();
   const int selected = GetNextItem(-1, LVNI_SELECTED);
-  const int row = static_cast<int>(FindShownRow(m_rows, m_filter, text, selected, forward));
+  const int row = static_cast<int>(FindShownRow(m_model.Rows(), m_model.Filter(), text, selected, forward));
   if (wentRound) *wentRound = FindWentRound(selected, row, forward);
   if (row < 0) return -1;
   // Only the row found stays selected. Deselecting every item at once goes over each of
@@ -92,7 +92,7 @@ void CEventListCtrl::OnFindNextLog() { FindAgain(true); }
 
 void CEventListCtrl::OnFindPreviousLog() { FindAgain(false); }
 
-void CEventListCtrl::OnUpdateFindLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }
+void CEventListCtrl::OnUpdateFindLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.Rows().Count() > 0); }
 
 // Before any find, find next and previous open the find dialog.
-void CEventListCtrl::OnUpdateFindAgain(CCmdUI* pCmdUI) { pCmdUI->Enable(m_rows.Count() > 0); }
+void CEventListCtrl::OnUpdateFindAgain(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.Rows().Count() > 0); }

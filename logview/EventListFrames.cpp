@@ -12,13 +12,14 @@ EventRowStore::Origin CEventListCtrl::OriginOf(IDispatch* browser, bool loaded) 
 }
 
 int CEventListCtrl::ShownImage(size_t row) const {
-  if (m_rows.IsOriginShown() && m_rows.OriginOf(row) == EventRowStore::Origin::PageLoaded) return kImageLoaded;
-  return m_rows.Image(row);
+  const EventRowStore& rows = m_model.Rows();
+  if (rows.IsOriginShown() && rows.OriginOf(row) == EventRowStore::Origin::PageLoaded) return kImageLoaded;
+  return rows.Image(row);
 }
 
 void CEventListCtrl::SetFrameColumnShown(bool on) {
-  if (on == m_rows.IsOriginShown()) return;
-  m_rows.SetOriginShown(on);
+  if (on == m_model.Rows().IsOriginShown()) return;
+  m_model.SetOriginShown(on);
   MatchFilterTextAgain();  // the column's texts are matched only while it is shown
   if (!m_hWnd) return;
   if (on) {

@@ -1,6 +1,6 @@
-// The event log's journal and its question before rows are thrown away. The journal's bytes
-// are a save's (SavedLogLines); its file and thread are JournalWriter's; this file ties them
-// to the log's rows and tells the user when the journal fails.
+// The event log's journal and its question before rows are thrown away. The journal's rows,
+// their hand-over and whether rows are kept are the model's (LogModel); this file starts the
+// journal with a way back to the window's thread and tells the user when it fails.
 #include <cstdio>
 #include <string>
 
@@ -8,8 +8,6 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/MessageBox.h"
 #include "logview/EventListCtrl.h"
-#include "log/JournalFileName.h"
-#include "log/SavedLogLines.h"
 
 namespace {
 
@@ -20,66 +18,21 @@ const char kUnkeptRowsQuestion[] = "このログには保存されていない�
 }  // namespace
 
 void CEventListCtrl::StartJournal(const std::string& folder, const std::string& title) {
-  StopJournal();
-  m_bJournalCsv = m_bSaveAsCsv;
-  m_bJournalFailureShown = false;
   // The journal's thread says so through the window's thread's dispatcher; a log gone by then
   // hears nothing.
   CDispatcher* dispatcher = CDispatcher::ForThisThread();
-  m_journal = std::make_unique<JournalWriter>(
-      folder, JournalFileName(m_created, title, m_bJournalCsv), [this, dispatcher, alive = LifetimeToken()] {
-        if (dispatcher)
-          dispatcher->Post([this, alive] {
-            if (!alive.expired()) OnJournalFailed();
-          });
+  m_model.StartJournal(folder, title, [this, dispatcher, alive = LifetimeToken()] {
+    if (dispatcher)
+      dispatcher->Post([this, alive] {
+        if (!alive.expired()) OnJournalFailed();
       });
-  if (m_bJournalCsv) {
-    m_journalLines.clear();
-    SavedLogLines(m_rows, true).Append(0, m_journalLines);
-    m_journal->Append(m_journalLines);
-  }
-  // The rows stored before the journal began come first, as a save would write them.
-  m_nJournaledRows = 0;
-  HandOverJournalRows();
-  m_journal->WriteSoon();
-}
-
-void CEventListCtrl::StopJournal() {
-  if (!m_journal) return;
-  HandOverJournalRows();
-  // Rows the journal may not have written stay to be asked about.
-  if (!m_journal->WaitWritten(JournalWriter::kCloseWaitMs) && m_rows.Count() > 0) m_bUnkept = true;
-  m_journal.reset();
-}
-
-bool CEventListCtrl::FinishJournal(DWORD timeoutMs) {
-  HandOverJournalRows();
-  return !m_journal || m_journal->WaitWritten(timeoutMs);
-}
-
-void CEventListCtrl::HandOverJournalRows() {
-  if (!m_journal) return;
-  m_dwJournalHandOver = ::GetTickCount();
-  JournalRows(m_nJournaledRows, m_rows.Count());
-  m_nJournaledRows = m_rows.Count();
-}
-
-void CEventListCtrl::JournalRows(size_t first, size_t last) {
-  if (first >= last) return;
-  const SavedLogLines lines(m_rows, m_bJournalCsv);
-  m_journalLines.clear();
-  // A CSV file's first line is its heading: row r is its line r + 1.
-  for (size_t row = first; row < last; ++row) lines.Append(m_bJournalCsv ? row + 1 : row, m_journalLines);
-  m_journal->Append(m_journalLines);
+  });
 }
 
 void CEventListCtrl::OnJournalFailed() {
-  // A journal since replaced by another may have posted this: only the current one counts.
-  if (!m_journal || !m_journal->Failed() || m_bJournalFailureShown) return;
-  m_bJournalFailureShown = true;
-  if (m_rows.Count() > 0) m_bUnkept = true;
+  if (!m_model.TakeJournalFailure()) return;
   char text[MAX_PATH + 160];
-  std::snprintf(text, sizeof(text), kJournalFailedFormat, m_journal->Path().c_str());
+  std::snprintf(text, sizeof(text), kJournalFailedFormat, m_model.JournalPath().c_str());
   AddMessageRow("", text, kImageQuit);
   // Shown in the status bar until the next menu prompt replaces it.
   if (HWND frame = ::GetAncestor(m_hWnd, GA_ROOT))
@@ -87,9 +40,9 @@ void CEventListCtrl::OnJournalFailed() {
 }
 
 bool CEventListCtrl::ConfirmDiscard() {
-  if (!m_bAskBeforeDiscard) return true;
+  if (!m_model.AskBeforeDiscard()) return true;
   FlushPendingRows();
-  if (!HasUnkeptRows()) return true;
+  if (!m_model.HasUnkeptRows()) return true;
   const HWND owner = ::GetAncestor(m_hWnd, GA_ROOT);
   switch (ShowMessageBox(owner, kUnkeptRowsQuestion, kAppCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:

@@ -10,13 +10,13 @@
 
 void CEventListCtrl::SelectAllRows() {
   FlushPendingRows();
-  if (ShownCount() == 0) return;
+  if (m_model.ShownCount() == 0) return;
   RedrawOff redrawOff(*this);
   SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
   if (GetNextItem(-1, LVNI_FOCUSED) < 0) SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
-void CEventListCtrl::OnUpdateSelectAllRows(CCmdUI* pCmdUI) { pCmdUI->Enable(ShownCount() > 0); }
+void CEventListCtrl::OnUpdateSelectAllRows(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.ShownCount() > 0); }
 
 BOOL CEventListCtrl::PreTranslateMessage(MSG* pMsg) {
   if (pMsg->hwnd != m_hWnd) return FALSE;

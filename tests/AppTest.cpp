@@ -650,7 +650,7 @@ TEST_F(WindowTest, TheStatusBarNamesTheJournalAndTellsWhenItCannotBeWritten) {
   };
   auto* list = dynamic_cast<CEventListCtrl*>(CWnd::FromHandlePermanent(List()));
   ASSERT_NE(nullptr, list);
-  const std::string path = list->JournalPath();
+  const std::string path = list->Model().JournalPath();
   EXPECT_TRUE(statusSays("ジャーナル: " + path.substr(folder.size() + 1))) << m_frame->GetMessageText();
   EXPECT_NE(std::string::npos, path.find(" Watched.txt"));
 

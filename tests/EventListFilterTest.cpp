@@ -46,7 +46,7 @@ class EventListFilterTest : public ::testing::Test {
     // Rows 1-6: a message row, two page loads and three status texts.
     g_time = {};
     g_time.wHour = 12;
-    m_list->SetClockSource(&NextSecond);
+    m_list->Model().SetClockSource(&NextSecond);
     m_list->AddMessageRow("", "イベントの記録を開始しました。", CEventListCtrl::kImageRecording);
     m_list->AddEventRow(kDocumentComplete, "URL:http://a.example/");
     m_list->AddEventRow(kStatusTextChange, "Text:読み込み中");
@@ -60,7 +60,7 @@ class EventListFilterTest : public ::testing::Test {
     ::DestroyWindow(m_host.Detach());
   }
 
-  void EndBurst() { ASSERT_TRUE(testsupport::PumpUntil([&] { return !m_list->HasPendingRows(); }, 5000)); }
+  void EndBurst() { ASSERT_TRUE(testsupport::PumpUntil([&] { return !m_list->Model().InBurst(); }, 5000)); }
   // The numbers of the rows the list shows, as it shows them.
   std::vector<int> Shown() {
     std::vector<int> numbers;
@@ -119,7 +119,7 @@ TEST_F(EventListFilterTest, ShowsOnlyMatchingRowsWithTheirNumbersAndClearingShow
   EndBurst();
   EXPECT_EQ(Rows({2, 4, 5, 8}), Shown());
   m_list->ClearLog();
-  EXPECT_FALSE(m_list->IsFiltered());
+  EXPECT_FALSE(m_list->Model().Filter().IsOn());
   EXPECT_EQ(Rows({1}), Shown());
 }
 
@@ -172,7 +172,7 @@ TEST_F(EventListFilterTest, TheDialogListsEventsWithTheirCountsAndAppliesWhatIsC
     ok(dialog, "");
   };
   RouteCommand(m_list, ID_EDIT_FILTER_LOG);
-  EXPECT_FALSE(m_list->IsFiltered()) << "every event and no text";
+  EXPECT_FALSE(m_list->Model().Filter().IsOn()) << "every event and no text";
 
   m_list->ApplyFilter(false, {}, "読み");
   act = [&](HWND dialog) { ::SendMessageA(dialog, WM_COMMAND, IDC_FILTER_CLEAR, 0); };

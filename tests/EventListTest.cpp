@@ -97,6 +97,15 @@ class Bstrs {
   std::vector<BSTR> m_all;
 };
 
+// The log with its protected state in reach: the next row's number, whether it records and
+// the parameter column's width as it keeps it.
+class InspectedEventList : public CEventListCtrl {
+ public:
+  using CEventListCtrl::m_bRecording;
+  using CEventListCtrl::m_nNextNumber;
+  using CEventListCtrl::m_nParamColumnWidth;
+};
+
 class EventListTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,7 +113,7 @@ class EventListTest : public ::testing::Test {
                                   nullptr, nullptr);
     ASSERT_NE(nullptr, host);
     m_host.Attach(host);
-    m_list = new CEventListCtrl;
+    m_list = new InspectedEventList;
     ASSERT_TRUE(m_list->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | LVS_REPORT, RECT{},
                                &m_host, 1));
     m_list->SetExtendedStyle(m_list->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -129,12 +138,12 @@ class EventListTest : public ::testing::Test {
   // Lets the burst of rows just added end, as it does once the thread is idle.
   void EndBurst(CEventListCtrl* list = nullptr) {
     CEventListCtrl* target = list ? list : m_list;
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return !target->HasPendingRows(); }, 5000));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !target->Model().InBurst(); }, 5000));
   }
   BOOL Enabled(UINT id) { return QueryCommandState(m_list, id).m_bEnabled; }
 
   CWnd m_host;
-  CEventListCtrl* m_list = nullptr;
+  InspectedEventList* m_list = nullptr;
   HWND m_hWnd = nullptr;
 };
 
@@ -198,7 +207,7 @@ TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber
     m_list->Set(kEventCatalog[c.slot].maskIndex, 0);
     ASSERT_EQ(S_OK, Deliver(kEventCatalog[c.slot].dispid, c.args));
     EXPECT_EQ(0, RowCount(m_hWnd));
-    EXPECT_EQ(1, m_list->GetNextNumber());
+    EXPECT_EQ(1, m_list->m_nNextNumber);
   }
   // Index 9 belongs to no event: with only it cleared, everything is recorded.
   for (int i = 0; i < EventMask::kFlagCount; ++i) m_list->Set(i, i == 9 ? 0 : 1);
@@ -210,7 +219,7 @@ TEST_F(EventListTest, AClearedMaskFlagOrStoppedRecordingAddsNoRowAndUsesNoNumber
   ASSERT_EQ(2, RowCount(m_hWnd));
   for (const EventCall& c : calls) Deliver(kEventCatalog[c.slot].dispid, c.args);
   EXPECT_EQ(2, RowCount(m_hWnd));
-  EXPECT_EQ(3, m_list->GetNextNumber());
+  EXPECT_EQ(3, m_list->m_nNextNumber);
 }
 
 class TitleRecorder : public ILogTitleObserver {
@@ -349,7 +358,7 @@ TEST_F(EventListConnectedTest, NumberingRunsAcrossStopResumeAndClear) {
   m_list->StopRecording();
   m_list->ClearLog();
   EXPECT_EQ(0, RowCount(m_hWnd));
-  EXPECT_FALSE(m_list->IsRecording());
+  EXPECT_FALSE(m_list->m_bRecording);
   m_list->ResumeRecording();
   EXPECT_EQ("00000001", ReadRow(m_hWnd, 0).number);
   EXPECT_EQ(kResumed, ReadRow(m_hWnd, 0).params);
@@ -569,7 +578,7 @@ TEST_F(EventListTest, TheRowMenuOffersTheRowCommandsInTheirStates) {
 // middle of the first burst selects every row, though the control has been told of none yet.
 TEST_F(EventListTest, SelectAllMidBurstSelectsTheRowsNotYetShown) {
   for (int i = 0; i < 20; ++i) m_list->AddEventRow("e", "stored");
-  ASSERT_TRUE(m_list->HasPendingRows());
+  ASSERT_TRUE(m_list->Model().InBurst());
   m_list->SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL_ROWS);
   EXPECT_EQ(20u, m_list->GetSelectedCount());
 }
@@ -585,7 +594,7 @@ TEST_F(EventListTest, ParameterColumnGrowsToTheMeasuredWidthAndNeverShrinks) {
   EndBurst();
   const int grown = TextWidthIn(m_hWnd, font, longText + "00");
   EXPECT_EQ(grown, m_list->GetColumnWidth(3));
-  EXPECT_EQ(grown, m_list->GetParamColumnWidth());
+  EXPECT_EQ(grown, m_list->m_nParamColumnWidth);
   m_list->AddMessageRow("", "short", 1);
   m_list->ClearLog();
   EndBurst();
@@ -638,9 +647,9 @@ TEST_F(EventListTest, ALogEndsScrolledToItsNewestRowAndSeesEveryRowMidBurst) {
   const std::string wide(120, 'W');
   InvokeEvent(sink, DISPID_STATUSTEXTCHANGE, {VarBstr(bstr(std::wstring(wide.begin(), wide.end()).c_str()))});
   const std::string path = testsupport::NewTempFile("olg");
-  ASSERT_TRUE(list.HasPendingRows());
+  ASSERT_TRUE(list.Model().InBurst());
   EXPECT_TRUE(list.SaveLog(path.c_str()));
-  EXPECT_FALSE(list.HasPendingRows());
+  EXPECT_FALSE(list.Model().InBurst());
   EXPECT_EQ(TextWidthIn(list.m_hWnd, list.GetFont(), "Text:" + wide + "00"), list.GetColumnWidth(3));
   EXPECT_NE(0u, list.GetStyle() & WS_HSCROLL);
   EXPECT_TRUE(onTheNewestRow());
@@ -712,10 +721,10 @@ TEST_F(EventListExportTest, SaveWritesEveryRowAsCommaSeparatedCrLfLines) {
     return IDOK;
   });
   // The CSV option chooses what saving writes; off, plain lines (the bytes of both: log_tests).
-  m_list->SetSaveAsCsv(true);
+  m_list->Model().SetSaveAsCsv(true);
   ASSERT_TRUE(m_list->SaveLog(m_path.c_str()));
   EXPECT_EQ(0u, testsupport::FileBytes(m_path).find("番号,日時,イベント名,パラメータ\r\n00000001,"));
-  m_list->SetSaveAsCsv(false);
+  m_list->Model().SetSaveAsCsv(false);
   EXPECT_TRUE(RouteCommand(m_list, ID_FILE_SAVE_LOG));
   CFileDialog::SetRunHook(nullptr);
 
@@ -781,7 +790,7 @@ TEST_F(EventListExportTest, CopyPutsTheSelectedRowsOnTheClipboard) {
 
   // Saving as CSV, copying writes CSV records: a field with a line break stays one record.
   m_list->AddMessageRow("", "a,\"b\"\r\nc", 1);
-  m_list->SetSaveAsCsv(true);
+  m_list->Model().SetSaveAsCsv(true);
   m_list->SetItemState(-1, 0, LVIS_SELECTED);
   m_list->SetItemState(4, LVIS_SELECTED, LVIS_SELECTED);
   EXPECT_TRUE(RouteCommand(m_list, ID_EDIT_COPY));

@@ -893,8 +893,8 @@ TEST(LogOptionsTest, ARunsSwitchesAddToTheStoredOptionsAndTakeNoneAway) {
   view->UseLogOptionsForThisRun(false, true);  // as for /ms without /csv
   OpenUnansweredTab(view);
   for (int tab : {0, 1}) {
-    EXPECT_TRUE(List(view, tab)->GetSaveAsCsv()) << tab;
-    EXPECT_TRUE(List(view, tab)->GetTimeWithMilliseconds()) << tab;
+    EXPECT_TRUE(List(view, tab)->Model().SaveAsCsv()) << tab;
+    EXPECT_TRUE(List(view, tab)->Model().Rows().IsTimeWithMilliseconds()) << tab;
   }
   EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_SAVE_CSV).m_nCheck);
   LogOptions stored;
@@ -907,12 +907,13 @@ TEST(LogOptionsTest, ARunsSwitchesAddToTheStoredOptionsAndTakeNoneAway) {
 // while on, and read again by a view made later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   COrmixView* view = m_host.view;
-  const std::pair<UINT, bool (CEventListCtrl::*)() const> options[] = {
-      {ID_VIEW_FOLLOW_AT_BOTTOM, &CEventListCtrl::GetFollowOnlyAtBottom},
-      {ID_VIEW_TIME_MILLISECONDS, &CEventListCtrl::GetTimeWithMilliseconds},
-      {ID_VIEW_SAVE_CSV, &CEventListCtrl::GetSaveAsCsv},
-      {ID_VIEW_FRAME_COLUMN, &CEventListCtrl::GetFrameColumnShown},
-      {ID_VIEW_ASK_BEFORE_DISCARD, &CEventListCtrl::GetAskBeforeDiscard},
+  using Get = bool (*)(const LogModel&);
+  const std::pair<UINT, Get> options[] = {
+      {ID_VIEW_FOLLOW_AT_BOTTOM, [](const LogModel& log) { return log.FollowOnlyAtBottom(); }},
+      {ID_VIEW_TIME_MILLISECONDS, [](const LogModel& log) { return log.Rows().IsTimeWithMilliseconds(); }},
+      {ID_VIEW_SAVE_CSV, [](const LogModel& log) { return log.SaveAsCsv(); }},
+      {ID_VIEW_FRAME_COLUMN, [](const LogModel& log) { return log.Rows().IsOriginShown(); }},
+      {ID_VIEW_ASK_BEFORE_DISCARD, [](const LogModel& log) { return log.AskBeforeDiscard(); }},
   };
   Ok("open b1 title=A");
   SelectBrowser("b1");
@@ -922,19 +923,19 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
     EXPECT_EQ(0, QueryCommandState(view, command).m_nCheck);
     RouteCommand(view, command);
     EXPECT_EQ(1, QueryCommandState(view, command).m_nCheck);
-    EXPECT_TRUE((List(view, 0)->*get)());
+    EXPECT_TRUE(get(List(view, 0)->Model()));
   }
   SelectBrowser("b1");
   ViewInHost later;
   for (const auto& [command, get] : options) {
     SCOPED_TRACE(command);
-    EXPECT_TRUE((List(view, 1)->*get)());
+    EXPECT_TRUE(get(List(view, 1)->Model()));
     const CCmdUI state = QueryCommandState(later.view, command);
     EXPECT_EQ(1, state.m_nCheck);
     EXPECT_TRUE(state.m_bEnabled) << "the program's option, set with no tab open";
     RouteCommand(view, command);
-    EXPECT_FALSE((List(view, 0)->*get)());
-    EXPECT_FALSE((List(view, 1)->*get)());
+    EXPECT_FALSE(get(List(view, 0)->Model()));
+    EXPECT_FALSE(get(List(view, 1)->Model()));
   }
 }
 
@@ -1008,7 +1009,7 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   const std::string callsBefore = Ok("calls b1");
   ASSERT_NE(std::string::npos, callsBefore.find("frames=")) << callsBefore;
   Ok("navigate b1 http://example.test/site/next.html");
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return !list->HasPendingRows(); }, 5000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !list->Model().InBurst(); }, 5000));
   EXPECT_EQ(callsBefore, Ok("calls b1"));  // neither the page nor a frame was asked anything
 
   const std::string path = "frame_column_test.log";
@@ -1056,10 +1057,10 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   ASSERT_GE(frameRow, 0);
   EXPECT_EQ(0u, list->GetItemText(frameRow, EventRowStore::kOriginColumn).find("フレーム: "));
   list->ApplyFilter(false, {}, "ページ");
-  EXPECT_EQ(3u, list->GetShownRowCount());
+  EXPECT_EQ(3u, list->Model().ShownCount());
 
   RouteCommand(view, ID_VIEW_FRAME_COLUMN);
-  EXPECT_EQ(0u, list->GetShownRowCount());
+  EXPECT_EQ(0u, list->Model().ShownCount());
   list->ClearFilter();
   const std::vector<ShownRow> offAgain = ShownRows(list);
   EXPECT_EQ(Lines(off), Lines(offAgain));
@@ -1172,7 +1173,7 @@ TEST_F(ViewTabsTest, AConnectUnderWayShowsItsTabAndKeepsWhatComesForAfterItsStar
   ASSERT_TRUE(testsupport::WaitForConnects(*view));
   CEventListCtrl* list = List(view, 0);
   ASSERT_TRUE(list && list->IsAdvised());
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return list->GetItemCount() > 3 && !list->HasPendingRows(); }, 10000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return list->GetItemCount() > 3 && !list->Model().InBurst(); }, 10000));
   EXPECT_EQ("イベントの記録を開始しました。", list->GetItemText(0, 3));
   int pages = 0, loaded = 0;
   for (const ShownRow& row : ShownRows(list)) {
@@ -1255,7 +1256,7 @@ TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
     if (code == HC_ACTION && msg->hwnd == watched && msg->message == WM_SETREDRAW) ++redrawMessages;
     return CallNextHookEx(nullptr, code, w, l);
   }, nullptr, GetCurrentThreadId());
-  auto settled = [&] { return !List(view, 0)->HasPendingRows() && !List(view, 1)->HasPendingRows(); };
+  auto settled = [&] { return !List(view, 0)->Model().InBurst() && !List(view, 1)->Model().InBurst(); };
 
   Ok("repeat 20 status b1 background");
   ASSERT_TRUE(testsupport::PumpUntil(settled, 5000));
@@ -1264,9 +1265,9 @@ TEST_F(ViewTabsTest, EventsInABackgroundTabNeverShowItsLog) {
   EXPECT_FALSE(Shown(view->TabWindow(0)->m_hWnd));
 
   Ok("repeat 20 status b2 foreground");
-  ASSERT_TRUE(List(view, 1)->HasPendingRows());
+  ASSERT_TRUE(List(view, 1)->Model().InBurst());
   view->ActivateTab(0);
-  EXPECT_FALSE(List(view, 1)->HasPendingRows());  // finished before it was hidden
+  EXPECT_FALSE(List(view, 1)->Model().InBurst());  // finished before it was hidden
   ASSERT_TRUE(testsupport::PumpUntil(settled, 5000));
   EXPECT_FALSE(Shown(view->TabWindow(1)->m_hWnd));
   EXPECT_EQ(21, List(view, 1)->GetItemCount());  // the start row and 20 events
@@ -1280,10 +1281,10 @@ TEST_F(ViewTabsTest, ALogsColumnHeaderStaysDrawnWhenTheStripRepaints) {
   COrmixView* view = m_host.view;
   m_host.host.ShowWindow(SW_SHOWNA);
   SelectBrowser("b1");
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->Model().InBurst(); }, 5000));
   Ok("title b1 \"A new title\"");
   ASSERT_TRUE(testsupport::PumpUntil([&] { return TabText(view, 0) == "A new title"; }, 5000));
-  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->HasPendingRows(); }, 5000));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !List(view, 0)->Model().InBurst(); }, 5000));
   ::RedrawWindow(view->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   testsupport::PumpPendingMessages();
   // Text in the header: pixels far darker than its face colour.
@@ -1679,7 +1680,7 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
   const std::string second = Ending(plain.Files(), " Second.txt");
   ASSERT_EQ(15 + 8u, first.size());  // "YYYYMMDD-HHMMSS A_B.txt"
   ASSERT_FALSE(second.empty());
-  EXPECT_EQ(plain.path + "\\" + first, List(view, 0)->JournalPath());
+  EXPECT_EQ(plain.path + "\\" + first, List(view, 0)->Model().JournalPath());
   EXPECT_EQ("ジャーナル: " + second, QueryCommandState(view, AFX_IDS_IDLEMESSAGE).m_strText);
 
   Ok("status b1 \"one,two\"");
@@ -1703,7 +1704,7 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
   EXPECT_FALSE(view->JournalFailed());
   // An empty folder ends the journals: their files are closed.
   view->UseJournalFolderForThisRun("");
-  EXPECT_EQ("", List(view, 0)->JournalPath());
+  EXPECT_EQ("", List(view, 0)->Model().JournalPath());
 }
 
 // Events received but not yet delivered when the journals end reach them first: at the
@@ -1751,14 +1752,14 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   EXPECT_TRUE(PumpUntil([&] { return rowsHolding("ジャーナル") > 0; }, 30000));
   EXPECT_EQ(1, rowsHolding("ジャーナル"));
   EXPECT_EQ(2, rowsHolding("Text:more"));
-  EXPECT_TRUE(list->HasUnkeptRows());
+  EXPECT_TRUE(list->Model().HasUnkeptRows());
 
   ASSERT_TRUE(DeleteFileA(below.c_str()));
   view->UseJournalFolderForThisRun(folder);
   view->FinishJournals();
-  EXPECT_FALSE(list->JournalFailed());
+  EXPECT_FALSE(list->Model().JournalFailed());
   EXPECT_TRUE(view->JournalFailed());  // for the whole run
-  const std::string path = list->JournalPath();
+  const std::string path = list->Model().JournalPath();
   view->UseJournalFolderForThisRun("");
   EXPECT_EQ(Saved(list, TempFile("ormix-journal-saved.txt")), testsupport::FileBytes(path));
   DeleteFileA(path.c_str());
@@ -1855,13 +1856,13 @@ TEST_F(ViewTabsTest, TheJournalDialogStoresTheSettingAndAppliesItToOpenTabs) {
   const std::vector<BYTE> stored = GetValue("JournalFolder");
   EXPECT_EQ(folder.path, std::string(stored.begin(), stored.end()).c_str());
   EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_JOURNAL).m_nCheck);
-  EXPECT_EQ(0u, List(view, 0)->JournalPath().rfind(folder.path + "\\", 0));
+  EXPECT_EQ(0u, List(view, 0)->Model().JournalPath().rfind(folder.path + "\\", 0));
   SelectBrowser("b1");
-  EXPECT_EQ(0u, List(view, 1)->JournalPath().rfind(folder.path + "\\", 0));
+  EXPECT_EQ(0u, List(view, 1)->Model().JournalPath().rfind(folder.path + "\\", 0));
   runDialog(false, folder.path);
   EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("JournalOn"));
-  EXPECT_EQ("", List(view, 0)->JournalPath());
-  EXPECT_EQ("", List(view, 1)->JournalPath());
+  EXPECT_EQ("", List(view, 0)->Model().JournalPath());
+  EXPECT_EQ("", List(view, 1)->Model().JournalPath());
 
   ClearSettings();
   appvalues::CreateKeys();

@@ -10,13 +10,14 @@ namespace {
 
 const LogOptions::Option kOptions[] = {
     {ID_VIEW_FOLLOW_AT_BOTTOM, "FollowOnlyAtBottom", &LogOptions::followOnlyAtBottom,
-     &CEventListCtrl::SetFollowOnlyAtBottom},
+     &CEventListCtrl::SetFollowOnlyAtBottom, nullptr},
     {ID_VIEW_TIME_MILLISECONDS, "TimeWithMilliseconds", &LogOptions::timeWithMilliseconds,
-     &CEventListCtrl::SetTimeWithMilliseconds},
-    {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv, &CEventListCtrl::SetSaveAsCsv},
-    {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn, &CEventListCtrl::SetFrameColumnShown},
-    {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard,
-     &CEventListCtrl::SetAskBeforeDiscard},
+     &CEventListCtrl::SetTimeWithMilliseconds, nullptr},
+    {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv, nullptr, &LogModel::SetSaveAsCsv},
+    {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn, &CEventListCtrl::SetFrameColumnShown,
+     nullptr},
+    {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard, nullptr,
+     &LogModel::SetAskBeforeDiscard},
 };
 
 }  // namespace
@@ -37,6 +38,13 @@ void LogOptions::Toggle(const Option& option) {
   appvalues::WriteFlag(option.valueName, on);
 }
 
+void LogOptions::Apply(const Option& option, CEventListCtrl* list, bool on) {
+  if (option.applyToList)
+    (list->*option.applyToList)(on);
+  else
+    (list->Model().*option.applyToModel)(on);
+}
+
 void LogOptions::ApplyTo(CEventListCtrl* list) const {
-  for (const Option& option : kOptions) (list->*option.apply)(IsOn(option));
+  for (const Option& option : kOptions) Apply(option, list, IsOn(option));
 }

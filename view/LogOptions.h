@@ -1,9 +1,11 @@
 #pragma once
 // The options of the 表示 menu that every log of the view shares, kept in the program's
 // registry key. One table ties each option to its command, its value name and the log's
-// setter, so the commands, their check marks, loading, saving and handing the options to a
-// log all come from it.
+// setter (the list's, for what the list shows, or else its model's), so the commands, their
+// check marks, loading, saving and handing the options to a log all come from it.
 #include <windows.h>
+
+#include "log/LogModel.h"
 
 class CEventListCtrl;
 
@@ -20,15 +22,19 @@ struct LogOptions {
   bool askBeforeDiscard = false;
 
   // One option: the command that switches it, the REG_DWORD (0 or 1) it is kept in, where
-  // this structure holds it and how a log takes it.
+  // this structure holds it and how a log takes it: through the list's setter, or, when the
+  // list has none, its model's.
   struct Option {
     UINT commandId;
     const char* valueName;
     bool LogOptions::*member;
-    void (CEventListCtrl::*apply)(bool);
+    void (CEventListCtrl::*applyToList)(bool);
+    void (LogModel::*applyToModel)(bool);
   };
   // The option that command `nID` switches; NULL for any other command.
   static const Option* ForCommand(UINT nID);
+  // Sets `option` of `list` on or off.
+  static void Apply(const Option& option, CEventListCtrl* list, bool on);
 
   // Reads every option; one that is missing or cannot be read is off.
   void Load();

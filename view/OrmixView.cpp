@@ -309,7 +309,7 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
     // Anything of a connect still under way goes with the list, unheard.
     list->CancelConnect();
     m_chosenWindows.erase(list);
-    if (list->JournalFailed()) m_bClosedJournalFailed = true;
+    if (list->Model().JournalFailed()) m_bClosedJournalFailed = true;
   }
   RemoveTabWindow(list, FALSE);
   if (list) DestroyList(list);
@@ -356,7 +356,7 @@ void COrmixView::OnUpdateTabEqualWidth(CCmdUI* pCmdUI) {
 void COrmixView::ToggleLogOption(const LogOptions::Option& option) {
   m_logOptions.Toggle(option);
   for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) (list->*option.apply)(m_logOptions.IsOn(option));
+    if (CEventListCtrl* list = ListOfTab(i)) LogOptions::Apply(option, list, m_logOptions.IsOn(option));
 }
 
 void COrmixView::UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option) {
@@ -454,7 +454,7 @@ bool COrmixView::ConfirmDiscardAll() {
     CEventListCtrl* list = ListOfTab(i);
     if (!list) continue;
     list->FlushPendingRows();
-    if (list->HasUnkeptRows()) unkept.push_back(list);
+    if (list->Model().HasUnkeptRows()) unkept.push_back(list);
   }
   if (unkept.empty()) return true;
   char text[256];

@@ -16,10 +16,10 @@ void COrmixView::ApplyJournalFolder() {
   m_appliedJournalFolder = folder;
   for (int i = 0; i < GetTabCount(); ++i) {
     CEventListCtrl* list = ListOfTab(i);
-    if (!list || (!moved && !list->JournalFailed())) continue;
-    if (list->JournalFailed()) m_bClosedJournalFailed = true;
+    if (!list || (!moved && !list->Model().JournalFailed())) continue;
+    if (list->Model().JournalFailed()) m_bClosedJournalFailed = true;
     if (folder.empty())
-      list->StopJournal();
+      list->Model().StopJournal();
     else
       list->StartJournal(folder, TabToolTip(i));
   }
@@ -33,19 +33,19 @@ void COrmixView::UseJournalFolderForThisRun(const std::string& folder) {
 bool COrmixView::JournalFailed() const {
   if (m_bClosedJournalFailed) return true;
   for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i); list && list->JournalFailed()) return true;
+    if (CEventListCtrl* list = ListOfTab(i); list && list->Model().JournalFailed()) return true;
   return false;
 }
 
 void COrmixView::FinishJournals() {
   // Every journal is asked to write at once, so the disk is waited for once, not per tab.
   for (int i = 0; i < GetTabCount(); ++i)
-    if (CEventListCtrl* list = ListOfTab(i)) list->FinishJournal(0);
+    if (CEventListCtrl* list = ListOfTab(i)) list->Model().FinishJournal(0);
   const DWORD start = ::GetTickCount();
   for (int i = 0; i < GetTabCount(); ++i) {
     const DWORD waited = ::GetTickCount() - start;
     if (CEventListCtrl* list = ListOfTab(i))
-      list->FinishJournal(waited < kFinishJournalsWaitMs ? kFinishJournalsWaitMs - waited : 0);
+      list->Model().FinishJournal(waited < kFinishJournalsWaitMs ? kFinishJournalsWaitMs - waited : 0);
   }
 }
 
@@ -55,8 +55,8 @@ void COrmixView::EndJournals() {
   for (int i = 0; i < GetTabCount(); ++i) {
     CEventListCtrl* list = ListOfTab(i);
     if (!list) continue;
-    if (list->JournalFailed()) m_bClosedJournalFailed = true;
-    list->StopJournal();
+    if (list->Model().JournalFailed()) m_bClosedJournalFailed = true;
+    list->Model().StopJournal();
   }
 }
 
