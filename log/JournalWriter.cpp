@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 // Shared with the thread, so that a thread outliving its journal (a disk that does not
 // answer) still has it.
@@ -101,7 +100,12 @@ JournalWriter::JournalWriter(const std::string& folder, const std::string& fileN
     : m_state(std::make_shared<State>()) {
   m_state->path = InFolder(folder, fileName);
   m_state->onFailed = std::move(onFailed);
-  std::thread(&JournalWriter::Run, m_state, folder, fileName).detach();
+  // The writing runs on a worker of the program's one facility for work off the caller's
+  // thread; the journal is its only owner, and lets it go when it ends.
+  m_writer.Start([state = m_state, folder, fileName] {
+    Run(state, folder, fileName);
+    return true;
+  });
 }
 
 JournalWriter::~JournalWriter() {

@@ -1,10 +1,10 @@
 #pragma once
 // A journal file and the lines waiting for it, with no window: whoever records rows appends
-// whole lines, which never waits for the disk (only for a short lock), and a thread of the
-// journal's own creates the file and writes what is waiting in one piece, at the latest
-// kMaxDelayMs after it came and at once when asked to (at the end of a burst of rows).
+// whole lines, which never waits for the disk (only for a short lock), and the journal's
+// worker (a CBoundedWork) creates the file and writes what is waiting in one piece, at the
+// latest kMaxDelayMs after it came and at once when asked to (at the end of a burst of rows).
 // So a process ended by force leaves a file of whole lines. A file that cannot be created or
-// written makes the journal failed: it says so once, through the callback, on its own thread,
+// written makes the journal failed: it says so once, through the callback, on the worker,
 // and drops what it is given from then on.
 #include <windows.h>
 
@@ -15,6 +15,8 @@
 #include <mutex>
 #include <string>
 
+#include "threads/BoundedWork.h"
+
 class JournalWriter {
  public:
   // The longest time a line waits before it is written.
@@ -23,9 +25,9 @@ class JournalWriter {
   // Starts writing into a new file `fileName` in `folder`, which is made (with its parents)
   // when it does not exist; a file of that name already there is left alone and " (2)",
   // " (3)"... is put before the extension instead. `onFailed` runs at most once, on the
-  // journal's thread.
+  // journal's worker.
   JournalWriter(const std::string& folder, const std::string& fileName, std::function<void()> onFailed);
-  // Writes what is still waiting, waiting for that at most `kCloseWaitMs`; a thread the disk
+  // Writes what is still waiting, waiting for that at most `kCloseWaitMs`; a worker the disk
   // still holds then finishes on its own.
   ~JournalWriter();
   JournalWriter(const JournalWriter&) = delete;
@@ -50,4 +52,7 @@ class JournalWriter {
   static void Run(std::shared_ptr<State> state, std::string folder, std::string fileName);
 
   std::shared_ptr<State> m_state;
+  // The worker that creates the file and writes; let go (not waited for) when the journal
+  // ends, after the bounded wait of the destructor.
+  CBoundedWork<bool> m_writer;
 };

@@ -18,7 +18,7 @@ const char kUnkeptRowsQuestion[] = "このログには保存されていない�
 }  // namespace
 
 void CEventListCtrl::StartJournal(const std::string& folder, const std::string& title) {
-  // The journal's thread says so through the window's thread's dispatcher; a log gone by then
+  // The journal's worker says so through the window's thread's dispatcher; a log gone by then
   // hears nothing.
   CDispatcher* dispatcher = CDispatcher::ForThisThread();
   m_model.StartJournal(folder, title, [this, dispatcher, alive = LifetimeToken()] {
