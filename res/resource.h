@@ -87,7 +87,6 @@
 #define IDS_FIND_WRAPPED_BACKWARD 32814
 #define IDR_LOG_ROW_MENU 200
 
-#ifndef IDC_STATIC
 // The journal and the question before a log is thrown away.
 #define ID_VIEW_JOURNAL 32830
 #define ID_VIEW_ASK_BEFORE_DISCARD 32831
@@ -96,5 +95,7 @@
 #define IDC_JOURNAL_ON 1060
 #define IDC_JOURNAL_FOLDER 1061
 
+// The standard resource headers define it too; a file may include them first.
+#ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
