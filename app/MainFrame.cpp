@@ -96,7 +96,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCTA cs) {
 
 void CMainFrame::OnClose() {
   // Logs that would be lost are asked about once, for every tab, before anything closes.
-  if (auto* view = dynamic_cast<COrmixView*>(GetActiveView()); view && !view->ConfirmDiscardAll()) return;
+  if (auto* view = dynamic_cast<COrmixView*>(GetActiveView());
+      view && !m_bCloseWithoutAsking && !view->ConfirmDiscardAll())
+    return;
   SaveBarState(kBarStateProfile);
   WINDOWPLACEMENT placement = {};
   placement.length = sizeof(placement);
@@ -106,6 +108,11 @@ void CMainFrame::OnClose() {
   }
   // The framework's close: the document is closed, which destroys this frame and the view.
   CToolkitFrameWnd::OnClose();
+}
+
+void CMainFrame::CloseWithoutAsking() {
+  m_bCloseWithoutAsking = true;
+  PostMessage(WM_CLOSE);
 }
 
 void CMainFrame::OnEndSession(BOOL bEnding) {

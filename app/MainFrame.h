@@ -21,6 +21,9 @@ class CMainFrame : public CToolkitFrameWnd {
   // The stored placement; FALSE when there is none or it does not hold ten numbers.
   BOOL LoadWindowPlacement(WINDOWPLACEMENT* placement);
   void SaveWindowPlacement(const WINDOWPLACEMENT* placement);
+  // Closes the window, as its close box does, but asks nothing about unsaved logs: for an
+  // end nobody is at the screen for.
+  void CloseWithoutAsking();
 
   CToolBar m_wndToolBar;
   CStatusBar m_wndStatusBar;
@@ -35,4 +38,7 @@ class CMainFrame : public CToolkitFrameWnd {
   void OnSettingChange(UINT uFlags, LPCSTR section);
 
   ORMIX_DECLARE_MESSAGE_MAP()
+
+ private:
+  bool m_bCloseWithoutAsking = false;
 };

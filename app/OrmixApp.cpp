@@ -7,11 +7,13 @@
 #include "app/OrmixDocument.h"
 #include "app/StartupWatcher.h"
 #include "commandline/OrmixCommandLine.h"
+#include "commandline/RunOutcome.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/MessageBox.h"
 #include "framework/StandardIds.h"
 #include "framework/StringResource.h"
+#include "threads/Dispatcher.h"
 #include "res/resource.h"
 #include "view/OrmixView.h"
 
@@ -51,12 +53,24 @@ BOOL COrmixApp::InitInstance() {
 void COrmixApp::ApplyCommandLine(COrmixView* view) {
   if (!view || !m_pCommandLine->UsesOwnSwitches()) return;
   view->UseLogOptionsForThisRun(m_pCommandLine->SaveAsCsv(), m_pCommandLine->TimeWithMilliseconds());
+  if (m_pCommandLine->ExitWhenDone()) view->ReportWithoutAsking();
   UseJournalFolder(view);
-  if (!m_pCommandLine->WatchesBrowsers()) return;
-  m_pWatcher = std::make_unique<CStartupWatcher>(view, *m_pCommandLine, [this] {
-    if (m_pMainWnd && m_pMainWnd->IsWindow()) m_pMainWnd->PostMessage(WM_CLOSE);
-  });
+  if (!m_pCommandLine->WatchesBrowsers()) {
+    // Nothing to look for: the run ends when its wait does, as one whose browsers never came.
+    if (!m_pCommandLine->ExitWhenDone()) return;
+    if (CDispatcher* dispatcher = CDispatcher::ForThisThread())
+      dispatcher->PostAfter(m_pCommandLine->WaitSeconds() * 1000, [this] {
+        m_bWaitRanOut = true;
+        EndRun();
+      });
+    return;
+  }
+  m_pWatcher = std::make_unique<CStartupWatcher>(view, *m_pCommandLine, [this] { EndRun(); });
   m_pWatcher->Start();
+}
+
+void COrmixApp::EndRun() {
+  if (auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd); frame && frame->IsWindow()) frame->CloseWithoutAsking();
 }
 
 void COrmixApp::UseJournalFolder(COrmixView* view) {
@@ -68,13 +82,30 @@ void COrmixApp::UseJournalFolder(COrmixView* view) {
 
 int COrmixApp::ExitInstance(int exitCode) {
   // Nothing the watcher still has under way may come back once the window has gone.
-  const bool watched = m_pWatcher && m_pWatcher->WatchedAny();
+  RunFacts facts;
+  facts.watchedAny = m_pWatcher && m_pWatcher->WatchedAny();
   m_pWatcher.reset();
-  const int code = CWinApp::ExitInstance(exitCode);
+  facts.loopCode = CWinApp::ExitInstance(exitCode);
   if (m_bBadCommandLine) return kExitBadCommandLine;
-  if (!m_pCommandLine || !m_pCommandLine->WatchesBrowsers() || code != 0) return code;
-  if (*m_pJournalFailed) return kExitJournalFailed;
-  return watched ? kExitWatched : kExitNothingMatched;
+  if (!m_pCommandLine) return facts.loopCode;
+  facts.journalFailed = *m_pJournalFailed;
+  facts.waitRanOut = m_bWaitRanOut;
+  const RunOutcome outcome = OutcomeOfRun(*m_pCommandLine, facts);
+  if (!outcome.reason.empty()) WriteErrorLine(outcome.reason);
+  return outcome.exitCode;
+}
+
+void COrmixApp::WriteErrorLine(const std::string& line) {
+  const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (!error || error == INVALID_HANDLE_VALUE) return;
+  std::string text;
+  for (char c : line) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  text += "\r\n";
+  DWORD written = 0;
+  ::WriteFile(error, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 void COrmixApp::ReportCommandLineProblem() const {
@@ -91,16 +122,7 @@ void COrmixApp::ReportCommandLineProblem() const {
     return;
   }
   // Nobody is at the screen: the message goes where the caller can read it, if anywhere.
-  const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
-  if (!error || error == INVALID_HANDLE_VALUE) return;
-  text += "\n";
-  std::string lines;
-  for (char c : text) {
-    if (c == '\n') lines += '\r';
-    lines += c;
-  }
-  DWORD written = 0;
-  ::WriteFile(error, lines.c_str(), static_cast<DWORD>(lines.size()), &written, nullptr);
+  WriteErrorLine(text);
 }
 
 void COrmixApp::OnAppAbout() {

@@ -6,6 +6,7 @@
 // to watch browsers at start-up without anyone at the screen, and the exit code then says
 // how that went.
 #include <memory>
+#include <string>
 
 #include "framework/WinApp.h"
 
@@ -15,14 +16,6 @@ class CStartupWatcher;
 
 class COrmixApp : public CWinApp {
  public:
-  // Exit codes of a run whose command line asked to watch browsers (0 otherwise, as always).
-  enum ExitCode {
-    kExitWatched = 0,          // at least one browser was watched
-    kExitNothingMatched = 2,   // no browser matched within the wait
-    kExitJournalFailed = 3,    // a journal could not be written
-    kExitBadCommandLine = 4,   // a switch could not be understood
-  };
-
   COrmixApp();
   ~COrmixApp() override;
 
@@ -42,10 +35,16 @@ class COrmixApp : public CWinApp {
   void ApplyCommandLine(COrmixView* view);
   // Hands the journal folder of /journal to the view.
   void UseJournalFolder(COrmixView* view);
+  // Ends a run that /exit-when-done asked to end: nothing is asked of anyone.
+  void EndRun();
+  // Writes `line` to the standard error stream, when the program has one.
+  static void WriteErrorLine(const std::string& line);
 
   std::unique_ptr<COrmixCommandLine> m_pCommandLine;
   std::unique_ptr<CStartupWatcher> m_pWatcher;
   bool m_bBadCommandLine = false;
+  // /exit-when-done without browsers to look for: the wait has ended the run.
+  bool m_bWaitRanOut = false;
   // Set as the view goes when a journal of /journal could not be written.
   std::shared_ptr<bool> m_pJournalFailed = std::make_shared<bool>(false);
 };

@@ -44,17 +44,28 @@ bool COrmixCommandLine::Parse(const std::vector<std::string>& args) {
       continue;
     }
     size_t next = i + 1;
-    if (!ParseOwnSwitch(name, arg, args, &next)) {
-      if (m_problem == Problem::None) Fail(Problem::UnknownSwitch, arg);
+    if (ParseOwnSwitch(name, arg, args, &next)) {
+      m_ownSwitchUsed = true;
+      i = next - 1;
+      continue;
+    }
+    if (m_problem != Problem::None && m_problem != Problem::UnknownSwitch) {
       // Whether anyone is at the screen to be told still counts.
       for (const std::string& any : args)
         if (IsSwitch(any) && SameName(any.substr(1), "exit-when-done")) m_exitWhenDone = true;
       return false;
     }
-    m_ownSwitchUsed = true;
-    i = next - 1;
+    // A switch the program does not know is ignored, as the framework ignores one, unless the
+    // command line also uses the program's own switches: then it is most likely a typing
+    // mistake in a run nobody watches, and carrying on would record the wrong thing.
+    if (m_problem == Problem::None) Fail(Problem::UnknownSwitch, arg);
+    ParseParam(name.c_str(), true, i + 1 == args.size());
   }
-  return true;
+  if (m_problem == Problem::UnknownSwitch && !m_ownSwitchUsed) {
+    m_problem = Problem::None;
+    m_problemSwitch.clear();
+  }
+  return m_problem == Problem::None;
 }
 
 bool COrmixCommandLine::ParseOwnSwitch(const std::string& name, const std::string& written,

@@ -18,9 +18,11 @@ class COrmixCommandLine : public CCommandLineInfo {
   // Why the command line could not be understood.
   enum class Problem { None, UnknownSwitch, MissingArgument, BadArgument };
 
-  // Reads `args` (as SplitCommandLine gives them). False when a switch cannot be
-  // understood: ProblemKind and ProblemSwitch say which and why; nothing after it is read
-  // but whether /exit-when-done was given (so the problem is told in the right place).
+  // Reads `args` (as SplitCommandLine gives them). A switch the program does not know is
+  // ignored, as the framework's standard rules say, unless one of the program's own
+  // switches is given too. False when a switch cannot be understood: ProblemKind and
+  // ProblemSwitch say which and why (the first such switch), and ExitWhenDone whether
+  // anyone is at the screen to be told.
   bool Parse(const std::vector<std::string>& args);
 
   Problem ProblemKind() const { return m_problem; }

@@ -8,6 +8,7 @@
 
 #include "commandline/BrowserTextMatch.h"
 #include "commandline/OrmixCommandLine.h"
+#include "commandline/RunOutcome.h"
 #include "events/EventCatalog.h"
 
 namespace {
@@ -43,6 +44,9 @@ TEST(CommandLineTest, WithoutOwnSwitchesItIsTheFrameworksCommandLine) {
       {{"a.ormix"}, CCommandLineInfo::FileOpen, "a.ormix"},
       {{"/dde", "a.ormix", "b.ormix"}, CCommandLineInfo::FileOpen, "a.ormix"},
       {{"-Embedding"}, CCommandLineInfo::FileNew, ""},
+      // Without the program's own switches, a switch it does not know is ignored.
+      {{"/bogus", "a.ormix"}, CCommandLineInfo::FileOpen, "a.ormix"},
+      {{"-x"}, CCommandLineInfo::FileNew, ""},
   };
   for (const auto& c : cases) {
     COrmixCommandLine line;
@@ -62,7 +66,8 @@ TEST(CommandLineTest, RefusesWhatItCannotUnderstandAndNamesIt) {
     const char* named;
     bool exitWhenDone;
   } cases[] = {
-      {{"/bogus"}, Problem::UnknownSwitch, "/bogus", false},
+      {{"/bogus", "/csv"}, Problem::UnknownSwitch, "/bogus", false},
+      {{"/ms", "/bogus", "-y"}, Problem::UnknownSwitch, "/bogus", false},
       {{"a.ormix", "-x", "/exit-when-done"}, Problem::UnknownSwitch, "-x", true},
       {{"/exit-when-done", "/watch"}, Problem::MissingArgument, "/watch", true},
       {{"/embedded"}, Problem::MissingArgument, "/embedded", false},
@@ -79,6 +84,37 @@ TEST(CommandLineTest, RefusesWhatItCannotUnderstandAndNamesIt) {
     EXPECT_EQ(c.problem, line.ProblemKind()) << c.named;
     EXPECT_EQ(c.named, line.ProblemSwitch());
     EXPECT_EQ(c.exitWhenDone, line.ExitWhenDone()) << c.named;
+  }
+}
+
+// The exit code of a run, and the line saying why whenever it is not 0.
+TEST(CommandLineTest, TheRunsOutcomeFollowsWhatItWasAskedAndWhatHappened) {
+  const struct {
+    std::vector<std::string> args;
+    RunFacts facts;
+    int exitCode;
+    const char* said;  // a part of the reason; "" for none
+  } cases[] = {
+      {{}, {}, 0, ""},
+      {{}, {5, false, false, false}, 5, ""},
+      {{"/watch", "x", "/wait", "7"}, {0, false, false, false}, kExitNothingMatched, "7 秒待ちましたが"},
+      {{"/watch", "x"}, {0, false, true, false}, kExitWatched, ""},
+      {{"/watch", "x", "/journal", "Q:\\logs"}, {0, true, true, false}, kExitJournalFailed, "Q:\\logs"},
+      // /journal alone: a journal that could not be written is still the exit code.
+      {{"/journal", "Q:\\logs"}, {0, true, false, false}, kExitJournalFailed, "Q:\\logs"},
+      {{"/journal", "C:\\logs"}, {0, false, false, false}, kExitWatched, ""},
+      // /exit-when-done with nothing to look for ends, as nothing matched, when its wait does;
+      // closed by hand before that, it went as asked.
+      {{"/exit-when-done", "/wait", "2"}, {0, false, false, true}, kExitNothingMatched, "2 秒"},
+      {{"/exit-when-done"}, {0, false, false, false}, kExitWatched, ""},
+  };
+  for (const auto& c : cases) {
+    COrmixCommandLine line;
+    ASSERT_TRUE(line.Parse(c.args));
+    const RunOutcome outcome = OutcomeOfRun(line, c.facts);
+    EXPECT_EQ(c.exitCode, outcome.exitCode) << c.args.size();
+    EXPECT_EQ(outcome.exitCode == 0 || c.facts.loopCode != 0, outcome.reason.empty()) << outcome.reason;
+    EXPECT_NE(std::string::npos, outcome.reason.find(c.said)) << outcome.reason;
   }
 }
 

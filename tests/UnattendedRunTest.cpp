@@ -49,6 +49,41 @@ bool HasValue(const char* name) {
   return RegGetValueA(HKEY_CURRENT_USER, kAppKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+void SetAskBeforeDiscard() {
+  const DWORD on = 1;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kAppKey, "AskBeforeDiscard", REG_DWORD, &on, sizeof(on));
+}
+
+// What a process writes to its standard error stream, read once it has ended.
+class ErrorStream {
+ public:
+  ErrorStream() {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    CreatePipe(&m_read, &m_write, &inherit, 1 << 16);
+  }
+  ~ErrorStream() {
+    if (m_write) CloseHandle(m_write);
+    CloseHandle(m_read);
+  }
+  // The end the process writes to; the test lets go of its own copy once the process has it.
+  HANDLE WriteEnd() const { return m_write; }
+  void Started() {
+    CloseHandle(m_write);
+    m_write = nullptr;
+  }
+  std::string ReadAll() {
+    std::string said;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(m_read, chunk, sizeof(chunk), &got, nullptr) && got > 0) said.append(chunk, got);
+    return said;
+  }
+
+ private:
+  HANDLE m_read = nullptr;
+  HANDLE m_write = nullptr;
+};
+
 class UnattendedRunTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -70,6 +105,8 @@ TEST_F(UnattendedRunTest, WatchesEachMatchingBrowserAndEndsOnceTheyHaveQuit) {
   Ok("open b2 title=Other url=http://target.example/page");
   Ok("open b3 title=Ignored url=http://three.example/");
   Ok("host h1 caption=HostWindow title=Inner url=http://inner.example/");
+  // Rows nobody saved are not asked about at an end nobody is at the screen for.
+  SetAskBeforeDiscard();
   OrmixProcess ormix;
   ASSERT_TRUE(ormix.Start("/watch ALPHA /watch target.EXAMPLE /embedded hostwindow /wait 600 /exit-when-done "
                           "/minimized"));
@@ -125,7 +162,8 @@ TEST_F(UnattendedRunTest, RecordsOnlyTheEventsNamedWithThisRunsOptions) {
 
 // /journal writes the run's rows to its folder, made with its parents when missing, all of
 // them by the time the program has ended; a journal that cannot be written (its folder
-// cannot be made below a plain file) makes the exit code 3.
+// cannot be made below a plain file) makes the exit code 3, said on the standard error
+// stream, and the rows it could not keep are not asked about.
 TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) {
   // The journal makes its missing folder; one below a plain file cannot be made.
   const testsupport::TempFolder journal("ormix-journal-");
@@ -134,6 +172,7 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
   const testsupport::TempFolder other("ormix-journal-plain-");
   const std::string plain = other.path + "\\plain";
   CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  SetAskBeforeDiscard();
   const struct {
     std::string folder;
     DWORD exitCode;
@@ -141,12 +180,20 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
   for (const auto& c : cases) {
     Ok("open j1 title=Journal url=http://journal.example/");
     OrmixProcess ormix;
-    ASSERT_TRUE(ormix.Start("/watch journal /journal \"" + c.folder + "\" /wait 1 /exit-when-done"));
+    ErrorStream errors;
+    ASSERT_TRUE(ormix.Start("/watch journal /journal \"" + c.folder + "\" /wait 1 /exit-when-done", nullptr,
+                            errors.WriteEnd()));
+    errors.Started();
     Ok("wait sinks j1 1 timeout=60000");
     Ok("title j1 Written");
     Ok("close j1 quit");
     ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << c.folder;
     EXPECT_EQ(c.exitCode, ormix.ExitCode()) << c.folder;
+    const std::string said = errors.ReadAll();
+    EXPECT_EQ(c.exitCode == 0 ? std::string::npos : 0u, said.find("Ormix: ")) << said;
+    if (c.exitCode != 0) {
+      EXPECT_NE(std::string::npos, said.find(c.folder)) << said;
+    }
   }
   const std::vector<std::string> files = journal.Files();
   ASSERT_EQ(1u, files.size());
@@ -157,33 +204,32 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
 
 TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {
   Ok("open b1 title=Alpha url=http://one.example/");
-  {
+  // Nothing matched, or nothing to look for: the run ends when its wait does, and says so.
+  for (const char* args : {"/watch no-such-browser /wait 2 /exit-when-done", "/exit-when-done /wait 2"}) {
     OrmixProcess ormix;
-    ASSERT_TRUE(ormix.Start("/watch no-such-browser /wait 2 /exit-when-done"));
-    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
-    EXPECT_EQ(2u, ormix.ExitCode());
+    ErrorStream errors;
+    ASSERT_TRUE(ormix.Start(args, nullptr, errors.WriteEnd()));
+    errors.Started();
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << args;
+    EXPECT_EQ(2u, ormix.ExitCode()) << args;
+    EXPECT_EQ(0u, errors.ReadAll().find("Ormix: 2 ")) << args;
     EXPECT_EQ("OK sinks=0", m_sim.Send("sinks b1"));
   }
   {
     // Nobody is at the screen: no window, no message box; the message goes to the standard
     // error stream.
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 1 << 16));
     OrmixProcess ormix;
-    ASSERT_TRUE(ormix.Start("/exit-when-done /bogus", nullptr, write));
-    CloseHandle(write);
+    ErrorStream errors;
+    ASSERT_TRUE(ormix.Start("/exit-when-done /bogus", nullptr, errors.WriteEnd()));
+    errors.Started();
     ASSERT_TRUE(ormix.WaitForExit(kGenerousMs));
     EXPECT_EQ(4u, ormix.ExitCode());
-    std::string said;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(read, chunk, sizeof(chunk), &got, nullptr) && got > 0) said.append(chunk, got);
-    CloseHandle(read);
+    const std::string said = errors.ReadAll();
     EXPECT_NE(std::string::npos, said.find("/bogus")) << said;
     EXPECT_NE(std::string::npos, said.find("/exit-when-done")) << said;
   }
-  for (const char* args : {"/bogus", "/watch Alpha /wait"}) {
+  // A switch the program does not know is refused only beside its own switches.
+  for (const char* args : {"/csv /bogus", "/watch Alpha /wait"}) {
     OrmixProcess ormix;
     ASSERT_TRUE(ormix.Start(args));
     const HWND box = ormix.WaitFor("#32770", nullptr, kGenerousMs);

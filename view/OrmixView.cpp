@@ -231,6 +231,10 @@ void COrmixView::ConnectCompleted(CEventListCtrl* list, const char* label,
     case CBrowserEventConnection::BoundedConnect::QueryFailed:
       // The browser did not answer as a browser does; the tab stays, unconnected. Nothing of
       // the view is touched after the box: the window may close while it is open.
+      if (m_bReportWithoutAsking) {
+        list->AddMessageRow("", kConnectFailed, CEventListCtrl::kImageQuit);
+        break;
+      }
       ShowMessageBox(OwnerOf(m_hWnd)->m_hWnd, kConnectFailed, kAppCaption, MB_OK | MB_ICONEXCLAMATION);
       break;
     default:  // connected (the start row is written), or not a browser: unconnected, no row

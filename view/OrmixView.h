@@ -59,6 +59,9 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Switches log options on for this run only: every log gets them, the registry keeps what
   // it had.
   void UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds);
+  // Nobody is at the screen for this run: what would be said in a message box (a connect
+  // that failed) is written as a row of the tab's log instead.
+  void ReportWithoutAsking() { m_bReportWithoutAsking = true; }
 
   // The log options' commands and check marks come from their table, after the selected
   // tab's list and the view's own map had their turn.
@@ -175,6 +178,7 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   std::shared_ptr<int> m_lifetime = std::make_shared<int>(0);
   // The window is being destroyed: no tab opens any more.
   bool m_bClosing = false;
+  bool m_bReportWithoutAsking = false;
   // The window each tab's browser was chosen from in the selection dialog.
   std::map<const CEventListCtrl*, HWND> m_chosenWindows;
 };
