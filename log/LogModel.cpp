@@ -99,6 +99,7 @@ bool LogModel::TakeJournalFailure() {
 LogFileResult LogModel::Save(const char* path, bool shownRowsOnly) {
   const RowFilter* shown = shownRowsOnly && m_filter.IsOn() ? &m_filter : nullptr;
   const LogFileResult result = WriteLogFile(path, SavedLogLines(m_rows, m_bSaveAsCsv, shown));
-  if (result.written) m_bUnkept = false;
+  // Rows the filter hid were not written: they still need keeping.
+  if (result.written && (!shown || ShownCount() == m_rows.Count())) m_bUnkept = false;
   return result;
 }

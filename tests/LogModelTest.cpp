@@ -107,6 +107,11 @@ TEST_F(LogModelJournalTest, EventRowsAreUnkeptUntilSavedJournaledOrCleared) {
   const std::string path = m_temp.path + "\\saved.log";
   EXPECT_FALSE(m_log.Save((m_temp.path + "\\missing\\saved.log").c_str(), false).written);
   EXPECT_TRUE(m_log.HasUnkeptRows()) << "a save that failed";
+  // Only the shown rows of a filter that hides some: the hidden ones still need keeping.
+  AddRow(m_log, 3, kDocumentComplete, 0);
+  m_log.ApplyFilter(true, {kDocumentComplete}, "");
+  EXPECT_TRUE(m_log.Save(path.c_str(), true).written);
+  EXPECT_TRUE(m_log.HasUnkeptRows()) << "the shown rows saved";
   EXPECT_TRUE(m_log.Save(path.c_str(), false).written);
   EXPECT_FALSE(m_log.HasUnkeptRows());
   ::DeleteFileA(path.c_str());
