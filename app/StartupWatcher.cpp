@@ -117,7 +117,7 @@ void CStartupWatcher::ListShellBrowsers() {
     ListEmbeddedBrowsers();
     return;
   }
-  m_shellListing.Start([this](const std::vector<BrowserListEntry>& entries, bool) {
+  m_shellListing.Start([this](const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End) {
     AddCandidates(entries, false);
     ListEmbeddedBrowsers();
   });
@@ -128,7 +128,7 @@ void CStartupWatcher::ListEmbeddedBrowsers() {
     LookUpCandidates();
     return;
   }
-  m_embeddedListing.Start([this](const std::vector<BrowserListEntry>& entries, bool) {
+  m_embeddedListing.Start([this](const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End) {
     AddCandidates(entries, true);
     LookUpCandidates();
   });

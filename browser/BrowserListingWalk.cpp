@@ -81,9 +81,9 @@ void CBrowserListingWalk::Start(Finished finished) {
                      progress->lastProgress = ::GetTickCount();
                    }) != FALSE;
       },
-      nullptr, [this](std::optional<bool>) { Deliver(true); });
+      nullptr, [this](std::optional<bool> walked) { Deliver(walked.value_or(false) ? End::Whole : End::Unreadable); });
   if (!started) {
-    Deliver(false);
+    Deliver(End::Unreadable);
     return;
   }
   if (m_hWndTimer) ::SetTimer(m_hWndTimer, kStepTimer, m_stepLimitMs, nullptr);
@@ -98,14 +98,14 @@ void CBrowserListingWalk::CheckProgress() {
   }
   const DWORD quiet = ::GetTickCount() - lastProgress;
   if (quiet >= m_stepLimitMs) {
-    Deliver(false);
+    Deliver(End::NotAnswered);
     return;
   }
   // A step ended meanwhile: the limit runs from there.
   ::SetTimer(m_hWndTimer, kStepTimer, m_stepLimitMs - quiet, nullptr);
 }
 
-void CBrowserListingWalk::Deliver(bool everyoneAnswered) {
+void CBrowserListingWalk::Deliver(End end) {
   std::vector<std::pair<long, BrowserListEntry>> found;
   long firstFailed = LONG_MAX;
   if (m_progress) {
@@ -124,5 +124,5 @@ void CBrowserListingWalk::Deliver(bool everyoneAnswered) {
   m_work.Take();  // a walk that ended lets its worker go at once
   Finished finished = std::move(m_finished);
   Abandon();
-  if (finished) finished(entries, everyoneAnswered);
+  if (finished) finished(entries, end);
 }

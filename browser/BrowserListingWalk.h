@@ -16,8 +16,12 @@
 
 class CBrowserListingWalk {
  public:
-  // The entries in the collection's order, and whether every browser answered in time.
-  using Finished = std::function<void(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered)>;
+  // How a listing ended: every browser answered in time; one kept it waiting too long (the
+  // entries found before it are listed); or the walk could not read the list itself (or a
+  // step of it failed: the entries before that step are listed).
+  enum class End { Whole, NotAnswered, Unreadable };
+  // The entries in the collection's order, and how the listing ended.
+  using Finished = std::function<void(const std::vector<BrowserListEntry>& entries, End end)>;
 
   // An entry found, with its place in the walk's order (entries may be found out of order).
   using EntryFound = std::function<void(long place, const BrowserListEntry& entry)>;
@@ -55,7 +59,7 @@ class CBrowserListingWalk {
   static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Gives the owner what was found once the walk has gone a step limit without progress.
   void CheckProgress();
-  void Deliver(bool everyoneAnswered);
+  void Deliver(End end);
 
   Walker m_walker;
   DWORD m_stepLimitMs;

@@ -4,6 +4,7 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -46,11 +47,12 @@ ORMIX_END_MESSAGE_MAP()
 
 CSelectBrowserDlg::CSelectBrowserDlg(CWnd* pParent)
     : CDialog(IDD_SELECT_BROWSER, pParent), m_nSelected(-1), m_pBrowser(nullptr),
-      m_pfnResolve(&CSelectBrowserDlg::ResolveShellBrowser) {}
+      m_nNothingListedText(IDS_NO_BROWSER_RUNNING), m_pfnResolve(&CSelectBrowserDlg::ResolveShellBrowser) {}
 
 CSelectBrowserDlg::CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, Resolver resolve,
                                      CWnd* pParent)
-    : CDialog(nIDTemplate, pParent), m_nSelected(-1), m_pBrowser(nullptr), m_pfnResolve(resolve), m_listing(walker) {}
+    : CDialog(nIDTemplate, pParent), m_nSelected(-1), m_pBrowser(nullptr), m_nNothingListedText(IDS_NO_BROWSER_RUNNING),
+      m_pfnResolve(resolve), m_listing(walker) {}
 
 void CSelectBrowserDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -63,7 +65,7 @@ BOOL CSelectBrowserDlg::FillBrowserList() {
 
 BOOL CSelectBrowserDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_hWndStatus = ::GetDlgItem(m_hWnd, IDC_LISTING_STATUS);
+  CreateStatusLine();
   StartListing(nullptr);
   for (const EventInfo& event : kEventCatalog)
     SendDlgItemMessage(event.checkBoxId, BM_SETCHECK,
@@ -216,22 +218,27 @@ void CSelectBrowserDlg::StartListing(HWND remembered) {
   MoveFocusOffButtons();
   ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), FALSE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), FALSE);
-  m_listing.Start([this, remembered](const std::vector<BrowserListEntry>& entries, bool everyoneAnswered) {
-    ShowListing(entries, everyoneAnswered, remembered);
+  m_listing.Start([this, remembered](const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End end) {
+    ShowListing(entries, end, remembered);
   });
 }
 
-void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered,
+void CSelectBrowserDlg::ShowListing(const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End end,
                                     HWND remembered) {
   const HWND list = ::GetDlgItem(m_hWnd, IDC_BROWSER_LIST);
   // The buttons first: another program that sees the entries finds them usable.
   ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), TRUE);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_REFRESH), TRUE);
   RestoreFocus();
-  // Nothing listed and someone did not answer: the list itself, or every browser in it.
-  if (everyoneAnswered) SetListingStatus("");
-  else if (entries.empty()) SetListingStatus(LoadResourceString(IDS_NO_BROWSER_LISTED).c_str());
-  else SetListingStatus(kNotAnsweredStatus);
+  // An empty list always says why; a shorter one says so when someone did not answer.
+  using End = CBrowserListingWalk::End;
+  if (!entries.empty())
+    SetListingStatus(end == End::NotAnswered ? kNotAnsweredStatus : "");
+  else
+    SetListingStatus(LoadResourceString(end == End::Whole         ? m_nNothingListedText
+                                        : end == End::NotAnswered ? IDS_NO_BROWSER_LISTED
+                                                                  : IDS_BROWSER_LIST_UNREADABLE)
+                         .c_str());
   SendDlgItemMessage(IDC_BROWSER_LIST, LB_RESETCONTENT);
   AddBrowserEntries(list, entries);
   const LRESULT count = remembered ? SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCOUNT) : 0;
@@ -271,6 +278,41 @@ void CSelectBrowserDlg::SetListingStatus(const char* text) {
 
 void CSelectBrowserDlg::OnSelectionChange() { ShowStatusLine(); }
 
+void CSelectBrowserDlg::CreateStatusLine() {
+  // Under the hint text, beside the refresh button, as wide as the hint's line allows.
+  RECT place = {12, 117, 12 + 230, 117 + 9};
+  ::MapDialogRect(m_hWnd, &place);
+  m_hWndStatus = ::CreateWindowExA(0, "Static", "", WS_CHILD | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, place.left,
+                                   place.top, place.right - place.left, place.bottom - place.top, m_hWnd,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LISTING_STATUS)),
+                                   reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE)), nullptr);
+  if (m_hWndStatus) ::SendMessageA(m_hWndStatus, WM_SETFONT, static_cast<WPARAM>(SendMessage(WM_GETFONT)), FALSE);
+}
+
+std::string CSelectBrowserDlg::ListingStatusLine() const {
+  if (!m_strListingStatus.empty() || m_watched.empty()) return m_strListingStatus;
+  // Which of the listed browsers a tab already watches, named as the list names them.
+  const HWND list = ::GetDlgItem(m_hWnd, IDC_BROWSER_LIST);
+  const LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
+  std::string names;
+  int watchedCount = 0;
+  for (LRESULT i = 0; i < count; ++i) {
+    const HWND window = reinterpret_cast<HWND>(::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+    bool watched = false;
+    for (const WatchedBrowser& entry : m_watched) watched = watched || entry.window == window;
+    if (!watched) continue;
+    std::string text(static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageA(list, LB_GETTEXTLEN, i, 0))), '\0');
+    if (!text.empty()) ::SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    names += (watchedCount++ ? "、" : "") + text;
+  }
+  if (watchedCount == 0) return "";
+  const std::string format = LoadResourceString(IDS_BROWSERS_WATCHED_COUNT);
+  std::string line(format.size() + names.size() + 16, '\0');
+  const int length = std::snprintf(&line[0], line.size(), format.c_str(), watchedCount, names.c_str());
+  line.resize(length > 0 ? std::min(static_cast<size_t>(length), line.size() - 1) : 0);
+  return line;
+}
+
 void CSelectBrowserDlg::ShowStatusLine() {
   if (!m_hWndStatus) return;
   const LRESULT selected = SendDlgItemMessage(IDC_BROWSER_LIST, LB_GETCURSEL);
@@ -279,7 +321,7 @@ void CSelectBrowserDlg::ShowStatusLine() {
                                                IDC_BROWSER_LIST, LB_GETITEMDATA, static_cast<WPARAM>(selected)));
   bool watched = false;
   for (const WatchedBrowser& entry : m_watched) watched = watched || (window && entry.window == window);
-  const std::string text = watched ? LoadResourceString(IDS_BROWSER_WATCHED_NOTE) : m_strListingStatus;
+  const std::string text = watched ? LoadResourceString(IDS_BROWSER_WATCHED_NOTE) : ListingStatusLine();
   ::SetWindowTextA(m_hWndStatus, text.c_str());
   ::ShowWindow(m_hWndStatus, text.empty() ? SW_HIDE : SW_SHOWNA);
 }

@@ -72,6 +72,8 @@ class CSelectBrowserDlg : public CDialog {
   // A dialog of the same controls and rules on template `nIDTemplate`, listing with `walker`
   // and reaching the chosen entry's browser with `resolve`.
   CSelectBrowserDlg(UINT nIDTemplate, CBrowserListingWalk::Walker walker, Resolver resolve, CWnd* pParent);
+  // The status line's text for a listing that found nothing, every browser having answered.
+  UINT m_nNothingListedText;
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -82,7 +84,13 @@ class CSelectBrowserDlg : public CDialog {
   void ShowMessage(const char* text);
   // Starts listing; the entry whose window is `remembered` is selected again afterwards.
   void StartListing(HWND remembered);
-  void ShowListing(const std::vector<BrowserListEntry>& entries, bool everyoneAnswered, HWND remembered);
+  void ShowListing(const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End end, HWND remembered);
+  // The line under the list that says how the listing went; made here, beside the template's
+  // controls, so the template holds only the dialog's own.
+  void CreateStatusLine();
+  // The line's text when no entry is selected: the listing's status, else which of the
+  // listed browsers a tab already watches.
+  std::string ListingStatusLine() const;
   void SetListingStatus(const char* text);
   // The status line: the note that a tab already watches the selected entry's browser, else
   // the listing's status.

@@ -5,7 +5,9 @@
 
 CSelectEmbeddedBrowserDlg::CSelectEmbeddedBrowserDlg(CWnd* pParent)
     : CSelectBrowserDlg(IDD_SELECT_EMBEDDED_BROWSER, &CSelectEmbeddedBrowserDlg::WalkEmbedded,
-                        &GetBrowserFromServerWindow, pParent) {}
+                        &GetBrowserFromServerWindow, pParent) {
+  m_nNothingListedText = IDS_NO_EMBEDDED_BROWSER;
+}
 
 BOOL CSelectEmbeddedBrowserDlg::WalkEmbedded(const CBrowserListingWalk::EntryFound& found,
                                             const CBrowserListingWalk::StepDone& stepped,

@@ -33,6 +33,7 @@ BOOL TestWalk(const CBrowserListingWalk::EntryFound& found, const CBrowserListin
       stepped();
       continue;
     }
+    if (browsers[i] == "unreadable") return FALSE;
     found(static_cast<long>(i), BrowserListEntry{browsers[i], nullptr});
   }
   return TRUE;
@@ -41,13 +42,15 @@ BOOL TestWalk(const CBrowserListingWalk::EntryFound& found, const CBrowserListin
 struct Listing {
   std::vector<std::string> captions;
   bool everyoneAnswered = false;
+  CBrowserListingWalk::End end = CBrowserListingWalk::End::Whole;
   bool done = false;
 };
 
 void StartListing(CBrowserListingWalk& walk, Listing& listing) {
-  walk.Start([&listing](const std::vector<BrowserListEntry>& entries, bool everyoneAnswered) {
+  walk.Start([&listing](const std::vector<BrowserListEntry>& entries, CBrowserListingWalk::End end) {
     for (const BrowserListEntry& entry : entries) listing.captions.push_back(entry.caption);
-    listing.everyoneAnswered = everyoneAnswered;
+    listing.everyoneAnswered = end == CBrowserListingWalk::End::Whole;
+    listing.end = end;
     listing.done = true;
   });
 }
@@ -116,6 +119,19 @@ TEST_F(ListingWalkTest, AListingAfterAHungOneListsTheBrowsersOfItsOwnTime) {
   ASSERT_TRUE(testsupport::PumpUntil([&] { return whole.done; }, kDeadlineMs));
   EXPECT_TRUE(whole.everyoneAnswered);
   EXPECT_EQ((std::vector<std::string>{"three", "four"}), whole.captions);
+}
+
+// A walk that could not read on (the list, or a step of it) lists what came before and says so.
+TEST_F(ListingWalkTest, AWalkThatCannotReadTheListSaysSo) {
+  CBrowserListingWalk walk(&TestWalk, kDeadlineMs);
+  for (const auto& browsers : {std::vector<std::string>{"unreadable"}, std::vector<std::string>{"one", "unreadable"}}) {
+    g_browsers = browsers;
+    Listing listing;
+    StartListing(walk, listing);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return listing.done; }, kDeadlineMs));
+    EXPECT_EQ(CBrowserListingWalk::End::Unreadable, listing.end);
+    EXPECT_EQ(std::vector<std::string>(browsers.begin(), browsers.end() - 1), listing.captions);
+  }
 }
 
 // An owner that abandons its listing, or goes, is never called back.

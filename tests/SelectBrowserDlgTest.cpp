@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +42,90 @@ void AddVanishedEntry(CDialog& dialog, const char* text) {
                             reinterpret_cast<LPARAM>(gone));
 }
 
+// The entries the test's own walk lists, and whether it could read the list to its end.
+std::vector<BrowserListEntry> g_listed;
+BOOL g_listRead = TRUE;
+
+BOOL ListedWalk(const CBrowserListingWalk::EntryFound& found, const CBrowserListingWalk::StepDone&,
+                const CBrowserListingWalk::StepFailed&) {
+  for (size_t i = 0; i < g_listed.size(); ++i) found(static_cast<long>(i), g_listed[i]);
+  return g_listRead;
+}
+
+// The selection dialog over the test's own walk.
+class ListedBrowsersDlg : public CSelectBrowserDlg {
+ public:
+  ListedBrowsersDlg()
+      : CSelectBrowserDlg(IDD_SELECT_BROWSER, &ListedWalk, &CSelectBrowserDlg::ResolveShellBrowser, nullptr) {}
+};
+
+// The status line under the list: its text, or "" while it is hidden.
+std::string StatusLine(CDialog& dialog) {
+  const HWND status = ::GetDlgItem(dialog.m_hWnd, IDC_LISTING_STATUS);
+  if (!status || !(::GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE)) return "";
+  char text[512] = "";
+  ::GetWindowTextA(status, text, sizeof text);
+  return text;
+}
+
 }  // namespace
+
+// The line under the list says why the list is empty (nothing running, or the list could not
+// be read) in both dialogs, and, once the list is filled, which listed browsers a tab already
+// watches; a selected watched browser gets its own note.
+TEST(SelectBrowserDialog, TheLineUnderTheListSaysWhyItIsEmptyAndWhichAreWatched) {
+  const struct {
+    BOOL read;
+    const char* said;
+  } empty[] = {{TRUE, "起動中のInternet Explorerはありません。"}, {FALSE, "ウィンドウの一覧を読み取れませんでした。"}};
+  g_listed.clear();
+  for (const auto& c : empty) {
+    g_listRead = c.read;
+    ListedBrowsersDlg dialog;
+    std::string said;
+    RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+      ASSERT_TRUE(WaitForListing(d));
+      said = StatusLine(d);
+      ClickButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(0u, said.find(c.said)) << said;
+  }
+  CSelectEmbeddedBrowserDlg embedded;
+  std::string saidEmbedded;
+  RunModal<CSelectBrowserDlg>(embedded, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    saidEmbedded = StatusLine(d);
+    ClickButton(d, IDCANCEL);
+  });
+  EXPECT_EQ("ブラウザーを埋め込んだプログラムは見つかりません。", saidEmbedded);
+
+  HWND alpha = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND beta = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  g_listed = {{"Alpha", alpha}, {"Beta", beta}};
+  g_listRead = TRUE;
+  ListedBrowsersDlg dialog;
+  dialog.m_watched.push_back({beta, nullptr, 0, "Beta"});
+  std::string listed, selectedWatched, selectedOther;
+  RunModal<CSelectBrowserDlg>(dialog, [&](CSelectBrowserDlg& d) {
+    ASSERT_TRUE(WaitForListing(d));
+    listed = StatusLine(d);
+    testsupport::SelectListedWindow(d, beta);
+    d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST)));
+    selectedWatched = StatusLine(d);
+    testsupport::SelectListedWindow(d, alpha);
+    d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BROWSER_LIST, LBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(::GetDlgItem(d.m_hWnd, IDC_BROWSER_LIST)));
+    selectedOther = StatusLine(d);
+    ClickButton(d, IDCANCEL);
+  });
+  EXPECT_EQ("※1 件はすでにタブで記録しています: Beta", listed);
+  EXPECT_EQ("※このInternet Explorerはすでにタブで記録しています。", selectedWatched);
+  EXPECT_EQ(listed, selectedOther);
+  g_listed.clear();
+  DestroyWindow(alpha);
+  DestroyWindow(beta);
+}
 
 // The boxes follow the mask the dialog opens with; select all and clear all set every box;
 // cancel reads nothing back into the mask and hands no browser over.

@@ -109,8 +109,6 @@ TEST_F(SelectBrowserTemplate, ControlsInTabOrderWithTheirPlaces) {
   expected.push_back({IDC_STATIC, "Static", "※イベントを記録するInetnet Explorerを選択してください。", SS_LEFT,
                       {12, 104, 180, 12}});
   expected.push_back({IDC_STATIC, "Button", "表示するイベント(&E)", BS_GROUPBOX, {4, 136, 300, 168}});
-  // The listing's status line, after the controls above, hidden until a listing shows it.
-  expected.push_back({IDC_LISTING_STATUS, "Static", "", SS_LEFT | SS_NOPREFIX, {12, 117, 230, 9}});
 
   ASSERT_EQ(expected.size(), controls.size());
   for (size_t i = 0; i < expected.size(); ++i) {
