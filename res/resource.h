@@ -89,6 +89,8 @@
 #define ID_TAB_PREVIOUS 32812
 #define IDS_FIND_WRAPPED_FORWARD 32813
 #define IDS_FIND_WRAPPED_BACKWARD 32814
+// Closing the active tab from the keyboard (Ctrl+F4, Ctrl+W).
+#define ID_TAB_CLOSE_ACTIVE 32815
 #define IDR_LOG_ROW_MENU 200
 
 // The journal and the question before a log is thrown away.

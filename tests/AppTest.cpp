@@ -840,8 +840,8 @@ TEST_F(WindowTest, CopyKeysCopyTheSelectedRowsAndTheOtherKeysDoNothingOfOurs) {
 
 // The keys users of Windows lists expect, through the program's own loop: Ctrl+A selects
 // every row, F3 before any find opens the find dialog, Shift+F10 (rather than the menu bar)
-// and the context-menu key open the rows' menu, and Ctrl+Tab, Ctrl+PageDown, Ctrl+Shift+Tab and Ctrl+PageUp go round the
-// tabs.
+// and the context-menu key open the rows' menu, Ctrl+Tab, Ctrl+PageDown, Ctrl+Shift+Tab and
+// Ctrl+PageUp go round the tabs, and Ctrl+F4 and Ctrl+W close the active one.
 TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
   Start();
   Ok("open b1 title=First");
@@ -880,6 +880,23 @@ TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
     Press(step.modifiers, step.key);
     EXPECT_EQ(step.tab, m_view->GetActiveTab()) << step.key;
   }
+
+  // Ctrl+F4 and Ctrl+W close the active tab, asking first about rows that would be lost.
+  Command(ID_VIEW_ASK_BEFORE_DISCARD);
+  m_view->ActivateTab(1);
+  MessageBoxRecorder boxes;
+  boxes.SetAnswer(IDCANCEL);
+  Press({VK_CONTROL}, VK_F4);
+  EXPECT_EQ(2, m_view->GetTabCount());
+  boxes.SetAnswer(IDNO);
+  Press({VK_CONTROL}, 'W');
+  ASSERT_EQ(1, m_view->GetTabCount());
+  EXPECT_EQ(2u, boxes.Boxes().size());
+  ExpectEnabled(ID_TAB_CLOSE_ACTIVE, true);
+  Press({VK_CONTROL}, VK_F4);  // nothing unsaved in the first tab: no question
+  EXPECT_EQ(0, m_view->GetTabCount());
+  EXPECT_EQ(2u, boxes.Boxes().size());
+  ExpectEnabled(ID_TAB_CLOSE_ACTIVE, false);
 }
 
 TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStoredStyle) {

@@ -44,6 +44,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabSwitch>(ID_TAB_NEXT),
   msgmap::Command<&COrmixView::OnTabPrevious>(ID_TAB_PREVIOUS),
   msgmap::UpdateCommand<&COrmixView::OnUpdateTabSwitch>(ID_TAB_PREVIOUS),
+  msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_ACTIVE),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateTabCloseActive>(ID_TAB_CLOSE_ACTIVE),
   msgmap::Mouse<&COrmixView::OnRButtonDown>(WM_RBUTTONDOWN),
   msgmap::NcHitTest<&COrmixView::OnNcHitTest>(),
   msgmap::SetFocus<&COrmixView::OnSetFocus>(),
@@ -346,6 +348,8 @@ void COrmixView::OnTabCloseButton() {
   if (list && !list->ConfirmDiscard()) return;
   RemoveTab(list);
 }
+
+void COrmixView::OnUpdateTabCloseActive(CCmdUI* pCmdUI) { pCmdUI->Enable(GetActiveTab() >= 0); }
 
 void COrmixView::OnTabEqualWidth() {
   const bool equal = !(GetStyle() & TCS_FIXEDWIDTH);

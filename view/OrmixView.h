@@ -104,7 +104,10 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Log options are checked while on, and always enabled: they belong to the program, and
   // every log opened later takes them.
   void UpdateLogOption(CCmdUI* pCmdUI, const LogOptions::Option& option);
+  // The tab close button, and Ctrl+F4 or Ctrl+W: closes the active tab, asking first when
+  // rows would be lost and the question is on.
   void OnTabCloseButton();
+  void OnUpdateTabCloseActive(CCmdUI* pCmdUI);
   // Ctrl+Tab and Ctrl+PageDown select the next tab, Ctrl+Shift+Tab and Ctrl+PageUp the
   // previous one, going round at either end; enabled while there are two tabs or more.
   void OnTabNext();
