@@ -385,7 +385,8 @@ void CBrowserEventConnection::CloseMailbox() {
 
 void CBrowserEventConnection::DeliverReceived(ReceivedEvent& event) {
   for (const ReceivedEvent::Origin& origin : event.origins)
-    event.params.SetDispatch(origin.position, origin.connectedBrowser ? static_cast<IDispatch*>(m_pBrowserApp)
-                                                                      : CEventReceiver::FrameStandIn());
+    event.params.SetDispatch(origin.position, origin.connectedBrowser
+                                                  ? static_cast<IDispatch*>(m_pBrowserApp)
+                                                  : CEventReceiver::FrameStandIn(origin.frame).Get());
   m_pSink->Deliver(event.dispid, event.params.Get());
 }

@@ -124,17 +124,13 @@ std::string FormatEventParameters(size_t slot, const EventArguments& arguments) 
   return text;
 }
 
-std::string BrowserLabelOf(size_t slot, const EventArguments& arguments) {
+void FrameNameAndUrlOf(size_t slot, const EventArguments& arguments, std::string* name, std::string* url) {
   const EventParameterFormat& format = EventParameterFormatOf(slot);
-  std::string url;
   for (size_t i = 0; i < format.pieceCount; ++i) {
     const std::string label = format.pieces[i].label;
-    if (label == "TargetFrameName:" || label == "Frame:") {
-      std::string name = ValueText(format.pieces[i], arguments);
-      if (!name.empty()) return name;
-    } else if (label == "URL:") {
-      url = ValueText(format.pieces[i], arguments);
-    }
+    if (label == "TargetFrameName:" || label == "Frame:")
+      *name = ValueText(format.pieces[i], arguments);
+    else if (label == "URL:")
+      *url = ValueText(format.pieces[i], arguments);
   }
-  return url;
 }

@@ -47,6 +47,6 @@ const EventParameterFormat& EventParameterFormatOf(size_t slot);
 // The parameter text of the event of catalogue slot `slot` with these arguments.
 std::string FormatEventParameters(size_t slot, const EventArguments& arguments);
 
-// Which browser (page or frame) raised the event, as far as its own arguments tell: the frame
-// name it carries if not empty, else its URL, else "". Nothing is asked of the browser.
-std::string BrowserLabelOf(size_t slot, const EventArguments& arguments);
+// What the event's own arguments tell of the browser (page or frame) that raised it: the frame
+// name it carries and its URL, each "" when it carries none. Nothing is asked of the browser.
+void FrameNameAndUrlOf(size_t slot, const EventArguments& arguments, std::string* name, std::string* url);

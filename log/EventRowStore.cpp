@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "log/FrameLabels.h"
+
 namespace {
 
 const char kFramePrefix[] = "フレーム: ";
@@ -112,6 +114,14 @@ const char* EventRowStore::OriginCell(size_t row, size_t& length) const {
   return text;
 }
 
+std::string EventRowStore::ShortOriginText(size_t row) const {
+  size_t length = 0;
+  const char* cell = OriginCell(row, length);
+  const size_t prefix = sizeof(kFramePrefix) - 1;
+  if (length <= prefix || std::memcmp(cell, kFramePrefix, prefix) != 0) return std::string(cell, length);
+  return ShortFrameLabel(std::string(cell + prefix, length - prefix));
+}
+
 const char* EventRowStore::CellBytes(size_t row, int column, char* buffer, size_t& length) const {
   const Row& r = At(row);
   const char* text = "";
@@ -163,10 +173,20 @@ void EventRowStore::AppendLine(size_t row, std::string& out) const {
 }
 
 size_t EventRowStore::CopyCellText(size_t row, int column, char* out, size_t size) const {
-  if (!out || size == 0) return 0;
   char buffer[kCellTextBytes];
   size_t length = 0;
   const char* text = CellBytes(row, column, buffer, length);
+  return CopyWholeCharacters(text, length, out, size);
+}
+
+size_t EventRowStore::CopyShownCellText(size_t row, int column, char* out, size_t size) const {
+  if (column != kOriginColumn) return CopyCellText(row, column, out, size);
+  const std::string shown = ShortOriginText(row);
+  return CopyWholeCharacters(shown.data(), shown.size(), out, size);
+}
+
+size_t EventRowStore::CopyWholeCharacters(const char* text, size_t length, char* out, size_t size) {
+  if (!out || size == 0) return 0;
   if (length >= size) {
     // Whole characters only, up to the room there is.
     size_t fits = 0;

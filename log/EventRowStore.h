@@ -61,11 +61,16 @@ class EventRowStore {
   // Copies the shown text of a column into `out` (`size` bytes, zero included); a text that
   // does not fit is cut before a character, never inside one. The length copied.
   size_t CopyCellText(size_t row, int column, char* out, size_t size) const;
+  // As CopyCellText, with the text the list shows: the origin cell shortened (ShortOriginText).
+  size_t CopyShownCellText(size_t row, int column, char* out, size_t size) const;
   // "ページ", "フレーム" or "".
   static const char* OriginText(Origin origin);
   // The origin column's whole text of a row: OriginText, and for a frame whose name or URL
   // is known, "フレーム: " and that label. Its length goes to `length`.
   const char* OriginCell(size_t row, size_t& length) const;
+  // What the list shows of the origin cell, short enough for the column: for a frame whose
+  // label is known, that label shortened (ShortFrameLabel), else OriginText.
+  std::string ShortOriginText(size_t row) const;
   // Room for the number and time texts joined by a comma, zero included.
   static constexpr size_t kNumberAndTimeBytes = 2 * kCellTextBytes;
   // Writes the number and time texts joined by a comma into `out` (kNumberAndTimeBytes);
@@ -110,6 +115,9 @@ class EventRowStore {
     const char* text;
   };
   std::vector<FrameText> m_frameTexts;
+  // Copies `length` bytes of `text` into `out` (`size` bytes, zero included), cut before a
+  // character that does not fit. The length copied.
+  static size_t CopyWholeCharacters(const char* text, size_t length, char* out, size_t size);
   std::vector<std::string> m_names;
   std::vector<uint32_t> m_nameRows;  // per name index, the rows that have it
   std::unordered_map<std::string, uint16_t> m_nameIndex;

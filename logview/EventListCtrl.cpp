@@ -16,6 +16,8 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::Create<&CEventListCtrl::OnCreate>(),
   msgmap::Destroy<&CEventListCtrl::OnDestroy>(),
   msgmap::NotifyReflect<&CEventListCtrl::OnGetDispInfo>(LVN_GETDISPINFOA),
+  msgmap::Notify<&CEventListCtrl::OnCellTipText>(TTN_GETDISPINFOA, 0x4F54),
+  msgmap::Mouse<&CEventListCtrl::OnMouseMove>(WM_MOUSEMOVE),
   msgmap::NotifyReflect<&CEventListCtrl::OnFindItem>(LVN_ODFINDITEMA),
   msgmap::Message<&CEventListCtrl::OnFlushDeferredPaint>(WM_FLUSHDEFERREDPAINT),
   msgmap::Command<&CEventListCtrl::ResumeRecording>(ID_RECORD_RESUME),
@@ -163,6 +165,7 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   m_nParamColumnWidth = kInitialParamColumnWidth;
   SetColumnWidth(kTextColumn, m_nParamColumnWidth);
   m_model.NoteCreated();
+  CreateCellTip();
   return 0;
 }
 
@@ -250,8 +253,10 @@ void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
   if (item.mask & LVIF_IMAGE) item.iImage = ShownImage(row);
   // Copied into the caller's buffer, which may be another program's (a pointer to a text
   // of our own would not reach it).
+  // A frame's label is shown shortened, so that frames differ at the column's width; the
+  // cell's tool tip has it whole.
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    m_model.Rows().CopyCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+    m_model.Rows().CopyShownCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 // Typing in the list finds the next row whose number begins with what was typed.
@@ -305,11 +310,16 @@ BOOL CEventListCtrl::AddMessageRow(const char* name, const char* message, int im
 
 BOOL CEventListCtrl::Connect(IUnknown* browser) {
   if (!CBrowserEventConnection::Connect(browser)) return FALSE;
-  AddMessageRow("", kStartedMessage, kImageRecording);
+  OnAdvisedWithin();
   return TRUE;
 }
 
-void CEventListCtrl::OnAdvisedWithin() { AddMessageRow("", kStartedMessage, kImageRecording); }
+void CEventListCtrl::OnAdvisedWithin() {
+  // A new connection numbers its frames anew.
+  m_frameLabels.Clear();
+  m_frameObjects.clear();
+  AddMessageRow("", kStartedMessage, kImageRecording);
+}
 
 void CEventListCtrl::SetListFont(HFONT hFont, BOOL bRedraw) {
   FlushPendingRows();

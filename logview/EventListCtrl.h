@@ -15,6 +15,9 @@
 // for its row in the store.
 #include <windows.h>
 
+#include <wrl/client.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,10 +25,12 @@
 #include "events/EventMask.h"
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
+#include "log/FrameLabels.h"
 #include "log/LogModel.h"
 #include "logview/LogTitleObserver.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
+#include "framework/ToolTipCtrl.h"
 
 class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public EventMask {
   ORMIX_DECLARE_DYNAMIC(CEventListCtrl)
@@ -102,6 +107,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // with a browser argument whether the page or one of its frames raised it, and marks the
   // page's DocumentComplete with its own icon; saving and copying then write it too.
   void SetFrameColumnShown(bool on);
+  // The whole text of a cell, for the tool tip of a cell the list shows only part of: a
+  // frame's origin cell (the list shows its label shortened); "" for every other cell.
+  std::string CellToolTipText(int item, int column) const;
 
   // The journal: every row, those already stored first, is also written as it comes into a
   // new file in `folder` named from the time the log was created and `title`, in the save
@@ -195,6 +203,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
   // The row menu's items take their states from this log's update handlers.
   LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+  // The cells' tool tip: its text, and a new text as the pointer moves to another cell.
+  void OnCellTipText(NMHDR* header, LRESULT* result);
+  void OnMouseMove(UINT keys, POINT point);
 
   ORMIX_DECLARE_MESSAGE_MAP()
 
@@ -212,6 +223,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Where an event whose browser argument is `browser` came from; `loaded` for the
   // DocumentComplete that, from the page itself, says the page has loaded.
   EventRowStore::Origin OriginOf(IDispatch* browser, bool loaded = false) const;
+  // The label of the frame that raised event `slot` (its browser argument), the same for
+  // every event of that frame, from what the events carried.
+  std::string FrameLabelOf(size_t slot, const EventArguments& arguments);
+  // The key that tells frame object `browser` apart from the other frames (FrameLabels); 0
+  // for one not told apart.
+  uint64_t FrameKeyOf(IDispatch* browser);
+  void CreateCellTip();
   // The icon row `row` shows.
   int ShownImage(size_t row) const;
   static void CALLBACK BurstTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
@@ -268,6 +286,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // of the burst timer and at the end of a burst (and by the model from within a row's call
   // only when LogModel::kJournalHandOverMs have passed).
   LogModel m_model;
+  FrameLabels m_frameLabels;
+  // Frames of a browser served in this apartment, held so that their identities stay theirs.
+  std::vector<Microsoft::WRL::ComPtr<IUnknown>> m_frameObjects;
+  CToolTipCtrl m_cellTip;
+  int m_nTipItem = -1;
+  int m_nTipColumn = -1;
+  std::string m_strTipText;  // the text the tool tip was last given
   int m_nShownCount = 0;  // the item count the control has been given
   std::string m_ownFindText;
   std::string* m_pFindText = &m_ownFindText;

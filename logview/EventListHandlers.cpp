@@ -29,7 +29,7 @@ void CEventListCtrl::Record(size_t slot, const EventArguments& arguments) {
                              : OriginOf(arguments.browser, origin == Origin::FromBrowserLoaded);
   // A frame is told by what the event itself carries: asking the frame would be a call into
   // the browser from this thread.
-  const std::string frame = from == EventRowStore::Origin::Frame ? BrowserLabelOf(slot, arguments) : std::string();
+  const std::string frame = from == EventRowStore::Origin::Frame ? FrameLabelOf(slot, arguments) : std::string();
   AddEventRow(name.c_str(), FormatEventParameters(slot, arguments).c_str(), from, frame.c_str());
 }
 

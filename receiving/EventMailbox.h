@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <cstdint>
 #include <vector>
 
 #include "framework/CopiedDispatchParams.h"
@@ -19,11 +20,15 @@
 class CDispatcher;
 
 // One event as it came in: its DISPID, its arguments copied, and for each by-value dispatch
-// argument that named an object, whether that object was the connected browser itself.
+// argument that named an object, whether that object was the connected browser itself, or
+// else which of its frames.
 struct ReceivedEvent {
   struct Origin {
     size_t position;  // in the argument array
     bool connectedBrowser;
+    // A frame's number within the connection, the same for every event of that frame; 0 for
+    // the connected browser, or for a frame beyond those told apart.
+    uint32_t frame = 0;
   };
   DISPID dispid = 0;
   CCopiedDispatchParams params;

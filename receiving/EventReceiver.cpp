@@ -19,18 +19,31 @@ CApartmentThread& ReceivingThread() {
   return *thread;
 }
 
-// An IDispatch of no object but itself, answering nothing: the frame stand-in.
+// The stand-in's own interface, known only here: asked for, it answers with the stand-in.
+// {6F1B6E52-3C0A-4E43-9A57-2B9E4D7C1F08}
+const IID kStandInIid = {0x6f1b6e52, 0x3c0a, 0x4e43, {0x9a, 0x57, 0x2b, 0x9e, 0x4d, 0x7c, 0x1f, 0x08}};
+
+// An IDispatch of no object but itself, answering nothing but which frame it stands for.
 class StandIn final : public IDispatch {
  public:
+  explicit StandIn(uint32_t frame) : m_frame(frame) {}
+  uint32_t Frame() const { return m_frame; }
+
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch)) return E_NOINTERFACE;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) && !IsEqualIID(iid, kStandInIid))
+      return E_NOINTERFACE;
     *object = static_cast<IDispatch*>(this);
+    AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }   // static: never freed
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --m_refs;
+    if (left == 0) delete this;
+    return left;
+  }
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (count) *count = 0;
     return count ? S_OK : E_POINTER;
@@ -43,13 +56,28 @@ class StandIn final : public IDispatch {
   STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
     return DISP_E_MEMBERNOTFOUND;
   }
+
+ private:
+  ~StandIn() = default;
+  const uint32_t m_frame;
+  std::atomic<ULONG> m_refs{1};
 };
 
 }  // namespace
 
-IDispatch* CEventReceiver::FrameStandIn() {
-  static StandIn standIn;
-  return &standIn;
+ComPtr<IDispatch> CEventReceiver::FrameStandIn(uint32_t frame) {
+  ComPtr<IDispatch> standIn;
+  standIn.Attach(new (std::nothrow) StandIn(frame));
+  return standIn;
+}
+
+uint32_t CEventReceiver::FrameNumberOf(IDispatch* object) {
+  IDispatch* standIn = nullptr;
+  if (!object || FAILED(object->QueryInterface(kStandInIid, reinterpret_cast<void**>(&standIn))) || !standIn)
+    return 0;
+  const uint32_t frame = static_cast<StandIn*>(standIn)->Frame();
+  standIn->Release();
+  return frame;
 }
 
 ComPtr<CEventReceiver> CEventReceiver::Create(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox) {
@@ -94,8 +122,27 @@ void CEventReceiver::Close(ComPtr<CEventReceiver> receiver, DWORD waitMs) {
   else ReceivingThread().Post(letGo);
 }
 
+uint32_t CEventReceiver::FrameNumber(IDispatch* object) {
+  // Asking a proxy for its identity is answered by the proxy itself: no call into the browser.
+  ComPtr<IUnknown> identity;
+  if (FAILED(object->QueryInterface(IID_PPV_ARGS(&identity))) || !identity) return 0;
+  for (auto frame = m_frames.begin(); frame != m_frames.end(); ++frame) {
+    if (frame->identity.Get() != identity.Get()) continue;
+    Frame seen = std::move(*frame);
+    m_frames.erase(frame);
+    m_frames.push_back(std::move(seen));
+    return m_frames.back().number;
+  }
+  // The frame seen least lately goes; the browser that owns it is in its call to this
+  // receiver, so it answers the release.
+  if (m_frames.size() >= kFramesToldApart) m_frames.erase(m_frames.begin());
+  m_frames.push_back(Frame{std::move(identity), ++m_nLastFrame});
+  return m_nLastFrame;
+}
+
 void CEventReceiver::LetGoOfBrowser() {
   m_browser.Reset();
+  m_frames.clear();
   // Keeps this object alive across the disconnect, which releases the stubs' references.
   AddRef();
   ::CoDisconnectObject(static_cast<IDispatch*>(this), 0);
@@ -177,7 +224,7 @@ HRESULT CEventReceiver::Receive(DISPID dispid, REFIID iid, DISPPARAMS* params, U
       m_marshalledBrowser.reset();
     }
     connected = m_browser && IsSameComObject(object, m_browser.Get());
-    event.origins.push_back(ReceivedEvent::Origin{declared - 1 - i, connected});
+    event.origins.push_back(ReceivedEvent::Origin{declared - 1 - i, connected, connected ? 0 : FrameNumber(object)});
   }
   // After OnQuit the connection lets go of the browser; as when the browser was still in
   // its call, nothing it sends after OnQuit is recorded. Such calls are answered S_OK and

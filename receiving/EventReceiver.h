@@ -13,8 +13,10 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "receiving/EventMailbox.h"
 #include "framework/DispatchMap.h"
@@ -45,8 +47,16 @@ class CEventReceiver final : public IDispatch {
   static void Close(Microsoft::WRL::ComPtr<CEventReceiver> receiver, DWORD waitMs);
 
   // The stand-in put in place of a frame's dispatch argument on the window's thread: an
-  // object of no browser, so it is never taken for the connected one.
-  static IDispatch* FrameStandIn();
+  // object of no browser, so it is never taken for the connected one, that says which frame
+  // of the connection it stands for (FrameNumberOf). The caller owns the reference.
+  static Microsoft::WRL::ComPtr<IDispatch> FrameStandIn(uint32_t frame);
+  // The frame number a stand-in carries; 0 for any other object, and for a frame beyond
+  // those a connection tells apart.
+  static uint32_t FrameNumberOf(IDispatch* object);
+  // How many frames of one connection are told apart at a time: the frames an event came
+  // from most lately. Each is held (a proxy of the receiving thread) so that its identity
+  // stays its own; the one seen least lately makes room for a new one.
+  static constexpr size_t kFramesToldApart = 64;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
   STDMETHODIMP_(ULONG) AddRef() override;
@@ -61,6 +71,8 @@ class CEventReceiver final : public IDispatch {
   CEventReceiver(const DispatchMap* map, std::shared_ptr<CEventMailbox> mailbox);
   ~CEventReceiver();
   HRESULT Receive(DISPID dispid, REFIID iid, DISPPARAMS* params, UINT* argumentError);
+  // On the receiving thread: the number of the frame `object` (not the connected browser).
+  uint32_t FrameNumber(IDispatch* object);
   // On the receiving thread: the lets-go of Close.
   void LetGoOfBrowser();
 
@@ -73,6 +85,13 @@ class CEventReceiver final : public IDispatch {
   std::mutex m_lock;
   std::shared_ptr<CMarshalledInterface<IWebBrowserApp>> m_marshalledBrowser;
   Microsoft::WRL::ComPtr<IWebBrowserApp> m_browser;
+  // The frames told apart, least lately seen first, by COM identity; the receiving thread's only.
+  struct Frame {
+    Microsoft::WRL::ComPtr<IUnknown> identity;
+    uint32_t number;
+  };
+  std::vector<Frame> m_frames;
+  uint32_t m_nLastFrame = 0;
   std::atomic<bool> m_closed{false};
   std::atomic<bool> m_quit{false};
 };

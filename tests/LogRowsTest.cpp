@@ -10,6 +10,7 @@
 
 #include "log/EventParameterFormats.h"
 #include "log/EventRowStore.h"
+#include "log/FrameLabels.h"
 #include "log/LogCellText.h"
 #include "log/LogFind.h"
 #include "log/RowFilter.h"
@@ -174,14 +175,61 @@ TEST(EventRowStoreTest, AFrameRowNamesItsFrameFromTheEventsArguments) {
   rows.SetOriginShown(false);
   EXPECT_EQ(-1, FindShownRow(rows, filter, "FRAME1", -1, true));
 
+  // The list shows the label shortened: a name as it is, a URL by the last part of its path.
+  EXPECT_EQ("frame1.html", rows.ShortOriginText(0));
+  EXPECT_EQ("フレーム", rows.ShortOriginText(1));
+  EXPECT_EQ("ページ", rows.ShortOriginText(2));
+  char shown[8];
+  EXPECT_EQ(7u, rows.CopyShownCellText(0, kOriginColumn, shown, sizeof shown));
+  EXPECT_EQ("frame1.", std::string(shown));
+
   BSTR address = SysAllocString(L"http://h/f.html"), frame = SysAllocString(L"menu");
   const VARIANT url = VarBstr(address), name = VarBstr(frame), none = VarBstr(nullptr);
-  EXPECT_EQ("http://h/f.html", BrowserLabelOf(kNavigateComplete2, EventArguments::Variants(nullptr, &url)));
-  EXPECT_EQ("menu", BrowserLabelOf(kNavigateError, EventArguments::Variants(nullptr, &url, &name)));
-  EXPECT_EQ("http://h/f.html", BrowserLabelOf(kNavigateError, EventArguments::Variants(nullptr, &url, &none)));
-  EXPECT_EQ("", BrowserLabelOf(kPrintTemplateTeardown, EventArguments::Variants(nullptr)));
+  const struct {
+    size_t slot;
+    EventArguments arguments;
+    const char* name;
+    const char* url;
+  } carried[] = {
+      {kNavigateComplete2, EventArguments::Variants(nullptr, &url), "", "http://h/f.html"},
+      {kNavigateError, EventArguments::Variants(nullptr, &url, &name), "menu", "http://h/f.html"},
+      {kNavigateError, EventArguments::Variants(nullptr, &url, &none), "", "http://h/f.html"},
+      {kPrintTemplateTeardown, EventArguments::Variants(nullptr), "", ""},
+  };
+  for (const auto& c : carried) {
+    std::string gotName, gotUrl;
+    FrameNameAndUrlOf(c.slot, c.arguments, &gotName, &gotUrl);
+    EXPECT_EQ(c.name, gotName);
+    EXPECT_EQ(c.url, gotUrl);
+  }
   SysFreeString(address);
   SysFreeString(frame);
+}
+
+// Every event of one frame gets the frame's label: the latest name any of its events gave it,
+// else its latest URL; frames not told apart (key 0) are labelled by their own event.
+TEST(FrameLabelsTest, EveryEventOfAFrameGetsTheSameLabel) {
+  FrameLabels labels;
+  EXPECT_EQ("http://h/a.html", labels.Note(1, "", "http://h/a.html"));
+  EXPECT_EQ("left", labels.Note(1, "left", "http://h/a.html"));
+  EXPECT_EQ("left", labels.Note(1, "", "http://h/b.html")) << "named once, named for good";
+  EXPECT_EQ("http://h/c.html", labels.Note(2, "", "http://h/c.html")) << "another frame";
+  EXPECT_EQ("right", labels.Note(0, "right", "http://h/d.html"));
+  EXPECT_EQ("http://h/d.html", labels.Note(0, "", "http://h/d.html"));
+  for (uint64_t key = 3; key < 3 + FrameLabels::kRemembered; ++key) labels.Note(key, "", "u");
+  EXPECT_EQ("http://h/e.html", labels.Note(1, "", "http://h/e.html")) << "forgotten: the frame seen first";
+  labels.Clear();
+  EXPECT_EQ("", labels.Note(2, "", ""));
+
+  const std::pair<const char*, const char*> shortened[] = {
+      {"left", "left"},
+      {"http://h/dir/frame1.html?x=1#top", "frame1.html"},
+      {"http://h/dir/", "dir"},
+      {"http://host.example/", "host.example"},
+      {"about:blank", "about:blank"},
+      {"ｱｲ/ｳｴ", "ｳｴ"},
+  };
+  for (const auto& c : shortened) EXPECT_EQ(c.second, ShortFrameLabel(c.first)) << c.first;
 }
 
 }  // namespace

@@ -974,14 +974,6 @@ std::string Saved(CEventListCtrl* list, const std::string& path) {
   return bytes;
 }
 
-// The value of a parameter text's field `label` ("URL:"), up to the next field.
-std::string Field(const std::string& text, const std::string& label) {
-  const size_t at = text.find(label);
-  if (at == std::string::npos) return "";
-  const size_t from = at + label.size();
-  return text.substr(from, text.find("  ", from) - from);
-}
-
 // Lines as the log writes them: cells joined by commas, each line ended by CR LF.
 std::string Lines(const std::vector<ShownRow>& rows) {
   std::string text;
@@ -996,9 +988,10 @@ std::string Lines(const std::vector<ShownRow>& rows) {
 
 // A page with two frames, loaded in another process: each event with a browser argument is
 // told apart by COM identity without a call into the browser; the frame column (off at first)
-// says "ページ", or "フレーム: " and which frame from the event's own arguments, beside it, marks only the page's own DocumentComplete with the
-// loaded icon, and goes into saved and copied lines only while shown. Off, the log is what it
-// was without it.
+// says "ページ", or for every event of a frame the name its first event gave the frame,
+// short in the list and whole ("フレーム: " and the name) in the cell's tool tip and in
+// saved and copied lines; it marks only the page's own DocumentComplete with the loaded icon,
+// and goes into saved and copied lines only while shown. Off, the log is what it was without it.
 TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   COrmixView* view = m_host.view;
   Ok("open b1 title=Framed url=http://example.test/site/index.html frames=2");
@@ -1035,10 +1028,11 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
                             name.find("NavigateComplete2") != std::string::npos ||
                             name.find("DocumentComplete") != std::string::npos;
     const bool ofFrame = row.cells[4].find("/frame") != std::string::npos;
-    // A frame's row names the frame: by the name its event carries, else by its URL.
-    const std::string frameName = Field(row.cells[4], "TargetFrameName:");
-    const std::string frame = "フレーム: " + (frameName.empty() ? Field(row.cells[4], "URL:") : frameName);
+    // Every event of a frame names it as its BeforeNavigate2 did (frameK for frameK.html).
+    const std::string frame = row.cells[4].find("/frame1.html") != std::string::npos ? "frame1" : "frame2";
     EXPECT_EQ(!navigation ? "" : ofFrame ? frame : "ページ", row.cells[3]);
+    EXPECT_EQ(navigation && ofFrame ? "フレーム: " + frame : "",
+              list->CellToolTipText(static_cast<int>(i), EventRowStore::kOriginColumn));
     frames += row.cells[3] == frame;
     pages += row.cells[3] == "ページ";
     if (row.image == CEventListCtrl::kImageLoaded) {
@@ -1050,12 +1044,18 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   EXPECT_EQ(6, frames);  // three events for each frame
   EXPECT_EQ(3, pages);
   EXPECT_EQ(1, loaded);
-  EXPECT_EQ(Lines(on), Saved(list, path));  // copied and CSV lines with the column: log_tests
-  // Find and the filter look in the column while it is shown, and only then.
+  // Saved with the whole cells (copied and CSV lines with the column: log_tests).
+  std::vector<ShownRow> whole = on;
+  for (size_t i = 0; i < whole.size(); ++i) {
+    const std::string tip = list->CellToolTipText(static_cast<int>(i), EventRowStore::kOriginColumn);
+    if (!tip.empty()) whole[i].cells[3] = tip;
+  }
+  EXPECT_EQ(Lines(whole), Saved(list, path));
+  // Find and the filter look in the column's whole cells while it is shown, and only then.
   list->SetItemState(-1, 0, LVIS_SELECTED);
   const int frameRow = list->FindRow("フレーム", true);
   ASSERT_GE(frameRow, 0);
-  EXPECT_EQ(0u, list->GetItemText(frameRow, EventRowStore::kOriginColumn).find("フレーム: "));
+  EXPECT_EQ(0u, list->CellToolTipText(frameRow, EventRowStore::kOriginColumn).find("フレーム: "));
   list->ApplyFilter(false, {}, "ページ");
   EXPECT_EQ(3u, list->Model().ShownCount());
 
