@@ -175,7 +175,7 @@ void CStartupWatcher::OpenFound(std::optional<std::vector<Found>> found) {
     Microsoft::WRL::ComPtr<IWebBrowser2> browser = one.browser.Take();
     if (!browser) continue;
     m_taken.insert(one.window);
-    if (const HWND list = view->OpenTabFor(browser.Detach(), m_commandLine.Events()))
+    if (const HWND list = view->OpenTabFor(browser.Detach(), m_commandLine.Events(), one.window))
       m_watched.push_back({one.window, list});
   }
   LetGoInBackground(std::move(*found));

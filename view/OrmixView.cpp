@@ -254,9 +254,11 @@ void COrmixView::DestroyList(CEventListCtrl* list) {
   delete list;
 }
 
-HWND COrmixView::OpenTabFor(IWebBrowser2* browser, const EventMask& mask) {
+HWND COrmixView::OpenTabFor(IWebBrowser2* browser, const EventMask& mask, HWND listedWindow) {
   CEventListCtrl* list = OpenTab(browser, mask);
-  return list ? list->m_hWnd : nullptr;
+  if (!list) return nullptr;
+  m_chosenWindows[list] = listedWindow;
+  return list->m_hWnd;
 }
 
 bool COrmixView::IsRecordingBrowser(HWND hWndList) const {

@@ -46,9 +46,10 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   const LOGFONTA& ListFontDescription() const { return m_lfList; }
 
   // Opens a tab recording `browser` (whose reference it takes over) with the events of
-  // `mask`, as choosing it in the selection dialog does. The new tab's log window, or NULL
-  // when no tab was opened. The tab connects on its own from there.
-  HWND OpenTabFor(IWebBrowser2* browser, const EventMask& mask);
+  // `mask`, as choosing the selection dialogs' entry of window `listedWindow` does (the
+  // dialogs then name it as watched). The new tab's log window, or NULL when no tab was
+  // opened. The tab connects on its own from there.
+  HWND OpenTabFor(IWebBrowser2* browser, const EventMask& mask, HWND listedWindow);
   // Whether log window `list` still has its tab and is connected, or connecting, to its
   // browser (it lets go when the browser quits).
   bool IsRecordingBrowser(HWND list) const;
