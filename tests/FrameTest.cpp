@@ -1,7 +1,8 @@
 // The frame window and the toolkit's bars under Wine, in real windows: command routing and
 // automatic disabling in drop-down menus, status-bar prompts, tool bar states at idle time,
 // showing and hiding bars, status pane widths and key indicators, the saved bar layout, the
-// menu bar's keyboard mode and narrow windows, dragging bars between edges, and fonts.
+// menu bar's keyboard mode, pressed button and narrow windows, dragging bars between edges,
+// and fonts.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -158,6 +159,20 @@ class FrameTest : public testing::Test {
     const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
     const LPARAM flags = (up ? (3u << 30) : 0) | (key == VK_MENU ? 1 << 29 : 0);
     ::PostMessageA(frame->GetActiveView()->m_hWnd, message, key, 1 | flags);
+  }
+  // Moves the pointer to the middle of menu bar button `index` by real pointer input, as the
+  // menu loop reads it, with `buttons` (MOUSEEVENTF_LEFTDOWN...) at the end of the move.
+  static void PointAt(CMenuBar& bar, int index, DWORD buttons = 0) {
+    RECT button;
+    bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+    POINT pt = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ::ClientToScreen(bar.m_hWnd, &pt);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = pt.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = pt.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    ::SendInput(1, &input, sizeof(input));
   }
   static RECT ClientOnScreen(HWND hWnd) {
     RECT rect;
@@ -392,26 +407,13 @@ TEST_F(FrameTest, MenuBarKeyboardModeOpensMovesAndCloses) {
 TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu) {
   CTestFrame* frame = CreateFrame();
   CMenuBar& bar = frame->m_wndMenuBar;
-  auto pointTo = [&](int index) {
-    RECT button;
-    bar.SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
-    POINT pt = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-    ::ClientToScreen(bar.m_hWnd, &pt);
-    // Real pointer input, as the menu loop reads it.
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = pt.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = pt.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    ::SendInput(1, &input, sizeof(input));
-  };
-  pointTo(1);
+  PointAt(bar, 1);
   PumpThroughFrame(frame->m_hWnd, [] { return true; });
   frame->m_popupsOpened.clear();
   // 編集 opens; the pointer moves on to 表示, which opens in its place and is closed.
   frame->m_onMenuShown = [&](HWND) {
     frame->m_onMenuShown = [](HWND) { ::EndMenu(); };
-    pointTo(2);
+    PointAt(bar, 2);
   };
   bar.OpenMenu(1, FALSE);
   EXPECT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] {
@@ -419,6 +421,55 @@ TEST_F(FrameTest, MovingThePointerOverAnotherTitleWhileAMenuIsOpenOpensThatMenu)
   }));
   EXPECT_EQ(frame->m_popupsOpened, (std::vector<HMENU>{Popup(frame, 1), Popup(frame, 2)}));
   if (bar.GetOpenMenu() >= 0) ::EndMenu();
+}
+
+TEST_F(FrameTest, OnlyTheOpenMenusButtonIsDrawnPressed) {
+  CTestFrame* frame = CreateFrame();
+  CMenuBar& bar = frame->m_wndMenuBar;
+  // The buttons drawn boxed: the pressed ones and, with `withHot`, the tool bar's hot item,
+  // which a flat button shows with the same box.
+  auto boxed = [&](bool withHot) {
+    const int hot = static_cast<int>(bar.SendMessage(TB_GETHOTITEM));
+    std::vector<int> buttons;
+    for (int i = 0; i < bar.GetCount(); ++i) {
+      TBBUTTON button = {};
+      bar.SendMessage(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+      if ((button.fsState & TBSTATE_PRESSED) || (withHot && i == hot)) buttons.push_back(i);
+    }
+    return buttons;
+  };
+  // 表示 is clicked, which also leaves it the tool bar's hot button; once its menu shows, the
+  // user moves to another menu.
+  struct Move {
+    const char* how;
+    int pointTo;  // the button the pointer moves over, or -1 for a key
+    UINT key;
+    int opens;
+  };
+  for (const Move& move : {Move{"pointer", 4, 0, 4}, Move{"Right", -1, VK_RIGHT, 3},
+                           Move{"Left", -1, VK_LEFT, 1}}) {
+    int open = -1;
+    std::vector<int> boxedWhileOpen;
+    frame->m_onMenuShown = [&](HWND) {
+      frame->m_onMenuShown = [&](HWND) {
+        open = bar.GetOpenMenu();
+        boxedWhileOpen = boxed(true);
+        ::EndMenu();
+      };
+      if (move.pointTo >= 0)
+        PointAt(bar, move.pointTo);
+      else
+        ::PostMessageA(frame->m_hWnd, WM_KEYDOWN, move.key, 1);
+    };
+    PointAt(bar, 2, MOUSEEVENTF_LEFTDOWN);
+    PointAt(bar, 2, MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpThroughFrame(frame->m_hWnd, [&] { return open >= 0 && bar.GetOpenMenu() < 0; }))
+        << move.how;
+    EXPECT_EQ(open, move.opens) << move.how;
+    EXPECT_EQ(boxedWhileOpen, std::vector<int>{move.opens}) << move.how;
+    // Closed, no button is pressed (the pointer may still make the one under it hot).
+    EXPECT_EQ(boxed(false), std::vector<int>{}) << move.how;
+  }
 }
 
 TEST_F(FrameTest, NarrowWindowsWrapTheMenuBarAndPopupsStayOnTheScreen) {

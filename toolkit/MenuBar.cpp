@@ -309,8 +309,7 @@ void CMenuBar::TrackPopups(int nIndex, BOOL bByKeyboard) {
     m_bEscaped = FALSE;
     ::GetCursorPos(&m_ptLastMouse);
 
-    const WPARAM buttonId = kFirstButtonId + static_cast<UINT>(index);
-    SendMessage(TB_PRESSBUTTON, buttonId, TRUE);
+    ShowOpenButton(index);
     RECT rect = {};
     SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
@@ -337,14 +336,24 @@ void CMenuBar::TrackPopups(int nIndex, BOOL bByKeyboard) {
     m_hFilterHook = nullptr;
     t_pTracking = nullptr;
     if (!m_hWnd) return;  // the frame closed from a command of the menu
-    SendMessage(TB_PRESSBUTTON, buttonId, FALSE);
     m_nOpen = -1;
     m_hOpenPopup = nullptr;
     index = m_nNext;
     byKeyboard = m_bNextByKeyboard;
   }
+  ShowOpenButton(-1);
   // Esc closes the pop-up and leaves its title highlighted, as a system menu bar does.
   if (m_bEscaped && last >= 0) EnterKeyboardMode(last);
+}
+
+void CMenuBar::ShowOpenButton(int nIndex) {
+  // The tool bar keeps the hot item it had when the menu opened (the button clicked or under
+  // the pointer): the menu loop takes every mouse message, so the tool bar never sees the
+  // pointer move on, and a flat hot button is drawn boxed like a pressed one.
+  SendMessage(TB_SETHOTITEM, static_cast<WPARAM>(-1));
+  const int count = GetCount();
+  for (int i = 0; i < count; ++i)
+    SendMessage(TB_PRESSBUTTON, kFirstButtonId + static_cast<UINT>(i), i == nIndex);
 }
 
 LRESULT CALLBACK CMenuBar::MenuInputFilter(int code, WPARAM wParam, LPARAM lParam) {

@@ -4,11 +4,12 @@
 // button's pop-up below it; while a pop-up is open, Left and Right (outside submenus) and
 // moving the pointer over another button open the neighbour; Alt or F10 enters keyboard
 // mode (arrows move, Enter or Down opens, Esc leaves) and Alt+mnemonic opens a menu
-// directly. In a window too narrow for one row the buttons wrap onto more rows, as the
-// system's menu bar does, and a pop-up always opens on the screen. Pop-ups are tracked with the frame as owner, so the frame receives
-// WM_INITMENUPOPUP, WM_MENUSELECT and the chosen WM_COMMAND as with a system menu. The
-// frame hands its key messages to TranslateFrameMessage and its menu messages to the
-// OnFrame* functions.
+// directly. Only the open pop-up's button is drawn pressed, however the user moved to it,
+// and none once the pop-ups close. In a window too narrow for one row the buttons wrap onto
+// more rows, as the system's menu bar does, and a pop-up always opens on the screen. Pop-ups
+// are tracked with the frame as owner, so the frame receives WM_INITMENUPOPUP, WM_MENUSELECT
+// and the chosen WM_COMMAND as with a system menu. The frame hands its key messages to
+// TranslateFrameMessage and its menu messages to the OnFrame* functions.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -70,6 +71,8 @@ class CMenuBar : public CControlBar {
 
  private:
   void TrackPopups(int nIndex, BOOL bByKeyboard);
+  // Draws button `nIndex` (none for -1) pressed, and no other button pressed or hot.
+  void ShowOpenButton(int nIndex);
   BOOL OnMenuInput(const MSG* pMsg);
   void ApplyFont();
   static LRESULT CALLBACK MenuInputFilter(int code, WPARAM wParam, LPARAM lParam);
