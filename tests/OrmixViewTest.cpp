@@ -396,8 +396,8 @@ TEST_F(ViewTabsTest, ChosenBrowsersGetConnectedTabsNamedByTheirTitles) {
   EXPECT_EQ("Internet Explorerが終了しました。", second->GetItemText(second->GetItemCount() - 1, 3));
 }
 
-// A browser that a tab already watches is marked under the list when its entry is selected,
-// its entry text unchanged; choosing it again asks whether to switch to that tab (yes), watch
+// A browser that a tab already watches is named under the list, and marked there when its
+// entry is selected, its entry text unchanged; choosing it again asks whether to switch to that tab (yes), watch
 // it in a second tab (no) or go back to the dialog (cancel).
 TEST_F(ViewTabsTest, ABrowserAlreadyWatchedIsMarkedAndChoosingItAgainAsks) {
   Ok("open b1 title=Watched");
@@ -434,7 +434,7 @@ TEST_F(ViewTabsTest, ABrowserAlreadyWatchedIsMarkedAndChoosingItAgainAsks) {
     openAfterCancel = ::IsWindow(d.m_hWnd) != FALSE;
   });
   EXPECT_EQ(kNote, watchedNote);
-  EXPECT_EQ("", otherNote);
+  EXPECT_EQ("※1 件はすでにタブで記録しています: Watched", otherNote);
   EXPECT_EQ("Watched", entry);
   EXPECT_TRUE(openAfterCancel);
   ASSERT_EQ(1u, boxes.Boxes().size());
