@@ -94,6 +94,8 @@
 #define IDD_JOURNAL 160
 #define IDC_JOURNAL_ON 1060
 #define IDC_JOURNAL_FOLDER 1061
+// The journal dialog's folder browser button.
+#define IDC_JOURNAL_BROWSE 1062
 
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC

@@ -42,14 +42,6 @@ TEST(JournalFileNameTest, TheNameIsTheOpeningTimeAndTheTitle) {
   EXPECT_EQ("20261209-113005.txt", JournalFileName(opened, " . ", false));
 }
 
-// A drive letter that names no drive.
-std::string MissingDrive() {
-  const DWORD drives = ::GetLogicalDrives();
-  for (char letter = 'Q'; letter <= 'Y'; ++letter)
-    if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
-  return "";
-}
-
 // The folder is made (with its parents) when missing and tried with a new file before any
 // journal starts; none named, one that cannot be made and one that takes no file are told
 // apart. Trying leaves nothing in the folder.
@@ -57,7 +49,8 @@ TEST(JournalFolderTest, AFolderIsMadeAndTriedBeforeAJournalStarts) {
   testsupport::TempFolder temp("ormix-journal-folder-");
   const std::string plain = temp.path + "\\plain", parent = temp.path + "\\新しい表";
   ::CloseHandle(::CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_NE("", MissingDrive());
+  const std::string missingDrive = testsupport::MissingDrive();
+  ASSERT_NE("", missingDrive);
   const struct {
     std::string folder;
     JournalFolderState state;
@@ -67,7 +60,7 @@ TEST(JournalFolderTest, AFolderIsMadeAndTriedBeforeAJournalStarts) {
       // Both names end with a character whose second byte is 0x5C.
       {parent + "\\ソ", JournalFolderState::Ready},
       {plain + "\\journal", JournalFolderState::NotMade},
-      {MissingDrive() + "\\logs", JournalFolderState::NotMade},
+      {missingDrive + "\\logs", JournalFolderState::NotMade},
       // Linux's /proc through Wine's drive of the root folder: a folder that takes no new file.
       {"Z:\\proc", JournalFolderState::NotWritable},
   };

@@ -65,7 +65,8 @@ void COrmixView::OnViewJournal() {
   dialog.m_bOn = m_journalSettings.on;
   dialog.m_strFolder = m_journalSettings.folder;
   if (dialog.DoModal() != IDOK) return;
-  m_journalSettings.on = dialog.m_bOn && !dialog.m_strFolder.empty();
+  // The dialog takes the journal on only with a folder that takes its files.
+  m_journalSettings.on = dialog.m_bOn;
   m_journalSettings.folder = dialog.m_strFolder;
   m_journalSettings.Save();
   ApplyJournalFolder();
