@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
+
+#include "log/JournalFolder.h"
 
 // Shared with the thread, so that a thread outliving its journal (a disk that does not
 // answer) still has it.
 struct JournalWriter::State {
   std::mutex mutex;
   std::condition_variable changed;
-  std::string pending;         // whole lines not yet taken by the thread
-  DWORD firstPendingTick = 0;  // when the oldest of them came
+  std::string pending;              // whole rows not yet taken by the thread
+  std::vector<size_t> pendingEnds;  // where each of them ends in `pending`
+  DWORD firstPendingTick = 0;       // when the oldest of them came
   bool writeNow = false;
   bool stopping = false;
   bool ended = false;
@@ -18,6 +22,7 @@ struct JournalWriter::State {
   uint64_t done = 0;
   std::string path;
   std::function<void()> onFailed;
+  JournalWriter::WriteBytes write = nullptr;
 };
 
 namespace {
@@ -30,51 +35,12 @@ std::string NumberedName(const std::string& fileName, int number) {
   return stem + " (" + std::to_string(number) + ")" + extension;
 }
 
-// Whether `folder` ends with a separator: a last byte 0x5C may be the second half of a
-// double-byte character instead.
-bool EndsWithSeparator(const std::string& folder) {
-  bool separator = false;
-  for (size_t i = 0; i < folder.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(folder[i]);
-    separator = c == '\\' || c == '/';
-    if (::IsDBCSLeadByte(c)) ++i;
-  }
-  return separator;
-}
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-  if (folder.empty() || EndsWithSeparator(folder)) return folder + name;
-  return folder + "\\" + name;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Makes `folder` and whichever of its parents are missing, from the top down; true once it
-// is a folder. A parent that cannot be made (a drive, a share, a plain file) is left to the
-// last step to fail. A separator is looked for only between characters: the second byte of
-// a double-byte character may be 0x5C.
-bool CreateFolderWithParents(const std::string& folder) {
-  for (size_t i = 0; i < folder.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(folder[i]);
-    if (::IsDBCSLeadByte(c)) {
-      ++i;
-      continue;
-    }
-    if ((c == '\\' || c == '/') && i > 0) ::CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
-  }
-  ::CreateDirectoryA(folder.c_str(), nullptr);
-  return IsFolder(folder);
-}
-
 // Creates the first free one of `fileName`, "name (2).ext", ... in `folder`; `path` is the
 // file's full path.
 HANDLE CreateNewFile(const std::string& folder, const std::string& fileName, std::string& path) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int number = 1; number < 1000 && file == INVALID_HANDLE_VALUE; ++number) {
-    path = InFolder(folder, NumberedName(fileName, number));
+    path = PathInFolder(folder, NumberedName(fileName, number));
     file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
     if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
@@ -82,24 +48,40 @@ HANDLE CreateNewFile(const std::string& folder, const std::string& fileName, std
   return file;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
-  size_t at = 0;
-  while (at < bytes.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1u << 30));
-    if (!::WriteFile(file, bytes.data() + at, chunk, &written, nullptr) || written == 0) return false;
-    at += written;
+// Writes `bytes` through `write`; `written` is how many of them the system took before a
+// write failed (all of them when none did).
+bool WriteAll(HANDLE file, const std::string& bytes, JournalWriter::WriteBytes write, size_t& written) {
+  written = 0;
+  while (written < bytes.size()) {
+    DWORD chunkWritten = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1u << 30));
+    const BOOL ok = write(file, bytes.data() + written, chunk, &chunkWritten);
+    written += chunkWritten;
+    if (!ok || chunkWritten == 0) return false;
   }
   return true;
 }
 
+// Cuts `file` back to `size` bytes, so that a write that failed part-way leaves no part of
+// a row behind.
+void CutBack(HANDLE file, uint64_t size) {
+  LARGE_INTEGER at = {};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) ::SetEndOfFile(file);
+}
+
 }  // namespace
 
+BOOL JournalWriter::WriteFileBytes(HANDLE file, const void* bytes, DWORD size, DWORD* written) {
+  return ::WriteFile(file, bytes, size, written, nullptr);
+}
+
 JournalWriter::JournalWriter(const std::string& folder, const std::string& fileName,
-                             std::function<void()> onFailed)
+                             std::function<void()> onFailed, WriteBytes write)
     : m_state(std::make_shared<State>()) {
-  m_state->path = InFolder(folder, fileName);
+  m_state->path = PathInFolder(folder, fileName);
   m_state->onFailed = std::move(onFailed);
+  m_state->write = write;
   // The writing runs on a worker of the program's one facility for work off the caller's
   // thread; the journal is its only owner, and lets it go when it ends.
   m_writer.Start([state = m_state, folder, fileName] {
@@ -127,8 +109,9 @@ void JournalWriter::Append(const std::string& lines) {
   }
   const bool wasEmpty = m_state->pending.empty();
   m_state->pending += lines;
+  m_state->pendingEnds.push_back(m_state->pending.size());
   if (!wasEmpty) return;
-  // Only the first line of a batch wakes the thread, which then waits out the delay.
+  // Only the first row of a batch wakes the thread, which then waits out the delay.
   m_state->firstPendingTick = ::GetTickCount();
   m_state->changed.notify_all();
 }
@@ -172,16 +155,23 @@ void JournalWriter::Run(std::shared_ptr<State> state, std::string folder, std::s
   if (file != INVALID_HANDLE_VALUE) state->path = path;
   bool ok = file != INVALID_HANDLE_VALUE;
   std::string writing;
+  std::vector<size_t> writingEnds;
+  uint64_t fileBytes = 0;  // the bytes of the whole rows in the file
+  uint64_t unwritten = 0;  // bytes of a write that failed, not yet counted as done
   for (;;) {
     if (!ok && !state->failed) {
       state->failed = true;
-      state->done += state->pending.size();
+      unwritten += state->pending.size();
       state->pending.clear();
+      state->pendingEnds.clear();
       std::function<void()> tell = state->onFailed;
       state->onFailed = nullptr;
       lock.unlock();
       if (tell) tell();
       lock.lock();
+      // Told before anyone waiting for these bytes hears that they are done with.
+      state->done += unwritten;
+      unwritten = 0;
       state->changed.notify_all();
     }
     if (state->pending.empty()) {
@@ -198,14 +188,28 @@ void JournalWriter::Run(std::shared_ptr<State> state, std::string folder, std::s
       }
     }
     writing.swap(state->pending);
+    writingEnds.swap(state->pendingEnds);
     state->pending.clear();
+    state->pendingEnds.clear();
     state->writeNow = false;
     lock.unlock();
-    const bool written = WriteAll(file, writing);
+    size_t written = 0;
+    if (WriteAll(file, writing, state->write, written)) {
+      fileBytes += writing.size();
+    } else {
+      // The rows the system took whole stay; the part of the next one that it took goes.
+      const auto end = std::upper_bound(writingEnds.begin(), writingEnds.end(), written);
+      fileBytes += end == writingEnds.begin() ? 0 : *(end - 1);
+      CutBack(file, fileBytes);
+      ok = false;
+    }
     lock.lock();
-    state->done += writing.size();
+    if (ok)
+      state->done += writing.size();
+    else
+      unwritten += writing.size();
     writing.clear();
-    if (!written) ok = false;
+    writingEnds.clear();
     state->changed.notify_all();
   }
   if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);

@@ -1,8 +1,9 @@
 #pragma once
 // Writes a saved log's lines to a file, with no window. The lines go to a new file beside the
-// target (opened for writing alone, written in binary a buffer at a time while the next buffer
-// is filled), which then takes the target's place in one step: a save that fails at any point
-// leaves the file of the user's name as it was, and no half-written file under that name.
+// target (its path no longer than the target's, however deep the folder; opened for writing
+// alone, written in binary a buffer at a time while the next buffer is filled), which then
+// takes the target's place in one step: a save that fails at any point leaves the file of the
+// user's name as it was, and no half-written file under that name or beside it.
 #include <windows.h>
 
 #include <cstddef>

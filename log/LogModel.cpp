@@ -80,12 +80,14 @@ void LogModel::HandOverJournalRows(DWORD tick) {
 }
 
 void LogModel::JournalRows(size_t first, size_t last) {
-  if (first >= last) return;
   const SavedLogLines lines(m_rows, m_bJournalCsv);
-  m_journalLines.clear();
+  // Row by row, so that a write that fails part-way leaves the file ending with a whole row.
   // A CSV file's first line is its heading: row r is its line r + 1.
-  for (size_t row = first; row < last; ++row) lines.Append(m_bJournalCsv ? row + 1 : row, m_journalLines);
-  m_journal->Append(m_journalLines);
+  for (size_t row = first; row < last; ++row) {
+    m_journalLines.clear();
+    lines.Append(m_bJournalCsv ? row + 1 : row, m_journalLines);
+    m_journal->Append(m_journalLines);
+  }
 }
 
 bool LogModel::TakeJournalFailure() {

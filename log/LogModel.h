@@ -132,7 +132,7 @@ class LogModel {
   bool m_bJournalFailureShown = false;
   size_t m_nJournaledRows = 0;    // stored rows handed to the journal
   DWORD m_dwJournalHandOver = 0;  // tick count at the last hand-over
-  std::string m_journalLines;     // reused for each hand-over's bytes
+  std::string m_journalLines;     // reused for each row's bytes
 
   bool m_bSaveAsCsv = false;
   bool m_bUnkept = false;

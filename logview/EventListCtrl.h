@@ -27,6 +27,7 @@
 #include "log/EventRowStore.h"
 #include "log/FrameLabels.h"
 #include "log/LogModel.h"
+#include "logview/LogJournalObserver.h"
 #include "logview/LogTitleObserver.h"
 #include "framework/CmdUI.h"
 #include "framework/ListCtrl.h"
@@ -127,6 +128,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   bool SaveWithDialog();
 
   void SetTitleObserver(ILogTitleObserver* observer) { m_pTitleObserver = observer; }
+  // Told once the journal has failed, after the log said so.
+  void SetJournalObserver(ILogJournalObserver* observer) { m_pJournalObserver = observer; }
 
   // The log's state that needs no window: rows, filter, burst, journal, saving options,
   // whether rows are kept, and its clock.
@@ -213,6 +216,7 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   BOOL m_bRecording;
   int m_nParamColumnWidth;
   ILogTitleObserver* m_pTitleObserver;
+  ILogJournalObserver* m_pJournalObserver = nullptr;
 
  private:
   // Ticks every LogModel::kBurstQuietMs while a burst runs, to end it once the model says so.

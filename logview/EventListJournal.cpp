@@ -37,6 +37,7 @@ void CEventListCtrl::OnJournalFailed() {
   // Shown in the status bar until the next menu prompt replaces it.
   if (HWND frame = ::GetAncestor(m_hWnd, GA_ROOT))
     ::SendMessageA(frame, WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(text));
+  if (m_pJournalObserver) m_pJournalObserver->OnJournalFailed(this);
 }
 
 bool CEventListCtrl::ConfirmDiscard() {

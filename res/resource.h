@@ -100,6 +100,10 @@
 #define IDD_JOURNAL 160
 #define IDC_JOURNAL_ON 1060
 #define IDC_JOURNAL_FOLDER 1061
+// The journal dialog's folder browser button, and the tab icon of a journaled log (drawn by
+// scripts/make_images.py; the view adds it after the tab icon).
+#define IDC_JOURNAL_BROWSE 1062
+#define IDB_JOURNAL_TAB_ICON 137
 
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC

@@ -6,6 +6,9 @@
                (three 16x16 images side by side, 24-bit)
   loaded.bmp   bitmap 136: the row icon of the page's own DocumentComplete, the page has
                loaded (16x16, 24-bit; the view appends it after the row icons)
+  journal_tab.bmp  bitmap 137: the tab icon of a log written to a journal: the tab icon
+               with a floppy disk over its corner (16x16, 24-bit; the view appends it after
+               the tab icon)
   toolbar.bmp  bitmap 128: the seven tool bar buttons (16x15 each, 4-bit VGA palette)
   ormix.ico    icon 128: the main window icon (32x32 and 16x16, 4-bit VGA palette)
 
@@ -139,6 +142,27 @@ TAB = [
     ".KKKKKKKKKKKKKK.",
     "................",
 ]
+
+# The mark of a journaled tab: a floppy disk, laid over the tab icon's lower right corner.
+JOURNAL_MARK = [
+    "KKKKKKKK",
+    "KnWWWWnK",
+    "KnWddWnK",
+    "KnWWWWnK",
+    "KnnnnnnK",
+    "KnKKKKnK",
+    "KnKWsKnK",
+    "KKKKKKKK",
+]
+
+
+def journal_tab():
+    """The tab icon with the journal mark over its lower right corner."""
+    picture = grid(TAB, 16, 16)
+    for dy, row in enumerate(grid(JOURNAL_MARK, 8, 8)):
+        picture[8 + dy][8:16] = row
+    return picture
+
 
 # Row icon 0: an event arrived from the browser (a lightning bolt).
 ROW_EVENT = [
@@ -497,6 +521,7 @@ def main():
         "events.bmp": bmp_24(beside(grid(ROW_EVENT, 16, 16), grid(ROW_RECORDING, 16, 16),
                                     grid(ROW_QUIT, 16, 16)), ROW_BACKGROUND),
         "loaded.bmp": bmp_24(grid(ROW_LOADED, 16, 16), ROW_BACKGROUND),
+        "journal_tab.bmp": bmp_24(journal_tab(), TAB_BACKGROUND),
         "toolbar.bmp": bmp_4(beside(*(grid(b, 16, 15) for b in (
             BUTTON_SAVE, BUTTON_COPY, BUTTON_FONT, BUTTON_SELECT,
             BUTTON_RESUME, BUTTON_STOP, BUTTON_ABOUT))), BUTTON_FACE),

@@ -1,8 +1,9 @@
 // The bytes of a saved log and the file they go to, with no window: plain and CSV lines, no
-// file touched for an empty log, a failed save that leaves the folder as it was, a long log
-// written whole.
+// file touched for an empty log, a failed save that leaves the folder as it was, a file near
+// the path limit, a long log written whole.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -189,6 +190,67 @@ TEST_F(LogExportTest, ASaveThatFailsPartWayLeavesTheFileAsItWas) {
   EXPECT_EQ(std::vector<std::string>{"kept.log"}, FolderNames(folder));
   ::DeleteFileA(target.c_str());
   ::RemoveDirectoryA(folder.c_str());
+}
+
+// The characters of `text` in the ANSI code page, as the system's path limit counts them.
+size_t Characters(const std::string& text) {
+  return static_cast<size_t>(
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+}
+
+// Makes folders below `base`, named with `character` repeated, down to one whose path is
+// `length` characters long; the folders made, the deepest last.
+std::vector<std::string> MakeFolderOfLength(const std::string& base, const std::string& character,
+                                            size_t length) {
+  std::vector<std::string> made;
+  std::string folder = base;
+  for (size_t at = Characters(base); at < length;) {
+    // Each name at most 100 characters, and never a last one too short to be a name.
+    const size_t left = length - at - 1, name = left > 100 ? std::min<size_t>(100, left - 2) : left;
+    folder += "\\";
+    for (size_t i = 0; i < name; ++i) folder += character;
+    if (!::CreateDirectoryA(folder.c_str(), nullptr)) break;
+    made.push_back(folder);
+    at += 1 + name;
+  }
+  return made;
+}
+
+// A file whose path is a few characters short of the system's limit, in a folder too deep
+// for a temporary name of the usual length beside it (and, in Japanese, longer in bytes than
+// the limit): it is saved and replaced as anywhere else, a save that fails part-way leaves it
+// as it was, and nothing is left beside it.
+TEST_F(LogExportTest, AFileNearThePathLimitIsSavedAsAnyOther) {
+  testsupport::TempFolder temp("ormix-deep-save-");
+  const std::string name = "a.log";
+  const struct {
+    std::string character;
+    size_t length;  // of the file's path, in characters
+  } cases[] = {{"深", MAX_PATH - 5}, {"d", MAX_PATH - 1}};
+  for (const auto& c : cases) {
+    m_rows.Clear();
+    const std::vector<std::string> folders = MakeFolderOfLength(temp.path, c.character, c.length - 1 - name.size());
+    ASSERT_FALSE(folders.empty());
+    const std::string target = folders.back() + "\\" + name;
+    ASSERT_EQ(c.length, Characters(target));
+    Add("", "first");
+    EXPECT_TRUE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false)).written) << c.character;
+    Add("", "second");
+    EXPECT_TRUE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false)).written) << c.character;
+    const std::string saved = AllLines(SavedLogLines(m_rows, false));
+    EXPECT_EQ(saved, testsupport::FileBytes(target)) << c.character;
+    Add("", "third");
+    const auto diskFull = [](std::FILE* file, const std::string& bytes) -> unsigned long {
+      std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
+      std::fflush(file);
+      return ERROR_DISK_FULL;
+    };
+    EXPECT_FALSE(WriteLogFile(target.c_str(), SavedLogLines(m_rows, false), diskFull).written) << c.character;
+    EXPECT_EQ(saved, testsupport::FileBytes(target)) << c.character;
+    EXPECT_EQ(std::vector<std::string>{name}, FolderNames(folders.back())) << c.character;
+    ::DeleteFileA(target.c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) ::RemoveDirectoryA(folder->c_str());
+  }
 }
 
 // Some megabytes, written a buffer at a time while the next is filled: every line, in order.

@@ -1,13 +1,17 @@
 // The journal's window-free part: the file name from the opening time and a title made safe,
-// and the writer that puts whole lines into a new file off the caller's thread.
+// the folder made and tried before a journal starts, and the writer that puts whole rows
+// into a new file off the caller's thread.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "log/JournalFileName.h"
+#include "log/JournalFolder.h"
 #include "log/JournalWriter.h"
 #include "support/Files.h"
 
@@ -36,6 +40,40 @@ TEST(JournalFileNameTest, TheNameIsTheOpeningTimeAndTheTitle) {
   EXPECT_EQ("20261209-113005 タイトル.txt", JournalFileName(opened, "タイトル", false));
   EXPECT_EQ("20261209-113005 a_b.csv", JournalFileName(opened, "a/b", true));
   EXPECT_EQ("20261209-113005.txt", JournalFileName(opened, " . ", false));
+}
+
+// The folder is made (with its parents) when missing and tried with a new file before any
+// journal starts; none named, one that cannot be made and one that takes no file are told
+// apart. Trying leaves nothing in the folder.
+TEST(JournalFolderTest, AFolderIsMadeAndTriedBeforeAJournalStarts) {
+  testsupport::TempFolder temp("ormix-journal-folder-");
+  const std::string plain = temp.path + "\\plain", parent = temp.path + "\\新しい表";
+  ::CloseHandle(::CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::string missingDrive = testsupport::MissingDrive();
+  ASSERT_NE("", missingDrive);
+  const struct {
+    std::string folder;
+    JournalFolderState state;
+  } cases[] = {
+      {"", JournalFolderState::Unnamed},
+      {temp.path, JournalFolderState::Ready},
+      // Both names end with a character whose second byte is 0x5C.
+      {parent + "\\ソ", JournalFolderState::Ready},
+      {plain + "\\journal", JournalFolderState::NotMade},
+      {missingDrive + "\\logs", JournalFolderState::NotMade},
+      // Linux's /proc through Wine's drive of the root folder: a folder that takes no new file.
+      {"Z:\\proc", JournalFolderState::NotWritable},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.state, PrepareJournalFolder(c.folder)) << c.folder;
+    if (c.state == JournalFolderState::Ready) {
+      EXPECT_TRUE(IsFolder(c.folder)) << c.folder;
+    }
+  }
+  EXPECT_EQ(std::vector<std::string>{"plain"}, temp.Files());
+  EXPECT_TRUE(::RemoveDirectoryA((parent + "\\ソ").c_str()));  // empty: the try left no file
+  ::RemoveDirectoryA(parent.c_str());
+  ::DeleteFileA(plain.c_str());
 }
 
 class JournalWriterTest : public ::testing::Test {
@@ -129,6 +167,53 @@ TEST_F(JournalWriterTest, AFolderThatCannotBeMadeFailsOnceAndDropsTheLines) {
     EXPECT_EQ(1, failures.load()) << folder;
   }
   ::DeleteFileA(plain.c_str());
+}
+
+// The bytes of the journal file that a disk has room for, for WriteToSmallDisk.
+std::atomic<LONGLONG> g_diskRoom{0};
+
+// Writes as a disk with room for g_diskRoom bytes of the file does: what fits, then
+// ERROR_DISK_FULL.
+BOOL WriteToSmallDisk(HANDLE file, const void* bytes, DWORD size, DWORD* written) {
+  LARGE_INTEGER at = {};
+  ::SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT);
+  const DWORD fits = static_cast<DWORD>(std::clamp<LONGLONG>(g_diskRoom - at.QuadPart, 0, size));
+  if (!::WriteFile(file, bytes, fits, written, nullptr)) return FALSE;
+  if (fits == size) return TRUE;
+  ::SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+// A disk that fills up part-way through a write: the file is cut back to the end of the
+// last row written whole (a row's text may hold a line break), the journal says so once, and
+// what comes after is dropped.
+TEST_F(JournalWriterTest, AWriteThatFailsPartWayLeavesOnlyWholeRows) {
+  const std::string first = "00000001,a\r\n", second = "00000002,b\r\n", third = "00000003,c\r\nd\r\n";
+  const struct {
+    LONGLONG room;
+    std::string kept;
+  } cases[] = {
+      {12, first},                   // no room for a byte of the second row
+      {18, first},                   // half the second row
+      {24 + 12, first + second},     // the third row's first line, not the whole row
+  };
+  for (const auto& c : cases) {
+    testsupport::TempFolder folder("ormix-journal-full-");
+    g_diskRoom = c.room;
+    std::atomic<int> failures{0};
+    JournalWriter writer(folder.path, "j.txt", [&] { ++failures; }, &WriteToSmallDisk);
+    writer.Append(first);
+    ASSERT_TRUE(writer.WaitWritten(30000));
+    writer.Append(second);
+    writer.Append(third);
+    EXPECT_FALSE(writer.WaitWritten(30000)) << c.room;
+    EXPECT_EQ(c.kept, folder.Read("j.txt")) << c.room;
+    writer.Append("00000004,e\r\n");
+    EXPECT_FALSE(writer.WaitWritten(30000)) << c.room;
+    EXPECT_EQ(c.kept, folder.Read("j.txt")) << c.room;
+    EXPECT_TRUE(writer.Failed()) << c.room;
+    EXPECT_EQ(1, failures.load()) << c.room;
+  }
 }
 
 }  // namespace

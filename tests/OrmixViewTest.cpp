@@ -1767,6 +1767,50 @@ TEST_F(ViewTabsTest, AJournalThatCannotBeWrittenSaysSoOnceAndRecordingGoesOn) {
   RemoveDirectoryA(below.c_str());
 }
 
+// The icon that tab `index` shows.
+int TabImage(COrmixView* view, int index) {
+  TCITEMA item = {};
+  item.mask = TCIF_IMAGE;
+  view->SendMessage(TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+// A tab whose journal writes shows the journal mark, and its tool tip names the journal's
+// file on a line of its own; both go when the journal stops or fails.
+TEST_F(ViewTabsTest, AJournaledTabShowsItsMarkAndItsFileInTheToolTip) {
+  COrmixView* view = m_host.view;
+  TempFolder folder("ormix-journal-mark-");
+  Ok("open b1 title=A");
+  SelectBrowser("b1");
+  EXPECT_EQ(COrmixView::kTabImage, TabImage(view, 0));
+  EXPECT_EQ("A", ToolTipText(view, 0));
+  view->UseJournalFolderForThisRun(folder.path);
+  SelectBrowser("b1");  // a tab opened while journaling
+  view->FinishJournals();
+  ASSERT_EQ(2u, folder.Files().size());
+  for (int tab = 0; tab < 2; ++tab) {
+    const std::string path = List(view, tab)->Model().JournalPath();
+    EXPECT_EQ(0u, path.rfind(folder.path + "\\", 0)) << path;
+    EXPECT_EQ(COrmixView::kJournaledTabImage, TabImage(view, tab));
+    EXPECT_EQ("A\r\nジャーナル: " + path, ToolTipText(view, tab));
+  }
+  view->UseJournalFolderForThisRun("");
+  EXPECT_EQ(COrmixView::kTabImage, TabImage(view, 0));
+  EXPECT_EQ("A", ToolTipText(view, 0));
+
+  // A plain file where the folder's parent would be: the journals fail once they try.
+  const std::string below = folder.path + "\\below";
+  CloseHandle(CreateFileA(below.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  view->UseJournalFolderForThisRun(below + "\\journal");
+  CEventListCtrl* list = List(view, 0);
+  EXPECT_TRUE(PumpUntil(  // once the log has said so
+      [&] { return list->GetItemText(list->GetItemCount() - 1, 3).find("ジャーナル") != std::string::npos; },
+      30000));
+  EXPECT_EQ(COrmixView::kTabImage, TabImage(view, 0));
+  EXPECT_EQ("A", ToolTipText(view, 0));
+  view->UseJournalFolderForThisRun("");
+}
+
 // With the question on, clearing, closing a tab and exiting ask about rows neither saved nor
 // journaled: Cancel keeps everything, No discards, Yes saves; exiting asks once for all tabs.
 // Off, or with the rows journaled, nothing is asked.

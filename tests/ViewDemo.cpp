@@ -2,7 +2,10 @@
 // three tabs — one whose browser quit, one stopped, one still recording — for a look or a
 // screenshot. Closes itself after the number of seconds given as its argument (default 10).
 // With "overflow" as the second argument, more tabs follow than the strip shows, one titled
-// as long as a tab holds, and the pointer rests on the close button.
+// as long as a tab holds, and the pointer rests on the close button. With "journal", the tabs
+// are journaled into a folder of the temporary folder (the pointer moved onto a tab shows
+// its tool tip, which names its journal file) for the first half of the time, and the
+// journal dialog is open for the second.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
@@ -14,6 +17,7 @@
 #include "framework/CmdUI.h"
 #include "framework/StandardIds.h"
 #include "res/resource.h"
+#include "support/Files.h"
 #include "support/ListingWait.h"
 #include "support/MessagePump.h"
 #include "support/SimulatorProcess.h"
@@ -26,6 +30,8 @@ namespace {
 // Picks the browser shown in window `frame` in the selection dialog and presses OK.
 void SelectBrowser(COrmixView* view, HWND frame) {
   CDialog::SetModalHook([frame](CDialog& d) {
+    // The dialog lists the browsers off its thread: the one wanted is there once it is done.
+    testsupport::WaitForListing(static_cast<CSelectBrowserDlg&>(d));
     testsupport::SelectListedWindow(d, frame);
     d.SendMessage(WM_COMMAND, IDOK, 0);
   });
@@ -86,7 +92,21 @@ int main(int argc, char** argv) {
       SetCursorPos((close.left + close.right) / 2, (close.top + close.bottom) / 2);
       PostMessageA(view->GetCloseButton(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     }
-    testsupport::PumpUntil([] { return false; }, seconds * 1000);
+    const bool journal = argc > 2 && std::string(argv[2]) == "journal";
+    testsupport::TempFolder journals("ormix-view-demo-journal-");
+    if (journal) {
+      view->UseJournalFolderForThisRun(journals.path);
+      testsupport::PumpUntil([] { return false; }, seconds * 500);
+      // The dialog as the user finds it with the journal on, until the time is up.
+      CDialog::SetModalHook([&journals, seconds](CDialog& d) {
+        d.SendDlgItemMessage(IDC_JOURNAL_ON, BM_SETCHECK, BST_CHECKED);
+        SetDlgItemTextA(d.m_hWnd, IDC_JOURNAL_FOLDER, journals.path.c_str());
+        SetTimer(d.m_hWnd, 1, seconds * 500, [](HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog, IDCANCEL); });
+      });
+      RouteCommand(view, ID_VIEW_JOURNAL);
+      CDialog::SetModalHook(nullptr);
+    }
+    testsupport::PumpUntil([] { return false; }, journal ? 0 : seconds * 1000);
     DestroyWindow(frame.Detach());
     if (!sim.Stop()) result = 1;
   }

@@ -329,6 +329,19 @@ void CTabView::SetTabLabelFor(CWnd* pWnd, const char* text) {
   RecalcTabLayout();
 }
 
+void CTabView::SetTabImageFor(CWnd* pWnd, int nImage) {
+  if (!pWnd) return;
+  const int index = IndexOfWindow(pWnd->m_hWnd);
+  if (index < 0) return;
+  TabRecord& tab = m_tabs[static_cast<size_t>(index)];
+  if (tab.nImage == nImage) return;
+  tab.nImage = nImage;
+  TCITEMA item = {};
+  item.mask = TCIF_IMAGE;
+  item.iImage = nImage;
+  SendMessage(TCM_SETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
 void CTabView::SetItemText(int nIndex, const std::string& text) {
   TCITEMA item = {};
   item.mask = TCIF_TEXT;

@@ -49,6 +49,8 @@ class CTabView : public CCtrlView {
   void ChangeTabStyle(DWORD dwRemove, DWORD dwAdd);
   // Label and tool tip of the tab holding `pWnd`; nothing for empty text or no such tab.
   void SetTabLabelFor(CWnd* pWnd, const char* text);
+  // Shows icon `nImage` of the strip's image list on the tab holding `pWnd`.
+  void SetTabImageFor(CWnd* pWnd, int nImage);
   // Draws the pop-up menus this view tracks (its context menus) in the toolkit's style,
   // with the images of TOOLBAR resource `nIDToolBar` beside the commands that have one.
   BOOL AttachMenuDrawing(UINT nIDToolBar) { return m_menuImages.Load(nIDToolBar); }

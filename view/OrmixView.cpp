@@ -102,6 +102,8 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   // which paint only what changed in them (a log's column header would stay blank).
   ModifyStyle(0, WS_CLIPCHILDREN);
   if (!m_imlTabs.Create(IDB_TAB_ICONS, 16, 1, kTabIconMask)) return -1;
+  // The journaled tab's icon follows the tab icon, at kJournaledTabImage.
+  m_imlTabs.Add(IDB_JOURNAL_TAB_ICON, kTabIconMask);
   SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imlTabs.GetSafeHandle()));
 
   // Only a stored 0 leaves the tabs sized to their labels.
@@ -197,6 +199,7 @@ CEventListCtrl* COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask
   }
   ActivateTab(GetTabCount() - 1);
   list->SetTitleObserver(this);
+  list->SetJournalObserver(this);
   if (!chosen) {
     ConnectCompleted(list, kDefaultTabLabel, CBrowserEventConnection::BoundedConnect::NotAnswered);
     return list;
@@ -226,6 +229,7 @@ void COrmixView::ConnectCompleted(CEventListCtrl* list, const char* label,
                                   CBrowserEventConnection::BoundedConnect result) {
   SetTabLabelFor(list, label);
   if (!m_appliedJournalFolder.empty()) list->StartJournal(m_appliedJournalFolder, label);
+  ShowJournalMark(list);
   switch (result) {
     case CBrowserEventConnection::BoundedConnect::NotAnswered:
       list->AddMessageRow("", LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str(), CEventListCtrl::kImageQuit);
@@ -422,7 +426,8 @@ BOOL COrmixView::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
       header->idFrom < static_cast<UINT_PTR>(GetTabCount())) {
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
     info->hinst = nullptr;
-    info->lpszText = const_cast<char*>(TabToolTip(static_cast<int>(header->idFrom)).c_str());
+    m_strToolTip = TabToolTipText(static_cast<int>(header->idFrom));
+    info->lpszText = const_cast<char*>(m_strToolTip.c_str());
     if (pResult) *pResult = 0;
     return TRUE;
   }

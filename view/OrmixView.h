@@ -3,8 +3,9 @@
 // that records it. It creates a list and its tab when the user picks a browser, renames the
 // tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
 // log font, the equal-tab-width setting, the log options and the journal setting in the
-// registry, journals the logs into files on request, and passes the log commands on to the
-// list of the selected tab (through the tab view's command routing).
+// registry, journals the logs into files on request (a journaled tab shows a mark, and its
+// tool tip names the file), and passes the log commands on to the list of the selected tab
+// (through the tab view's command routing).
 #include <windows.h>
 
 #include <exdisp.h>
@@ -18,6 +19,7 @@
 #include "framework/Font.h"
 #include "framework/ImageList.h"
 #include "browser/BrowserEventConnection.h"
+#include "logview/LogJournalObserver.h"
 #include "logview/LogTitleObserver.h"
 #include "toolkit/TabView.h"
 #include "view/JournalSettings.h"
@@ -26,14 +28,20 @@
 class CEventListCtrl;
 class CSelectBrowserDlg;
 
-class COrmixView : public CTabView, public ILogTitleObserver {
+class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournalObserver {
   ORMIX_DECLARE_DYNCREATE(COrmixView)
 
  public:
+  // The tab icons: every tab's, and a tab's whose journal writes.
+  static constexpr int kTabImage = 0;
+  static constexpr int kJournaledTabImage = 1;
+
   COrmixView();
   ~COrmixView() override;
 
   void OnTitleChange(CEventListCtrl* list, const char* title) override;
+  // A journal that failed takes its mark off its tab.
+  void OnJournalFailed(CEventListCtrl* list) override;
   // Switches the fixed-width style off and on again (or on and off), so that the tabs are
   // measured again after a system setting changed; the setting ends where it started.
   void ReapplyTabWidthStyle();
@@ -162,6 +170,12 @@ class COrmixView : public CTabView, public ILogTitleObserver {
   // Starts, moves or stops the tabs' journals to match JournalFolder(); journals that failed
   // begin again in a new file.
   void ApplyJournalFolder();
+  // Gives the list's tab the journal mark while its journal writes, the usual icon otherwise.
+  void ShowJournalMark(CEventListCtrl* list);
+  // The tool tip of tab `nIndex`: its whole title and, while its journal writes, the file.
+  std::string TabToolTipText(int nIndex) const;
+  // The text the strip's tool tip shows now; it reads it after the view has answered.
+  std::string m_strToolTip;
 
   // The status-bar font of the system's non-client metrics.
   static LOGFONTA SystemStatusFont();

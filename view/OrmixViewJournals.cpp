@@ -1,8 +1,13 @@
 // The view's journals: the folder in force (this run's or the stored setting's), starting,
-// moving and finishing every tab's journal, and the journal settings command.
+// moving and finishing every tab's journal, the mark and tool tip line of a journaled tab,
+// and the journal settings command.
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "framework/StringResource.h"
 #include "logview/EventListCtrl.h"
+#include "res/resource.h"
 #include "view/JournalDlg.h"
 #include "view/OrmixView.h"
 
@@ -22,7 +27,25 @@ void COrmixView::ApplyJournalFolder() {
       list->Model().StopJournal();
     else
       list->StartJournal(folder, TabToolTip(i));
+    ShowJournalMark(list);
   }
+}
+
+void COrmixView::ShowJournalMark(CEventListCtrl* list) {
+  const bool writing = list->Model().IsJournaling() && !list->Model().JournalFailed();
+  SetTabImageFor(list, writing ? kJournaledTabImage : kTabImage);
+}
+
+void COrmixView::OnJournalFailed(CEventListCtrl* list) { ShowJournalMark(list); }
+
+std::string COrmixView::TabToolTipText(int nIndex) const {
+  std::string text = TabToolTip(nIndex);
+  const CEventListCtrl* list = ListOfTab(nIndex);
+  if (!list || !list->Model().IsJournaling() || list->Model().JournalFailed()) return text;
+  const std::string format = LoadResourceString(IDS_JOURNAL_STATUS), path = list->Model().JournalPath();
+  std::vector<char> line(std::snprintf(nullptr, 0, format.c_str(), path.c_str()) + 1u);
+  std::snprintf(line.data(), line.size(), format.c_str(), path.c_str());
+  return text + "\r\n" + line.data();
 }
 
 void COrmixView::UseJournalFolderForThisRun(const std::string& folder) {
@@ -57,6 +80,7 @@ void COrmixView::EndJournals() {
     if (!list) continue;
     if (list->Model().JournalFailed()) m_bClosedJournalFailed = true;
     list->Model().StopJournal();
+    ShowJournalMark(list);
   }
 }
 
@@ -65,7 +89,8 @@ void COrmixView::OnViewJournal() {
   dialog.m_bOn = m_journalSettings.on;
   dialog.m_strFolder = m_journalSettings.folder;
   if (dialog.DoModal() != IDOK) return;
-  m_journalSettings.on = dialog.m_bOn && !dialog.m_strFolder.empty();
+  // The dialog takes the journal on only with a folder that takes its files.
+  m_journalSettings.on = dialog.m_bOn;
   m_journalSettings.folder = dialog.m_strFolder;
   m_journalSettings.Save();
   ApplyJournalFolder();

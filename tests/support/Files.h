@@ -1,5 +1,6 @@
 #pragma once
-// Files for tests: a new empty file or folder of the temporary folder, and a file's bytes.
+// Files for tests: a new empty file or folder of the temporary folder, a file's bytes, and a
+// drive that is not there.
 #include <windows.h>
 
 #include <algorithm>
@@ -22,6 +23,14 @@ inline std::string NewTempFile(const char* prefix) {
 inline std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A drive letter with its colon ("Q:") that names no drive; empty if every one does.
+inline std::string MissingDrive() {
+  const DWORD drives = ::GetLogicalDrives();
+  for (char letter = 'Q'; letter <= 'Y'; ++letter)
+    if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
+  return "";
 }
 
 // A folder of its own in the temporary folder (`name` and this process's id), removed with
