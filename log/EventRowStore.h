@@ -47,6 +47,8 @@ class EventRowStore {
   size_t RowsWithName(size_t index) const { return m_nameRows[index]; }
   const char* Text(size_t row) const { return At(row).text; }
   size_t TextLength(size_t row) const { return At(row).length; }
+  // The row's time of day in milliseconds since midnight.
+  uint32_t TimeOfDay(size_t row) const { return At(row).time; }
 
   // Times as "HH:MM:SS.mmm" rather than "HH:MM:SS".
   void SetTimeWithMilliseconds(bool on) { m_bMilliseconds = on; }

@@ -45,6 +45,8 @@ ORMIX_BEGIN_MESSAGE_MAP(CEventListCtrl, CListCtrl)
   msgmap::UpdateCommand<&CEventListCtrl::OnUpdateSelectAllRows>(ID_EDIT_SELECT_ALL_ROWS),
   msgmap::Message<&CEventListCtrl::OnContextMenu>(WM_CONTEXTMENU),
   msgmap::Message<&CEventListCtrl::OnInitMenuPopup>(WM_INITMENUPOPUP),
+  msgmap::Command<&CEventListCtrl::OnGoToTime>(ID_EDIT_GO_TO_TIME),
+  msgmap::UpdateCommand<&CEventListCtrl::OnUpdateGoToTime>(ID_EDIT_GO_TO_TIME),
 ORMIX_END_MESSAGE_MAP()
 
 namespace {
@@ -75,7 +77,7 @@ int CEventListCtrl::TextWidth(const char* text) {
 
 void CEventListCtrl::MeasureColumn(int column) {
   const LogColumnInfo& info = kLogColumns[column];
-  SetColumnWidth(column,
+  SetColumnWidth(Layout().IndexOf(column),
                  TextWidth(m_model.Rows().IsTimeWithMilliseconds() ? info.sampleWithMilliseconds : info.sample) +
                      info.padding);
 }
@@ -83,6 +85,27 @@ void CEventListCtrl::MeasureColumn(int column) {
 void CEventListCtrl::MeasureFixedColumns() {
   for (int column : {kNumberColumn, kTimeColumn, kNameColumn}) MeasureColumn(column);
   if (m_model.Rows().IsOriginShown()) MeasureColumn(kOriginColumn);
+  if (m_bDeltaShown) MeasureColumn(kDeltaColumn);
+}
+
+ListColumnLayout CEventListCtrl::Layout() const {
+  return ListColumnLayout(m_model.Rows().IsOriginShown(), m_bDeltaShown);
+}
+
+int CEventListCtrl::ColumnFormat(int column) {
+  switch (kLogColumns[column].align) {
+    case LogColumnAlign::kCentre:
+      return LVCFMT_CENTER;
+    case LogColumnAlign::kRight:
+      return LVCFMT_RIGHT;
+    default:
+      return LVCFMT_LEFT;
+  }
+}
+
+void CEventListCtrl::ShowColumnsInOrder() {
+  const std::vector<int> order = Layout().ShownOrder();
+  SetColumnOrderArray(static_cast<int>(order.size()), order.data());
 }
 
 CEventListCtrl::RedrawOff::RedrawOff(CEventListCtrl& list)
@@ -155,7 +178,7 @@ int CEventListCtrl::OnCreate(LPCREATESTRUCTA cs) {
   ReflectChildNotifications(::GetParent(m_hWnd));
 
   for (int column : {kNumberColumn, kTimeColumn, kNameColumn, kTextColumn})
-    InsertColumn(column, kLogColumns[column].heading, kLogColumns[column].centred ? LVCFMT_CENTER : LVCFMT_LEFT);
+    InsertColumn(column, kLogColumns[column].heading, ColumnFormat(column));
   // The first column takes its alignment only when set after insertion.
   LVCOLUMNA format = {};
   format.mask = LVCF_FMT;
@@ -255,8 +278,12 @@ void CEventListCtrl::OnGetDispInfo(NMHDR* header, LRESULT*) {
   // of our own would not reach it).
   // A frame's label is shown shortened, so that frames differ at the column's width; the
   // cell's tool tip has it whole.
-  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    m_model.Rows().CopyShownCellText(row, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const int column = Layout().ColumnAt(item.iSubItem);
+  if (column == kDeltaColumn)
+    CopyDeltaText(static_cast<size_t>(item.iItem), item.pszText, static_cast<size_t>(item.cchTextMax));
+  else
+    m_model.Rows().CopyShownCellText(row, column, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 // Typing in the list finds the next row whose number begins with what was typed.

@@ -1,8 +1,9 @@
 #pragma once
 // The event log of one monitored browser: a report-style list view with one row per
 // recorded event or message (number, time, event name, parameters; on request also whether
-// the page or a frame of it raised the event), the connection to the
-// browser whose listener slots turn events into rows, and the mask of events to record.
+// the page or a frame of it raised the event, and the time since the row before), the
+// connection to the browser whose listener slots turn events into rows, and the mask of
+// events to record.
 // The view creates it with Create, sets its font, mask and title observer, then calls
 // Connect; commands (resume, stop, save, copy, clear) reach it through command routing.
 // The log's state that needs no window (its rows, filter, burst, journal, whether rows are
@@ -108,6 +109,18 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // with a browser argument whether the page or one of its frames raised it, and marks the
   // page's DocumentComplete with its own icon; saving and copying then write it too.
   void SetFrameColumnShown(bool on);
+  // Shows a column, after the time, of the milliseconds since the shown row before (none for
+  // the first shown row; a row after midnight counts on from the day before). It shows the
+  // time column another way: saving and copying write what they wrote without it, and find
+  // and the filter do not look in it.
+  void SetDeltaColumnShown(bool on);
+  bool IsDeltaColumnShown() const { return m_bDeltaShown; }
+
+  // Selects alone, shows and focuses the first shown row stamped at or after time of day
+  // `time` (milliseconds since midnight) in the log's order (LogGoToTime.h); its shown
+  // position, or -1 when there is none.
+  int GoToTime(uint32_t time);
+
   // The whole text of a cell, for the tool tip of a cell the list shows only part of: a
   // frame's origin cell (the list shows its label shortened); "" for every other cell.
   std::string CellToolTipText(int item, int column) const;
@@ -200,8 +213,13 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   void OnFilterLog();
   void OnUpdateFilterLog(CCmdUI* pCmdUI);
   void OnUpdateClearFilterLog(CCmdUI* pCmdUI);
-  // While a filter is on, the status bar's idle text says how many rows are shown.
+  // The status bar's idle text: with exactly two rows selected, the time between them; while
+  // a filter is on, how many rows are shown; while journaling, the journal's file.
   void OnUpdateIdleMessage(CCmdUI* pCmdUI);
+  // Asks for a time of day, prefilled with the selected row's, and goes to it (GoToTime);
+  // says so when no shown row is at or after it.
+  void OnGoToTime();
+  void OnUpdateGoToTime(CCmdUI* pCmdUI);
   void OnUpdateSelectAllRows(CCmdUI* pCmdUI);
   LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
   // The row menu's items take their states from this log's update handlers.
@@ -282,8 +300,21 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // recording is on), its text made by the event's parameter format.
   void Record(size_t slot, const EventArguments& arguments);
   void MeasureFixedColumns();
-  // Sets a column to the width of its sample text (kLogColumns).
+  // Sets a column (a LogColumn) to the width of its sample text (kLogColumns).
   void MeasureColumn(int column);
+  // Where the columns stand in the list, with the columns shown on request as they are now.
+  ListColumnLayout Layout() const;
+  // The list-view alignment (LVCFMT_) of a LogColumn.
+  static int ColumnFormat(int column);
+  // Shows the columns in their order (ListColumnLayout::ShownOrder).
+  void ShowColumnsInOrder();
+  // Copies the Δ cell of shown position `item` into `out` (`size` bytes, zero included).
+  void CopyDeltaText(size_t item, char* out, size_t size) const;
+  // The idle text's part for exactly two selected rows: the time between them; "" otherwise.
+  std::string SelectedRowsInterval();
+  // Selects shown position `item` alone, focused, and scrolls it into view; `selected` is the
+  // first selected item before, or -1.
+  void SelectRowAlone(int item, int selected);
   int TextWidth(const char* text);
 
   // Rows are handed to the journal outside the browser's call where possible: at each tick
@@ -298,6 +329,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int m_nTipColumn = -1;
   std::string m_strTipText;  // the text the tool tip was last given
   int m_nShownCount = 0;  // the item count the control has been given
+  bool m_bDeltaShown = false;
+  int m_nSelectedPair[2] = {-1, -1};  // the two selected items, in order, as last found
   std::string m_ownFindText;
   std::string* m_pFindText = &m_ownFindText;
 };

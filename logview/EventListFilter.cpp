@@ -165,12 +165,13 @@ void CEventListCtrl::OnUpdateFilterLog(CCmdUI* pCmdUI) {
 void CEventListCtrl::OnUpdateClearFilterLog(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.Filter().IsOn()); }
 
 void CEventListCtrl::OnUpdateIdleMessage(CCmdUI* pCmdUI) {
-  std::string shown;
+  std::string shown = SelectedRowsInterval();
   char text[MAX_PATH + 64];
   if (m_model.Filter().IsOn()) {
     std::snprintf(text, sizeof(text), LoadResourceString(IDS_FILTER_SHOWN_ROWS).c_str(),
                   static_cast<int>(m_model.ShownCount()), static_cast<int>(m_model.Rows().Count()));
-    shown = text;
+    if (!shown.empty()) shown += "    ";
+    shown += text;
   }
   // The journal's file name, for the selected tab.
   if (m_model.IsJournaling() && !m_model.JournalFailed()) {

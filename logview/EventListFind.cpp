@@ -28,17 +28,21 @@ int CEventListCtrl::FindRow(const std::string& text, bool forward, bool* wentRou
   const int row = static_cast<int>(FindShownRow(m_model.Rows(), m_model.Filter(), text, selected, forward));
   if (wentRound) *wentRound = FindWentRound(selected, row, forward);
   if (row < 0) return -1;
-  // Only the row found stays selected. Deselecting every item at once goes over each of
-  // them in the list view; with one row selected, that row alone is deselected.
+  SelectRowAlone(row, selected);
+  return row;
+}
+
+void CEventListCtrl::SelectRowAlone(int item, int selected) {
+  // Deselecting every item at once goes over each of them in the list view; with one row
+  // selected, that row alone is deselected.
   if (selected >= 0 && GetSelectedCount() == 1) {
     SetItemState(selected, 0, LVIS_SELECTED);
   } else if (selected >= 0) {
     RedrawOff redrawOff(*this);
     SetItemState(-1, 0, LVIS_SELECTED);
   }
-  SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  EnsureVisible(row, FALSE);
-  return row;
+  SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EnsureVisible(item, FALSE);
 }
 
 void CEventListCtrl::SetStatusMessage(UINT nID) {

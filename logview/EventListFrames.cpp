@@ -91,16 +91,15 @@ void CEventListCtrl::SetFrameColumnShown(bool on) {
   m_model.SetOriginShown(on);
   MatchFilterTextAgain();  // the column's texts are matched only while it is shown
   if (!m_hWnd) return;
+  // Inserted before the Δ column or deleted, which moves that column's index (Layout); shown
+  // between the event name and the parameters.
   if (on) {
-    InsertColumn(kOriginColumn, kLogColumns[kOriginColumn].heading, LVCFMT_LEFT);
-    // Shown between the event name and the parameters; the column indexes stay as they are.
-    size_t count = 0;
-    const int* order = LogColumnOrder(true, count);
-    SetColumnOrderArray(static_cast<int>(count), order);
+    InsertColumn(kOriginColumn, kLogColumns[kOriginColumn].heading, ColumnFormat(kOriginColumn));
     MeasureColumn(kOriginColumn);
   } else {
     DeleteColumn(kOriginColumn);
   }
+  ShowColumnsInOrder();
   // The icons change with the column.
   ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }

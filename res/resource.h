@@ -105,6 +105,14 @@
 #define IDC_JOURNAL_BROWSE 1062
 #define IDB_JOURNAL_TAB_ICON 137
 
+// The time between rows: the Δ column, the time between two selected rows in the status
+// bar, and going to a time of day.
+#define ID_VIEW_DELTA_COLUMN 32816
+#define ID_EDIT_GO_TO_TIME 32817
+#define IDS_SELECTED_ROWS_INTERVAL 32818
+#define IDD_GO_TO_TIME 161
+#define IDC_GO_TO_TIME_TEXT 1070
+
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -864,7 +864,7 @@ TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
   EXPECT_EQ(std::vector<UINT>{IDD_FIND_LOG}, dialogs);
   const testsupport::OpenedMenu byShiftF10 = testsupport::WhileMenuOpen([&] { Press({VK_SHIFT}, VK_F10); }, 0);
   const testsupport::OpenedMenu byMenuKey = testsupport::WhileMenuOpen([&] { Press({}, VK_APPS); }, 0);
-  ASSERT_EQ(9u, byShiftF10.texts.size());
+  ASSERT_EQ(11u, byShiftF10.texts.size());
   EXPECT_EQ("コピー(&C)\tCtrl+C", byShiftF10.texts[0]);
   EXPECT_FALSE(byShiftF10.grayed[0]) << "copy, with the rows selected";
   EXPECT_EQ(byShiftF10.texts, byMenuKey.texts);
@@ -897,6 +897,35 @@ TEST_F(WindowTest, TheKeysOfAWindowsListSelectFindOpenTheRowMenuAndSwitchTabs) {
   EXPECT_EQ(0, m_view->GetTabCount());
   EXPECT_EQ(2u, boxes.Boxes().size());
   ExpectEnabled(ID_TAB_CLOSE_ACTIVE, false);
+}
+
+// Ctrl+G, through the program's loop, asks for a time and selects the first row at or after
+// the time typed, alone. (The dialog and the rows it finds: eventlog_tests and log_tests.)
+TEST_F(WindowTest, CtrlGGoesToTheFirstRowAtOrAfterTheTimeTyped) {
+  Start();
+  Command(ID_VIEW_TIME_MILLISECONDS);
+  Ok("open b1 title=Watched");
+  SelectBrowser("b1");
+  Ok("status b1 first");
+  Ok("status b1 second");
+  ASSERT_TRUE(PumpProgram(m_app, [&] { return Rows() == 3; }));
+  SetFocus(List());
+  Select(0, true);
+  // The newest row's time; an older row stamped in the same millisecond comes first.
+  const std::string typed = testsupport::ListItemText(List(), 2, 1);
+  int expected = 0;
+  while (testsupport::ListItemText(List(), expected, 1) != typed) ++expected;
+  std::vector<UINT> dialogs;
+  CDialog::ModalHook previous = CDialog::SetModalHook([&](CDialog& dialog) {
+    dialogs.push_back(dialog.GetTemplateId());
+    SetDlgItemTextA(dialog.m_hWnd, IDC_GO_TO_TIME_TEXT, typed.c_str());
+    testsupport::ClickButton(dialog, IDOK);
+  });
+  Press({VK_CONTROL}, 'G');
+  CDialog::SetModalHook(previous);
+  EXPECT_EQ(std::vector<UINT>{IDD_GO_TO_TIME}, dialogs);
+  EXPECT_EQ(1, SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0));
+  EXPECT_EQ(expected, SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) << typed;
 }
 
 TEST_F(WindowTest, HoveredButtonsShowPromptsAndTheEqualWidthMarkFollowsTheStoredStyle) {

@@ -172,7 +172,7 @@ TEST_F(EventListTest, ColumnsAreSetUpAndMeasuredAtCreation) {
   EXPECT_EQ(TextWidthIn(m_hWnd, font, "00:00:0000"), m_list->GetColumnWidth(1));
   EXPECT_EQ(0, RowCount(m_hWnd));
   EXPECT_EQ(0, CountDuplicateEntries(m_list->GetMessageMap()));
-  EXPECT_EQ(30, CountEntries(m_list->GetMessageMap()));
+  EXPECT_EQ(34, CountEntries(m_list->GetMessageMap()));
 }
 
 // Every event but OnQuit, whose rows are tested on their own.
@@ -567,10 +567,10 @@ TEST_F(EventListTest, TheRowMenuOffersTheRowCommandsInTheirStates) {
   testsupport::PumpPendingMessages();
   EXPECT_EQ((std::vector<std::string>{"コピー(&C)\tCtrl+C", "すべて選択(&A)\tCtrl+A", "", "検索(&F)...\tCtrl+F",
                                       "フィルター(&I)...\tCtrl+Shift+F", "フィルターの解除(&R)", "",
-                                      "ログを保存(&S)...", "ログのクリア(&L)"}),
+                                      "ログを保存(&S)...", "ログのクリア(&L)", "", "時刻へ移動(&G)...\tCtrl+G"}),
             menu.texts);
   // Grayed: copy (no row selected), the separators, and clearing the filter (none is on).
-  EXPECT_EQ((std::vector<bool>{true, false, true, false, false, true, true, false, false}), menu.grayed);
+  EXPECT_EQ((std::vector<bool>{true, false, true, false, false, true, true, false, false, true, false}), menu.grayed);
   EXPECT_EQ(3u, m_list->GetSelectedCount());
 }
 

@@ -855,6 +855,7 @@ TEST(LogOptionsTest, EachOptionIsKeptUnderItsOwnNameAndOffWhileMissing) {
       {ID_VIEW_SAVE_CSV, "SaveAsCsv", &LogOptions::saveAsCsv},
       {ID_VIEW_FRAME_COLUMN, "FrameColumn", &LogOptions::frameColumn},
       {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard},
+      {ID_VIEW_DELTA_COLUMN, "DeltaColumn", &LogOptions::deltaColumn},
   };
   EXPECT_EQ(nullptr, LogOptions::ForCommand(ID_VIEW_FONT));
   for (const auto& c : cases) {
@@ -907,13 +908,15 @@ TEST(LogOptionsTest, ARunsSwitchesAddToTheStoredOptionsAndTakeNoneAway) {
 // while on, and read again by a view made later.
 TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
   COrmixView* view = m_host.view;
-  using Get = bool (*)(const LogModel&);
+  using Get = bool (*)(const CEventListCtrl&);
   const std::pair<UINT, Get> options[] = {
-      {ID_VIEW_FOLLOW_AT_BOTTOM, [](const LogModel& log) { return log.FollowOnlyAtBottom(); }},
-      {ID_VIEW_TIME_MILLISECONDS, [](const LogModel& log) { return log.Rows().IsTimeWithMilliseconds(); }},
-      {ID_VIEW_SAVE_CSV, [](const LogModel& log) { return log.SaveAsCsv(); }},
-      {ID_VIEW_FRAME_COLUMN, [](const LogModel& log) { return log.Rows().IsOriginShown(); }},
-      {ID_VIEW_ASK_BEFORE_DISCARD, [](const LogModel& log) { return log.AskBeforeDiscard(); }},
+      {ID_VIEW_FOLLOW_AT_BOTTOM, [](const CEventListCtrl& list) { return list.Model().FollowOnlyAtBottom(); }},
+      {ID_VIEW_TIME_MILLISECONDS,
+       [](const CEventListCtrl& list) { return list.Model().Rows().IsTimeWithMilliseconds(); }},
+      {ID_VIEW_SAVE_CSV, [](const CEventListCtrl& list) { return list.Model().SaveAsCsv(); }},
+      {ID_VIEW_FRAME_COLUMN, [](const CEventListCtrl& list) { return list.Model().Rows().IsOriginShown(); }},
+      {ID_VIEW_ASK_BEFORE_DISCARD, [](const CEventListCtrl& list) { return list.Model().AskBeforeDiscard(); }},
+      {ID_VIEW_DELTA_COLUMN, [](const CEventListCtrl& list) { return list.IsDeltaColumnShown(); }},
   };
   Ok("open b1 title=A");
   SelectBrowser("b1");
@@ -923,19 +926,19 @@ TEST_F(ViewTabsTest, LogOptionsReachEveryLog) {
     EXPECT_EQ(0, QueryCommandState(view, command).m_nCheck);
     RouteCommand(view, command);
     EXPECT_EQ(1, QueryCommandState(view, command).m_nCheck);
-    EXPECT_TRUE(get(List(view, 0)->Model()));
+    EXPECT_TRUE(get(*List(view, 0)));
   }
   SelectBrowser("b1");
   ViewInHost later;
   for (const auto& [command, get] : options) {
     SCOPED_TRACE(command);
-    EXPECT_TRUE(get(List(view, 1)->Model()));
+    EXPECT_TRUE(get(*List(view, 1)));
     const CCmdUI state = QueryCommandState(later.view, command);
     EXPECT_EQ(1, state.m_nCheck);
     EXPECT_TRUE(state.m_bEnabled) << "the program's option, set with no tab open";
     RouteCommand(view, command);
-    EXPECT_FALSE(get(List(view, 0)->Model()));
-    EXPECT_FALSE(get(List(view, 1)->Model()));
+    EXPECT_FALSE(get(*List(view, 0)));
+    EXPECT_FALSE(get(*List(view, 1)));
   }
 }
 

@@ -18,6 +18,7 @@ const LogOptions::Option kOptions[] = {
      nullptr},
     {ID_VIEW_ASK_BEFORE_DISCARD, "AskBeforeDiscard", &LogOptions::askBeforeDiscard, nullptr,
      &LogModel::SetAskBeforeDiscard},
+    {ID_VIEW_DELTA_COLUMN, "DeltaColumn", &LogOptions::deltaColumn, &CEventListCtrl::SetDeltaColumnShown, nullptr},
 };
 
 }  // namespace

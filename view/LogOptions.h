@@ -20,6 +20,8 @@ struct LogOptions {
   bool frameColumn = false;
   // Ask before a log with rows neither saved nor journaled is cleared, closed or exited from.
   bool askBeforeDiscard = false;
+  // Show the column of the time since the shown row before.
+  bool deltaColumn = false;
 
   // One option: the command that switches it, the REG_DWORD (0 or 1) it is kept in, where
   // this structure holds it and how a log takes it: through the list's setter, or, when the
