@@ -11,6 +11,7 @@ void LogModel::AppendRow(long number, const char* name, const char* text, int im
   m_clock(&now);
   m_dwLastRow = tick;
   m_rows.Append(number, now, name, text, image, origin, frameLabel);
+  m_navigations.Add(m_rows.Count() - 1);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   if (m_journal && tick - m_dwJournalHandOver >= kJournalHandOverMs) HandOverJournalRows(tick);
 }
@@ -18,6 +19,7 @@ void LogModel::AppendRow(long number, const char* name, const char* text, int im
 void LogModel::Clear() {
   m_filter.Off();  // nothing is left to filter; the counts per event start again
   m_rows.Clear();
+  m_navigations.Clear();
   m_nJournaledRows = 0;
   m_bUnkept = false;
 }
