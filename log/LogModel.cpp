@@ -4,6 +4,7 @@
 
 #include "log/JournalFileName.h"
 #include "log/SavedLogLines.h"
+#include "log/TraceExport.h"
 
 void LogModel::AppendRow(long number, const char* name, const char* text, int image, EventRowStore::Origin origin,
                          const char* frameLabel, DWORD tick) {
@@ -104,4 +105,8 @@ LogFileResult LogModel::Save(const char* path, bool shownRowsOnly) {
   // Rows the filter hid were not written: they still need keeping.
   if (result.written && (!shown || ShownCount() == m_rows.Count())) m_bUnkept = false;
   return result;
+}
+
+LogFileResult LogModel::SaveTrace(const char* path, const std::string& processName, unsigned pid) const {
+  return WriteLogFile(path, TraceLines(m_rows, m_navigations, processName, pid));
 }

@@ -104,6 +104,9 @@ class LogModel {
   // Writes every row (or, with `shownRowsOnly` and a filter on, the shown rows) to `path`;
   // a file written keeps the rows.
   LogFileResult Save(const char* path, bool shownRowsOnly);
+  // Writes every row to `path` as a trace (TraceLines) of a process named `processName` with
+  // id `pid`. Whether rows are kept stays as it was: a trace is no log to be read back.
+  LogFileResult SaveTrace(const char* path, const std::string& processName, unsigned pid) const;
   // Whether event rows are neither in a file saved since nor in a journal that works.
   bool HasUnkeptRows() const { return m_bUnkept && m_rows.Count() > 0 && (!m_journal || m_journal->Failed()); }
   // Clearing or closing the log first asks about rows that would be lost.

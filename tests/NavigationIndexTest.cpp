@@ -8,42 +8,19 @@
 
 #include <gtest/gtest.h>
 
-#include "events/EventCatalog.h"
 #include "log/EventRowStore.h"
 #include "log/NavigationIndex.h"
+#include "support/LogSteps.h"
 
 namespace {
 
-using Origin = EventRowStore::Origin;
 constexpr uint32_t kNone = NavigationIndex::kNone;
 
-// Where a row comes from: "" no browser argument, "page", "loaded" (the page's own
-// DocumentComplete), else the label of a frame.
-struct Step {
-  const char* event;
-  const char* where;
-  uint32_t ms = 0;  // time of day
-  const char* text = "";
-};
+using Step = testsupport::LogStep;
 
 class NavigationIndexTest : public ::testing::Test {
  protected:
-  void Add(const Step& step) {
-    const std::string where = step.where;
-    const Origin origin = where.empty()        ? Origin::None
-                          : where == "page"   ? Origin::Page
-                          : where == "loaded" ? Origin::PageLoaded
-                                              : Origin::Frame;
-    SYSTEMTIME time = {};
-    time.wHour = static_cast<WORD>(step.ms / 3600000);
-    time.wMinute = static_cast<WORD>(step.ms / 60000 % 60);
-    time.wSecond = static_cast<WORD>(step.ms / 1000 % 60);
-    time.wMilliseconds = static_cast<WORD>(step.ms % 1000);
-    const std::string name = std::string(kEventRowNamePrefix) + step.event;
-    m_rows.Append(static_cast<long>(m_rows.Count() + 1), time, name.c_str(), step.text, 0, origin,
-                  origin == Origin::Frame ? step.where : nullptr);
-    m_index.Add(m_rows.Count() - 1);
-  }
+  void Add(const Step& step) { testsupport::AddLogStep(m_rows, m_index, step); }
   void AddAll(const std::vector<Step>& steps) {
     for (const Step& step : steps) Add(step);
   }
