@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "log/FolderFiles.h"
 #include "log/JournalFileName.h"
 #include "log/SavedLogLines.h"
 #include "log/TraceExport.h"
@@ -109,4 +110,18 @@ LogFileResult LogModel::Save(const char* path, bool shownRowsOnly) {
 
 LogFileResult LogModel::SaveTrace(const char* path, const std::string& processName, unsigned pid) const {
   return WriteLogFile(path, TraceLines(m_rows, m_navigations, processName, pid));
+}
+
+LogFileResult LogModel::SaveTraceInto(const std::string& folder, const std::string& title, unsigned pid,
+                                      std::string* path) const {
+  const std::string name = TraceFileName(m_created, title);
+  *path = InFolder(folder, name);
+  if (!IsFolder(folder) && !CreateFolderWithParents(folder)) {
+    LogFileResult result;
+    result.error = ::GetLastError() ? ::GetLastError() : static_cast<DWORD>(ERROR_PATH_NOT_FOUND);
+    return result;
+  }
+  for (int number = 2; number < 1000 && ::GetFileAttributesA(path->c_str()) != INVALID_FILE_ATTRIBUTES; ++number)
+    *path = InFolder(folder, NumberedName(name, number));
+  return SaveTrace(path->c_str(), title, pid);
 }

@@ -107,6 +107,11 @@ class LogModel {
   // Writes every row to `path` as a trace (TraceLines) of a process named `processName` with
   // id `pid`. Whether rows are kept stays as it was: a trace is no log to be read back.
   LogFileResult SaveTrace(const char* path, const std::string& processName, unsigned pid) const;
+  // Writes the trace into `folder` (made with its parents when missing), named from the time
+  // the log was created and `title` (TraceFileName; " (2)" and so on before the extension when
+  // a file of that name is there already). `path` gets the file's path.
+  LogFileResult SaveTraceInto(const std::string& folder, const std::string& title, unsigned pid,
+                              std::string* path) const;
   // Whether event rows are neither in a file saved since nor in a journal that works.
   bool HasUnkeptRows() const { return m_bUnkept && m_rows.Count() > 0 && (!m_journal || m_journal->Failed()); }
   // Clearing or closing the log first asks about rows that would be lost.

@@ -101,6 +101,9 @@
 #define IDC_JOURNAL_ON 1060
 #define IDC_JOURNAL_FOLDER 1061
 
+// A log written as a trace (the File menu's command); 32870-32889 are the trace's.
+#define ID_FILE_SAVE_TRACE 32870
+
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

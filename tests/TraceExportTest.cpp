@@ -1,7 +1,7 @@
 // A log written as a trace, with no window, and read back with the JSON library that wrote
 // it: valid JSON for every kind of row and text, each navigation a complete event on its
 // track, the tracks and the process named, texts in UTF-8; a trace that cannot be written
-// leaves nothing behind.
+// leaves nothing behind; a run's traces in their folder.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,7 +16,9 @@
 
 #include "events/EventCatalog.h"
 #include "log/EventRowStore.h"
+#include "log/JournalFileName.h"
 #include "log/LogFileWriter.h"
+#include "log/LogModel.h"
 #include "log/NavigationIndex.h"
 #include "log/TraceExport.h"
 #include "support/Files.h"
@@ -135,6 +137,26 @@ TEST_F(TraceExportTest, ATraceThatCannotBeWrittenLeavesNothing) {
       WriteLogFile((m_folder.path + "\\missing\\a.json").c_str(), TraceLines(m_rows, m_index, "t", 1));
   EXPECT_NE(0u, missing.error);
   EXPECT_EQ(std::vector<std::string>{}, m_folder.Files());
+}
+
+// A run's trace goes into its folder, made with its parents, named as the log's journal
+// would be with ".json"; a second of the same name does not replace the first.
+TEST_F(TraceExportTest, ARunsTracesAreNamedAsJournalsInAFolderMadeForThem) {
+  LogModel log;
+  log.NoteCreated();
+  log.AppendRow(1, "", "x", 0, EventRowStore::Origin::None, nullptr, 0);
+  const std::string folder = m_folder.path + "\\made\\here";
+  std::string first, second;
+  EXPECT_TRUE(log.SaveTraceInto(folder, "A/B", 1, &first).written);
+  EXPECT_TRUE(log.SaveTraceInto(folder, "A/B", 1, &second).written);
+  EXPECT_EQ(folder + "\\" + TraceFileName(log.CreatedTime(), "A/B"), first);
+  EXPECT_EQ(first.substr(0, first.size() - 5) + " (2).json", second);
+  for (const std::string& path : {first, second}) {
+    EXPECT_NO_THROW(Json::parse(testsupport::FileBytes(path))) << path;
+    ::DeleteFileA(path.c_str());
+  }
+  ::RemoveDirectoryA(folder.c_str());
+  ::RemoveDirectoryA((m_folder.path + "\\made").c_str());
 }
 
 }  // namespace
