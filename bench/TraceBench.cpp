@@ -1,8 +1,9 @@
 // The trace of a long log against saving it as text, and what the navigation index costs per
-// row. A log of N rows (1,000,000 unless given) with a navigation every 100 rows (the page's,
-// with a frame's inside it, as a browser loads a page with a frame) is stored once; then:
+// row. A log of N rows (1,000,000 unless given) with a navigation every 100 rows (a page with
+// one frame every 200 rows, as a browser loads it: 10,000 navigations in a million rows) is
+// stored once; then:
 //   - the index is fed every stored row again, into a new index, three times: ns per row;
-//   - the log is saved as plain text and written as a trace, alternately, three times each,
+//   - the log is saved as plain text and written as a trace, alternately, five times each,
 //     into the temporary folder: the medians, their ratio, the files' sizes.
 // Figures are printed, never judged. Usage: trace_bench.exe [ROWS]
 #include <windows.h>
@@ -34,8 +35,8 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// One page navigation in 100 rows: the events a browser sends for a page with one frame,
-// the rest status texts and progress, as a page loading sends many.
+// One page in 200 rows: the events a browser sends for a page with one frame, the rest status
+// texts and progress, as a page loading sends many.
 void FillLog(EventRowStore& rows, size_t count) {
   struct Event {
     size_t slot;
@@ -67,8 +68,8 @@ void FillLog(EventRowStore& rows, size_t count) {
   SYSTEMTIME time = {};
   time.wHour = 9;
   for (size_t i = 0; i < count; ++i) {
-    const size_t step = i % 100;
-    const Event& event = step < 7 ? kNavigation[step] : step >= 98 ? kLoaded[step - 98] : kLoading[step % 2];
+    const size_t step = i % 200;
+    const Event& event = step < 7 ? kNavigation[step] : step >= 198 ? kLoaded[step - 198] : kLoading[step % 2];
     // 3 ms a row: a million rows take most of an hour, and cross no midnight.
     const size_t ms = 9 * 3600000 + i * 3;
     time.wHour = static_cast<WORD>(ms / 3600000);
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
   const std::string tracePath = TempPath("ormix-bench-trace.json");
   std::vector<double> text, trace;
   bool written = true;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 5; ++round) {
     start = Seconds();
     written = WriteLogFile(textPath.c_str(), SavedLogLines(rows, false)).written && written;
     text.push_back(Seconds() - start);
@@ -130,8 +131,8 @@ int main(int argc, char** argv) {
   std::printf("storing the rows: %.0f ns per row\n", storeSeconds * 1e9 / static_cast<double>(count));
   std::printf("navigation index: %.0f ns per row (median of 3; %.0f / %.0f / %.0f)\n", Median(perRow), perRow[0],
               perRow[1], perRow[2]);
-  std::printf("save as text: %.3f s (median of 3), %lld bytes\n", Median(text), FileSize(textPath));
-  std::printf("trace:        %.3f s (median of 3), %lld bytes\n", Median(trace), FileSize(tracePath));
+  std::printf("save as text: %.3f s (median of 5), %lld bytes\n", Median(text), FileSize(textPath));
+  std::printf("trace:        %.3f s (median of 5), %lld bytes\n", Median(trace), FileSize(tracePath));
   std::printf("trace / text: %.2f\n", Median(trace) / Median(text));
   ::DeleteFileA(textPath.c_str());
   ::DeleteFileA(tracePath.c_str());

@@ -14,17 +14,12 @@ bool IsAscii(const char* text, size_t length) {
 
 }  // namespace
 
-const std::string& Utf8Text::Of(const char* text, size_t length) {
-  m_utf8.clear();
-  if (length == 0) return m_utf8;
-  if (IsAscii(text, length)) {
-    m_utf8.assign(text, length);
-    return m_utf8;
-  }
+std::string_view Utf8Text::Of(const char* text, size_t length) {
+  if (IsAscii(text, length)) return std::string_view(text, length);
   const int bytes = static_cast<int>(length);
   m_wide.resize(length);  // never more UTF-16 units than bytes
   const int wide = ::MultiByteToWideChar(kCodePage, 0, text, bytes, &m_wide[0], bytes);
-  if (wide <= 0) return m_utf8;
+  if (wide <= 0) return std::string_view();
   m_utf8.resize(static_cast<size_t>(wide) * 3);  // at most three bytes per UTF-16 unit
   const int utf8 = ::WideCharToMultiByte(CP_UTF8, 0, m_wide.data(), wide, &m_utf8[0],
                                          static_cast<int>(m_utf8.size()), nullptr, nullptr);

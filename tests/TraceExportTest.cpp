@@ -50,7 +50,7 @@ class TraceExportTest : public ::testing::Test {
 TEST_F(TraceExportTest, EachNavigationIsACompleteEventOnItsTrackAndEveryOtherRowAnInstant) {
   Add({"", "", kTen, "イベントの記録を開始しました。"});
   Add({"BeforeNavigate2", "page", kTen,
-       "URL:http://h/ページ.html  Flags:0  TargetFrameName:  PostData:\x81\x20\xff  Headers:X-A: \"1\"\\\r\n"});
+       "URL:http://h/ページ.html  Flags:0  TargetFrameName:  PostData:  Headers:"});
   Add({"DownloadBegin", "", kTen + 5});
   Add({"NavigateComplete2", "page", kTen + 10, "URL:http://h/ページ.html"});
   Add({"BeforeNavigate2", "f1", kTen + 20, "URL:http://h/f1.html  Flags:0  TargetFrameName:f1  PostData:  Headers:"});
@@ -63,6 +63,9 @@ TEST_F(TraceExportTest, EachNavigationIsACompleteEventOnItsTrackAndEveryOtherRow
                                        kOnQuit};
   for (size_t slot = 0; slot < kEventCount; ++slot)
     if (!navigating.count(slot)) Add({kEventCatalog[slot].name, "page", kTen + 100, "Text:テスト"});
+  const long lastPlain = static_cast<long>(m_rows.Count());
+  Add({"StatusTextChange", "", kTen + 110, "Text:a\"b\\c\x01"});
+  Add({"StatusTextChange", "", kTen + 110, "Text:\x81\x20\xff"});
 
   const Json trace = WrittenTrace();
   const struct {
@@ -118,7 +121,9 @@ TEST_F(TraceExportTest, EachNavigationIsACompleteEventOnItsTrackAndEveryOtherRow
   EXPECT_EQ(u8"Text:読み込み中\t\"完了\"", instants.at(7).at("args").at("text"));
   EXPECT_EQ(35000, instants.at(7).at("ts"));
   EXPECT_EQ(2, instants.at(6).at("tid")) << "the frame's error is on its track";
-  EXPECT_EQ(u8"Text:テスト", instants.at(static_cast<long>(m_rows.Count())).at("args").at("text"));
+  EXPECT_EQ(u8"Text:テスト", instants.at(lastPlain).at("args").at("text"));
+  EXPECT_EQ("Text:a\"b\\c\x01", instants.at(lastPlain + 1).at("args").at("text"));
+  EXPECT_TRUE(instants.at(lastPlain + 2).at("args").at("text").is_string()) << "bytes that are no text";
 }
 
 // A trace that cannot be written leaves the folder as it was, and says why; an empty log
