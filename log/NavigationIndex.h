@@ -20,8 +20,9 @@
 // added), and a smaller step back (the clock set back) as no time passed.
 //
 // Feeding a row costs a table look-up for its event name, and for a frame's row a look-up of
-// its track; a navigation takes 48 bytes. The index reads the store it was given, which must
-// outlive it and is cleared together with it.
+// its track (about 12 ns a row in all: bench/trace_bench); a navigation takes 48 bytes, and
+// nothing is kept per row. The index reads the store it was given, which must outlive it and
+// is cleared together with it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -98,8 +99,10 @@ class NavigationIndex {
   // came, and the DocumentComplete that completed it.
   std::vector<uint32_t> RowsOf(size_t navigation) const;
   // Appends to `out`, in the order they began, the navigations whose time overlaps [fromMs,
-  // toMs] (an open one lasts until now). Looks at the navigations that began by `toMs` and
-  // may still run at `fromMs`, by binary search, never at every one.
+  // toMs] (an open one lasts until the latest row, LastMs). Two binary searches bound what is
+  // looked at: the navigations that began by `toMs`, from the first one of which some
+  // navigation begun no later still ran at `fromMs` (a step function of the latest end so far,
+  // kept as navigations end), and the open ones; never every navigation of the log.
   void NavigationsOverlapping(int64_t fromMs, int64_t toMs, std::vector<uint32_t>& out) const;
 
  private:

@@ -7,14 +7,18 @@
 // navigation index's tracks one thread (tid track + 1, named by "thread_name": "ページ" or the
 // frame column's text, and sorted in track order). On its track:
 //   - each navigation is a complete event ("X"): name its URL, from its BeforeNavigate2 to the
-//     row that ended it (an open one to the log's last row), args its own rows' numbers and how
-//     it ended; inside it, a complete event "NavigateComplete2" from its begin to its
-//     NavigateComplete2, when one came;
+//     row that ended it (an open one to the log's last row), args its own rows' numbers
+//     ("rows"), how it ended ("ended": completed, replaced, failed, quit, open) and the number
+//     of the row that ended it ("endRow", null while open); inside it, a complete event
+//     "NavigateComplete2" from its begin to its NavigateComplete2, when one came;
 //   - every other row is an instant event ("i", thread scope): name its event (without the
 //     interface's prefix; "メッセージ" for the log's own message rows), args its number and its
 //     parameter text.
 // Times ("ts", "dur") are microseconds from the log's first row. Every text is converted from
-// code page 932 to UTF-8; the JSON is written by nlohmann-json, which escapes what it must.
+// code page 932 to UTF-8. nlohmann-json writes the JSON of every event but the rows' and
+// escapes every text that needs it (TraceExport.cpp says why the rows' are put together).
+// A navigation's own rows (its BeforeNavigate2, NavigateComplete2 and the DocumentComplete that
+// completed it) are in its complete event rather than instants of their own.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
