@@ -39,9 +39,10 @@ bool CEventListCtrl::SaveTraceWithDialog(const std::string& processName) {
 }
 
 void CEventListCtrl::WriteTraceOnQuit(const std::string& folder, const std::string& title) {
+  // A new title alone (the connect has told it) does not write a trace written already again.
+  if (folder != m_traceFolder) m_bTraceWritten = false;
   m_traceFolder = folder;
   m_traceTitle = title;
-  m_bTraceWritten = false;
 }
 
 void CEventListCtrl::WritePendingTrace() {
