@@ -225,35 +225,44 @@ TEST_F(UnattendedRunTest, TheTraceHasACompleteEventPerNavigationAndItsFailureIsT
   const testsupport::TempFolder traces("ormix-trace-");
   const std::string folder = traces.path + "\\made\\here";
   const std::string plain = traces.path + "\\plain";
+  // How the run ends: by itself once the browser has quit (/exit-when-done), or closed by
+  // hand after the browser quit or while it is still open.
+  enum class End { ByItself, AfterQuit, BrowserOpen };
   const struct {
     std::string folder;
-    bool quits;
+    End end;
     DWORD exitCode;
-  } cases[] = {{folder, true, 0}, {folder, false, 0}, {plain + "\\traces", true, 3}};
+  } cases[] = {{folder, End::ByItself, 0},
+               {folder, End::AfterQuit, 0},
+               {folder, End::BrowserOpen, 0},
+               {plain + "\\traces", End::ByItself, 3}};
   for (const auto& c : cases) {
     RemoveDirectoryA(folder.c_str());
     CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Ok("open t1 title=Trace url=http://trace.example/ frames=2");
     OrmixProcess ormix;
     ErrorStream errors;
-    ASSERT_TRUE(ormix.Start("/watch trace.example /trace \"" + c.folder + "\" /wait 1 /minimized", nullptr,
-                            errors.WriteEnd()));
+    ASSERT_TRUE(ormix.Start("/watch trace.example /trace \"" + c.folder + "\" /wait 1 /minimized" +
+                                (c.end == End::ByItself ? " /exit-when-done" : ""),
+                            nullptr, errors.WriteEnd()));
     errors.Started();
     Ok("wait sinks t1 1 timeout=60000");
     Ok("navigate t1 http://trace.example/a.html title=A");
     Ok("navigate t1 http://trace.example/b.html title=B");
-    if (c.quits) {
+    if (c.end == End::BrowserOpen) {
+      // Ending the run writes the trace; every event the browser has sent is in the log by then.
+      ASSERT_TRUE(ormix.Close());
+      Ok("close t1");
+    } else {
       Ok("close t1 quit");
-      // Written while the program goes on.
-      if (c.exitCode == 0) {
-        EXPECT_TRUE(PumpUntil([&] { return !Jsons(folder).empty(); }, kGenerousMs));
-      }
-      EXPECT_FALSE(ormix.HasExited());
     }
-    // Ending the run writes what has not been written; every event the browser has sent is
-    // in the log by then.
-    ASSERT_TRUE(ormix.Close()) << c.folder;
-    if (!c.quits) Ok("close t1");
+    if (c.end == End::AfterQuit) {
+      // Written while the program goes on.
+      EXPECT_TRUE(PumpUntil([&] { return !Jsons(folder).empty(); }, kGenerousMs));
+      EXPECT_FALSE(ormix.HasExited());
+      ASSERT_TRUE(ormix.Close());
+    }
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << c.folder;
     EXPECT_EQ(c.exitCode, ormix.ExitCode()) << c.folder;
     const std::string said = errors.ReadAll();
     if (c.exitCode != 0) {
@@ -261,7 +270,7 @@ TEST_F(UnattendedRunTest, TheTraceHasACompleteEventPerNavigationAndItsFailureIsT
       continue;
     }
     const std::vector<std::string> files = Jsons(folder);
-    ASSERT_EQ(1u, files.size()) << c.quits;
+    ASSERT_EQ(1u, files.size()) << static_cast<int>(c.end);
     const std::string path = folder + "\\" + files[0];
     const nlohmann::json trace = nlohmann::json::parse(testsupport::FileBytes(path));
     DeleteFileA(path.c_str());
@@ -275,7 +284,7 @@ TEST_F(UnattendedRunTest, TheTraceHasACompleteEventPerNavigationAndItsFailureIsT
                   "http://trace.example/frame2.html completed 3", "http://trace.example/b.html completed 1",
                   "http://trace.example/frame1.html completed 2", "http://trace.example/frame2.html completed 3"}),
               navigations)
-        << c.quits;
+        << static_cast<int>(c.end);
   }
   DeleteFileA(plain.c_str());
   RemoveDirectoryA(folder.c_str());
