@@ -117,7 +117,13 @@ void CMainFrame::CloseWithoutAsking() {
 
 void CMainFrame::OnEndSession(BOOL bEnding) {
   if (!bEnding) return;
-  if (auto* view = dynamic_cast<COrmixView*>(GetActiveView())) view->EndJournals();
+  auto* view = dynamic_cast<COrmixView*>(GetActiveView());
+  if (!view) return;
+  // The process may be ended at any moment from now: the traces of every row received are
+  // written before the journals close.
+  view->DeliverReceivedEvents();
+  view->WritePendingTraces();
+  view->EndJournals();
 }
 
 BOOL CMainFrame::LoadWindowPlacement(WINDOWPLACEMENT* placement) {

@@ -55,6 +55,7 @@ void COrmixApp::ApplyCommandLine(COrmixView* view) {
   view->UseLogOptionsForThisRun(m_pCommandLine->SaveAsCsv(), m_pCommandLine->TimeWithMilliseconds());
   if (m_pCommandLine->ExitWhenDone()) view->ReportWithoutAsking();
   UseJournalFolder(view);
+  UseTraceFolder(view);
   if (!m_pCommandLine->WatchesBrowsers()) {
     // Nothing to look for: the run ends when its wait does, as one whose browsers never came.
     if (!m_pCommandLine->ExitWhenDone()) return;
@@ -80,6 +81,12 @@ void COrmixApp::UseJournalFolder(COrmixView* view) {
   view->TellJournalOutcome(m_pJournalFailed);
 }
 
+void COrmixApp::UseTraceFolder(COrmixView* view) {
+  if (m_pCommandLine->TraceFolder().empty()) return;
+  view->UseTraceFolderForThisRun(m_pCommandLine->TraceFolder());
+  view->TellTraceOutcome(m_pTraceFailed);
+}
+
 int COrmixApp::ExitInstance(int exitCode) {
   // Nothing the watcher still has under way may come back once the window has gone.
   RunFacts facts;
@@ -89,6 +96,7 @@ int COrmixApp::ExitInstance(int exitCode) {
   if (m_bBadCommandLine) return kExitBadCommandLine;
   if (!m_pCommandLine) return facts.loopCode;
   facts.journalFailed = *m_pJournalFailed;
+  facts.traceFailed = *m_pTraceFailed;
   facts.waitRanOut = m_bWaitRanOut;
   const RunOutcome outcome = OutcomeOfRun(*m_pCommandLine, facts);
   if (!outcome.reason.empty()) WriteErrorLine(outcome.reason);

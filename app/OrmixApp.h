@@ -35,6 +35,8 @@ class COrmixApp : public CWinApp {
   void ApplyCommandLine(COrmixView* view);
   // Hands the journal folder of /journal to the view.
   void UseJournalFolder(COrmixView* view);
+  // Hands the trace folder of /trace to the view.
+  void UseTraceFolder(COrmixView* view);
   // Ends a run that /exit-when-done asked to end: nothing is asked of anyone.
   void EndRun();
   // Writes `line` to the standard error stream, when the program has one.
@@ -47,4 +49,6 @@ class COrmixApp : public CWinApp {
   bool m_bWaitRanOut = false;
   // Set as the view goes when a journal of /journal could not be written.
   std::shared_ptr<bool> m_pJournalFailed = std::make_shared<bool>(false);
+  // Set as the view goes when a trace of /trace could not be written.
+  std::shared_ptr<bool> m_pTraceFailed = std::make_shared<bool>(false);
 };

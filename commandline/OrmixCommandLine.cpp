@@ -96,10 +96,10 @@ bool COrmixCommandLine::ParseOwnSwitch(const std::string& name, const std::strin
     if (!argument(&value)) return false;
     return ParseEvents(value) || Fail(Problem::BadArgument, written + " " + value);
   }
-  if (SameName(name, "journal")) {
+  if (SameName(name, "journal") || SameName(name, "trace")) {
     if (!argument(&value)) return false;
     if (value.empty()) return Fail(Problem::BadArgument, written + " \"\"");
-    m_journalFolder = value;
+    (SameName(name, "journal") ? m_journalFolder : m_traceFolder) = value;
     return true;
   }
   bool* flag = SameName(name, "csv")              ? &m_saveAsCsv

@@ -45,6 +45,8 @@ class COrmixCommandLine : public CCommandLineInfo {
   const EventMask& Events() const { return m_events; }
   // /journal FOLDER ("" when not given).
   const std::string& JournalFolder() const { return m_journalFolder; }
+  // /trace FOLDER ("" when not given).
+  const std::string& TraceFolder() const { return m_traceFolder; }
   // /csv, /ms: log options for this run only.
   bool SaveAsCsv() const { return m_saveAsCsv; }
   bool TimeWithMilliseconds() const { return m_timeWithMilliseconds; }
@@ -64,6 +66,7 @@ class COrmixCommandLine : public CCommandLineInfo {
   unsigned m_waitSeconds = kDefaultWaitSeconds;
   EventMask m_events;
   std::string m_journalFolder;
+  std::string m_traceFolder;
   bool m_saveAsCsv = false;
   bool m_timeWithMilliseconds = false;
   bool m_exitWhenDone = false;

@@ -6,6 +6,7 @@ namespace {
 
 const char kNothingMatched[] = "Ormix: %u 秒待ちましたが、記録するブラウザーはありませんでした。";
 const char kJournalFailed[] = "Ormix: ジャーナルをフォルダー %s に書き込めませんでした。";
+const char kTraceFailed[] = "Ormix: トレースをフォルダー %s に書き込めませんでした。";
 
 }  // namespace
 
@@ -14,6 +15,11 @@ RunOutcome OutcomeOfRun(const COrmixCommandLine& commandLine, const RunFacts& fa
   char line[1024];
   if (facts.journalFailed) {
     std::snprintf(line, sizeof(line), kJournalFailed, commandLine.JournalFolder().c_str());
+    return {kExitJournalFailed, line};
+  }
+  // A trace that could not be written counts as a journal that could not.
+  if (facts.traceFailed) {
+    std::snprintf(line, sizeof(line), kTraceFailed, commandLine.TraceFolder().c_str());
     return {kExitJournalFailed, line};
   }
   const bool nothingWatched =

@@ -10,7 +10,7 @@
 enum RunExitCode {
   kExitWatched = 0,         // it went as asked: a browser was watched, or none was asked for
   kExitNothingMatched = 2,  // no browser was watched within the wait
-  kExitJournalFailed = 3,   // a journal could not be written
+  kExitJournalFailed = 3,   // a journal (or a trace) could not be written
   kExitBadCommandLine = 4,  // a switch could not be understood
 };
 
@@ -19,6 +19,7 @@ struct RunFacts {
   bool journalFailed = false; // a journal of /journal could not be written
   bool watchedAny = false;    // a tab was opened on a browser the command line asked for
   bool waitRanOut = false;    // /exit-when-done without browsers to look for: the wait ended the run
+  bool traceFailed = false;   // a trace of /trace could not be written
 };
 
 struct RunOutcome {

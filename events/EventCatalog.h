@@ -21,6 +21,9 @@ struct EventInfo {
 
 constexpr size_t kEventCount = 32;
 
+// What the log puts before an event's name in its rows' name column.
+inline constexpr char kEventRowNamePrefix[] = "DIID_DWebBrowserEvents2::";
+
 // clang-format off
 inline constexpr EventInfo kEventCatalog[kEventCount] = {
   {"StatusTextChange",           DISPID_STATUSTEXTCHANGE,    VTS_BSTR,                  0, 1004, 1,  1},

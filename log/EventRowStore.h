@@ -45,6 +45,8 @@ class EventRowStore {
   const char* NameOfIndex(size_t index) const { return m_names[index].c_str(); }
   // How many stored rows have the event name of `index`; counted as rows are appended.
   size_t RowsWithName(size_t index) const { return m_nameRows[index]; }
+  // The row's time of day, in milliseconds since midnight.
+  uint32_t TimeOfDayMs(size_t row) const { return At(row).time; }
   const char* Text(size_t row) const { return At(row).text; }
   size_t TextLength(size_t row) const { return At(row).length; }
   // The row's time of day in milliseconds since midnight.

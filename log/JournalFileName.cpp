@@ -27,13 +27,24 @@ std::string SafeFileTitle(const std::string& title, size_t maxBytes) {
   return safe;
 }
 
-std::string JournalFileName(const SYSTEMTIME& opened, const std::string& title, bool csv) {
+namespace {
+
+std::string StampedFileName(const SYSTEMTIME& opened, const std::string& title, const char* extension) {
   char stamp[32];
   std::snprintf(stamp, sizeof(stamp), "%04u%02u%02u-%02u%02u%02u", opened.wYear, opened.wMonth, opened.wDay,
                 opened.wHour, opened.wMinute, opened.wSecond);
   std::string name = stamp;
   const std::string safe = SafeFileTitle(title);
   if (!safe.empty()) name += " " + safe;
-  name += csv ? ".csv" : ".txt";
-  return name;
+  return name + extension;
+}
+
+}  // namespace
+
+std::string JournalFileName(const SYSTEMTIME& opened, const std::string& title, bool csv) {
+  return StampedFileName(opened, title, csv ? ".csv" : ".txt");
+}
+
+std::string TraceFileName(const SYSTEMTIME& opened, const std::string& title) {
+  return StampedFileName(opened, title, ".json");
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The name of a tab's journal file, with no window: the time the tab opened and the browser's
-// title, as in "20261209-113005 タイトル.txt" (".csv" for comma-separated values). The title
-// is made safe for a file name first.
+// title, as in "20261209-113005 タイトル.txt" (".csv" for comma-separated values); its trace
+// file's is the same with ".json". The title is made safe for a file name first.
 #include <windows.h>
 
 #include <cstddef>
@@ -14,3 +14,6 @@ std::string SafeFileTitle(const std::string& title, size_t maxBytes = 120);
 
 // "YYYYMMDD-HHMMSS title.ext", or "YYYYMMDD-HHMMSS.ext" when the safe title is empty.
 std::string JournalFileName(const SYSTEMTIME& opened, const std::string& title, bool csv);
+
+// As JournalFileName, with ".json".
+std::string TraceFileName(const SYSTEMTIME& opened, const std::string& title);

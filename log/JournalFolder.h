@@ -1,18 +1,9 @@
 #pragma once
-// The folder journals write into, with no window: a file's path in it, making it with its
-// missing parents, and whether it can take a journal's files before any journal starts.
+// Whether a folder can take a journal's files, tried before any journal starts (making the
+// folder with its missing parents: FolderFiles), with no window.
 #include <string>
 
-// `name` in `folder`, with one separator between them.
-std::string PathInFolder(const std::string& folder, const std::string& name);
-
-// Whether `path` names an existing folder.
-bool IsFolder(const std::string& path);
-
-// Makes `folder` and whichever of its parents are missing, from the top down; true once it
-// is a folder. A parent that cannot be made (a drive, a share, a plain file) is left to the
-// last step to fail.
-bool CreateFolderWithParents(const std::string& folder);
+#include "log/FolderFiles.h"
 
 enum class JournalFolderState {
   Ready,        // a folder, existing or made now, that takes new files

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <vector>
 
-#include "log/JournalFolder.h"
+#include "log/FolderFiles.h"
 
 // Shared with the thread, so that a thread outliving its journal (a disk that does not
 // answer) still has it.
@@ -27,20 +27,12 @@ struct JournalWriter::State {
 
 namespace {
 
-std::string NumberedName(const std::string& fileName, int number) {
-  if (number < 2) return fileName;
-  const size_t dot = fileName.rfind('.');
-  const std::string stem = dot == std::string::npos ? fileName : fileName.substr(0, dot);
-  const std::string extension = dot == std::string::npos ? "" : fileName.substr(dot);
-  return stem + " (" + std::to_string(number) + ")" + extension;
-}
-
 // Creates the first free one of `fileName`, "name (2).ext", ... in `folder`; `path` is the
 // file's full path.
 HANDLE CreateNewFile(const std::string& folder, const std::string& fileName, std::string& path) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int number = 1; number < 1000 && file == INVALID_HANDLE_VALUE; ++number) {
-    path = PathInFolder(folder, NumberedName(fileName, number));
+    path = InFolder(folder, NumberedName(fileName, number));
     file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
     if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
@@ -79,7 +71,7 @@ BOOL JournalWriter::WriteFileBytes(HANDLE file, const void* bytes, DWORD size, D
 JournalWriter::JournalWriter(const std::string& folder, const std::string& fileName,
                              std::function<void()> onFailed, WriteBytes write)
     : m_state(std::make_shared<State>()) {
-  m_state->path = PathInFolder(folder, fileName);
+  m_state->path = InFolder(folder, fileName);
   m_state->onFailed = std::move(onFailed);
   m_state->write = write;
   // The writing runs on a worker of the program's one facility for work off the caller's

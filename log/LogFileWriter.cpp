@@ -77,7 +77,7 @@ DWORD LastErrorOr(DWORD fallback) {
 
 // Writes every line to the open `file`: 0, or the Win32 error code of the write or close that
 // failed. The file is closed either way.
-DWORD WriteAndClose(std::FILE* file, const SavedLogLines& lines, OverlappedFileWriter::WriteBytes write) {
+DWORD WriteAndClose(std::FILE* file, const FileLines& lines, OverlappedFileWriter::WriteBytes write) {
   constexpr size_t kBufferBytes = 1 << 20;
   const size_t count = lines.Count();
   std::string buffer;
@@ -103,7 +103,7 @@ DWORD WriteAndClose(std::FILE* file, const SavedLogLines& lines, OverlappedFileW
 // Written in binary: writing the same lines in the C library's text mode took 2.5 to 4.5
 // times as long as writing the converted bytes in binary, most of what a million rows' save
 // cost.
-LogFileResult WriteLogFile(const char* path, const SavedLogLines& lines, OverlappedFileWriter::WriteBytes write) {
+LogFileResult WriteLogFile(const char* path, const FileLines& lines, OverlappedFileWriter::WriteBytes write) {
   LogFileResult result;
   if (lines.Count() == 0 || !path) return result;
   std::string folder, name;

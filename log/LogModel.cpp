@@ -2,8 +2,10 @@
 
 #include <utility>
 
+#include "log/FolderFiles.h"
 #include "log/JournalFileName.h"
 #include "log/SavedLogLines.h"
+#include "log/TraceExport.h"
 
 void LogModel::AppendRow(long number, const char* name, const char* text, int image, EventRowStore::Origin origin,
                          const char* frameLabel, DWORD tick) {
@@ -11,6 +13,7 @@ void LogModel::AppendRow(long number, const char* name, const char* text, int im
   m_clock(&now);
   m_dwLastRow = tick;
   m_rows.Append(number, now, name, text, image, origin, frameLabel);
+  m_navigations.Add(m_rows.Count() - 1);
   m_filter.Appended(m_rows, m_rows.Count() - 1);
   if (m_journal && tick - m_dwJournalHandOver >= kJournalHandOverMs) HandOverJournalRows(tick);
 }
@@ -18,6 +21,7 @@ void LogModel::AppendRow(long number, const char* name, const char* text, int im
 void LogModel::Clear() {
   m_filter.Off();  // nothing is left to filter; the counts per event start again
   m_rows.Clear();
+  m_navigations.Clear();
   m_nJournaledRows = 0;
   m_bUnkept = false;
 }
@@ -104,4 +108,22 @@ LogFileResult LogModel::Save(const char* path, bool shownRowsOnly) {
   // Rows the filter hid were not written: they still need keeping.
   if (result.written && (!shown || ShownCount() == m_rows.Count())) m_bUnkept = false;
   return result;
+}
+
+LogFileResult LogModel::SaveTrace(const char* path, const std::string& processName, unsigned pid) const {
+  return WriteLogFile(path, TraceLines(m_rows, m_navigations, processName, pid));
+}
+
+LogFileResult LogModel::SaveTraceInto(const std::string& folder, const std::string& title, unsigned pid,
+                                      std::string* path) const {
+  const std::string name = TraceFileName(m_created, title);
+  *path = InFolder(folder, name);
+  if (!IsFolder(folder) && !CreateFolderWithParents(folder)) {
+    LogFileResult result;
+    result.error = ::GetLastError() ? ::GetLastError() : static_cast<DWORD>(ERROR_PATH_NOT_FOUND);
+    return result;
+  }
+  for (int number = 2; number < 1000 && ::GetFileAttributesA(path->c_str()) != INVALID_FILE_ATTRIBUTES; ++number)
+    *path = InFolder(folder, NumberedName(name, number));
+  return SaveTrace(path->c_str(), title, pid);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The state of one event log that needs no window: its rows and the filter over them, the
-// burst of rows stored but not yet shown, the journal the rows are handed to, whether rows
+// The state of one event log that needs no window: its rows, the filter over them and the
+// index of their navigations, the burst of rows stored but not yet shown, the journal the rows are handed to, whether rows
 // would be lost, and the clock that stamps them. CEventListCtrl owns one and shows it.
 #include <windows.h>
 
@@ -13,6 +13,7 @@
 #include "log/EventRowStore.h"
 #include "log/JournalWriter.h"
 #include "log/LogFileWriter.h"
+#include "log/NavigationIndex.h"
 #include "log/RowFilter.h"
 
 class LogModel {
@@ -35,6 +36,8 @@ class LogModel {
   // --- rows and filter
   const EventRowStore& Rows() const { return m_rows; }
   const RowFilter& Filter() const { return m_filter; }
+  // The navigations of the stored rows, kept as rows are stored.
+  const NavigationIndex& Navigations() const { return m_navigations; }
   // The rows shown (all of them without a filter), and the stored row at shown position `item`.
   size_t ShownCount() const { return m_filter.ShownCount(m_rows); }
   size_t RowAt(size_t item) const { return m_filter.RowAt(item); }
@@ -45,7 +48,8 @@ class LogModel {
                  const char* frameLabel, DWORD tick);
   // Notes that an event row was recorded: the log now holds rows that may need keeping.
   void MarkUnkept() { m_bUnkept = true; }
-  // Drops every row and the filter; the journal goes on with the rows that come next.
+  // Drops every row, the filter and the navigations; the journal goes on with the rows that
+  // come next.
   void Clear();
   void ApplyFilter(bool byName, const std::vector<std::string>& names, const std::string& text);
   void ClearFilter() { m_filter.Off(); }
@@ -100,6 +104,14 @@ class LogModel {
   // Writes every row (or, with `shownRowsOnly` and a filter on, the shown rows) to `path`;
   // a file written keeps the rows.
   LogFileResult Save(const char* path, bool shownRowsOnly);
+  // Writes every row to `path` as a trace (TraceLines) of a process named `processName` with
+  // id `pid`. Whether rows are kept stays as it was: a trace is no log to be read back.
+  LogFileResult SaveTrace(const char* path, const std::string& processName, unsigned pid) const;
+  // Writes the trace into `folder` (made with its parents when missing), named from the time
+  // the log was created and `title` (TraceFileName; " (2)" and so on before the extension when
+  // a file of that name is there already). `path` gets the file's path.
+  LogFileResult SaveTraceInto(const std::string& folder, const std::string& title, unsigned pid,
+                              std::string* path) const;
   // Whether event rows are neither in a file saved since nor in a journal that works.
   bool HasUnkeptRows() const { return m_bUnkept && m_rows.Count() > 0 && (!m_journal || m_journal->Failed()); }
   // Clearing or closing the log first asks about rows that would be lost.
@@ -119,6 +131,7 @@ class LogModel {
 
   EventRowStore m_rows;
   RowFilter m_filter;
+  NavigationIndex m_navigations{m_rows};
 
   bool m_bBurst = false;
   int m_nBurstFirstShown = 0;

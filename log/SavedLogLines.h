@@ -9,9 +9,10 @@
 #include <string>
 
 #include "log/EventRowStore.h"
+#include "log/FileLines.h"
 #include "log/RowFilter.h"
 
-class SavedLogLines {
+class SavedLogLines final : public FileLines {
  public:
   // `rows` (and `shownOnly`, when given: only the rows it shows are written) must outlive
   // the lines.
@@ -19,9 +20,9 @@ class SavedLogLines {
       : m_rows(rows), m_csv(csv), m_shownOnly(shownOnly) {}
 
   // No lines at all for a log without rows.
-  size_t Count() const;
+  size_t Count() const override;
   // Appends line `line` to `out`, its line end included.
-  void Append(size_t line, std::string& out) const;
+  void Append(size_t line, std::string& out) const override;
 
   // Appends the fields of stored row `row` as a CSV record, with no line end: each field
   // quoted where it needs to be, so line breaks in a field stay within the one record.

@@ -133,6 +133,20 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // it: the model.)
   void StartJournal(const std::string& folder, const std::string& title);
 
+  // Writes every row to `path` as a trace (TraceLines) of a process named `processName`; FALSE
+  // for no rows or a file that could not be written (reported as for SaveLog).
+  BOOL SaveTrace(const char* path, const std::string& processName);
+  // Asks for a file name (a .json file) and saves the trace there; true once it is written.
+  bool SaveTraceWithDialog(const std::string& processName);
+  // For a run that asks for traces: the log's trace is written into `folder` (made with its
+  // parents when missing), named as its journal would be from `title` but with ".json", once
+  // its browser has quit or by WritePendingTrace, whichever comes first. One that cannot be
+  // written says so in a message row and the status bar; TraceFailed tells.
+  void WriteTraceOnQuit(const std::string& folder, const std::string& title);
+  // Writes the trace asked for by WriteTraceOnQuit now, unless it has been written.
+  void WritePendingTrace();
+  bool TraceFailed() const { return m_bTraceFailed; }
+
   // With the model's question on (Model().SetAskBeforeDiscard) and rows to lose, asks whether
   // to save them first: Yes saves (true once saved), No lets them go (true), Cancel keeps
   // everything (false). Clearing the log from its command (and its owner closing it) asks so.
@@ -296,6 +310,8 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // Widens the parameter column to the widest text of stored rows [first, last), shown or
   // not, if that is wider: a row a filter hides shows again once the filter goes.
   void WidenParamColumn(size_t first, size_t last);
+  // The browser has quit: the trace asked for is written once the browser's call is over.
+  void WriteTraceSoon();
   // Appends the row of the event of catalogue slot `slot`, if its mask flag is set (and
   // recording is on), its text made by the event's parameter format.
   void Record(size_t slot, const EventArguments& arguments);
@@ -333,4 +349,10 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   int m_nSelectedPair[2] = {-1, -1};  // the two selected items, in order, as last found
   std::string m_ownFindText;
   std::string* m_pFindText = &m_ownFindText;
+  // The trace written when the browser quits (WriteTraceOnQuit): its folder (empty for none)
+  // and title, and how it went.
+  std::string m_traceFolder;
+  std::string m_traceTitle;
+  bool m_bTraceWritten = false;
+  bool m_bTraceFailed = false;
 };

@@ -74,9 +74,10 @@ void CEventListCtrl::TitleChange(const char* text) {
 }
 
 // The holder lets go of the browser first; the log stays, now without a browser, and says so
-// whether or not the event itself is recorded.
+// whether or not the event itself is recorded. A trace asked for is written then.
 void CEventListCtrl::OnQuit() {
   Base::OnQuit();
   Record(kOnQuit, Args::None());
   AddMessageRow("", kQuitMessage, kImageQuit);
+  WriteTraceSoon();
 }

@@ -113,6 +113,9 @@
 #define IDD_GO_TO_TIME 161
 #define IDC_GO_TO_TIME_TEXT 1070
 
+// A log written as a trace (the File menu's command); 32870-32889 are the trace's.
+#define ID_FILE_SAVE_TRACE 32870
+
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -13,7 +13,7 @@ BUILD=$(cd "$BUILD" && pwd)
 
 PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
           binutils-mingw-w64-x86-64 wine64 wine xvfb xauth locales
-          fonts-ipafont-gothic fonts-wine cmake googletest)
+          fonts-ipafont-gothic fonts-wine cmake googletest nlohmann-json3-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

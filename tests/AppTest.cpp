@@ -575,7 +575,8 @@ class WindowTest : public testsupport::SimulatorFixture {
 
 TEST_F(WindowTest, CommandStatesFollowTabsRecordingAndSelection) {
   Start();
-  const UINT logCommands[] = {ID_FILE_SAVE_LOG, ID_LOG_CLEAR, ID_RECORD_RESUME, ID_RECORD_STOP, ID_EDIT_COPY};
+  const UINT logCommands[] = {ID_FILE_SAVE_LOG,   ID_LOG_CLEAR, ID_RECORD_RESUME, ID_RECORD_STOP,
+                              ID_FILE_SAVE_TRACE, ID_EDIT_COPY};
   const UINT always[] = {ID_SELECT_BROWSER, ID_VIEW_FONT,  ID_TAB_EQUAL_WIDTH, ID_APP_ABOUT,
                          ID_APP_EXIT,       ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
   for (UINT id : logCommands) ExpectEnabled(id, false);
@@ -588,6 +589,7 @@ TEST_F(WindowTest, CommandStatesFollowTabsRecordingAndSelection) {
   // state of each command: eventlog_tests).
   ExpectEnabled(ID_RECORD_STOP, true);
   ExpectEnabled(ID_LOG_CLEAR, true);
+  ExpectEnabled(ID_FILE_SAVE_TRACE, true);  // the log has its start row
   Command(ID_RECORD_STOP);
   ExpectEnabled(ID_RECORD_RESUME, true);
   ExpectEnabled(ID_FILE_SAVE_LOG, true);

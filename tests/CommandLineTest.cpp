@@ -18,8 +18,8 @@ using Problem = COrmixCommandLine::Problem;
 TEST(CommandLineTest, ReadsEverySwitchBesideADocument) {
   COrmixCommandLine line;
   ASSERT_TRUE(line.Parse({"/watch", "Alpha", "-WATCH", "/path/page", "/Embedded", "Host", "/wait", "5", "/events",
-                          "TitleChange,onquit", "/journal", "C:\\logs", "/csv", "/ms", "/exit-when-done", "/minimized",
-                          "doc.ormix"}));
+                          "TitleChange,onquit", "/journal", "C:\\logs", "/Trace", "D:\\トレース", "/csv", "/ms",
+                          "/exit-when-done", "/minimized", "doc.ormix"}));
   EXPECT_EQ((std::vector<std::string>{"Alpha", "/path/page"}), line.WatchTexts());
   EXPECT_EQ(std::vector<std::string>{"Host"}, line.EmbeddedTexts());
   EXPECT_EQ(5u, line.WaitSeconds());
@@ -28,6 +28,7 @@ TEST(CommandLineTest, ReadsEverySwitchBesideADocument) {
               line.Events().Get(event.maskIndex))
         << event.name;
   EXPECT_EQ("C:\\logs", line.JournalFolder());
+  EXPECT_EQ("D:\\トレース", line.TraceFolder());
   EXPECT_TRUE(line.SaveAsCsv() && line.TimeWithMilliseconds() && line.ExitWhenDone() && line.StartMinimized());
   EXPECT_TRUE(line.UsesOwnSwitches() && line.WatchesBrowsers());
   EXPECT_EQ(CCommandLineInfo::FileOpen, line.m_nShellCommand);
@@ -77,6 +78,8 @@ TEST(CommandLineTest, RefusesWhatItCannotUnderstandAndNamesIt) {
       {{"/events", "TitleChange,Nothing"}, Problem::BadArgument, "/events TitleChange,Nothing", false},
       {{"/events", "TitleChange,"}, Problem::BadArgument, "/events TitleChange,", false},
       {{"/journal"}, Problem::MissingArgument, "/journal", false},
+      {{"/trace"}, Problem::MissingArgument, "/trace", false},
+      {{"/trace", ""}, Problem::BadArgument, "/trace \"\"", false},
   };
   for (const auto& c : cases) {
     COrmixCommandLine line;
@@ -103,6 +106,8 @@ TEST(CommandLineTest, TheRunsOutcomeFollowsWhatItWasAskedAndWhatHappened) {
       // /journal alone: a journal that could not be written is still the exit code.
       {{"/journal", "Q:\\logs"}, {0, true, false, false}, kExitJournalFailed, "Q:\\logs"},
       {{"/journal", "C:\\logs"}, {0, false, false, false}, kExitWatched, ""},
+      // A trace that could not be written counts as a journal that could not.
+      {{"/watch", "x", "/trace", "Q:\\traces"}, {0, false, true, false, true}, kExitJournalFailed, "トレースをフォルダー Q:\\traces"},
       // /exit-when-done with nothing to look for ends, as nothing matched, when its wait does;
       // closed by hand before that, it went as asked.
       {{"/exit-when-done", "/wait", "2"}, {0, false, false, true}, kExitNothingMatched, "2 秒"},

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "browser/BrowserAnswerWait.h"
 #include "browser/SelectBrowserDlg.h"
@@ -1708,6 +1709,36 @@ TEST_F(ViewTabsTest, JournalsWriteEachTabsRowsAsTheyArriveWithTheBytesOfASave) {
   // An empty folder ends the journals: their files are closed.
   view->UseJournalFolderForThisRun("");
   EXPECT_EQ("", List(view, 0)->Model().JournalPath());
+}
+
+// The File menu saves the active tab's log as a trace, in a .json file the user names, its
+// process named after the tab; the command is enabled once the active log has rows.
+TEST_F(ViewTabsTest, TheActiveLogIsSavedAsATraceFromTheFileMenu) {
+  COrmixView* view = m_host.view;
+  EXPECT_FALSE(Enabled(ID_FILE_SAVE_TRACE));
+  Ok(u8"open b1 title=\"トレース元\"");  // the simulator reads UTF-8
+  SelectBrowser("b1");
+  EXPECT_TRUE(Enabled(ID_FILE_SAVE_TRACE));
+  Ok(u8"navigate b1 http://trace.example/a.html title=トレース元");
+  ASSERT_TRUE(PumpUntil([&] { return List(view, 0)->Model().Navigations().NavigationCount() == 1; }, 30000));
+  const std::string path = TempFile("ormix-trace.json");
+  std::vector<std::string> seen;
+  CFileDialog::RunHook previous = CFileDialog::SetRunHook([&](CFileDialog& d) -> INT_PTR {
+    seen = {d.m_ofn.lpstrDefExt ? d.m_ofn.lpstrDefExt : "", d.GetFilterBuffer()};
+    lstrcpynA(d.m_ofn.lpstrFile, path.c_str(), static_cast<int>(d.m_ofn.nMaxFile));
+    return IDOK;
+  });
+  RouteCommand(view, ID_FILE_SAVE_TRACE);
+  CFileDialog::SetRunHook(previous);
+  const char filter[] = "トレース (*.json)\0*.json\0\0\0";
+  EXPECT_EQ((std::vector<std::string>{"json", std::string(filter, sizeof(filter) - 1)}), seen);
+  const nlohmann::json trace = nlohmann::json::parse(testsupport::FileBytes(path));
+  ::DeleteFileA(path.c_str());
+  std::vector<std::string> named;
+  for (const nlohmann::json& event : trace.at("traceEvents"))
+    if (event.at("name") == "process_name" || event.at("ph") == "X")
+      named.push_back(event.at("ph") == "X" ? event.at("name") : event.at("args").at("name"));
+  EXPECT_EQ((std::vector<std::string>{u8"トレース元", "http://trace.example/a.html", "NavigateComplete2"}), named);
 }
 
 // Events received but not yet delivered when the journals end reach them first: at the

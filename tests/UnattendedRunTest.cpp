@@ -1,8 +1,9 @@
 // Recording without anyone at the screen: ormix.exe started as a process with its own
 // switches against the simulator. It opens a tab on each browser whose caption or URL holds
 // a text asked for (also embedded ones, and one that appears after start-up), records only
-// the events named, ends by itself once the watched browsers have quit, and says with its
-// exit code how the run went: 0 watched, 2 nothing matched, 4 a switch it cannot read.
+// the events named, writes journals and traces, ends by itself once the watched browsers have
+// quit, and says with its exit code how the run went: 0 watched, 2 nothing matched, 3 a
+// journal or trace not written, 4 a switch it cannot read.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "framework/StandardIds.h"
 #include "support/Files.h"
@@ -41,6 +43,18 @@ HWND FirstLog(HWND main) {
     return FALSE;
   }, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+// The names of the .json files in `folder`.
+std::vector<std::string> Jsons(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found = {};
+  const HANDLE search = FindFirstFileA((folder + "\\*.json").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
 }
 
 int TabCount(HWND main) { return static_cast<int>(SendMessageA(View(main), TCM_GETITEMCOUNT, 0, 0)); }
@@ -202,6 +216,81 @@ TEST_F(UnattendedRunTest, TheJournalIsCompleteAtExitAndItsFailureIsTheExitCode) 
   EXPECT_NE(std::string::npos, text.find("OnQuit")) << text;
 }
 
+// /trace writes each tab's trace into its folder (made with its parents when missing) when
+// the browser quits, or when the run ends while the browser is still open: a complete event
+// for each navigation of the page and of each of its frames, named by its URL, on the track of
+// the page or its frame. A trace that cannot be written makes the exit code 3, said on the
+// standard error stream.
+TEST_F(UnattendedRunTest, TheTraceHasACompleteEventPerNavigationAndItsFailureIsTheExitCode) {
+  const testsupport::TempFolder traces("ormix-trace-");
+  const std::string folder = traces.path + "\\made\\here";
+  const std::string plain = traces.path + "\\plain";
+  // How the run ends: by itself once the browser has quit (/exit-when-done), or closed by
+  // hand after the browser quit or while it is still open.
+  enum class End { ByItself, AfterQuit, BrowserOpen };
+  const struct {
+    std::string folder;
+    End end;
+    DWORD exitCode;
+  } cases[] = {{folder, End::ByItself, 0},
+               {folder, End::AfterQuit, 0},
+               {folder, End::BrowserOpen, 0},
+               {plain + "\\traces", End::ByItself, 3}};
+  for (const auto& c : cases) {
+    RemoveDirectoryA(folder.c_str());
+    CloseHandle(CreateFileA(plain.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Ok("open t1 title=Trace url=http://trace.example/ frames=2");
+    OrmixProcess ormix;
+    ErrorStream errors;
+    ASSERT_TRUE(ormix.Start("/watch trace.example /trace \"" + c.folder + "\" /wait 1 /minimized" +
+                                (c.end == End::ByItself ? " /exit-when-done" : ""),
+                            nullptr, errors.WriteEnd()));
+    errors.Started();
+    Ok("wait sinks t1 1 timeout=60000");
+    Ok("navigate t1 http://trace.example/a.html title=A");
+    Ok("navigate t1 http://trace.example/b.html title=B");
+    if (c.end == End::BrowserOpen) {
+      // Ending the run writes the trace; every event the browser has sent is in the log by then.
+      ASSERT_TRUE(ormix.Close());
+      Ok("close t1");
+    } else {
+      Ok("close t1 quit");
+    }
+    if (c.end == End::AfterQuit) {
+      // Written while the program goes on.
+      EXPECT_TRUE(PumpUntil([&] { return !Jsons(folder).empty(); }, kGenerousMs));
+      EXPECT_FALSE(ormix.HasExited());
+      ASSERT_TRUE(ormix.Close());
+    }
+    ASSERT_TRUE(ormix.WaitForExit(kGenerousMs)) << c.folder;
+    EXPECT_EQ(c.exitCode, ormix.ExitCode()) << c.folder;
+    const std::string said = errors.ReadAll();
+    if (c.exitCode != 0) {
+      EXPECT_NE(std::string::npos, said.find(c.folder)) << said;
+      continue;
+    }
+    const std::vector<std::string> files = Jsons(folder);
+    ASSERT_EQ(1u, files.size()) << static_cast<int>(c.end);
+    const std::string path = folder + "\\" + files[0];
+    const nlohmann::json trace = nlohmann::json::parse(testsupport::FileBytes(path));
+    DeleteFileA(path.c_str());
+    std::vector<std::string> navigations;
+    for (const nlohmann::json& event : trace.at("traceEvents"))
+      if (event.at("ph") == "X" && event.at("name") != "NavigateComplete2")
+        navigations.push_back(event.at("name").get<std::string>() + " " + event.at("args").at("ended").get<std::string>() +
+                              " " + std::to_string(event.at("tid").get<int>()));
+    EXPECT_EQ((std::vector<std::string>{
+                  "http://trace.example/a.html completed 1", "http://trace.example/frame1.html completed 2",
+                  "http://trace.example/frame2.html completed 3", "http://trace.example/b.html completed 1",
+                  "http://trace.example/frame1.html completed 2", "http://trace.example/frame2.html completed 3"}),
+              navigations)
+        << static_cast<int>(c.end);
+  }
+  DeleteFileA(plain.c_str());
+  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryA((traces.path + "\\made").c_str());
+}
+
 TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannotRead) {
   Ok("open b1 title=Alpha url=http://one.example/");
   // Nothing matched, or nothing to look for: the run ends when its wait does, and says so.
@@ -238,7 +327,7 @@ TEST_F(UnattendedRunTest, EndsWithTwoWhenNothingMatchesAndFourForASwitchItCannot
     const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
     const std::string named = std::string(args).substr(std::string(args).rfind('/'));
     EXPECT_NE(std::string::npos, text.find(named)) << text;
-    for (const char* listed : {"/watch", "/embedded", "/wait", "/events", "/journal", "/csv", "/ms",
+    for (const char* listed : {"/watch", "/embedded", "/wait", "/events", "/journal", "/trace", "/csv", "/ms",
                                "/exit-when-done", "/minimized"})
       EXPECT_NE(std::string::npos, text.find(listed)) << listed;
     EXPECT_EQ(nullptr, ormix.Find("OrmixMainFrame", nullptr));

@@ -38,6 +38,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::Command<&COrmixView::OnViewFont>(ID_VIEW_FONT),
   msgmap::Command<&COrmixView::OnViewJournal>(ID_VIEW_JOURNAL),
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewJournal>(ID_VIEW_JOURNAL),
+  msgmap::Command<&COrmixView::OnFileSaveTrace>(ID_FILE_SAVE_TRACE),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateFileSaveTrace>(ID_FILE_SAVE_TRACE),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Command<&COrmixView::OnTabNext>(ID_TAB_NEXT),
@@ -190,6 +192,9 @@ CEventListCtrl* COrmixView::OpenTab(IWebBrowser2* browser, const EventMask& mask
   list->SetListFont(m_fontList, TRUE);
   m_logOptions.ApplyTo(list);
   for (int i = 0; i < EventMask::kFlagCount; ++i) list->Set(i, mask.Get(i));
+  // From the start: a run may end before the connect has completed (ConnectCompleted names
+  // the trace after the browser's title).
+  if (!m_runTraceFolder.empty()) list->WriteTraceOnQuit(m_runTraceFolder, kDefaultTabLabel);
 
   // The tab shows at once, saying that it connects; the label and the connection ask the
   // browser from a worker, and the tab becomes the log when the connect completes.
@@ -230,6 +235,7 @@ void COrmixView::ConnectCompleted(CEventListCtrl* list, const char* label,
   SetTabLabelFor(list, label);
   if (!m_appliedJournalFolder.empty()) list->StartJournal(m_appliedJournalFolder, label);
   ShowJournalMark(list);
+  if (!m_runTraceFolder.empty()) list->WriteTraceOnQuit(m_runTraceFolder, label);
   switch (result) {
     case CBrowserEventConnection::BoundedConnect::NotAnswered:
       list->AddMessageRow("", LoadResourceString(IDS_BROWSER_NOT_ANSWERED).c_str(), CEventListCtrl::kImageQuit);
@@ -322,6 +328,9 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
     list->CancelConnect();
     m_chosenWindows.erase(list);
     if (list->Model().JournalFailed()) m_bClosedJournalFailed = true;
+    // A tab closed before its browser quit keeps its trace all the same.
+    list->WritePendingTrace();
+    if (list->TraceFailed()) m_bClosedTraceFailed = true;
   }
   RemoveTabWindow(list, FALSE);
   if (list) DestroyList(list);
@@ -451,9 +460,11 @@ void COrmixView::RemoveAllTabs() {
 void COrmixView::OnDestroy() {
   m_bClosing = true;  // no tab opens from here on
   DeliverReceivedEvents();
+  WritePendingTraces();
   FinishJournals();
   RemoveAllTabs();
   if (m_pJournalFailedOutcome) *m_pJournalFailedOutcome = JournalFailed();
+  if (m_pTraceFailedOutcome) *m_pTraceFailedOutcome = TraceFailed();
   CTabView::OnDestroy();
 }
 

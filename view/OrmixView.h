@@ -4,8 +4,8 @@
 // tab when the browser's title changes, offers a right-click menu on the tabs, keeps the
 // log font, the equal-tab-width setting, the log options and the journal setting in the
 // registry, journals the logs into files on request (a journaled tab shows a mark, and its
-// tool tip names the file), and passes the log commands on to the list of the selected tab
-// (through the tab view's command routing).
+// tool tip names the file) and writes their traces, and passes the log commands on to the
+// list of the selected tab (through the tab view's command routing).
 #include <windows.h>
 
 #include <exdisp.h>
@@ -89,6 +89,17 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   // When the view goes, its journals are finished and `failed` is told whether any journal
   // of the run could not be written (the program's exit code says so).
   void TellJournalOutcome(std::shared_ptr<bool> failed) { m_pJournalFailedOutcome = std::move(failed); }
+  // Writes every tab's trace into `folder` for this run, open tabs and future ones: each once
+  // its browser has quit, or when the run ends (WritePendingTraces).
+  void UseTraceFolderForThisRun(const std::string& folder);
+  // Writes the traces of this run not yet written (those whose browsers have not quit); for
+  // the end of the run, before the journals are closed.
+  void WritePendingTraces();
+  // True once any trace of this run could not be written.
+  bool TraceFailed() const;
+  // When the view goes, its traces are written and `failed` is told whether any trace of the
+  // run could not be written (the program's exit code says so).
+  void TellTraceOutcome(std::shared_ptr<bool> failed) { m_pTraceFailedOutcome = std::move(failed); }
   // With the question on, asks once about every log holding rows neither saved nor journaled
   // (Yes saves each, No lets them go); false when the user keeps them (Cancel, or a save
   // not made).
@@ -108,6 +119,9 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   void OnViewFont();
   void OnViewJournal();
   void OnUpdateViewJournal(CCmdUI* pCmdUI);
+  // Saves the active tab's log as a trace, named after its tab: enabled while it has rows.
+  void OnFileSaveTrace();
+  void OnUpdateFileSaveTrace(CCmdUI* pCmdUI);
   // Switches a log option, stores it and hands it to every open log.
   void ToggleLogOption(const LogOptions::Option& option);
   // Log options are checked while on, and always enabled: they belong to the program, and
@@ -164,6 +178,11 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   // The longest wait for the disk when the journals are finished together.
   static constexpr DWORD kFinishJournalsWaitMs = 5000;
   std::shared_ptr<bool> m_pJournalFailedOutcome;
+  // The folder this run writes traces into; empty for none.
+  std::string m_runTraceFolder;
+  // A trace of a tab since closed could not be written.
+  bool m_bClosedTraceFailed = false;
+  std::shared_ptr<bool> m_pTraceFailedOutcome;
 
   // The folder every tab journals into now; empty for none.
   std::string JournalFolder() const;
