@@ -14,11 +14,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "browser/BrowserEventConnection.h"
 #include "threads/Dispatcher.h"
+#include "threads/MarshalledInterface.h"
 #include "support/ConnectWait.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
@@ -901,6 +903,48 @@ TEST_F(SimulatorTest, UnhangEndsHangsAtOnce) {
     for (const char* id : {"b1", "t1"}) EXPECT_EQ("OK hang=0", m_sim.Send(std::string("hang ") + id + " 0"));
   }
   EXPECT_EQ("ERR no such id: b9", m_sim.Send("unhang b9"));
+}
+
+// The calls the simulator's main thread has taken so far (`calls`), or -1 without an answer.
+long MainThreadCalls(SimulatorProcess& sim) {
+  const std::string total = SimulatorProcess::Field(sim.Send("calls"), "total");
+  return total.empty() ? -1 : std::stol(total);
+}
+
+// A browser of a thread of its own that listings have handed out again and again hangs only
+// its own thread: a listing that reaches it meanwhile waits for it alone, the main thread
+// (which serves the window list) answers that listing and the next command, and `unhang`
+// ends the hang at once.
+TEST_F(SimulatorTest, AListedBrowserOfItsOwnThreadHangsWithoutHoldingTheMainThread) {
+  Ok("open t1 thread=own url=http://hung.example/");
+  Ok("open b1");
+  // Listings as the program makes them; each hands the item out once more.
+  for (int listing = 0; listing < 4; ++listing)
+    EXPECT_TRUE(WalkBrowsers([](long, const BrowserListEntry&) {}, nullptr, [](long) {}));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
+  auto collection = std::make_shared<CMarshalledInterface<IShellWindows>>();
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows && collection->Marshal(windows.Get()));
+
+  Ok("hang t1 600000");  // far longer than the test: ended below
+  const long before = MainThreadCalls(m_sim);
+  ASSERT_GE(before, 0);
+  CBoundedWork<std::string> listing;
+  std::optional<std::string> listed;
+  ASSERT_TRUE(listing.Start(
+      [collection] {
+        ComPtr<IWebBrowser2> browser;
+        const ComPtr<IShellWindows> own = collection->Take();
+        if (!own || FAILED(ItemAt(own.Get(), 0).As(&browser))) return std::string("<not listed>");
+        return LocationUrl(browser.Get());
+      },
+      nullptr, [&](std::optional<std::string> result) { listed = result.value_or("<no result>"); }));
+  // Its one call into the main thread is counted as it arrives; a count that includes it
+  // comes only from a main thread that has answered it.
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return MainThreadCalls(m_sim) > before; }, 20000));
+  EXPECT_EQ("OK", m_sim.Send("unhang t1"));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return listed.has_value(); }, 20000));
+  EXPECT_EQ("http://hung.example/", listed.value_or("<still waiting>"));
 }
 
 // A browser opened to fail the advise: `refuse` refuses it, `hang:MS` answers only after
