@@ -22,6 +22,7 @@
 #include "threads/Dispatcher.h"
 #include "threads/MarshalledInterface.h"
 #include "support/ConnectWait.h"
+#include "support/HostPath.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
@@ -945,6 +946,78 @@ TEST_F(SimulatorTest, AListedBrowserOfItsOwnThreadHangsWithoutHoldingTheMainThre
   EXPECT_EQ("OK", m_sim.Send("unhang t1"));
   EXPECT_TRUE(testsupport::PumpUntil([&] { return listed.has_value(); }, 20000));
   EXPECT_EQ("http://hung.example/", listed.value_or("<still waiting>"));
+}
+
+// A client process that advises on the first browser of the shell's window list and then
+// serves its apartment, or with `hangs` stops serving it; ended by force when it goes out of
+// scope.
+class AdvisingClient {
+ public:
+  explicit AdvisingClient(bool hangs) {
+    std::string line = "\"" + testsupport::BuiltProgramPath(ADVISING_CLIENT) + "\"" + (hangs ? " hang" : "");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return;
+    CloseHandle(started.hThread);
+    m_process = started.hProcess;
+  }
+  AdvisingClient(const AdvisingClient&) = delete;
+  AdvisingClient& operator=(const AdvisingClient&) = delete;
+  ~AdvisingClient() { Kill(); }
+
+  bool Started() const { return m_process != nullptr; }
+  // Ends the process by force and waits (pumping) until it has gone.
+  bool Kill() {
+    if (!m_process) return true;
+    TerminateProcess(m_process, 1);
+    const bool gone = testsupport::WaitPumping(&m_process, 1, 20000) == WAIT_OBJECT_0;
+    CloseHandle(m_process);
+    m_process = nullptr;
+    return gone;
+  }
+
+ private:
+  HANDLE m_process = nullptr;
+};
+
+// A client that stops answering while it holds an advise, killed or hung, costs the events
+// after it no more than the bound of one call: its sink, the first, is dropped at the first
+// event, and the holder advised after it gets that event and the next.
+TEST_F(SimulatorTest, TheSinkOfAClientThatStopsAnsweringIsDroppedWithinTheBoundOfOneCall) {
+  for (const bool killed : {true, false}) {
+    SCOPED_TRACE(killed ? "killed" : "hung");
+    Ok("open b1");
+    AdvisingClient client(!killed);
+    ASSERT_TRUE(client.Started());
+    ASSERT_EQ("OK sinks=1", m_sim.Send("wait sinks b1 1 timeout=20000"));
+    if (killed) {
+      ASSERT_TRUE(client.Kill());
+    }
+    {
+      ComPtr<IWebBrowser2> browser = FirstBrowser();
+      ASSERT_TRUE(browser);
+      RecordingConnection holder(browser.Get());
+      ASSERT_TRUE(holder.Connect(browser.Get()));
+      // Far above the bound (10 s), far below what a call into a client that does not answer
+      // takes otherwise (for ever, while the client hangs).
+      const DWORD deadlineMs = 40000;
+      const std::string first = m_sim.Send("status b1 first", deadlineMs);
+      const std::vector<HRESULT> results = SimulatorProcess::Results(first);
+      ASSERT_EQ(2u, results.size()) << first;
+      EXPECT_TRUE(FAILED(results[0])) << first;
+      if (!killed) {
+        EXPECT_EQ(RPC_E_TIMEOUT, results[0]) << first;  // given up at the bound
+      }
+      EXPECT_EQ(S_OK, results[1]) << first;
+      EXPECT_EQ("OK sinks=1", m_sim.Send("sinks b1"));
+      EXPECT_EQ("OK calls=1 hr=0x00000000", m_sim.Send("status b1 second", deadlineMs));
+      EXPECT_EQ((std::vector<std::string>{"StatusTextChange(first)", "StatusTextChange(second)"}), holder.events);
+      EXPECT_TRUE(holder.Disconnect());
+    }
+    EXPECT_TRUE(client.Kill());
+    Ok("close b1");
+  }
 }
 
 // A browser opened to fail the advise: `refuse` refuses it, `hang:MS` answers only after
