@@ -10,6 +10,7 @@
 #include "sim/CommandInterpreter.h"
 #include "sim/CommandTokens.h"
 #include "sim/IncomingCallCounter.h"
+#include "sim/MarshalledReference.h"
 
 namespace sim {
 
@@ -33,7 +34,8 @@ BrowserThread::BrowserThread(CommandQueue toMain, HANDLE stop, bool showWindows)
 }
 
 BrowserThread::~BrowserThread() {
-  // The main thread's reference goes first, while the item's thread still serves it.
+  // The main thread's references go first, while the item's thread still serves them.
+  m_listed.Reset();
   m_item.Reset();
   if (m_thread) {
     SetEvent(m_quit);
@@ -52,15 +54,19 @@ std::string BrowserThread::Start(const std::string& openLine, const Wait& wait) 
   if (!m_thread) return "ERR no thread";
   const std::string reply = Execute(openLine, wait);
   IStream* stream = nullptr;
+  std::vector<BYTE> reference;
   {
     std::lock_guard<std::mutex> hold(m_lock);
     stream = m_itemStream;
     m_itemStream = nullptr;
+    reference.swap(m_itemReference);
   }
   if (stream && FAILED(CoGetInterfaceAndReleaseStream(stream, IID_IDispatch,
                                                       reinterpret_cast<void**>(m_item.ReleaseAndGetAddressOf()))))
     m_item.Reset();
-  if (reply.compare(0, 2, "OK") == 0 && !m_item) return "ERR the item could not be handed to the window list";
+  if (m_item && !reference.empty())
+    m_listed.Attach(new MarshalledReference(std::move(reference), MSHLFLAGS_TABLESTRONG, m_item.Get()));
+  if (reply.compare(0, 2, "OK") == 0 && !m_listed) return "ERR the item could not be handed to the window list";
   // COM keeps a stub for each interface a client asks of the item for as long as this
   // thread's reference lives, each holding the object. Asked for all of them now, they are
   // part of the counts `refs` reports from the start, as for an item of the main thread.
@@ -163,6 +169,9 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
   if (opened && FAILED(CoMarshalInterThreadInterfaceInStream(IID_IDispatch, browsers.Find(tokens[1])->item.Get(),
                                                              &stream)))
     stream = nullptr;
+  // Kept until the item closes (closing disconnects it): the window list hands it out.
+  std::vector<BYTE> reference;
+  if (stream) reference = MarshalledReference::Marshal(browsers.Find(tokens[1])->item.Get(), MSHLFLAGS_TABLESTRONG);
   // An item that is no browser is asked nothing more (asking one may end the simulator).
   const bool browser = opened && browsers.Find(tokens[1])->browser;
   if (result.hangCommand) {
@@ -186,6 +195,7 @@ void BrowserThread::ExecutePending(CommandInterpreter& interpreter, BrowserSet& 
     m_replyNumber = number;
     if (stream) {
       m_itemStream = stream;
+      m_itemReference = std::move(reference);
       m_itemIsBrowser = browser;
     }
   }

@@ -3,13 +3,15 @@
 // window on a thread of its own: the item's objects, windows, call counter and message loop
 // live there, so a browser that hangs holds its own thread and no other. The simulator's
 // main thread hands it the commands that name the item, one at a time, and waits for each
-// reply; the item reaches the main thread's window list as a marshalled reference.
+// reply. The main thread's window list holds the item as a reference marshalled on the
+// item's thread, which it hands to other processes without asking that thread anything.
 #include <windows.h>
 #include <wrl/client.h>
 
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -30,7 +32,7 @@ class BrowserThread {
   ~BrowserThread();
 
   // Starts the thread and opens the item there with `openLine`; the reply. On "OK ...",
-  // Item() is the item in the caller's apartment.
+  // Listed() is the item as the window list holds it.
   std::string Start(const std::string& openLine, const Wait& wait);
   // Carries out `line` on the thread; its reply, or "ERR ..." when none came in time.
   std::string Execute(const std::string& line, const Wait& wait) { return Await(Post(line), wait); }
@@ -39,7 +41,11 @@ class BrowserThread {
   unsigned Post(const std::string& line);
   // The reply to the command of that number, or "ERR ..." when none came in time.
   std::string Await(unsigned number, const Wait& wait);
-  IDispatch* Item() const { return m_item.Get(); }
+  // The item for the main thread's window list: handed to another process, it is the item's
+  // own reference, marshalled table-strong on the item's thread when it opened (so whoever
+  // unmarshals it asks the item's thread, never the main thread, for its references); called
+  // within this process, it is the main thread's proxy.
+  IDispatch* Listed() const { return m_listed.Get(); }
   // Called from the main thread: ends the item's hang at once, and any hang it starts until
   // the thread has carried out an `unhang` command (which also forgets a hang waiting for
   // its call).
@@ -63,9 +69,11 @@ class BrowserThread {
   HANDLE m_quit = nullptr;
   HANDLE m_unhang = nullptr;
   Microsoft::WRL::ComPtr<IDispatch> m_item;
+  Microsoft::WRL::ComPtr<IDispatch> m_listed;
 
   // Handed between the threads under m_lock: a command and its number, the reply to the
-  // command of that number, and the item marshalled by the open command.
+  // command of that number, and the item marshalled by the open command, for this thread and
+  // for other processes.
   std::mutex m_lock;
   std::string m_command;
   unsigned m_commandNumber = 0;
@@ -73,6 +81,7 @@ class BrowserThread {
   std::string m_reply;
   unsigned m_replyNumber = 0;
   IStream* m_itemStream = nullptr;
+  std::vector<BYTE> m_itemReference;
   bool m_itemIsBrowser = false;
 };
 

@@ -421,10 +421,10 @@ bool CommandInterpreter::Invoke(BrowserSet::Entry& entry, DISPID dispid, REFIID 
 
 namespace {
 
-// One thread of a flood: its share of the calls, on sinks unmarshalled into the process's
-// multithreaded apartment, with arguments of its own.
+// One thread of a flood: its share of the calls, on the sinks as the process's
+// multithreaded apartment reaches them, with arguments of its own.
 struct FloodThread {
-  std::vector<IStream*> streams;  // one marshalled sink each, taken by the thread
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks;  // taken by the thread
   const std::vector<std::string>* argTexts = nullptr;
   DISPID dispid = 0;
   long calls = 0;
@@ -435,14 +435,8 @@ struct FloodThread {
 DWORD WINAPI RunFloodThread(void* param) {
   auto* job = static_cast<FloodThread*>(param);
   const bool initialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-  std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks;
-  for (IStream* stream : job->streams) {
-    Microsoft::WRL::ComPtr<IDispatch> sink;
-    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream, IID_IDispatch, reinterpret_cast<void**>(sink.GetAddressOf()))))
-      sinks.push_back(sink);
-    else
-      ++job->failed;
-  }
+  // Let go of here, in the apartment they belong to.
+  std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks = std::move(job->sinks);
   EventArguments arguments;
   std::string error;
   for (const std::string& text : *job->argTexts) arguments.Add(text, ArgumentObjects(), &error);
@@ -490,7 +484,6 @@ CommandInterpreter::Result CommandInterpreter::Flood(BrowserSet::Entry& entry, c
     for (const std::string& text : argTexts)
       if (!check.Add(text, ArgumentObjects(), &error)) return Error(error);
   }
-  const auto sinks = entry.browser->ConnectionPoint()->Sinks();
   volatile LONG finished = 0;
   std::vector<FloodThread> jobs(static_cast<size_t>(threads));
   for (long k = 0; k < threads; ++k) {
@@ -499,11 +492,7 @@ CommandInterpreter::Result CommandInterpreter::Flood(BrowserSet::Entry& entry, c
     job.dispid = event->dispid;
     job.calls = times / threads + (k < times % threads ? 1 : 0);
     job.finished = &finished;
-    for (const auto& sink : sinks) {
-      IStream* stream = nullptr;
-      if (SUCCEEDED(CoMarshalInterThreadInterfaceInStream(IID_IDispatch, sink.Get(), &stream)))
-        job.streams.push_back(stream);
-    }
+    job.sinks = entry.browser->ConnectionPoint()->Sinks();
   }
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
@@ -514,10 +503,6 @@ CommandInterpreter::Result CommandInterpreter::Flood(BrowserSet::Entry& entry, c
     if (thread) {
       handles.push_back(thread);
     } else {
-      for (IStream* stream : job.streams) {
-        CoReleaseMarshalData(stream);
-        stream->Release();
-      }
       InterlockedIncrement(&finished);
     }
   }

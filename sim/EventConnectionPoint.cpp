@@ -37,19 +37,24 @@ HRESULT EventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   }
   // A browser asks for its event interface first and takes plain IDispatch otherwise.
   Microsoft::WRL::ComPtr<IDispatch> dispatch;
-  if (FAILED(sink->QueryInterface(DIID_DWebBrowserEvents2, reinterpret_cast<void**>(dispatch.GetAddressOf()))) &&
-      FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf()))))
-    return CONNECT_E_CANNOTCONNECT;
+  const IID* asked = &DIID_DWebBrowserEvents2;
+  if (FAILED(sink->QueryInterface(*asked, reinterpret_cast<void**>(dispatch.GetAddressOf())))) {
+    asked = &IID_IDispatch;
+    if (FAILED(sink->QueryInterface(*asked, reinterpret_cast<void**>(dispatch.GetAddressOf()))))
+      return CONNECT_E_CANNOTCONNECT;
+  }
+  std::shared_ptr<AdvisedSink> advised = AdvisedSink::Start(dispatch.Get(), *asked);
+  if (!advised) return E_OUTOFMEMORY;
   *cookie = m_nextCookie++;
-  m_sinks.emplace_back(*cookie, dispatch);
+  m_sinks.emplace_back(*cookie, std::move(advised));
   return S_OK;
 }
 
 HRESULT EventConnectionPoint::Unadvise(DWORD cookie) {
   for (auto it = m_sinks.begin(); it != m_sinks.end(); ++it) {
     if (it->first != cookie) continue;
-    // Released after the entry is gone: the release may call back into this object.
-    Microsoft::WRL::ComPtr<IDispatch> sink = std::move(it->second);
+    // Let go of after the entry is gone.
+    std::shared_ptr<AdvisedSink> sink = std::move(it->second);
     m_sinks.erase(it);
     return S_OK;
   }
@@ -63,17 +68,17 @@ HRESULT EventConnectionPoint::EnumConnections(IEnumConnections** connections) {
 
 std::vector<Microsoft::WRL::ComPtr<IDispatch>> EventConnectionPoint::Sinks() const {
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> sinks;
-  for (const auto& entry : m_sinks) sinks.push_back(entry.second);
+  for (const auto& entry : m_sinks) sinks.push_back(entry.second->Sink());
   return sinks;
 }
 
 std::vector<HRESULT> EventConnectionPoint::Fire(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS* params) {
-  std::vector<Microsoft::WRL::ComPtr<IDispatch>> snapshot;
-  for (auto& entry : m_sinks) snapshot.push_back(entry.second);
+  const std::vector<std::pair<DWORD, std::shared_ptr<AdvisedSink>>> snapshot = m_sinks;
   std::vector<HRESULT> results;
-  for (auto& sink : snapshot) {
-    UINT argError = 0;
-    results.push_back(sink->Invoke(dispid, riid, LOCALE_USER_DEFAULT, flags, params, nullptr, nullptr, &argError));
+  for (const auto& [cookie, sink] : snapshot) {
+    const HRESULT result = sink->Invoke(dispid, riid, flags, params);
+    results.push_back(result);
+    if (AdvisedSink::IsGone(result)) Unadvise(cookie);
   }
   return results;
 }

@@ -2,15 +2,19 @@
 // The DWebBrowserEvents2 connection point of a simulated browser: keeps the advised sinks
 // and calls IDispatch::Invoke on each of them when the browser raises an event. Advise only
 // records the sink, unless the browser was opened to fail it; nothing is ever fired from
-// inside it.
+// inside it. Each sink is called from a thread of its own, and waited for at most a bound
+// (AdvisedSink): a sink whose process has gone or does not answer in time is let go of, so
+// the events after it cost nothing more for it.
 #include <windows.h>
 #include <ocidl.h>
 #include <wrl/client.h>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "sim/AdvisedSink.h"
 #include "sim/ComObject.h"
 
 namespace sim {
@@ -33,11 +37,14 @@ class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConne
   // Lets go of every sink, as a closed browser does.
   void ReleaseSinks() { m_sinks.clear(); }
   size_t SinkCount() const { return m_sinks.size(); }
-  // The sinks advised now, in advise order.
+  // The sinks advised now, in advise order, for calls from the process's multithreaded
+  // apartment.
   std::vector<Microsoft::WRL::ComPtr<IDispatch>> Sinks() const;
 
   // Invokes `dispid` on every sink advised when the call starts, in advise order, and
-  // returns each call's result. Sinks may unadvise during the calls.
+  // returns each call's result. Sinks may unadvise during the calls. A sink whose call says
+  // its process has gone, or that has not answered within AdvisedSink::kCallBoundMs
+  // (RPC_E_TIMEOUT), is let go of as Unadvise does.
   std::vector<HRESULT> Fire(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS* params);
 
   // IConnectionPoint
@@ -51,7 +58,7 @@ class EventConnectionPoint final : public ComObject<EventConnectionPoint, IConne
   ~EventConnectionPoint() = default;
 
   IConnectionPointContainer* m_container;  // not counted: the container owns this object
-  std::vector<std::pair<DWORD, Microsoft::WRL::ComPtr<IDispatch>>> m_sinks;
+  std::vector<std::pair<DWORD, std::shared_ptr<AdvisedSink>>> m_sinks;
   DWORD m_nextCookie = 1;
   AdviseHook m_adviseHook;
 };

@@ -294,7 +294,7 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
         m_stop, m_options.pipeName.empty());
     *reply = thread->Start(line, wait);
     if (reply->compare(0, 2, "OK") != 0) return true;
-    if (verb != "host") m_collection->Append(thread->Item());
+    if (verb != "host") m_collection->Append(thread->Listed());
     m_threads.emplace(id, std::move(thread));
     *reply = "OK count=" + std::to_string(ItemCount());
     return true;
@@ -303,7 +303,7 @@ bool Simulator::ExecuteOnItemThread(const std::string& line, std::string* reply)
   if (it == m_threads.end()) return false;
   *reply = it->second->Execute(line, wait);
   if (verb == "close" && reply->compare(0, 2, "OK") == 0) {
-    m_collection->Remove(it->second->Item());
+    m_collection->Remove(it->second->Listed());
     m_threads.erase(it);
     const size_t count = reply->rfind(" count=");
     if (count != std::string::npos) *reply = reply->substr(0, count) + " count=" + std::to_string(ItemCount());
@@ -397,7 +397,7 @@ void Simulator::Shutdown() {
   // Items of their own threads: their hangs and waits end, the window list lets go of them,
   // and each thread closes its item and ends.
   SetEvent(m_stop);
-  for (const auto& thread : m_threads) m_collection->Remove(thread.second->Item());
+  for (const auto& thread : m_threads) m_collection->Remove(thread.second->Listed());
   m_threads.clear();
   m_factory->DetachCollection();
   m_browsers->CloseAll();

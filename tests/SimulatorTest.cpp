@@ -14,12 +14,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "browser/BrowserEventConnection.h"
 #include "threads/Dispatcher.h"
+#include "threads/MarshalledInterface.h"
 #include "support/ConnectWait.h"
+#include "support/HostPath.h"
 #include "browser/WebBrowserEvents2.h"
 #include "support/MessagePump.h"
 #include "support/RecordingListener.h"
@@ -901,6 +904,120 @@ TEST_F(SimulatorTest, UnhangEndsHangsAtOnce) {
     for (const char* id : {"b1", "t1"}) EXPECT_EQ("OK hang=0", m_sim.Send(std::string("hang ") + id + " 0"));
   }
   EXPECT_EQ("ERR no such id: b9", m_sim.Send("unhang b9"));
+}
+
+// The calls the simulator's main thread has taken so far (`calls`), or -1 without an answer.
+long MainThreadCalls(SimulatorProcess& sim) {
+  const std::string total = SimulatorProcess::Field(sim.Send("calls"), "total");
+  return total.empty() ? -1 : std::stol(total);
+}
+
+// A browser of a thread of its own that listings have handed out again and again hangs only
+// its own thread: a listing that reaches it meanwhile waits for it alone, the main thread
+// (which serves the window list) answers that listing and the next command, and `unhang`
+// ends the hang at once.
+TEST_F(SimulatorTest, AListedBrowserOfItsOwnThreadHangsWithoutHoldingTheMainThread) {
+  Ok("open t1 thread=own url=http://hung.example/");
+  Ok("open b1");
+  // Listings as the program makes them; each hands the item out once more.
+  for (int listing = 0; listing < 4; ++listing)
+    EXPECT_TRUE(WalkBrowsers([](long, const BrowserListEntry&) {}, nullptr, [](long) {}));
+  ASSERT_TRUE(CBoundedWorkBase::WaitForOutstanding(20000));
+  auto collection = std::make_shared<CMarshalledInterface<IShellWindows>>();
+  ComPtr<IShellWindows> windows = CreateShellWindows();
+  ASSERT_TRUE(windows && collection->Marshal(windows.Get()));
+
+  Ok("hang t1 600000");  // far longer than the test: ended below
+  const long before = MainThreadCalls(m_sim);
+  ASSERT_GE(before, 0);
+  CBoundedWork<std::string> listing;
+  std::optional<std::string> listed;
+  ASSERT_TRUE(listing.Start(
+      [collection] {
+        ComPtr<IWebBrowser2> browser;
+        const ComPtr<IShellWindows> own = collection->Take();
+        if (!own || FAILED(ItemAt(own.Get(), 0).As(&browser))) return std::string("<not listed>");
+        return LocationUrl(browser.Get());
+      },
+      nullptr, [&](std::optional<std::string> result) { listed = result.value_or("<no result>"); }));
+  // Its one call into the main thread is counted as it arrives; a count that includes it
+  // comes only from a main thread that has answered it.
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return MainThreadCalls(m_sim) > before; }, 20000));
+  EXPECT_EQ("OK", m_sim.Send("unhang t1"));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return listed.has_value(); }, 20000));
+  EXPECT_EQ("http://hung.example/", listed.value_or("<still waiting>"));
+}
+
+// A client process that advises on the first browser of the shell's window list and then
+// serves its apartment, or with `hangs` stops serving it; ended by force when it goes out of
+// scope.
+class AdvisingClient {
+ public:
+  explicit AdvisingClient(bool hangs) {
+    std::string line = "\"" + testsupport::BuiltProgramPath(ADVISING_CLIENT) + "\"" + (hangs ? " hang" : "");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return;
+    CloseHandle(started.hThread);
+    m_process = started.hProcess;
+  }
+  AdvisingClient(const AdvisingClient&) = delete;
+  AdvisingClient& operator=(const AdvisingClient&) = delete;
+  ~AdvisingClient() { Kill(); }
+
+  bool Started() const { return m_process != nullptr; }
+  // Ends the process by force and waits (pumping) until it has gone.
+  bool Kill() {
+    if (!m_process) return true;
+    TerminateProcess(m_process, 1);
+    const bool gone = testsupport::WaitPumping(&m_process, 1, 20000) == WAIT_OBJECT_0;
+    CloseHandle(m_process);
+    m_process = nullptr;
+    return gone;
+  }
+
+ private:
+  HANDLE m_process = nullptr;
+};
+
+// A client that stops answering while it holds an advise, killed or hung, costs the events
+// after it no more than the bound of one call: its sink, the first, is dropped at the first
+// event, and the holder advised after it gets that event and the next.
+TEST_F(SimulatorTest, TheSinkOfAClientThatStopsAnsweringIsDroppedWithinTheBoundOfOneCall) {
+  for (const bool killed : {true, false}) {
+    SCOPED_TRACE(killed ? "killed" : "hung");
+    Ok("open b1");
+    AdvisingClient client(!killed);
+    ASSERT_TRUE(client.Started());
+    ASSERT_EQ("OK sinks=1", m_sim.Send("wait sinks b1 1 timeout=20000"));
+    if (killed) {
+      ASSERT_TRUE(client.Kill());
+    }
+    {
+      ComPtr<IWebBrowser2> browser = FirstBrowser();
+      ASSERT_TRUE(browser);
+      RecordingConnection holder(browser.Get());
+      ASSERT_TRUE(holder.Connect(browser.Get()));
+      // Far above the bound (10 s), far below what a call into a client that does not answer
+      // takes otherwise (for ever, while the client hangs).
+      const DWORD deadlineMs = 40000;
+      const std::string first = m_sim.Send("status b1 first", deadlineMs);
+      const std::vector<HRESULT> results = SimulatorProcess::Results(first);
+      ASSERT_EQ(2u, results.size()) << first;
+      EXPECT_TRUE(FAILED(results[0])) << first;
+      if (!killed) {
+        EXPECT_EQ(RPC_E_TIMEOUT, results[0]) << first;  // given up at the bound
+      }
+      EXPECT_EQ(S_OK, results[1]) << first;
+      EXPECT_EQ("OK sinks=1", m_sim.Send("sinks b1"));
+      EXPECT_EQ("OK calls=1 hr=0x00000000", m_sim.Send("status b1 second", deadlineMs));
+      EXPECT_EQ((std::vector<std::string>{"StatusTextChange(first)", "StatusTextChange(second)"}), holder.events);
+      EXPECT_TRUE(holder.Disconnect());
+    }
+    EXPECT_TRUE(client.Kill());
+    Ok("close b1");
+  }
 }
 
 // A browser opened to fail the advise: `refuse` refuses it, `hang:MS` answers only after
