@@ -131,6 +131,8 @@ void CNavigationWaterfall::Follow() {
   if (!m_pList || !m_hWnd) return;
   bool changed = false;
   const size_t rows = m_pList->Model().Rows().Count();
+  // Fewer rows than before: the log was cleared, and its navigations with it.
+  const bool cleared = rows < m_nSeenRows;
   if (rows != m_nSeenRows) {
     m_nSeenRows = rows;
     UpdateScale();
@@ -140,7 +142,7 @@ void CNavigationWaterfall::Follow() {
   // The selection as the list has it: told apart by its count, first and focused items.
   const int selection[3] = {static_cast<int>(m_pList->GetSelectedCount()), m_pList->GetNextItem(-1, LVNI_SELECTED),
                             m_pList->GetNextItem(-1, LVNI_FOCUSED)};
-  if (!std::equal(std::begin(selection), std::end(selection), std::begin(m_selection)) || changed) {
+  if (!std::equal(std::begin(selection), std::end(selection), std::begin(m_selection)) || cleared) {
     std::copy(std::begin(selection), std::end(selection), std::begin(m_selection));
     CollectHighlighted();
     changed = true;

@@ -17,8 +17,8 @@
 
 class WaterfallPainter {
  public:
-  static constexpr COLORREF kLoadingColor = RGB(160, 196, 240);
-  static constexpr COLORREF kCompleteColor = RGB(52, 112, 200);
+  static constexpr COLORREF kLoadingColor = RGB(190, 214, 246);
+  static constexpr COLORREF kCompleteColor = RGB(96, 150, 226);
   static constexpr COLORREF kFailedColor = RGB(220, 40, 40);
   static constexpr COLORREF kDownloadColor = RGB(40, 160, 80);
   static constexpr COLORREF kNewWindowColor = RGB(230, 140, 0);
