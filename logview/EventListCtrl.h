@@ -121,6 +121,11 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   // position, or -1 when there is none.
   int GoToTime(uint32_t time);
 
+  // Selects alone the shown ones of stored rows `rows`, focuses the first of them and scrolls
+  // it into view (a navigation's rows, picked in the waterfall); its shown position, or -1
+  // when none of them is shown.
+  int SelectStoredRows(const std::vector<uint32_t>& rows);
+
   // The whole text of a cell, for the tool tip of a cell the list shows only part of: a
   // frame's origin cell (the list shows its label shortened); "" for every other cell.
   std::string CellToolTipText(int item, int column) const;

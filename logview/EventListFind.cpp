@@ -45,6 +45,22 @@ void CEventListCtrl::SelectRowAlone(int item, int selected) {
   EnsureVisible(item, FALSE);
 }
 
+int CEventListCtrl::SelectStoredRows(const std::vector<uint32_t>& rows) {
+  FlushPendingRows();
+  const int selected = GetNextItem(-1, LVNI_SELECTED);
+  if (selected >= 0 && GetSelectedCount() == 1) {
+    SetItemState(selected, 0, LVIS_SELECTED);
+  } else if (selected >= 0) {
+    RedrawOff redrawOff(*this);
+    SetItemState(-1, 0, LVIS_SELECTED);
+  }
+  const int focused = GetNextItem(-1, LVNI_FOCUSED);
+  if (focused >= 0) SetItemState(focused, 0, LVIS_FOCUSED);
+  const long first = SelectRows(std::vector<size_t>(rows.begin(), rows.end()), -1);
+  if (first >= 0) EnsureVisible(static_cast<int>(first), FALSE);
+  return static_cast<int>(first);
+}
+
 void CEventListCtrl::SetStatusMessage(UINT nID) {
   ::SendMessageA(::GetAncestor(m_hWnd, GA_ROOT), WM_SETMESSAGESTRING, nID, 0);
 }

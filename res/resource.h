@@ -116,6 +116,10 @@
 // A log written as a trace (the File menu's command); 32870-32889 are the trace's.
 #define ID_FILE_SAVE_TRACE 32870
 
+// The navigation waterfall below the active log (the View menu's command); 32890-32899 are
+// the waterfall's.
+#define ID_VIEW_WATERFALL 32890
+
 // The standard resource headers define it too; a file may include them first.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

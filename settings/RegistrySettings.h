@@ -14,6 +14,8 @@ constexpr char kAppKeyName[] = "Ormix";
 constexpr char kAppKeyPath[] = "Software\\Morvane\\Ormix";
 constexpr char kFontValue[] = "font";
 constexpr char kTabFixedWidthValue[] = "TabFixdWidth";
+// Whether the navigation waterfall shows below the active log (a REG_DWORD, 0 or 1).
+constexpr char kWaterfallValue[] = "Waterfall";
 
 // Creates (or opens) subkey `name` below `parent`.
 bool CreateRegistryKey(HKEY root, const char* parent, const char* name);

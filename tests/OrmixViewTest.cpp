@@ -1072,6 +1072,62 @@ TEST_F(ViewTabsTest, TheFrameColumnTellsThePageFromItsFrames) {
   EXPECT_EQ(savedOff, Saved(list, path));
 }
 
+// The waterfall, switched on from the View menu, takes the lower part of the tab area below
+// the active log and draws that log (a browser whose page has two frames: three tracks); it
+// follows the tab switched to, goes with the last tab, and stays on for the next view.
+TEST_F(ViewTabsTest, TheWaterfallShowsBelowTheActiveLogAndIsRemembered) {
+  COrmixView* view = m_host.view;
+  const CNavigationWaterfall& waterfall = view->Waterfall();
+  EXPECT_EQ(0, QueryCommandState(view, ID_VIEW_WATERFALL).m_nCheck);
+  RouteCommand(view, ID_VIEW_WATERFALL);
+  EXPECT_EQ(1, QueryCommandState(view, ID_VIEW_WATERFALL).m_nCheck);
+  EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), GetValue("Waterfall"));
+  EXPECT_FALSE(waterfall.GetStyle() & WS_VISIBLE) << "no tab, no waterfall";
+
+  Ok("open b1 title=Framed url=http://example.test/site/index.html frames=2");
+  Ok("open b2 title=Plain url=http://example.test/plain.html");
+  SelectBrowser("b1");
+  CEventListCtrl* framed = List(view, 0);
+  ASSERT_NE(nullptr, framed);
+  Ok("navigate b1 http://example.test/site/next.html");
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !framed->Model().InBurst(); }, 5000));
+  EXPECT_EQ(3u, framed->Model().Navigations().TrackCount());
+  EXPECT_TRUE(waterfall.GetStyle() & WS_VISIBLE);
+  EXPECT_EQ(framed, waterfall.BoundList());
+  RECT list = {}, below = {};
+  framed->GetWindowRect(&list);
+  waterfall.GetWindowRect(&below);
+  EXPECT_EQ(list.bottom, below.top);
+  EXPECT_EQ((std::vector<LONG>{list.left, list.right}), (std::vector<LONG>{below.left, below.right}));
+  EXPECT_GE(below.bottom - below.top, 120);
+  EXPECT_LT(below.bottom - below.top, list.bottom - list.top);
+
+  SelectBrowser("b2");
+  EXPECT_EQ(List(view, 1), waterfall.BoundList());
+  view->ActivateTab(0);
+  EXPECT_EQ(framed, waterfall.BoundList());
+
+  {
+    ViewInHost later;
+    EXPECT_TRUE(later.view->IsWaterfallShown());
+  }
+  RouteCommand(view, ID_VIEW_WATERFALL);
+  EXPECT_FALSE(waterfall.GetStyle() & WS_VISIBLE);
+  EXPECT_EQ(nullptr, waterfall.BoundList());
+  EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), GetValue("Waterfall"));
+  RECT whole = {};
+  framed->GetWindowRect(&whole);
+  EXPECT_GT(whole.bottom, list.bottom) << "the log takes the whole area again";
+
+  RouteCommand(view, ID_VIEW_WATERFALL);
+  EXPECT_EQ(framed, waterfall.BoundList());
+  RouteCommand(view, ID_TAB_CLOSE_ACTIVE);
+  RouteCommand(view, ID_TAB_CLOSE_ACTIVE);
+  EXPECT_EQ(0, view->GetTabCount());
+  EXPECT_EQ(nullptr, waterfall.BoundList());
+  EXPECT_FALSE(waterfall.GetStyle() & WS_VISIBLE);
+}
+
 TEST_F(ViewTabsTest, AHungBrowserNeverHoldsTheWindowWhileItsTabsGo) {
   Ok("open b1 title=Hung");
   for (int i = 0; i < 4; ++i) SelectBrowser("b1");

@@ -411,6 +411,7 @@ void CTabView::RecalcTabLayout() {
   GetClientRect(&client);
   RECT display = client;
   SendMessage(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  LayOutDisplayArea(display);
   const int active = GetActiveTab();
   if (active >= 0 && active < GetTabCount()) {
     const HWND hWnd = m_tabs[static_cast<size_t>(active)].hWnd;

@@ -94,6 +94,10 @@ class CTabView : public CCtrlView {
 
   // Places the selected tab's window and the close button, and the tabs' tool rectangles.
   void RecalcTabLayout();
+  // Given the display area before the selected tab's window is placed in it (also with no
+  // tab): a derived view may place windows of its own in part of it and leave the tab's
+  // window the rest. The default leaves it all to the tab's window.
+  virtual void LayOutDisplayArea(RECT& display) { (void)display; }
 
   ORMIX_DECLARE_MESSAGE_MAP()
 

@@ -3,6 +3,7 @@
 #include <mshtml.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -40,6 +41,8 @@ ORMIX_BEGIN_MESSAGE_MAP(COrmixView, CTabView)
   msgmap::UpdateCommand<&COrmixView::OnUpdateViewJournal>(ID_VIEW_JOURNAL),
   msgmap::Command<&COrmixView::OnFileSaveTrace>(ID_FILE_SAVE_TRACE),
   msgmap::UpdateCommand<&COrmixView::OnUpdateFileSaveTrace>(ID_FILE_SAVE_TRACE),
+  msgmap::Command<&COrmixView::OnViewWaterfall>(ID_VIEW_WATERFALL),
+  msgmap::UpdateCommand<&COrmixView::OnUpdateViewWaterfall>(ID_VIEW_WATERFALL),
   msgmap::Command<&COrmixView::OnTabCloseButton>(ID_TAB_CLOSE_BUTTON),
   msgmap::Command<&COrmixView::OnSelectEmbeddedBrowser>(ID_SELECT_EMBEDDED_BROWSER),
   msgmap::Command<&COrmixView::OnTabNext>(ID_TAB_NEXT),
@@ -123,6 +126,10 @@ int COrmixView::OnCreate(LPCREATESTRUCTA cs) {
   if (!appvalues::ReadFont(&m_lfList)) m_lfList = fallback;
   CreateListFont(fallback);
   appvalues::WriteFont(m_lfList);
+
+  m_bWaterfall = appvalues::ReadFlag(kWaterfallValue, false);
+  if (m_waterfall.Create(this, kWaterfallId)) m_waterfall.SetWaterfallFont(m_fontList);
+  RecalcTabLayout();
   return 0;
 }
 
@@ -331,6 +338,9 @@ void COrmixView::RemoveTab(CEventListCtrl* list) {
     // A tab closed before its browser quit keeps its trace all the same.
     list->WritePendingTrace();
     if (list->TraceFailed()) m_bClosedTraceFailed = true;
+    // The waterfall lets go of the log before it goes; the next active one, if any, is bound
+    // as the tab area is laid out again.
+    if (m_waterfall.BoundList() == list) m_waterfall.Bind(nullptr);
   }
   RemoveTabWindow(list, FALSE);
   if (list) DestroyList(list);
@@ -415,6 +425,33 @@ void COrmixView::ReapplyTabWidthStyle() {
   }
 }
 
+void COrmixView::OnViewWaterfall() {
+  m_bWaterfall = !m_bWaterfall;
+  appvalues::WriteFlag(kWaterfallValue, m_bWaterfall);
+  RecalcTabLayout();
+}
+
+void COrmixView::OnUpdateViewWaterfall(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(TRUE);
+  pCmdUI->SetCheck(m_bWaterfall ? 1 : 0);
+}
+
+void COrmixView::LayOutDisplayArea(RECT& display) {
+  if (!m_waterfall.m_hWnd) return;
+  CEventListCtrl* active = ListOfTab(GetActiveTab());
+  if (!m_bWaterfall || !active) {
+    m_waterfall.ShowWindow(SW_HIDE);
+    m_waterfall.Bind(nullptr);
+    return;
+  }
+  const int height = static_cast<int>(display.bottom - display.top);
+  const int waterfall = std::min(height, std::max(kMinWaterfallHeight, height / 3));
+  m_waterfall.SetWindowPos(HWND_TOP, display.left, display.bottom - waterfall, display.right - display.left, waterfall,
+                           SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  display.bottom -= waterfall;
+  m_waterfall.Bind(active);
+}
+
 void COrmixView::OnViewFont() {
   const LOGFONTA fallback = SystemStatusFont();
   CFontDialog dialog(&m_lfList, CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT, nullptr,
@@ -425,6 +462,7 @@ void COrmixView::OnViewFont() {
   appvalues::WriteFont(m_lfList);
   for (int i = 0; i < GetTabCount(); ++i)
     if (CEventListCtrl* list = ListOfTab(i)) list->SetListFont(m_fontList, TRUE);
+  m_waterfall.SetWaterfallFont(m_fontList);
 }
 
 void COrmixView::OnTitleChange(CEventListCtrl* list, const char* title) { SetTabLabelFor(list, title); }

@@ -5,7 +5,8 @@
 // log font, the equal-tab-width setting, the log options and the journal setting in the
 // registry, journals the logs into files on request (a journaled tab shows a mark, and its
 // tool tip names the file) and writes their traces, and passes the log commands on to the
-// list of the selected tab (through the tab view's command routing).
+// list of the selected tab (through the tab view's command routing). On request (kept in the
+// registry) the lower part of the tab area shows the navigation waterfall of the active log.
 #include <windows.h>
 
 #include <exdisp.h>
@@ -21,6 +22,7 @@
 #include "browser/BrowserEventConnection.h"
 #include "logview/LogJournalObserver.h"
 #include "logview/LogTitleObserver.h"
+#include "logview/NavigationWaterfall.h"
 #include "toolkit/TabView.h"
 #include "view/JournalSettings.h"
 #include "view/LogOptions.h"
@@ -68,6 +70,10 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   // Switches log options on for this run only: every log gets them, the registry keeps what
   // it had.
   void UseLogOptionsForThisRun(bool saveAsCsv, bool timeWithMilliseconds);
+  // The navigation waterfall below the active log, while it is switched on and a tab is open.
+  const CNavigationWaterfall& Waterfall() const { return m_waterfall; }
+  bool IsWaterfallShown() const { return m_bWaterfall; }
+
   // Nobody is at the screen for this run: what would be said in a message box (a connect
   // that failed) is written as a row of the tab's log instead.
   void ReportWithoutAsking() { m_bReportWithoutAsking = true; }
@@ -122,6 +128,12 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   // Saves the active tab's log as a trace, named after its tab: enabled while it has rows.
   void OnFileSaveTrace();
   void OnUpdateFileSaveTrace(CCmdUI* pCmdUI);
+  // Shows or hides the navigation waterfall and stores the choice; always enabled.
+  void OnViewWaterfall();
+  void OnUpdateViewWaterfall(CCmdUI* pCmdUI);
+  // With the waterfall on and a tab open, the lower part of the display area (a third of it,
+  // at least kMinWaterfallHeight) is the waterfall's, drawing the active log.
+  void LayOutDisplayArea(RECT& display) override;
   // Switches a log option, stores it and hands it to every open log.
   void ToggleLogOption(const LogOptions::Option& option);
   // Log options are checked while on, and always enabled: they belong to the program, and
@@ -183,6 +195,11 @@ class COrmixView : public CTabView, public ILogTitleObserver, public ILogJournal
   // A trace of a tab since closed could not be written.
   bool m_bClosedTraceFailed = false;
   std::shared_ptr<bool> m_pTraceFailedOutcome;
+  CNavigationWaterfall m_waterfall;
+  bool m_bWaterfall = false;
+  static constexpr int kMinWaterfallHeight = 120;
+  // The waterfall's control id, below the logs' (from 1000 on).
+  static constexpr UINT kWaterfallId = 999;
 
   // The folder every tab journals into now; empty for none.
   std::string JournalFolder() const;
