@@ -353,6 +353,18 @@ TEST_F(ProgramTest, WatchesABrowserAndSavesWhatItFired) {
   for (const std::string& command : {std::string("status b1 ") + u8"\"読み込み中\"", std::string("progress b1 5 10"),
                                     std::string("title b1 ") + u8"\"日本語のページ\""})
     ASSERT_EQ(0u, sim.Send(command).rfind("OK", 0)) << command;
+  // The events have reached the log (the start row and three) before recording is stopped:
+  // a command posted now must not overtake them on their way to the window's thread.
+  HWND log = nullptr;
+  EnumChildWindows(main, [](HWND hWnd, LPARAM lParam) {
+    char name[32] = "";
+    GetClassNameA(hWnd, name, sizeof(name));
+    if (lstrcmpiA(name, "SysListView32") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&log));
+  ASSERT_NE(nullptr, log);
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(log, LVM_GETITEMCOUNT, 0, 0) >= 4; }, 10000));
   // The tool bar follows the recording state at idle time, also after the save dialog.
   const HWND toolBar = Descendant(main, AFX_IDW_TOOLBAR);
   auto enabled = [&](UINT id) { return (SendMessageA(toolBar, TB_GETSTATE, id, 0) & TBSTATE_ENABLED) != 0; };
