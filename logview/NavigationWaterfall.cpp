@@ -133,7 +133,10 @@ void CNavigationWaterfall::Follow() {
   const size_t rows = m_pList->Model().Rows().Count();
   // Fewer rows than before: the log was cleared, and its navigations with it.
   const bool cleared = rows < m_nSeenRows;
-  if (rows != m_nSeenRows) {
+  LARGE_INTEGER now = {};
+  ::QueryPerformanceCounter(&now);
+  const bool paintDue = now.QuadPart - m_lastPaintStart >= kPaintSpacing * m_lastPaintTicks;
+  if (rows != m_nSeenRows && (paintDue || cleared)) {
     m_nSeenRows = rows;
     UpdateScale();
     UpdateScrollBar();
@@ -181,6 +184,8 @@ void CNavigationWaterfall::OnPaint() {
   RECT client = {};
   GetClientRect(&client);
   // Drawn into a bitmap first and copied at once: nothing flickers while rows stream in.
+  LARGE_INTEGER start = {}, end = {};
+  ::QueryPerformanceCounter(&start);
   HDC memory = ::CreateCompatibleDC(dc);
   HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
   const HGDIOBJ old = ::SelectObject(memory, bitmap);
@@ -190,6 +195,9 @@ void CNavigationWaterfall::OnPaint() {
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
   ::EndPaint(m_hWnd, &paint);
+  ::QueryPerformanceCounter(&end);
+  m_lastPaintStart = start.QuadPart;
+  m_lastPaintTicks = end.QuadPart - start.QuadPart;
 }
 
 void CNavigationWaterfall::OnSize() { ViewChanged(); }

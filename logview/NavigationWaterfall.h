@@ -26,6 +26,10 @@ class CNavigationWaterfall : public CWnd {
 
  public:
   static constexpr UINT kFollowMs = 100;
+  // New rows repaint no sooner than this many times the last paint's length after it: a
+  // zoomed-out paint of a long log takes milliseconds, and while rows stream in the
+  // waterfall's own painting stays within about 2% of the window thread's time.
+  static constexpr int64_t kPaintSpacing = 50;
   // At most this many selected rows are looked at for the framed bars.
   static constexpr int kMaxHighlightRows = 5000;
 
@@ -81,6 +85,9 @@ class CNavigationWaterfall : public CWnd {
   int m_nTextHeight = 12;  // of the font, measured when it is set
   WaterfallScale m_scale;
   size_t m_nSeenRows = 0;
+  // When the last paint began and how long it took, in performance-counter ticks.
+  int64_t m_lastPaintStart = 0;
+  int64_t m_lastPaintTicks = 0;
   // The list's selection as last looked at: how many, the first and the focused item.
   int m_selection[3] = {-1, -1, -1};
   std::vector<uint32_t> m_highlighted;
