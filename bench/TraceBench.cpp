@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "events/EventCatalog.h"
+#include "bench/NavigationLogMix.h"
 #include "log/EventRowStore.h"
 #include "log/LogFileWriter.h"
 #include "log/NavigationIndex.h"
@@ -35,50 +35,10 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// One page in 200 rows: the events a browser sends for a page with one frame, the rest status
-// texts and progress, as a page loading sends many.
 void FillLog(EventRowStore& rows, size_t count) {
-  struct Event {
-    size_t slot;
-    EventRowStore::Origin origin;
-    const char* text;
-  };
-  using Origin = EventRowStore::Origin;
-  const Event kNavigation[] = {
-      {kBeforeNavigate2, Origin::Page,
-       "URL:http://www.example.co.jp/news/today.html  Flags:0  TargetFrameName:  PostData:  Headers:"},
-      {kDownloadBegin, Origin::None, ""},
-      {kNavigateComplete2, Origin::Page, "URL:http://www.example.co.jp/news/today.html"},
-      {kTitleChange, Origin::None, "Text:今日のニュース"},
-      {kBeforeNavigate2, Origin::Frame,
-       "URL:http://www.example.co.jp/news/menu.html  Flags:0  TargetFrameName:menu  PostData:  Headers:"},
-      {kNavigateComplete2, Origin::Frame, "URL:http://www.example.co.jp/news/menu.html"},
-      {kDocumentComplete, Origin::Frame, "URL:http://www.example.co.jp/news/menu.html"},
-  };
-  const Event kLoading[] = {
-      {kStatusTextChange, Origin::None, "Text:サイト www.example.co.jp に接続しています..."},
-      {kProgressChange, Origin::None, "Progress:4500  ProgressMax:10000"},
-  };
-  const Event kLoaded[] = {
-      {kDownloadComplete, Origin::None, ""},
-      {kDocumentComplete, Origin::PageLoaded, "URL:http://www.example.co.jp/news/today.html"},
-  };
-  std::vector<std::string> names;
-  for (const EventInfo& event : kEventCatalog) names.push_back(std::string(kEventRowNamePrefix) + event.name);
-  SYSTEMTIME time = {};
-  time.wHour = 9;
-  for (size_t i = 0; i < count; ++i) {
-    const size_t step = i % 200;
-    const Event& event = step < 7 ? kNavigation[step] : step >= 198 ? kLoaded[step - 198] : kLoading[step % 2];
-    // 3 ms a row: a million rows take most of an hour, and cross no midnight.
-    const size_t ms = 9 * 3600000 + i * 3;
-    time.wHour = static_cast<WORD>(ms / 3600000);
-    time.wMinute = static_cast<WORD>(ms / 60000 % 60);
-    time.wSecond = static_cast<WORD>(ms / 1000 % 60);
-    time.wMilliseconds = static_cast<WORD>(ms % 1000);
-    rows.Append(static_cast<long>(i + 1), time, names[event.slot].c_str(), event.text, 0, event.origin,
-                event.origin == Origin::Frame ? "menu" : nullptr);
-  }
+  ForEachNavigationLogRow(count, [&rows](size_t i, const NavigationLogRow& row) {
+    rows.Append(static_cast<long>(i + 1), NavigationLogTime(i), row.name, row.text, 0, row.origin, row.frameLabel);
+  });
 }
 
 std::string TempPath(const char* name) {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "events/EventCatalog.h"
+#include "bench/NavigationLogMix.h"
 #include "log/LogModel.h"
 #include "logview/WaterfallLayout.h"
 #include "logview/WaterfallPainter.h"
@@ -29,52 +29,16 @@ double Seconds() {
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The time of day the next row gets: 09:00 plus 3 ms a row.
+// The time of day the next row gets.
 size_t g_row = 0;
-void WINAPI RowTime(SYSTEMTIME* time) {
-  const size_t ms = 9 * 3600000 + g_row * 3;
-  *time = {};
-  time->wHour = static_cast<WORD>(ms / 3600000);
-  time->wMinute = static_cast<WORD>(ms / 60000 % 60);
-  time->wSecond = static_cast<WORD>(ms / 1000 % 60);
-  time->wMilliseconds = static_cast<WORD>(ms % 1000);
-}
+void WINAPI RowTime(SYSTEMTIME* time) { *time = NavigationLogTime(g_row); }
 
 void FillLog(LogModel& model, size_t count) {
-  using Origin = EventRowStore::Origin;
-  struct Event {
-    size_t slot;
-    Origin origin;
-    const char* text;
-  };
-  const Event kNavigation[] = {
-      {kBeforeNavigate2, Origin::Page,
-       "URL:http://www.example.co.jp/news/today.html  Flags:0  TargetFrameName:  PostData:  Headers:"},
-      {kDownloadBegin, Origin::None, ""},
-      {kNavigateComplete2, Origin::Page, "URL:http://www.example.co.jp/news/today.html"},
-      {kTitleChange, Origin::None, "Text:今日のニュース"},
-      {kBeforeNavigate2, Origin::Frame,
-       "URL:http://www.example.co.jp/news/menu.html  Flags:0  TargetFrameName:menu  PostData:  Headers:"},
-      {kNavigateComplete2, Origin::Frame, "URL:http://www.example.co.jp/news/menu.html"},
-      {kDocumentComplete, Origin::Frame, "URL:http://www.example.co.jp/news/menu.html"},
-  };
-  const Event kLoading[] = {
-      {kStatusTextChange, Origin::None, "Text:サイト www.example.co.jp に接続しています..."},
-      {kProgressChange, Origin::None, "Progress:4500  ProgressMax:10000"},
-  };
-  const Event kLoaded[] = {
-      {kDownloadComplete, Origin::None, ""},
-      {kDocumentComplete, Origin::PageLoaded, "URL:http://www.example.co.jp/news/today.html"},
-  };
-  std::vector<std::string> names;
-  for (const EventInfo& event : kEventCatalog) names.push_back(std::string(kEventRowNamePrefix) + event.name);
   model.SetClockSource(&RowTime);
-  for (g_row = 0; g_row < count; ++g_row) {
-    const size_t step = g_row % 200;
-    const Event& event = step < 7 ? kNavigation[step] : step >= 198 ? kLoaded[step - 198] : kLoading[step % 2];
-    model.AppendRow(static_cast<long>(g_row + 1), names[event.slot].c_str(), event.text, 0, event.origin,
-                    event.origin == Origin::Frame ? "menu" : nullptr, 0);
-  }
+  ForEachNavigationLogRow(count, [&model](size_t i, const NavigationLogRow& row) {
+    g_row = i;
+    model.AppendRow(static_cast<long>(i + 1), row.name, row.text, 0, row.origin, row.frameLabel, 0);
+  });
 }
 
 struct Paints {

@@ -108,6 +108,17 @@ void CEventListCtrl::ShowColumnsInOrder() {
   SetColumnOrderArray(static_cast<int>(order.size()), order.data());
 }
 
+void CEventListCtrl::ShowOptionalColumn(int index, int column, bool on) {
+  if (on) {
+    InsertColumn(index, kLogColumns[column].heading, ColumnFormat(column));
+    MeasureColumn(column);
+  } else {
+    DeleteColumn(index);
+  }
+  ShowColumnsInOrder();
+  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 CEventListCtrl::RedrawOff::RedrawOff(CEventListCtrl& list)
     : m_list(list), m_bVisible((list.GetStyle() & WS_VISIBLE) != 0) {
   m_list.SendMessage(WM_SETREDRAW, FALSE);

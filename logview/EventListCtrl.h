@@ -329,6 +329,9 @@ class CEventListCtrl : public CListCtrl, public CBrowserEventConnection, public 
   static int ColumnFormat(int column);
   // Shows the columns in their order (ListColumnLayout::ShownOrder).
   void ShowColumnsInOrder();
+  // Inserts LogColumn `column` at list index `index`, measured, or deletes the list's column
+  // `index`; then shows the columns in their order and repaints the list.
+  void ShowOptionalColumn(int index, int column, bool on);
   // Copies the Δ cell of shown position `item` into `out` (`size` bytes, zero included).
   void CopyDeltaText(size_t item, char* out, size_t size) const;
   // The idle text's part for exactly two selected rows: the time between them; "" otherwise.

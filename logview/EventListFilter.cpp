@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "events/EventCatalog.h"
 #include "framework/StringResource.h"
 #include "logview/EventListCtrl.h"
 #include "logview/FilterLogDlg.h"
@@ -13,14 +14,12 @@
 
 namespace {
 
-const char kEventNamePrefix[] = "DIID_DWebBrowserEvents2::";
-
 // The name as the filter dialog lists it: without the interface prefix; message rows, which
 // have no event name, under a name of their own.
 std::string EventLabel(const std::string& name) {
   if (name.empty()) return LoadResourceString(IDS_FILTER_MESSAGE_ROWS);
-  const size_t prefix = sizeof(kEventNamePrefix) - 1;
-  return name.compare(0, prefix, kEventNamePrefix) == 0 ? name.substr(prefix) : name;
+  const size_t prefix = sizeof(kEventRowNamePrefix) - 1;
+  return name.compare(0, prefix, kEventRowNamePrefix) == 0 ? name.substr(prefix) : name;
 }
 
 }  // namespace

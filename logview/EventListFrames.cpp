@@ -93,13 +93,6 @@ void CEventListCtrl::SetFrameColumnShown(bool on) {
   if (!m_hWnd) return;
   // Inserted before the Δ column or deleted, which moves that column's index (Layout); shown
   // between the event name and the parameters.
-  if (on) {
-    InsertColumn(kOriginColumn, kLogColumns[kOriginColumn].heading, ColumnFormat(kOriginColumn));
-    MeasureColumn(kOriginColumn);
-  } else {
-    DeleteColumn(kOriginColumn);
-  }
-  ShowColumnsInOrder();
-  // The icons change with the column.
-  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  // The icons change with the column too: the whole list is repainted.
+  ShowOptionalColumn(kOriginColumn, kOriginColumn, on);
 }

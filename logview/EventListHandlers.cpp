@@ -11,7 +11,6 @@
 
 namespace {
 
-const char kEventNamePrefix[] = "DIID_DWebBrowserEvents2::";
 const char kQuitMessage[] = "Internet Explorerが終了しました。";
 
 }  // namespace
@@ -21,7 +20,7 @@ using Args = EventArguments;
 
 void CEventListCtrl::Record(size_t slot, const EventArguments& arguments) {
   if (!Get(kEventCatalog[slot].maskIndex)) return;
-  const std::string name = std::string(kEventNamePrefix) + kEventCatalog[slot].name;
+  const std::string name = std::string(kEventRowNamePrefix) + kEventCatalog[slot].name;
   using Origin = EventParameterFormat::Origin;
   const Origin origin = EventParameterFormatOf(slot).origin;
   const EventRowStore::Origin from =

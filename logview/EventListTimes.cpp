@@ -28,14 +28,7 @@ void CEventListCtrl::SetDeltaColumnShown(bool on) {
   const int index = ListColumnLayout(m_model.Rows().IsOriginShown(), true).IndexOf(kDeltaColumn);
   m_bDeltaShown = on;
   if (!m_hWnd) return;
-  if (on) {
-    InsertColumn(index, kLogColumns[kDeltaColumn].heading, ColumnFormat(kDeltaColumn));
-    MeasureColumn(kDeltaColumn);
-  } else {
-    DeleteColumn(index);
-  }
-  ShowColumnsInOrder();
-  ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  ShowOptionalColumn(index, kDeltaColumn, on);
 }
 
 void CEventListCtrl::CopyDeltaText(size_t item, char* out, size_t size) const {
