@@ -526,6 +526,8 @@ TEST_F(DiscoveryTest, AnEventLogAttachedToADiscoveredBrowserRecordsItsEvents) {
       {"BeforeNavigate2", "URL:http://a.example/  Flags:2  TargetFrameName:main  PostData:a=1  Headers:X-Test:1"},
       {"OnQuit", ""},
       {"", "Internet Explorerが終了しました。"}};
+  // The events come through the window's queue: they are shown once it has run.
+  testsupport::PumpUntil([&] { return list->GetItemCount() >= static_cast<int>(expected.size()); }, 10000);
   ASSERT_EQ(static_cast<int>(expected.size()), list->GetItemCount());
   for (int row = 0; row < list->GetItemCount(); ++row) {
     const std::string& name = expected[static_cast<size_t>(row)][0];
